@@ -1,0 +1,134 @@
+/* Tagsqueeze: the HTML compression engine's public interface.
+ *
+ * Every entry point is a plain C function with 8-bit values, 32-bit integers and pointers to
+ * NUL-terminated 8-bit text owned by the caller. The engine holds one option block, one run
+ * mode, one error state and one statistics block for the whole process; it is not re-entrant
+ * and must be called from one thread at a time.
+ *
+ * Linux additions beside the original surface:
+ *   SetMessagePump        the host's "process pending window events" hook;
+ *   SetMessageBoxHandler  the host's hook for the engine's two report message boxes;
+ *   CompressHTMLBufferEx  the bounded form of CompressHTMLBuffer.
+ *
+ * The program directory (error log, report work files) is the running executable's directory,
+ * or $XDG_CONFIG_HOME/tagsqueeze when that is not writable; the environment variable
+ * TAGSQUEEZE_PROGRAM_DIR overrides both.
+ */
+#ifndef TAGSQUEEZE_H
+#define TAGSQUEEZE_H
+
+#include <stdint.h>
+
+#if defined(TSQZ_BUILDING_ENGINE)
+#define TSQZ_API __attribute__((visibility("default")))
+#else
+#define TSQZ_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Result codes. 0 is success; 1 and 2 are status results; the rest are failures. */
+enum {
+    TSQZ_OK = 0,
+    TSQZ_STATUS_NO_INI = 1,          /* ReadCompressionParams: the INI file does not exist */
+    TSQZ_STATUS_NO_REFERENCE = 2,    /* CompressHTMLFile: the reference file does not exist */
+    TSQZ_ERR_NOT_HTML = -1,          /* no "html>" in the document */
+    TSQZ_ERR_UNCLOSED_BLOCK = -2,    /* PLAINTEXT/LISTING/XMP/PRE without its end tag */
+    TSQZ_ERR_STYLE_RESTORE = -3,     /* the style block could not be put back */
+    TSQZ_ERR_TOO_MANY_SCRIPTS = -5,  /* more than 255 script blocks */
+    TSQZ_ERR_TOO_MANY_BLOCKS = -6,   /* more than 255 literal blocks */
+    TSQZ_ERR_XMP_AND_PRE = -7,       /* never raised */
+    TSQZ_ERR_FILE_NOT_FOUND = -8,    /* the document file does not exist */
+    TSQZ_ERR_WRITE = -9,             /* the output could not be written in full */
+    TSQZ_ERR_BAD_STYLE = -10,        /* "<style" without "</style" */
+    TSQZ_ERR_TAGSETS = -11,          /* never raised */
+    TSQZ_ERR_SCRIPT_UNCLOSED = -12,  /* script without "/script>", or ASP code without "%>" */
+    TSQZ_ERR_SCRIPT_CORRUPT = -13,   /* never raised */
+    TSQZ_ERR_REPORT_CREATE = -14,    /* the job report could not be created */
+    TSQZ_ERR_REPORT_APPEND = -15,    /* the job summary could not be read into the report */
+    TSQZ_ERR_REPORT_FILESTATS = -16, /* the per-file statistics could not be read */
+    TSQZ_ERR_NO_CUT_POINT = -17,     /* 64 KB without a "<P>", "<P " or "<DIV" */
+    TSQZ_ERR_WORDWRAP = -18,         /* never raised */
+    TSQZ_ERR_REGISTRY = -19,         /* the option key store could not be opened or created */
+    TSQZ_ERR_TOO_MANY_CHUNKS = -20,  /* the document would need more than 256 chunks */
+    TSQZ_ERR_UNREADABLE = -21,       /* the document exists but cannot be read (or is a folder) */
+    TSQZ_ERR_PATH_TOO_LONG = -22,    /* a path longer than the system's path limit */
+    TSQZ_ERR_BUFFER_TOO_SMALL = -23, /* CompressHTMLBufferEx: result and NUL do not fit */
+    TSQZ_ERR_TOKEN_IN_INPUT = -24    /* the document already holds a placeholder or marker */
+};
+
+/* Option switches: each stores its byte in the option block and returns it. */
+TSQZ_API unsigned char CompressSTRONG2B(unsigned char on);
+TSQZ_API unsigned char CompressEM2I(unsigned char on);
+TSQZ_API unsigned char CompressCITE2I(unsigned char on);
+TSQZ_API unsigned char CompressADDRESS2I(unsigned char on);
+TSQZ_API unsigned char CompressDFN2I(unsigned char on);
+TSQZ_API unsigned char CompressCODE2TT(unsigned char on);
+TSQZ_API unsigned char CompressSAMP2TT(unsigned char on);
+TSQZ_API unsigned char CompressKBD2TT(unsigned char on);
+TSQZ_API unsigned char CompressEndP(unsigned char on);
+TSQZ_API unsigned char CompressEmpties(unsigned char on);
+TSQZ_API unsigned char CompressHTMLComments(unsigned char on);
+TSQZ_API unsigned char CompressMetaTags(unsigned char on);
+TSQZ_API unsigned char InsertISOTag(unsigned char on);
+TSQZ_API unsigned char CompressDTD(unsigned char on);
+TSQZ_API unsigned char CompressListItems(unsigned char on);
+TSQZ_API unsigned char CompressColors(unsigned char on);
+TSQZ_API unsigned char CompressFontTags(unsigned char on);
+TSQZ_API unsigned char RemoveNonHTML(unsigned char on);
+TSQZ_API unsigned char RemoveBlankLines(unsigned char on);
+TSQZ_API unsigned char RemoveExcessSpaces(unsigned char on);
+TSQZ_API unsigned char RemoveExcessQuotes(unsigned char on);
+TSQZ_API unsigned char CompressEOLs(unsigned char on);
+TSQZ_API unsigned char CompressScriptBlocks(unsigned char on);
+TSQZ_API unsigned char CompressStyleSheets(unsigned char on);
+TSQZ_API unsigned char CompressScriptSpaces(unsigned char on);
+TSQZ_API unsigned char CompressScriptLines(unsigned char on);
+TSQZ_API unsigned char CompressScriptComments(unsigned char on);
+TSQZ_API unsigned char CompressScriptEOLs(unsigned char on);
+TSQZ_API unsigned char CompressASP(unsigned char on);
+
+/* Entity level 0..5; a level above 5 is written back to *level as 0 first. */
+TSQZ_API unsigned char CompressCharEntities(unsigned char* level);
+/* Width >= 0 turns line optimisation on (0 means 254, 1..29 mean 30); negative turns it off. */
+TSQZ_API int32_t RewrapLines(int32_t width);
+
+/* Option block and run mode. */
+TSQZ_API void InitCompressionParams(void);
+TSQZ_API unsigned char ReadCompressionParams(const char* source, int32_t* status);
+TSQZ_API void SetCompressionMode(unsigned char reserved, unsigned char batch_mode,
+                                 unsigned char yield);
+TSQZ_API unsigned char WriteSwitchTemplate(const char* target, unsigned char template_number);
+TSQZ_API int32_t DebugCompressionParams(int32_t ignored);
+TSQZ_API void GetOptErrors(int32_t* error_code, int32_t* error_count);
+
+/* Compression. */
+TSQZ_API int32_t CompressHTMLFile(const char* source, const char* reference, const char* output);
+/* Writes a result of unknown length over *text; prefer CompressHTMLBufferEx. */
+TSQZ_API int32_t CompressHTMLBuffer(const char* name, char** text);
+/* Like CompressHTMLBuffer, but text has room for capacity bytes: when the result and its NUL
+ * do not fit, returns TSQZ_ERR_BUFFER_TOO_SMALL and leaves text unchanged. */
+TSQZ_API int32_t CompressHTMLBufferEx(const char* name, char* text, int32_t capacity);
+
+/* Statistics and reports. */
+TSQZ_API void ResetCompressionStatistics(unsigned char scope);
+TSQZ_API int32_t CompressionBaseStats(unsigned char scope, unsigned char percent);
+TSQZ_API const char* CompressionSavings(unsigned char index, unsigned char scope,
+                                        unsigned char percent);
+TSQZ_API void SetReportParameters(const char* report_name, unsigned char append,
+                                  unsigned char detailed, unsigned char file_statistics);
+TSQZ_API int32_t WriteCompressionReport(unsigned char kind);
+
+/* Host hooks. A null pointer removes the hook. */
+typedef void (*TsqzMessagePump)(void);
+typedef void (*TsqzMessageBox)(const char* caption, const char* text);
+TSQZ_API void SetMessagePump(TsqzMessagePump pump);
+TSQZ_API void SetMessageBoxHandler(TsqzMessageBox handler);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TAGSQUEEZE_H */

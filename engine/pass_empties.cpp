@@ -1,0 +1,8 @@
+// Empty and redundant tag removal.
+#include "passes.h"
+
+namespace tsqz {
+
+void RemoveEmptyTags(Engine&, Text&) {}
+
+}  // namespace tsqz
