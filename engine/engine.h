@@ -58,11 +58,11 @@ struct RunMode {
 // Per-document run state shared by the passes.
 struct RunState {
     bool buffer_mode = false;
-    bool lf_only = false;         // the document has no CR LF pair (or CR LF was converted)
-    uint8_t basefont = 3;         // size from the document's BASEFONT element
-    bool meta_pass_ran = false;   // cleared per chunk, set by META removal
-    int32_t saved_length = 0;     // length noted by a pass before it works
-    uint16_t wrap_column = 254;   // WordWrap, or WordWrap - 1 in CR LF documents
+    bool lf_only = false;        // the document has no CR LF pair (or CR LF was converted)
+    uint8_t basefont = 3;        // size from the document's BASEFONT element
+    bool meta_pass_ran = false;  // cleared per chunk, set by META removal
+    int32_t saved_length = 0;    // length noted by a pass before it works
+    uint16_t wrap_column = 254;  // WordWrap, or WordWrap - 1 in CR LF documents
 };
 
 // Per-document and per-job figures. Savings counters are indexed by slot (1..30).

@@ -40,10 +40,10 @@ void FinishCall(Engine& e) {
 
 }  // namespace
 
-#define TSQZ_SWITCH_SETTER(Export, Member)               \
-    extern "C" unsigned char Export(unsigned char on) {  \
-        TheEngine().options.Member = on;                  \
-        return on;                                        \
+#define TSQZ_SWITCH_SETTER(Export, Member)              \
+    extern "C" unsigned char Export(unsigned char on) { \
+        TheEngine().options.Member = on;                \
+        return on;                                      \
     }
 
 TSQZ_SWITCH_SETTER(CompressSTRONG2B, STRONGtoB)
@@ -116,8 +116,7 @@ extern "C" void GetOptErrors(int32_t* error_code, int32_t* error_count) {
     if (error_count) *error_count = TheEngine().error_count;
 }
 
-extern "C" int32_t CompressHTMLFile(const char* source, const char* reference,
-                                    const char* output) {
+extern "C" int32_t CompressHTMLFile(const char* source, const char* reference, const char* output) {
     Engine& e = TheEngine();
     const std::string source_text = TextOrEmpty(source);
     const std::string reference_path = TextOrEmpty(reference);

@@ -59,9 +59,9 @@ struct OptionInfo {
     std::string_view name;     // member and persisted value name
     std::string_view section;  // INI section
     OptionKind kind;
-    uint8_t OptionBlock::*byte_member;    // switches and the entity level
-    std::string_view setter;              // exported setter, empty when none
-    bool kept_by_init;                    // InitCompressionParams leaves it as it was
+    uint8_t OptionBlock::*byte_member;  // switches and the entity level
+    std::string_view setter;            // exported setter, empty when none
+    bool kept_by_init;                  // InitCompressionParams leaves it as it was
 };
 
 // All 34 members in the persisted order of their sections: "Tag Options", then

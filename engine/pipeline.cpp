@@ -87,13 +87,15 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     engine.store.Clear();
     if (engine.stats.on) ResetFileStatistics(engine);
 
-    if (output.size() > platform::kMaxPath) return FailLoggedAlways(engine, name, TSQZ_ERR_PATH_TOO_LONG);
+    if (output.size() > platform::kMaxPath)
+        return FailLoggedAlways(engine, name, TSQZ_ERR_PATH_TOO_LONG);
 
     Text document;
     if (Find(source, "<HTML", 1, true) != 0) {
         outcome.buffer_mode = true;
         engine.run.buffer_mode = true;
-        if (source.size() > kMaxDocumentSize) return FailLoggedAlways(engine, name, TSQZ_ERR_TOO_MANY_CHUNKS);
+        if (source.size() > kMaxDocumentSize)
+            return FailLoggedAlways(engine, name, TSQZ_ERR_TOO_MANY_CHUNKS);
         document.assign(source);
     } else {
         if (int32_t code = LoadDocument(source, document); code != 0) {

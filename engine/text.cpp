@@ -120,8 +120,8 @@ int32_t FindTextBack(std::string_view text, std::string_view pattern, int32_t li
         }
     }
     const int alt = AlternateByte(p0, ignore_case);
-    for (size_t c = PrevOf(d, i, p0, alt); c != SIZE_MAX; c = c ? PrevOf(d, c - 1, p0, alt)
-                                                                 : SIZE_MAX) {
+    for (size_t c = PrevOf(d, i, p0, alt); c != SIZE_MAX;
+         c = c ? PrevOf(d, c - 1, p0, alt) : SIZE_MAX) {
         if (MatchesAt(d + c, pattern, ignore_case)) return static_cast<int32_t>(c + 1);
     }
     return 0;
@@ -164,7 +164,8 @@ int32_t CountCharFrom(std::string_view text, unsigned char byte, int32_t start) 
 
 int32_t CountCharIn(std::string_view text, unsigned char byte, int32_t n) {
     if (n <= 0 || n > Len(text)) return 0;
-    return static_cast<int32_t>(std::count(text.begin(), text.begin() + n, static_cast<char>(byte)));
+    return static_cast<int32_t>(
+        std::count(text.begin(), text.begin() + n, static_cast<char>(byte)));
 }
 
 int32_t ReplaceAll(Text& text, std::string_view pattern, std::string_view replacement) {

@@ -37,8 +37,8 @@ std::string ResolveLinks(std::string path) {
         target.resize(static_cast<size_t>(n));
         if (target[0] != '/') {
             size_t slash = path.rfind('/');
-            target = (slash == std::string::npos ? std::string{} : path.substr(0, slash + 1)) +
-                     target;
+            target =
+                (slash == std::string::npos ? std::string{} : path.substr(0, slash + 1)) + target;
         }
         path = target;
     }
@@ -103,8 +103,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     std::string temp = dir + "." + base + ".tsqz-XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, mode) == 0 &&
-              ::fsync(fd) == 0;
+    bool ok =
+        WriteAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());

@@ -8,7 +8,7 @@ namespace tsqz::test {
 
 // A fresh temporary folder, removed with everything in it at destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,20 +18,20 @@ public:
     // path/name
     std::string File(std::string_view name) const;
 
-private:
+  private:
     std::string path_;
 };
 
 // Points the engine's program directory (error log, report work files) at a fresh folder for
 // the lifetime of the object, and restores the previous setting afterwards.
 class ProgramDirScope {
-public:
+  public:
     ProgramDirScope();
     ~ProgramDirScope();
     const TempDir& dir() const { return dir_; }
     std::string File(std::string_view name) const { return dir_.File(name); }
 
-private:
+  private:
     TempDir dir_;
     std::string previous_;
     bool had_previous_ = false;

@@ -1,0 +1,35 @@
+# The two README commands, and a few helpers over the CMake presets.
+SAMPLE_OUT ?= build/sample-out
+
+.PHONY: demo test build check-asan fuzz bench clean
+
+# Builds everything and compresses the bundled sample page with the safe template.
+demo:
+	scripts/install-deps.sh build
+	cmake --preset release
+	cmake --build --preset release
+	rm -rf $(SAMPLE_OUT) && mkdir -p $(SAMPLE_OUT)
+	build/release/bin/tsqz --template safe -o $(SAMPLE_OUT) --report $(SAMPLE_OUT)/report.txt \
+	  --detailed --by-file samples/sample.html
+	cat $(SAMPLE_OUT)/report.txt
+
+# Builds and runs every test: the g++ build of everything, then the engine and tools again
+# with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
+test:
+	scripts/install-deps.sh test
+	cmake --preset dev
+	cmake --build --preset dev
+	ctest --preset dev
+	$(MAKE) check-asan
+
+build:
+	cmake --preset dev
+	cmake --build --preset dev
+
+check-asan:
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+clean:
+	rm -rf build
