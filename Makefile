@@ -1,7 +1,7 @@
 # The two README commands, and a few helpers over the CMake presets.
 SAMPLE_OUT ?= build/sample-out
 
-.PHONY: demo test build check-asan fuzz bench clean
+.PHONY: demo test build check-asan fuzz clean
 
 # Builds everything and compresses the bundled sample page with the safe template.
 demo:
@@ -14,13 +14,14 @@ demo:
 	cat $(SAMPLE_OUT)/report.txt
 
 # Builds and runs every test: the g++ build of everything, then the engine and tools again
-# with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
+# with clang under AddressSanitizer and UndefinedBehaviorSanitizer, then a bounded fuzz run.
 test:
 	scripts/install-deps.sh test
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
 	$(MAKE) check-asan
+	$(MAKE) fuzz
 
 build:
 	cmake --preset dev
@@ -30,6 +31,9 @@ check-asan:
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+fuzz:
+	scripts/run-fuzz.sh
 
 clean:
 	rm -rf build
