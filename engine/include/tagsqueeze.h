@@ -13,6 +13,10 @@
  * The program directory (error log, report work files) is the running executable's directory,
  * or $XDG_CONFIG_HOME/tagsqueeze when that is not writable; the environment variable
  * TAGSQUEEZE_PROGRAM_DIR overrides both.
+ *
+ * Option sources and targets that contain "HKEY_" name keys of a per-user key store kept in
+ * $XDG_CONFIG_HOME/tagsqueeze/registry; the environment variable TAGSQUEEZE_REGISTRY_DIR
+ * overrides that folder.
  */
 #ifndef TAGSQUEEZE_H
 #define TAGSQUEEZE_H
@@ -97,9 +101,13 @@ TSQZ_API int32_t RewrapLines(int32_t width);
 
 /* Option block and run mode. */
 TSQZ_API void InitCompressionParams(void);
+/* Status 0 and result 1 when read; status 1 for an INI file that is missing or unreadable;
+ * status -19 (also the error code) for a key that cannot be opened. */
 TSQZ_API unsigned char ReadCompressionParams(const char* source, int32_t* status);
 TSQZ_API void SetCompressionMode(unsigned char reserved, unsigned char batch_mode,
                                  unsigned char yield);
+/* 0 deletes the stored options, 1..3 write a template, 17..19 its tag options only (INI).
+ * 1 when done; 0 otherwise, also when an INI file cannot be written. */
 TSQZ_API unsigned char WriteSwitchTemplate(const char* target, unsigned char template_number);
 TSQZ_API int32_t DebugCompressionParams(int32_t ignored);
 TSQZ_API void GetOptErrors(int32_t* error_code, int32_t* error_count);

@@ -47,6 +47,22 @@ ProgramDirScope::~ProgramDirScope() {
     }
 }
 
+RegistryDirScope::RegistryDirScope() {
+    if (const char* old = std::getenv("TAGSQUEEZE_REGISTRY_DIR")) {
+        previous_ = old;
+        had_previous_ = true;
+    }
+    ::setenv("TAGSQUEEZE_REGISTRY_DIR", dir_.path().c_str(), 1);
+}
+
+RegistryDirScope::~RegistryDirScope() {
+    if (had_previous_) {
+        ::setenv("TAGSQUEEZE_REGISTRY_DIR", previous_.c_str(), 1);
+    } else {
+        ::unsetenv("TAGSQUEEZE_REGISTRY_DIR");
+    }
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

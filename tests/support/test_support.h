@@ -37,6 +37,20 @@ class ProgramDirScope {
     bool had_previous_ = false;
 };
 
+// Points the key store (TAGSQUEEZE_REGISTRY_DIR) at a fresh folder for the lifetime of the
+// object, and restores the previous setting afterwards.
+class RegistryDirScope {
+  public:
+    RegistryDirScope();
+    ~RegistryDirScope();
+    const std::string& path() const { return dir_.path(); }
+
+  private:
+    TempDir dir_;
+    std::string previous_;
+    bool had_previous_ = false;
+};
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);
 bool PathExists(const std::string& path);
