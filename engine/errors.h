@@ -5,20 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "error_texts.h"
 #include "include/tagsqueeze.h"
 
 namespace tsqz {
 
 struct Engine;
-
-struct ErrorText {
-    int32_t code;
-    std::string_view first;   // first log line
-    std::string_view second;  // second log line, empty when the code has none
-};
-
-// The log text of a code, or nullptr for a code without one.
-const ErrorText* FindErrorText(int32_t code);
 
 // The error log's file name in the program directory.
 inline constexpr std::string_view kErrorLogName = "~errors.tmp";

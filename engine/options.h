@@ -4,6 +4,7 @@
 // command-line tool's --set names and the setters, so a member is described in one place.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -66,6 +67,53 @@ struct OptionInfo {
 
 // All 34 members in the persisted order of their sections: "Tag Options", then
 // "Fine Tuning", then "Script block options". WordWrap has no byte member.
+// Header-only data, so the command-line tool names the options without linking the engine.
+namespace option_rows {
+using K = OptionKind;
+using B = OptionBlock;
+
+inline constexpr std::array<OptionInfo, 34> kOptionTable = {{
+    {"STRONGtoB", kTagOptions, K::Switch, &B::STRONGtoB, "CompressSTRONG2B", false},
+    {"EMToI", kTagOptions, K::Switch, &B::EMToI, "CompressEM2I", false},
+    {"CITEToI", kTagOptions, K::Switch, &B::CITEToI, "CompressCITE2I", false},
+    {"ADDRESSToI", kTagOptions, K::Switch, &B::ADDRESSToI, "CompressADDRESS2I", false},
+    {"DFNToI", kTagOptions, K::Switch, &B::DFNToI, "CompressDFN2I", false},
+    {"CODEToTT", kTagOptions, K::Switch, &B::CODEToTT, "CompressCODE2TT", false},
+    {"SAMPToTT", kTagOptions, K::Switch, &B::SAMPToTT, "CompressSAMP2TT", false},
+    {"KBDToTT", kTagOptions, K::Switch, &B::KBDToTT, "CompressKBD2TT", false},
+    {"StripClosingP", kTagOptions, K::Switch, &B::StripClosingP, "CompressEndP", false},
+    {"StripEmpties", kTagOptions, K::Switch, &B::StripEmpties, "CompressEmpties", false},
+    {"StripComments", kTagOptions, K::Switch, &B::StripComments, "CompressHTMLComments", false},
+    {"StripGenerator", kTagOptions, K::Switch, &B::StripGenerator, "", true},
+    {"StripAllMeta", kTagOptions, K::Switch, &B::StripAllMeta, "CompressMetaTags", false},
+    {"NoDTD", kTagOptions, K::Switch, &B::NoDTD, "CompressDTD", false},
+    {"StripClosingLI", kTagOptions, K::Switch, &B::StripClosingLI, "CompressListItems", false},
+    {"StandardColors", kTagOptions, K::Switch, &B::StandardColors, "CompressColors", false},
+    {"ShrinkFontTags", kTagOptions, K::Switch, &B::ShrinkFontTags, "CompressFontTags", false},
+    {"MSNSOnly", kTagOptions, K::Switch, &B::MSNSOnly, "", true},
+    {"UseISOTag", kFineTuning, K::Switch, &B::UseISOTag, "InsertISOTag", false},
+    {"StandardizeChars", kFineTuning, K::Level, &B::StandardizeChars, "CompressCharEntities",
+     false},
+    {"StripNonHTML", kFineTuning, K::Switch, &B::StripNonHTML, "RemoveNonHTML", false},
+    {"StripBlankLines", kFineTuning, K::Switch, &B::StripBlankLines, "RemoveBlankLines", false},
+    {"OptimizeLines", kFineTuning, K::Switch, &B::OptimizeLines, "RewrapLines", false},
+    {"StripSpaces", kFineTuning, K::Switch, &B::StripSpaces, "RemoveExcessSpaces", false},
+    {"StripQuotes", kFineTuning, K::Switch, &B::StripQuotes, "RemoveExcessQuotes", false},
+    {"CRLFToLF", kFineTuning, K::Switch, &B::CRLFToLF, "CompressEOLs", false},
+    {"CompressStyleSheets", kFineTuning, K::Switch, &B::CompressStyleSheets, "CompressStyleSheets",
+     true},
+    {"WordWrap", kFineTuning, K::Width, nullptr, "RewrapLines", false},
+    {"CompressScripts", kFineTuning, K::Switch, &B::CompressScripts, "CompressScriptBlocks", false},
+    {"ScriptSpaces", kScriptOptions, K::Switch, &B::ScriptSpaces, "CompressScriptSpaces", false},
+    {"ScriptLines", kScriptOptions, K::Switch, &B::ScriptLines, "CompressScriptLines", false},
+    {"ScriptComments", kScriptOptions, K::Switch, &B::ScriptComments, "CompressScriptComments",
+     false},
+    {"ScriptEOLs", kScriptOptions, K::Switch, &B::ScriptEOLs, "CompressScriptEOLs", false},
+    {"ASPBlocks", kScriptOptions, K::Switch, &B::ASPBlocks, "CompressASP", false},
+}};
+}  // namespace option_rows
+using option_rows::kOptionTable;
+
 std::span<const OptionInfo> OptionTable();
 const OptionInfo* FindOption(std::string_view name);  // name matched ignoring ASCII case
 
@@ -80,6 +128,11 @@ uint8_t SetEntityLevel(OptionBlock& options, uint8_t* level);
 int32_t SetRewrapWidth(OptionBlock& options, int32_t width);
 
 // WordWrap as every source stores it: 0 gives 254, 1..29 give 30.
-uint16_t NormalizeWordWrap(int64_t width);
+constexpr uint16_t NormalizeWordWrap(int64_t width) {
+    if (width <= 0) return 254;
+    if (width < 30) return 30;
+    // Wider than the 16-bit member holds: the widest line it can hold.
+    return static_cast<uint16_t>(width < 65535 ? width : 65535);
+}
 
 }  // namespace tsqz
