@@ -51,6 +51,19 @@ bool HoldsHtmlMarker(std::string_view text) {
     return false;
 }
 
+// The engine's code for a document that cannot even be looked at.
+int32_t StatErrorCode(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return TSQZ_ERR_FILE_NOT_FOUND;
+        case ENAMETOOLONG:
+            return TSQZ_ERR_PATH_TOO_LONG;
+        default:
+            return TSQZ_ERR_UNREADABLE;
+    }
+}
+
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 bool WriteAllToStdout(const std::string& bytes) {
@@ -100,11 +113,7 @@ public:
                 "rename the file");
         }
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) {
-            return Failure(EngineMessage(errno == ENOENT || errno == ENOTDIR
-                                             ? TSQZ_ERR_FILE_NOT_FOUND
-                                             : TSQZ_ERR_UNREADABLE));
-        }
+        if (::stat(path.c_str(), &st) != 0) return Failure(EngineMessage(StatErrorCode(errno)));
         if (!S_ISREG(st.st_mode)) return Failure(EngineMessage(TSQZ_ERR_UNREADABLE));
         if (ids_[index] && !done_.insert(*ids_[index]).second) {
             Outcome outcome;

@@ -48,6 +48,9 @@ void CatchStopSignals() {
         action.sa_flags = 0;  // no restart: a blocked read of standard input returns
         ::sigaction(signal, &action, nullptr);
     }
+    // A reader of standard output that goes away is a write failure to report, not a reason
+    // to die with the work folder left behind.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 const volatile std::sig_atomic_t& StopRequested() { return stop_signal; }

@@ -25,8 +25,8 @@ private:
     std::string path_;
 };
 
-// After this, SIGINT, SIGTERM and SIGHUP set StopRequested() instead of ending the process;
-// a second signal ends it at once.
+// After this, SIGINT, SIGTERM and SIGHUP set StopRequested() instead of ending the process
+// (a second signal ends it at once), and SIGPIPE is ignored.
 void CatchStopSignals();
 // The signal that asked the run to stop, or 0.
 const volatile std::sig_atomic_t& StopRequested();
