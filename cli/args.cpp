@@ -25,7 +25,7 @@ uint8_t TemplateNumber(std::string_view name) {
 // Walks argv, handing out options and their values ("--name value", "--name=value", "-o DIR",
 // "-oDIR").
 class ArgumentReader {
-public:
+  public:
     ArgumentReader(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
 
     bool Next() {
@@ -59,10 +59,12 @@ public:
 
     // Everything after "--" is a PATH.
     void RestArePaths(std::vector<std::string>& paths) {
-        while (++index_ < argc_) paths.emplace_back(argv_[index_]);
+        while (++index_ < argc_) {
+            paths.emplace_back(argv_[index_]);
+        }
     }
 
-private:
+  private:
     int argc_;
     const char* const* argv_;
     int index_ = 0;

@@ -17,9 +17,9 @@ enum class OutputMode {
 };
 
 struct Arguments {
-    std::vector<std::string> paths;  // documents, files lists, folders, or "-"
-    std::string ini;                 // --ini, empty when not given
-    uint8_t template_number = 0;     // --template: 1 off, 2 safe, 3 all; 0 when not given
+    std::vector<std::string> paths;       // documents, files lists, folders, or "-"
+    std::string ini;                      // --ini, empty when not given
+    uint8_t template_number = 0;          // --template: 1 off, 2 safe, 3 all; 0 when not given
     std::vector<OptionSetting> settings;  // --set, in command-line order
     bool print_options = false;
     OutputMode mode = OutputMode::kInPlace;

@@ -75,7 +75,7 @@ struct FileId {
 };
 
 class Expander {
-public:
+  public:
     explicit Expander(const std::string& skip_dir) {
         struct stat st {};
         if (!skip_dir.empty() && ::stat(skip_dir.c_str(), &st) == 0) {
@@ -98,7 +98,7 @@ public:
 
     std::vector<Document> Take() { return std::move(documents_); }
 
-private:
+  private:
     void AddList(const std::string& path, const std::string& relative, int depth, FileId id) {
         std::string bytes;
         switch (platform::ReadWholeFile(path, bytes)) {
@@ -122,8 +122,8 @@ private:
             if (end == std::string::npos) end = bytes.size();
             std::string_view line(bytes.data() + start, end - start);
             start = end + 1;
-            while (!line.empty() && (line.back() == '\r' || line.back() == ' ' ||
-                                     line.back() == '\t')) {
+            while (!line.empty() &&
+                   (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
                 line.remove_suffix(1);
             }
             while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {

@@ -88,7 +88,7 @@ Outcome Failure(std::string message) {
 }
 
 class DocumentRunner {
-public:
+  public:
     DocumentRunner(const Arguments& args, const std::string& work_dir)
         : args_(args), output_(work_dir + "/output") {}
 
@@ -171,7 +171,7 @@ public:
         return outcome;
     }
 
-private:
+  private:
     // An output-folder result must not land on a source of this run or on another result.
     Outcome CheckTarget(const std::string& target) {
         if (!targets_.insert(target).second) {
@@ -281,8 +281,8 @@ void RunDocuments(const Arguments& args, const std::vector<Document>& documents,
     }
 }
 
-void RunStandardInput(const Arguments& args, const std::string& input,
-                      const std::string& work_dir, Progress& progress) {
+void RunStandardInput(const Arguments& args, const std::string& input, const std::string& work_dir,
+                      Progress& progress) {
     const std::string name(kStandardInputName);
     progress.Starting(0, name);
     std::string result;
@@ -294,8 +294,8 @@ void RunStandardInput(const Arguments& args, const std::string& input,
         for (;;) {
             std::string buffer(capacity, '\0');
             std::memcpy(buffer.data(), input.data(), input.size());
-            code = CompressHTMLBufferEx(name.c_str(), buffer.data(),
-                                        static_cast<int32_t>(capacity));
+            code =
+                CompressHTMLBufferEx(name.c_str(), buffer.data(), static_cast<int32_t>(capacity));
             if (code == 0) result.assign(buffer.data(), ::strnlen(buffer.data(), capacity));
             if (code != TSQZ_ERR_BUFFER_TOO_SMALL || capacity >= kMaxBuffer / kBufferGrowth) break;
             capacity *= kBufferGrowth;

@@ -26,7 +26,7 @@ void RunDocuments(const Arguments& args, const std::vector<Document>& documents,
 // (nothing at all when it fails, or in analysis mode). Text that holds "<HTML" and no NUL
 // byte goes through the engine's buffer export; anything else through a file in work_dir,
 // since the buffer export would take such text for a path, or end it at the NUL.
-void RunStandardInput(const Arguments& args, const std::string& input,
-                      const std::string& work_dir, Progress& progress);
+void RunStandardInput(const Arguments& args, const std::string& input, const std::string& work_dir,
+                      Progress& progress);
 
 }  // namespace tsqz::cli

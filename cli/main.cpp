@@ -105,10 +105,10 @@ int Run(const Arguments& args) {
         }
     }
 
-    const std::string report =
-        args.report == "-" ? work.path() + "/report.txt" : args.report;
+    const std::string report = args.report == "-" ? work.path() + "/report.txt" : args.report;
     SetCompressionMode(args.mode == OutputMode::kAnalyze ? 0 : 1, 1, 0);
-    if (!report.empty()) SetReportParameters(report.c_str(), args.append, args.detailed, args.by_file);
+    if (!report.empty())
+        SetReportParameters(report.c_str(), args.append, args.detailed, args.by_file);
     ResetCompressionStatistics(0);
     ResetCompressionStatistics(1);
 
@@ -156,8 +156,7 @@ int main(int argc, char** argv) {
         }
         return Run(args);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "tsqz: %s\nTry 'tsqz --help' for more information.\n",
-                     error.what());
+        std::fprintf(stderr, "tsqz: %s\nTry 'tsqz --help' for more information.\n", error.what());
         return 2;
     } catch (const RunError& error) {
         std::fprintf(stderr, "tsqz: %s\n", error.what());

@@ -102,8 +102,7 @@ OptionSetting ParseSetting(std::string_view text) {
     int32_t value = -1;
     const char* end = value_text.data() + value_text.size();
     const auto [stop, error] = std::from_chars(value_text.data(), end, value);
-    if (value_text.empty() || error != std::errc() || stop != end || value < 0 ||
-        value > highest) {
+    if (value_text.empty() || error != std::errc() || stop != end || value < 0 || value > highest) {
         throw UsageError("--set " + std::string(text) + ": " + std::string(row->name) +
                          " takes a number from 0 to " + std::to_string(highest) +
                          "; valid names:\n" + OptionNameList());
@@ -176,8 +175,8 @@ std::string FormatOptions(const OptionBlock& options) {
             section = row.section;
             text += "[" + std::string(section) + "]\n";
         }
-        const int value = row.kind == OptionKind::Width ? options.WordWrap
-                                                        : options.*row.byte_member;
+        const int value =
+            row.kind == OptionKind::Width ? options.WordWrap : options.*row.byte_member;
         text += std::string(row.name) + "=" + std::to_string(value) + "\n";
     }
     return text;

@@ -52,8 +52,8 @@ void Progress::DrawLine() {
                              std::to_string(totals_.bytes_before - totals_.bytes_after) +
                              " bytes saved  ";
     const size_t width = TerminalWidth() - 1;
-    std::string line = head.size() < width ? head + FitPath(current_, width - head.size())
-                                           : head.substr(0, width);
+    std::string line =
+        head.size() < width ? head + FitPath(current_, width - head.size()) : head.substr(0, width);
     std::fprintf(stderr, "\r\033[K%s", line.c_str());
     std::fflush(stderr);
     line_drawn_ = true;

@@ -16,7 +16,7 @@ struct Totals {
 };
 
 class Progress {
-public:
+  public:
     // The progress line is drawn only when standard error is a terminal, the job has more than
     // one document and the run is not quiet.
     Progress(bool quiet, bool verbose, size_t document_count);
@@ -34,7 +34,7 @@ public:
 
     const Totals& totals() const { return totals_; }
 
-private:
+  private:
     void ClearLine();
     void DrawLine();
 

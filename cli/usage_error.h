@@ -7,13 +7,13 @@
 namespace tsqz::cli {
 
 class UsageError : public std::runtime_error {
-public:
+  public:
     explicit UsageError(const std::string& message) : std::runtime_error(message) {}
 };
 
 // A failure that stops the whole run before or after the documents (exit status 1).
 class RunError : public std::runtime_error {
-public:
+  public:
     explicit RunError(const std::string& message) : std::runtime_error(message) {}
 };
 

@@ -27,7 +27,8 @@ WorkDir::WorkDir() {
     std::filesystem::path base = std::filesystem::temp_directory_path(error);
     if (error) base = "/tmp";
     std::string pattern = (base / "tsqz-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw RunError("cannot create a work folder in " + base.string());
+    if (!::mkdtemp(pattern.data()))
+        throw RunError("cannot create a work folder in " + base.string());
     path_ = pattern;
 }
 

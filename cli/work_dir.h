@@ -11,7 +11,7 @@
 namespace tsqz::cli {
 
 class WorkDir {
-public:
+  public:
     WorkDir();  // throws RunError when no folder can be made
     ~WorkDir();
     WorkDir(const WorkDir&) = delete;
@@ -21,7 +21,7 @@ public:
     // Removes the folder and everything in it now.
     void Remove();
 
-private:
+  private:
     std::string path_;
 };
 

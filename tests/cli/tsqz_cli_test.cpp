@@ -64,7 +64,7 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
 }
 
 class TsqzTest : public ::testing::Test {
-protected:
+  protected:
     TsqzTest() {
         WriteFile(program_.File("Tagsqueeze.ini"), kSettings);
         fs::create_directory(Temp());
@@ -275,7 +275,10 @@ TEST_F(TsqzTest, StandardInputThatIsNoPageFails) {
     EXPECT_EQ(ReadFile(page), kSmallPage);
     EXPECT_EQ(Snapshot(dir_.path()).size(), 2u) << "nothing but page.html and .tmp";
 
-    options.input = std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10);
+    options.input = std::string(
+        "\x7f"
+        "ELF\x02\x01\x01\0\0\0",
+        10);
     const TsqzRun binary = Run({"-"}, options);
     EXPECT_EQ(binary.status, 1);
     EXPECT_TRUE(binary.out.empty());
@@ -285,7 +288,8 @@ TEST_F(TsqzTest, StandardInputThatIsNoPageFails) {
 // no backup; the documents around it are done.
 TEST_F(TsqzTest, RefusedDocumentsAreUntouchedAndTheRunGoesOn) {
     std::string binary;
-    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919 + 13) % 256);
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 7919 + 13) % 256);
     const std::string blob = Put("blob.html", binary);
     const std::string before = Put("a.html", kSmallPage);
     const std::string after = Put("z.html", kSmallPage);
@@ -353,7 +357,8 @@ TEST_F(TsqzTest, UsageErrorsExitWithTwoAndTouchNothing) {
     };
     for (const auto& args : rows) {
         std::string shown;
-        for (const auto& arg : args) shown += arg + " ";
+        for (const auto& arg : args)
+            shown += arg + " ";
         SCOPED_TRACE(shown);
         const TsqzRun run = Run(args);
         EXPECT_EQ(run.status, 2) << run.err;
@@ -395,19 +400,21 @@ TEST_F(TsqzTest, PrintOptionsShowsTheOptionsInEffect) {
         ASSERT_EQ(set.status, 0) << set.err;
         EXPECT_NE(set.out.find("\n" + name + "=" + value + "\n"), std::string::npos) << set.out;
     }
-    const TsqzRun lower = Run({"--set", "stripquotes=0", "--set", "wordwrap=12", "--print-options"});
+    const TsqzRun lower =
+        Run({"--set", "stripquotes=0", "--set", "wordwrap=12", "--print-options"});
     EXPECT_NE(lower.out.find("\nStripQuotes=0\n"), std::string::npos) << lower.out;
     EXPECT_NE(lower.out.find("\nWordWrap=30\n"), std::string::npos) << lower.out;
     EXPECT_NE(lower.out.find("\nOptimizeLines=1\n"), std::string::npos) << "kept as it was";
 
-    const std::string ini = Put("my.ini",
-                                "[tag options]\nSTRONGtoB=2\nEMToI=-1\nMSNSonly=1\n"
-                                "[Fine Tuning]\nWordWrap=10\nStandardizeChars=3\nOptimizeLines=0\n");
+    const std::string ini =
+        Put("my.ini",
+            "[tag options]\nSTRONGtoB=2\nEMToI=-1\nMSNSonly=1\n"
+            "[Fine Tuning]\nWordWrap=10\nStandardizeChars=3\nOptimizeLines=0\n");
     const TsqzRun read = Run({"--ini", ini, "--set", "WordWrap=80", "--print-options"});
     ASSERT_EQ(read.status, 0) << read.err;
-    for (const char* line : {"\nSTRONGtoB=1\n", "\nEMToI=0\n", "\nMSNSOnly=1\n",
-                             "\nStandardizeChars=3\n", "\nWordWrap=80\n", "\nOptimizeLines=0\n",
-                             "\nStripQuotes=0\n"}) {
+    for (const char* line :
+         {"\nSTRONGtoB=1\n", "\nEMToI=0\n", "\nMSNSOnly=1\n", "\nStandardizeChars=3\n",
+          "\nWordWrap=80\n", "\nOptimizeLines=0\n", "\nStripQuotes=0\n"}) {
         EXPECT_NE(read.out.find(line), std::string::npos) << line << read.out;
     }
 }
@@ -448,14 +455,12 @@ TEST_F(TsqzTest, ReportByFileHoldsEveryDocumentOnce) {
         EXPECT_EQ(CountOf(text, page), 1u) << page << "\n" << text;
     }
 
-    const TsqzRun printed =
-        Run({"--report", "-", "--by-file", "--analyze", Path("site/a.html")});
+    const TsqzRun printed = Run({"--report", "-", "--by-file", "--analyze", Path("site/a.html")});
     ASSERT_EQ(printed.status, 0) << printed.err;
     EXPECT_EQ(CountOf(printed.out, Path("site/a.html")), 1u) << printed.out;
 
     // --append adds to the report instead of replacing it.
-    ASSERT_EQ(Run({"--report", report, "--append", "--by-file", "--analyze", pages[1]}).status,
-              0);
+    ASSERT_EQ(Run({"--report", report, "--append", "--by-file", "--analyze", pages[1]}).status, 0);
     EXPECT_EQ(ReadFile(report).find(text), 0u);
     EXPECT_EQ(CountOf(ReadFile(report), pages[1]), 2u);
 }
@@ -485,9 +490,8 @@ TEST_F(TsqzTest, QuietVerboseAndTheProgressLine) {
 
 // The bundled sample page goes through the README's main job.
 TEST_F(TsqzTest, TheSamplePageRunsThroughTheMainJob) {
-    const TsqzRun run = Run({"--template", "safe", "-o", Path("out"), "--report", "-",
-                             "--by-file", "--detailed", std::string(TSQZ_SAMPLES_DIR) +
-                                                            "/sample.html"});
+    const TsqzRun run = Run({"--template", "safe", "-o", Path("out"), "--report", "-", "--by-file",
+                             "--detailed", std::string(TSQZ_SAMPLES_DIR) + "/sample.html"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(ContainsIgnoreCase(ReadFile(Path("out/sample.html")), "</html>"));
     EXPECT_NE(run.err.find("1 document (0 failed)"), std::string::npos) << run.err;

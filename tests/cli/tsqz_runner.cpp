@@ -46,7 +46,8 @@ TsqzRun RunTsqz(const std::vector<std::string>& args, const TsqzOptions& options
     std::vector<std::string> argv_text = {TSQZ_CLI};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& arg : argv_text) argv.push_back(arg.data());
+    for (std::string& arg : argv_text)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     const pid_t child = ::fork();
@@ -56,9 +57,8 @@ TsqzRun RunTsqz(const std::vector<std::string>& args, const TsqzOptions& options
         if (!options.temp_dir.empty()) ::setenv("TMPDIR", options.temp_dir.c_str(), 1);
         const int in = ::open(io.File("in").c_str(), O_RDONLY);
         const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = options.terminal ? slave
-                                         : ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                                  0600);
+        const int err =
+            options.terminal ? slave : ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0) ::_exit(121);
         ::dup2(in, 0);
         ::dup2(out, 1);

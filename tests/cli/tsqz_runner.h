@@ -14,10 +14,10 @@ struct TsqzRun {
 };
 
 struct TsqzOptions {
-    std::string cwd;           // empty: the test's own
-    std::string input;         // standard input
-    std::string temp_dir;      // TMPDIR for the program; empty: inherited
-    bool terminal = false;     // standard error is a terminal (a pseudo-terminal)
+    std::string cwd;        // empty: the test's own
+    std::string input;      // standard input
+    std::string temp_dir;   // TMPDIR for the program; empty: inherited
+    bool terminal = false;  // standard error is a terminal (a pseudo-terminal)
 };
 
 TsqzRun RunTsqz(const std::vector<std::string>& args, const TsqzOptions& options = {});
