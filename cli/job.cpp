@@ -22,8 +22,8 @@ namespace {
 
 constexpr std::string_view kBackupSuffix = ".tsbak";
 constexpr std::string_view kStandardInputName = "standard input";
-// The buffer export grows its caller's buffer by this factor each time the result does not
-// fit; a result larger than kMaxBuffer goes no further (the engine refuses such documents).
+// The caller's buffer for the buffer export grows by this factor while the result does not
+// fit, up to the export's 32-bit capacity; larger text goes through a file instead.
 constexpr size_t kBufferGrowth = 4;
 constexpr size_t kMaxBuffer = INT32_MAX;
 
@@ -156,6 +156,7 @@ class DocumentRunner {
                 if (!platform::WriteFileAtomically(target, result)) {
                     return Failure(target + ": " + EngineMessage(TSQZ_ERR_WRITE));
                 }
+                targets_.insert(target);
                 outcome.target = target;
                 break;
             }
@@ -174,7 +175,7 @@ class DocumentRunner {
   private:
     // An output-folder result must not land on a source of this run or on another result.
     Outcome CheckTarget(const std::string& target) {
-        if (!targets_.insert(target).second) {
+        if (targets_.count(target) != 0) {
             return Failure("its result would replace another document's result " + target);
         }
         struct stat st {};
@@ -246,7 +247,7 @@ class DocumentRunner {
     std::vector<std::optional<FileId>> ids_;  // each document's file before the run
     std::set<FileId> sources_;
     std::set<FileId> done_;
-    std::set<std::string> targets_;
+    std::set<std::string> targets_;  // results written by this run
 };
 
 }  // namespace
