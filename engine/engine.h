@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "options.h"
 #include "protect.h"
@@ -63,6 +64,10 @@ struct RunState {
     bool meta_pass_ran = false;  // cleared per chunk, set by META removal
     int32_t saved_length = 0;    // length noted by a pass before it works
     uint16_t wrap_column = 254;  // WordWrap, or WordWrap - 1 in CR LF documents
+    // Per phrase-tag conversion: the element's start tags still open at the end of the last
+    // chunk, innermost last (true: converted), so an end tag in a later chunk agrees with
+    // its start tag.
+    std::array<std::vector<bool>, 8> open_phrase_tags;
 };
 
 // Per-document and per-job figures. Savings counters are indexed by slot (1..30).
