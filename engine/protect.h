@@ -2,30 +2,64 @@
 // after them (ASP code, the style block, script blocks, PLAINTEXT/LISTING/XMP/PRE).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tsqz {
 
 struct Engine;
+struct RunState;
 
-// Per-document storage of the cut-out blocks.
+// The four literal kinds in the order they are cut out; their blocks are never changed.
+enum class LiteralKind : uint8_t { kPlaintext, kListing, kXmp, kPre };
+inline constexpr size_t kLiteralKindCount = 4;
+
+// At most this many script blocks, and this many literal blocks of all kinds together.
+inline constexpr size_t kMaxStoredBlocks = 255;
+
+// Per-document storage of the cut-out blocks, in the order they were cut out.
 struct ProtectedStore {
-    std::vector<std::string> asp;
-    std::string style;
-    std::vector<std::string> scripts;
-    std::vector<std::string> literals;
+    std::vector<std::string> asp;       // code between "<%" and "%>"; as many as the page has
+    std::string style;                  // the first style element
+    std::vector<std::string> scripts;   // whole script elements
+    std::vector<std::string> literals;  // whole literal elements, kind by kind
+    std::array<uint8_t, kLiteralKindCount> literal_count{};  // blocks stored per kind
+
+    // The extraction steps that ran; only their kinds are put back.
+    bool asp_ran = false;
+    bool style_ran = false;
+    bool script_ran = false;
+    std::array<bool, kLiteralKindCount> literal_ran{};
+
+    // Kept for the restore of a document whose placeholders the passes disturbed: the
+    // document as extraction found it, the run state at that moment, and whether the
+    // document holds text from which a pass could assemble a placeholder of its own.
+    std::string original;
+    std::shared_ptr<const RunState> run_before;
+    bool near_placeholders = false;
+
     void Clear() { *this = ProtectedStore{}; }
 };
 
-// Cuts every protected block out of the document in the pipeline's order (ASP code, the
-// style block, script blocks, then PLAINTEXT, LISTING, XMP and PRE). Returns 0 or the
-// negative code that ends the run.
+// Cuts every protected block out of the document in the pipeline's order: ASP code if the
+// document contains "<%", the style block if it contains "<style", script blocks if it
+// contains "<script", then PLAINTEXT, LISTING, XMP and PRE blocks (each kind only while
+// fewer than 255 literal blocks are stored). Script, ASP and style code is compressed as it
+// is cut out, as the options say. Returns 0, or the code that ends the run: -12 (ASP code
+// or a script without its end), -10 (style), -5 (256th script), -6 (256th literal block),
+// -2 (literal block without its end tag), -24 (the document already holds placeholder text
+// of a kind it also has blocks of). Counts the errors the way each step prescribes.
 int32_t ExtractProtectedBlocks(Engine& engine, std::string& document);
 
-// Puts the blocks back in the reverse order of extraction. Returns 0 or the style restore's
-// failure code.
+// Puts the blocks back: literal kinds, script blocks, the style block, then ASP code. Every
+// block returns at its own placeholder, or is dropped together with a placeholder that a
+// pass removed. Returns 0, -3 when the style placeholder is gone (the rest is still put back),
+// or -24 when the disturbed placeholders cannot be matched to their blocks; the document is
+// then the one extraction found, with no pass applied.
 int32_t RestoreProtectedBlocks(Engine& engine, std::string& document);
 
 }  // namespace tsqz
