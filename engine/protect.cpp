@@ -85,6 +85,13 @@ constexpr size_t kMaxNumberedAsp = kAspDigits * kAspDigits;
 // Extraction in the verifying run ran out of stand-in numbers (never returned to the pipeline).
 constexpr int32_t kOutOfNumbers = 1;
 
+// Exact search (no wildcard), 0-based; npos when absent.
+size_t FindExact(std::string_view text, std::string_view pattern, size_t from = 0) {
+    if (from > text.size()) return npos;
+    const void* at = ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
+    return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : npos;
+}
+
 size_t Search(std::string_view text, std::string_view pattern, size_t from, bool ignore_case) {
     if (from >= text.size()) return npos;
     const int32_t at = Find(text, pattern, static_cast<int32_t>(from + 1), ignore_case);
@@ -223,10 +230,10 @@ private:
         out.reserve(doc.size());
         size_t pos = 0;
         for (;;) {
-            const size_t open = doc.find(kAspOpen, pos);
+            const size_t open = FindExact(doc, kAspOpen, pos);
             if (open == npos) break;
             // From two bytes after the "<", so "<%>" does not close itself.
-            const size_t close = doc.find(kAspClose, open + 2);
+            const size_t close = FindExact(doc, kAspClose, open + 2);
             if (close == npos) return TSQZ_ERR_SCRIPT_UNCLOSED;
             const std::string marker = placeholders_.ForAsp(store_.asp.size());
             if (marker.empty()) return kOutOfNumbers;
@@ -332,12 +339,11 @@ private:
 // The literal kinds are judged by their start tags anywhere in the document, so a start tag
 // hidden in a script also counts: refusing such a rare document is the safe side.
 bool HoldsPlaceholderText(std::string_view doc) {
-    if (Contains(doc, kAspOpen, false) &&
-        (Contains(doc, kAspMarkOpen, false) || Contains(doc, kAspMarkClose, false))) {
-        return true;
-    }
+    const bool markers = FindExact(doc, kAspMarkOpen) != npos || FindExact(doc, kAspMarkClose) != npos;
+    if (markers && FindExact(doc, kAspOpen) != npos) return true;
+    if (FindExact(doc, "<@") == npos) return false;
     for (const KindRow& row : kKinds) {
-        if (Contains(doc, row.start_tag, true) && doc.find(row.placeholder) != npos) return true;
+        if (FindExact(doc, row.placeholder) != npos && Contains(doc, row.start_tag, true)) return true;
     }
     return false;
 }
@@ -345,7 +351,7 @@ bool HoldsPlaceholderText(std::string_view doc) {
 // The number of whole placeholders in a text.
 size_t CountPlaceholders(std::string_view text, std::string_view placeholder) {
     size_t whole = 0;
-    for (size_t at = text.find(placeholder); at != npos; at = text.find(placeholder, at + 1)) {
+    for (size_t at = FindExact(text, placeholder); at != npos; at = FindExact(text, placeholder, at + 1)) {
         ++whole;
     }
     return whole;
@@ -356,10 +362,10 @@ size_t CountPlaceholders(std::string_view text, std::string_view placeholder) {
 bool HoldsPartialPlaceholder(std::string_view text, std::string_view placeholder) {
     const std::string_view head = placeholder.substr(1, 4);  // "@PRE"
     const std::string_view tail = placeholder.substr(2, 4);  // "PRE@"
-    for (size_t at = text.find(head); at != npos; at = text.find(head, at + 1)) {
+    for (size_t at = FindExact(text, head); at != npos; at = FindExact(text, head, at + 1)) {
         if (at < 1 || text.compare(at - 1, placeholder.size(), placeholder) != 0) return true;
     }
-    for (size_t at = text.find(tail); at != npos; at = text.find(tail, at + 1)) {
+    for (size_t at = FindExact(text, tail); at != npos; at = FindExact(text, tail, at + 1)) {
         if (at < 2 || text.compare(at - 2, placeholder.size(), placeholder) != 0) return true;
     }
     return false;
@@ -399,7 +405,7 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
         size_t found = 0;
         size_t pos = 0;
         next.clear();
-        for (size_t at = cur.find(placeholder); at != npos; at = cur.find(placeholder, pos)) {
+        for (size_t at = FindExact(cur, placeholder); at != npos; at = FindExact(cur, placeholder, pos)) {
             if (found == store.literal_count[kind]) return false;
             next.append(cur, pos, at - pos);
             next += store.literals[cursor++];
@@ -417,10 +423,10 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
         size_t found = 0;
         size_t pos = 0;
         next.clear();
-        for (size_t at = cur.find(placeholder); at != npos; at = cur.find(placeholder, pos)) {
+        for (size_t at = FindExact(cur, placeholder); at != npos; at = FindExact(cur, placeholder, pos)) {
             if (found == store.scripts.size()) return false;
             const std::string& block = store.scripts[found];
-            if (block.empty() || block.find(placeholder) != npos) return false;
+            if (block.empty() || FindExact(block, placeholder) != npos) return false;
             for (size_t k = 1; k < kPlaceholderLength; ++k) {
                 if (block.size() >= k &&
                     block.compare(block.size() - k, k, placeholder.substr(0, k)) == 0 &&
@@ -440,11 +446,11 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
     }
     if (store.style_ran) {
         const std::string_view placeholder = kKinds[kKindStyle].placeholder;
-        const size_t at = cur.find(placeholder);
+        const size_t at = FindExact(cur, placeholder);
         if (at == npos) {
             code = TSQZ_ERR_STYLE_RESTORE;
         } else {
-            if (cur.find(placeholder, at + kPlaceholderLength) != npos) return false;
+            if (FindExact(cur, placeholder, at + kPlaceholderLength) != npos) return false;
             cur.replace(at, kPlaceholderLength, store.style);
         }
     }
@@ -452,11 +458,11 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
         size_t found = 0;
         size_t pos = 0;
         next.clear();
-        for (size_t at = cur.find(kAspMarkOpen); at != npos; at = cur.find(kAspMarkOpen, pos)) {
+        for (size_t at = FindExact(cur, kAspMarkOpen); at != npos; at = FindExact(cur, kAspMarkOpen, pos)) {
             if (found == store.asp.size()) return false;
             if (cur.compare(at + 2, kAspMarkClose.size(), kAspMarkClose) != 0) return false;
             const std::string& code_text = store.asp[found];
-            if (code_text.find(kAspMarkOpen) != npos) return false;
+            if (FindExact(code_text, kAspMarkOpen) != npos) return false;
             next.append(cur, pos, at - pos);
             next += kAspOpen;
             next += code_text;
@@ -570,7 +576,8 @@ private:
 // Repeats extraction and the passes with numbered stand-ins (on a copy of the engine, so that
 // neither figures nor run state change) and restores by number. False when the repeated run
 // does not reproduce the real one exactly, or cannot be made.
-bool RestoreByNumber(Engine& engine, std::string_view passed, Text& out, int32_t& code) {
+bool RestoreByNumber(Engine& engine, std::string_view passed, PassRunner passes, Text& out,
+                     int32_t& code) {
     ProtectedStore kept = std::move(engine.store);
     Engine probe = engine;
     engine.store = std::move(kept);
@@ -585,21 +592,13 @@ bool RestoreByNumber(Engine& engine, std::string_view passed, Text& out, int32_t
     if (Extractor(probe, store, numbered).Run(doc) != 0) return false;
     if (!SameBlocks(real, store, numbered)) return false;
 
-    std::vector<std::string_view> pieces;
-    if (CutIntoChunks(doc, pieces) != 0) return false;
-    Text joined;
-    joined.reserve(doc.size());
-    for (std::string_view piece : pieces) {
-        Text chunk(piece);
-        DispatchChunk(probe, chunk);
-        joined += chunk;
-    }
-    if (AsFixed(joined, store, numbered) != passed) return false;
+    if (!passes(probe, doc)) return false;
+    if (AsFixed(doc, store, numbered) != passed) return false;
 
     NumberedRestore restore(store, numbered);
     Text result;
-    result.reserve(joined.size());
-    if (!restore.Expand(joined, result)) return false;
+    result.reserve(doc.size());
+    if (!restore.Expand(doc, result)) return false;
     code = (store.style_ran && !restore.style_back()) ? TSQZ_ERR_STYLE_RESTORE : 0;
     out.swap(result);
     return true;
@@ -622,7 +621,21 @@ int32_t ExtractProtectedBlocks(Engine& engine, std::string& document) {
     return 0;
 }
 
-int32_t RestoreProtectedBlocks(Engine& engine, std::string& document) {
+bool RunOptionPasses(Engine& engine, std::string& document) {
+    std::vector<std::string_view> pieces;
+    if (CutIntoChunks(document, pieces) != 0) return false;
+    Text joined;
+    joined.reserve(document.size());
+    for (std::string_view piece : pieces) {
+        Text chunk(piece);
+        DispatchChunk(engine, chunk);
+        joined += chunk;
+    }
+    document.swap(joined);
+    return true;
+}
+
+int32_t RestoreProtectedBlocks(Engine& engine, std::string& document, PassRunner passes) {
     if (!AnyRan(engine.store)) {
         engine.store.Clear();
         return 0;
@@ -633,7 +646,7 @@ int32_t RestoreProtectedBlocks(Engine& engine, std::string& document) {
     if (!in_order || engine.store.near_placeholders) {
         Text followed;
         int32_t followed_code = 0;
-        if (RestoreByNumber(engine, document, followed, followed_code)) {
+        if (RestoreByNumber(engine, document, passes, followed, followed_code)) {
             restored.swap(followed);
             code = followed_code;
         } else if (!in_order) {

@@ -55,11 +55,19 @@ struct ProtectedStore {
 // of a kind it also has blocks of). Counts the errors the way each step prescribes.
 int32_t ExtractProtectedBlocks(Engine& engine, std::string& document);
 
+// The option passes over a whole document, as the pipeline runs them: cut into chunks, the
+// dispatcher over each chunk, joined again. False when the document cannot be cut.
+using PassRunner = bool (*)(Engine& engine, std::string& document);
+bool RunOptionPasses(Engine& engine, std::string& document);
+
 // Puts the blocks back: literal kinds, script blocks, the style block, then ASP code. Every
 // block returns at its own placeholder, or is dropped together with a placeholder that a
 // pass removed. Returns 0, -3 when the style placeholder is gone (the rest is still put back),
 // or -24 when the disturbed placeholders cannot be matched to their blocks; the document is
-// then the one extraction found, with no pass applied.
-int32_t RestoreProtectedBlocks(Engine& engine, std::string& document);
+// then the one extraction found, with no pass applied. To match placeholders the passes
+// disturbed, the restore runs the passes once more (on a copy of the engine); `passes` must be
+// what ran between extraction and restore.
+int32_t RestoreProtectedBlocks(Engine& engine, std::string& document,
+                               PassRunner passes = RunOptionPasses);
 
 }  // namespace tsqz

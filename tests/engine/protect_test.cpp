@@ -1,0 +1,497 @@
+// Protected blocks: what extraction leaves in the document, its limits and codes, and that
+// every block comes back at its own place, also when the passes disturb the placeholders.
+#include "protect.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "include/tagsqueeze.h"
+#include "text.h"
+
+namespace tsqz {
+namespace {
+
+const std::string kThorn = "\xFE";
+
+std::string Repeat(const std::string& piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+// Extraction then restore with a stand-in for the passes in between (the same stand-in is
+// handed to the restore, which may run it again).
+struct RoundTrip {
+    int32_t extract_code = 0;
+    std::string extracted;
+    int32_t restore_code = 0;
+    std::string restored;
+};
+
+RoundTrip CutAndRestore(Engine& engine, const std::string& doc, PassRunner passes) {
+    RoundTrip r;
+    std::string text = doc;
+    r.extract_code = ExtractProtectedBlocks(engine, text);
+    r.extracted = text;
+    if (r.extract_code != 0) return r;
+    if (!passes(engine, text)) ADD_FAILURE() << "passes failed";
+    r.restore_code = RestoreProtectedBlocks(engine, text, passes);
+    r.restored = text;
+    return r;
+}
+
+bool NoPasses(Engine&, std::string&) { return true; }
+
+// Deletes every "<!--" through the next "-->", as the comment pass does.
+bool DropComments(Engine&, std::string& doc) {
+    for (size_t at = doc.find("<!--"); at != std::string::npos; at = doc.find("<!--", at)) {
+        const size_t end = doc.find("-->", at);
+        if (end == std::string::npos) break;
+        doc.erase(at, end + 3 - at);
+    }
+    return true;
+}
+
+// Deletes comments and turns " >" into ">", as the space pass does.
+bool DropCommentsAndSpaces(Engine& engine, std::string& doc) {
+    DropComments(engine, doc);
+    ReplaceAllRepeat(doc, " >", ">");
+    return true;
+}
+
+// A pass that, unlike any real one, reads the placeholders' letters: it cannot be repeated
+// faithfully with numbered stand-ins.
+bool DropPrePlaceholders(Engine& engine, std::string& doc) {
+    DropComments(engine, doc);
+    ReplaceAll(doc, "<@PRE@>", "");
+    return true;
+}
+
+// --- What extraction leaves behind -------------------------------------------------------
+
+TEST(ProtectExtraction, MixedKindsLeaveTheirPlaceholdersAndComeBackByteForByte) {
+    Engine engine;
+    const std::string doc =
+        "<html><% x = 1 %><style>a { b }</style><SCRIPT LANGUAGE=js>f();</script>"
+        "<xmp>a  b</xmp><pre>1\t2</pre><LISTING>l</LISTING><plaintext>p</plaintext>"
+        "<pre>q</pre><pre>r</pre><%%></html>";
+    const RoundTrip r = CutAndRestore(engine, doc, NoPasses);
+    ASSERT_EQ(r.extract_code, 0);
+    EXPECT_EQ(r.extracted, "<html><" + kThorn + kThorn +
+                               "><@STY@><@SCR@><@XMP@><@PRE@><@LIS@><@PLA@><@PRE@><@PRE@><" +
+                               kThorn + kThorn + "></html>");
+    EXPECT_EQ(r.restore_code, 0);
+    EXPECT_EQ(r.restored, doc);
+}
+
+TEST(ProtectExtraction, LiteralSlotsAreFilledKindByKindInDocumentOrder) {
+    Engine engine;
+    std::string doc = "<html><pre>1</pre><xmp>2</xmp><plaintext>3</plaintext><pre>4</pre></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(engine.store.literals,
+              (std::vector<std::string>{"<plaintext>3</plaintext>", "<xmp>2</xmp>", "<pre>1</pre>",
+                                        "<pre>4</pre>"}));
+    EXPECT_EQ(engine.store.literal_count, (std::array<uint8_t, 4>{1, 0, 1, 2}));
+}
+
+TEST(ProtectExtraction, OnlyBareStartTagsOpenLiteralBlocks) {
+    Engine engine;
+    std::string doc = "<html><PRE WIDTH=80>x  y</PRE><pre>a</pre></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(doc, "<html><PRE WIDTH=80>x  y</PRE><@PRE@></html>");
+    // A block ends at the first end tag of its kind; nesting is not looked at.
+    doc = "<html><pre>a<pre>b</pre>c</pre></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(doc, "<html><@PRE@>c</pre></html>");
+}
+
+TEST(ProtectExtraction, ScriptAndStyleElementsWithAttributes) {
+    Engine engine;
+    std::string doc =
+        "<html><style type=text/css>p{}</STYLE ><style>q</style>"
+        "<script src=a.js></script><script>if (a</b) x();</script></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    // Only the first style element is protected; each script element is one block.
+    EXPECT_EQ(doc, "<html><@STY@><style>q</style><@SCR@><@SCR@></html>");
+    EXPECT_EQ(engine.store.style, "<style type=text/css>p{}</STYLE >");
+    ASSERT_EQ(engine.store.scripts.size(), 2u);
+    EXPECT_EQ(engine.store.scripts[1], "<script>if (a</b) x();</script>");
+}
+
+TEST(ProtectExtraction, AspCodeLeavesTheMarkerPair) {
+    Engine engine;
+    std::string doc = "<html><% a %> text <%b%> 50%> <%%></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    const std::string marker = "<" + kThorn + kThorn + ">";
+    EXPECT_EQ(doc, "<html>" + marker + " text " + marker + " 50%> " + marker + "</html>");
+    EXPECT_EQ(engine.store.asp, (std::vector<std::string>{" a ", "b", ""}));
+    // "<%>" does not close itself: the code runs to the next "%>".
+    doc = "<html><%> x %></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(engine.store.asp, (std::vector<std::string>{"> x "}));
+}
+
+TEST(ProtectExtraction, AspStoreHasNoFixedBound) {
+    Engine engine;
+    const std::string doc = "<html>" + Repeat("<%x%>.", 1000) + "</html>";
+    const RoundTrip r = CutAndRestore(engine, doc, NoPasses);
+    ASSERT_EQ(r.extract_code, 0);
+    EXPECT_EQ(r.restored, doc);
+}
+
+// --- Limits and failure codes ------------------------------------------------------------
+
+TEST(ProtectExtraction, LiteralLimitIs255BlocksOfAllKinds) {
+    Engine engine;
+    const std::string blocks = Repeat("<pre>x</pre>", 255);
+    RoundTrip r = CutAndRestore(engine, "<html>" + blocks + "</html>", NoPasses);
+    EXPECT_EQ(r.extract_code, 0);
+    EXPECT_EQ(r.restored, "<html>" + blocks + "</html>");
+
+    engine.error_count = 0;
+    std::string doc = "<html>" + blocks + "<pre>y</pre></html>";
+    EXPECT_EQ(ExtractProtectedBlocks(engine, doc), TSQZ_ERR_TOO_MANY_BLOCKS);
+    EXPECT_EQ(engine.error_count, 1);
+
+    // With 255 blocks stored, the later kinds are skipped and stay in the document as text.
+    engine.error_count = 0;
+    doc = "<html>" + Repeat("<xmp>x</xmp>", 255) + "<pre>a  b</pre></html>";
+    EXPECT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(doc, "<html>" + Repeat("<@XMP@>", 255) + "<pre>a  b</pre></html>");
+    EXPECT_FALSE(engine.store.literal_ran[static_cast<size_t>(LiteralKind::kPre)]);
+    EXPECT_EQ(engine.error_count, 0);
+}
+
+TEST(ProtectExtraction, ScriptLimitIs255BlocksAndIsNotCounted) {
+    Engine engine;
+    const std::string blocks = Repeat("<script>s</script>", 255);
+    std::string doc = "<html>" + blocks + "</html>";
+    EXPECT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    doc = "<html>" + blocks + "<script>t</script></html>";
+    EXPECT_EQ(ExtractProtectedBlocks(engine, doc), TSQZ_ERR_TOO_MANY_SCRIPTS);
+    EXPECT_EQ(engine.error_count, 0);
+}
+
+TEST(ProtectExtraction, UnclosedBlocksGiveTheirCodesAndCountAsDesigned) {
+    struct Row {
+        std::string doc;
+        int32_t code;
+        int32_t counted;
+    };
+    const Row rows[] = {
+        {"<html><pre>a</PRE</html>", TSQZ_ERR_UNCLOSED_BLOCK, 1},
+        {"<html><xmp>a</html>", TSQZ_ERR_UNCLOSED_BLOCK, 1},
+        {"<html><script>a</script ></html>", TSQZ_ERR_SCRIPT_UNCLOSED, 1},
+        {"<html><style>a</html>", TSQZ_ERR_BAD_STYLE, 1},
+        {"<html><style>a</style</html", TSQZ_ERR_BAD_STYLE, 1},
+        {"<html><% a </html>", TSQZ_ERR_SCRIPT_UNCLOSED, 0},  // ASP code is not counted
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.doc);
+        Engine engine;
+        std::string doc = row.doc;
+        EXPECT_EQ(ExtractProtectedBlocks(engine, doc), row.code);
+        EXPECT_EQ(engine.error_count, row.counted);
+    }
+}
+
+// --- Placeholder text that is already in the document --------------------------------------
+
+TEST(ProtectExtraction, PlaceholderTextOfAKindWithBlocksIsRefused) {
+    struct Row {
+        std::string doc;
+        int32_t code;
+    };
+    const Row rows[] = {
+        {"<html><@PRE@><pre>a</pre></html>", TSQZ_ERR_TOKEN_IN_INPUT},
+        {"<html><pre><@SCR@></pre><script>s</script></html>", TSQZ_ERR_TOKEN_IN_INPUT},
+        {"<html><@STY@><style>s</style></html>", TSQZ_ERR_TOKEN_IN_INPUT},
+        {"<html><" + kThorn + " x <%a%></html>", TSQZ_ERR_TOKEN_IN_INPUT},
+        {"<html>x" + kThorn + "> <%a%></html>", TSQZ_ERR_TOKEN_IN_INPUT},
+        // Placeholder text of a kind the document has no blocks of is left alone.
+        {"<html><@PRE@><xmp>a</xmp></html>", 0},
+        {"<html><" + kThorn + kThorn + "></html>", 0},
+        // A thorn that does not touch "<" or ">" is ordinary text, also in ASP pages.
+        {"<html>" + kThorn + "ingvellir <%a%> " + kThorn + "</html>", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.doc);
+        Engine engine;
+        const RoundTrip r = CutAndRestore(engine, row.doc, NoPasses);
+        EXPECT_EQ(r.extract_code, row.code);
+        EXPECT_EQ(engine.error_count, row.code == 0 ? 0 : 1);
+        if (row.code == 0) {
+            EXPECT_EQ(r.restored, row.doc);
+        }
+    }
+}
+
+// --- Restore when the passes disturb the placeholders --------------------------------------
+
+TEST(ProtectRestore, ARemovedPlaceholderTakesOnlyItsOwnBlock) {
+    struct Row {
+        std::string doc;
+        std::string expected;
+        int32_t code;
+    };
+    const Row rows[] = {
+        {"<html><!-- <pre>A</pre> --><pre>B</pre><pre>C</pre></html>",
+         "<html><pre>B</pre><pre>C</pre></html>", 0},
+        {"<html><xmp>X</xmp><!--<xmp>Y</xmp>--><pre>P</pre><xmp>Z</xmp></html>",
+         "<html><xmp>X</xmp><pre>P</pre><xmp>Z</xmp></html>", 0},
+        {"<html><!-- <script>a()</script> --><script>b()</script></html>",
+         "<html><script>b()</script></html>", 0},
+        {"<html><!-- <%= a %> --><%= b %></html>", "<html><%= b %></html>", 0},
+        // ASP code inside a PRE block goes with the block.
+        {"<html><!-- <pre><% a %></pre> --><% b %><pre>c</pre></html>",
+         "<html><% b %><pre>c</pre></html>", 0},
+        // The style block goes with its placeholder; that is still reported; the rest is put back.
+        {"<html><!--<style>s</style>--><pre>p</pre><% q %></html>",
+         "<html><pre>p</pre><% q %></html>", TSQZ_ERR_STYLE_RESTORE},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.doc);
+        Engine engine;
+        const RoundTrip r = CutAndRestore(engine, row.doc, DropComments);
+        ASSERT_EQ(r.extract_code, 0);
+        EXPECT_EQ(r.restore_code, row.code);
+        EXPECT_EQ(r.restored, row.expected);
+    }
+}
+
+TEST(ProtectRestore, ALiteralBlockInsideALaterKindComesBack) {
+    // The PLAINTEXT placeholder sits inside the PRE block, so a restore in slot order would
+    // hand the PLAINTEXT block to the PRE placeholder and lose the PRE block.
+    Engine engine;
+    const std::string doc =
+        "<html><pre>a<plaintext>b</plaintext>c</pre><listing><xmp>d</xmp></listing>"
+        "<xmp>e<listing>f</listing></xmp></html>";
+    const RoundTrip r = CutAndRestore(engine, doc, NoPasses);
+    ASSERT_EQ(r.extract_code, 0);
+    EXPECT_EQ(r.restored, doc);
+}
+
+TEST(ProtectRestore, APlaceholderThatAPassAssemblesIsNotTakenForOurs) {
+    // The space pass makes "<@PRE@ >" read "<@PRE@>" while the comment pass removes a real
+    // PRE placeholder: the count alone would not notice.
+    Engine engine;
+    const std::string doc = "<html><!--<pre>A</pre>--><@PRE@ ><pre>B</pre></html>";
+    const RoundTrip r = CutAndRestore(engine, doc, DropCommentsAndSpaces);
+    ASSERT_EQ(r.extract_code, 0);
+    EXPECT_EQ(r.restored, "<html><@PRE@><pre>B</pre></html>");
+}
+
+TEST(ProtectRestore, UnmatchablePlaceholdersGiveTheDocumentBackAsRead) {
+    Engine engine;
+    engine.stats.on = true;
+    engine.stats.file[kSlotStripComments] = 40;
+    const std::string doc = "<html><!--<pre>A</pre>--><pre>B</pre><pre>C</pre></html>";
+    const RoundTrip r = CutAndRestore(engine, doc, DropPrePlaceholders);
+    ASSERT_EQ(r.extract_code, 0);
+    EXPECT_EQ(r.restore_code, TSQZ_ERR_TOKEN_IN_INPUT);
+    EXPECT_EQ(r.restored, doc);
+    EXPECT_EQ(engine.stats.file[kSlotStripComments], 0);  // the passes' savings did not happen
+}
+
+// --- The fast extraction and restore against the literal algorithm -------------------------
+
+// The algorithm as written: every block cut out with a delete and an insert in place, every
+// search started again from the position the steps name, blocks put back by one shared cursor.
+struct Literal {
+    std::vector<std::string> asp, scripts, literals;
+    std::string style;
+    bool asp_ran = false, style_ran = false, script_ran = false;
+    bool kind_ran[4] = {};
+    int32_t errors = 0;
+
+    static constexpr const char* kStart[4] = {"<plaintext>", "<listing>", "<xmp>", "<pre>"};
+    static constexpr const char* kEnd[4] = {"</plaintext>", "</listing>", "</xmp>", "</pre>"};
+    static constexpr const char* kToken[4] = {"<@PLA@>", "<@LIS@>", "<@XMP@>", "<@PRE@>"};
+
+    int32_t Extract(std::string& d) {
+        if (FindText(d, "<%", 1) != 0) {
+            asp_ran = true;
+            for (;;) {
+                const int32_t p = FindText(d, "<%", 1);
+                if (p == 0) break;
+                d[static_cast<size_t>(p)] = '\xFE';
+                const int32_t q = FindText(d, "%>", p + 2);
+                if (q == 0) return -12;
+                d[static_cast<size_t>(q - 1)] = '\xFE';
+                asp.push_back(d.substr(static_cast<size_t>(p + 1), static_cast<size_t>(q - p - 2)));
+                DeleteAt(d, p + 2, q - p - 2);
+            }
+        }
+        if (FindText(d, "<style", -1) != 0) {
+            style_ran = true;
+            const int32_t s = FindText(d, "<style", -1);
+            const int32_t e = FindText(d, "</style", -s);
+            const int32_t g = e == 0 ? 0 : FindChar(d, '>', e);
+            if (g == 0) return ++errors, -10;
+            style = d.substr(static_cast<size_t>(s - 1), static_cast<size_t>(g - s + 1));
+            DeleteAt(d, s, g - s + 1);
+            InsertAt(d, s, "<@STY@>");
+        }
+        if (FindText(d, "<script", -1) != 0) {
+            script_ran = true;
+            int32_t pos = 1;
+            for (;;) {
+                const int32_t s = FindText(d, "<script", -pos);
+                if (s == 0) break;
+                if (scripts.size() == 255) return -5;
+                const int32_t e = FindText(d, "/script>", -(s + 2));
+                if (e == 0) return ++errors, -12;
+                scripts.push_back(d.substr(static_cast<size_t>(s - 1), static_cast<size_t>(e + 8 - s)));
+                DeleteAt(d, s, e + 8 - s);
+                InsertAt(d, s, "<@SCR@>");
+                pos = s;
+            }
+        }
+        for (int k = 0; k < 4; ++k) {
+            if (k > 0 && literals.size() >= 255) break;
+            if (FindText(d, kStart[k], -1) == 0) continue;
+            kind_ran[k] = true;
+            int32_t pos = 1;
+            for (;;) {
+                const int32_t s = FindText(d, kStart[k], -pos);
+                if (s == 0) break;
+                if (literals.size() == 255) return ++errors, -6;
+                const int32_t e = FindText(d, kEnd[k], -s);
+                if (e == 0) return ++errors, -2;
+                const int32_t stop = e + static_cast<int32_t>(std::string(kEnd[k]).size());
+                literals.push_back(d.substr(static_cast<size_t>(s - 1), static_cast<size_t>(stop - s)));
+                DeleteAt(d, s, stop - s);
+                InsertAt(d, s, kToken[k]);
+                pos = s + 7;
+            }
+        }
+        return 0;
+    }
+
+    int32_t Restore(std::string& d) {
+        size_t cursor = 0;
+        for (int k = 0; k < 4; ++k) {
+            if (!kind_ran[k]) continue;
+            for (int32_t at = FindText(d, kToken[k], 1); at != 0;) {
+                const std::string block = cursor < literals.size() ? literals[cursor] : "";
+                ++cursor;
+                DeleteAt(d, at, 7);
+                InsertAt(d, at, block);
+                at = FindText(d, kToken[k], at + static_cast<int32_t>(block.size()));
+            }
+        }
+        if (script_ran && !scripts.empty() && !scripts[0].empty()) {
+            size_t slot = 0;
+            for (int32_t at = FindText(d, "<@SCR@>", 1); at != 0; at = FindText(d, "<@SCR@>", at)) {
+                const std::string block = slot < scripts.size() ? scripts[slot] : "";
+                ++slot;
+                DeleteAt(d, at, 7);
+                InsertAt(d, at, block);
+            }
+        }
+        int32_t code = 0;
+        if (style_ran) {
+            const int32_t at = FindText(d, "<@STY@>", 1);
+            if (at == 0) {
+                code = -3;
+            } else {
+                DeleteAt(d, at, 7);
+                InsertAt(d, at, style);
+            }
+        }
+        if (asp_ran) {
+            size_t slot = 0;
+            for (int32_t at = FindText(d, "<\xFE", 1); at != 0; at = FindText(d, "<\xFE", 1)) {
+                d[static_cast<size_t>(at)] = '%';
+                const int32_t close = FindText(d, "\xFE>", at);
+                if (close != 0) d[static_cast<size_t>(close - 1)] = '%';
+                if (slot < asp.size()) InsertAt(d, at + 2, asp[slot]);
+                ++slot;
+            }
+        }
+        return code;
+    }
+};
+
+TEST(ProtectEquivalence, MatchesTheLiteralAlgorithmOnRandomDocuments) {
+    const std::vector<std::string> pieces = {
+        "<pre>", "</pre>", "<PRE>", "</Pre>", "<xmp>", "</xmp>", "<listing>", "</listing>",
+        "<plaintext>", "</plaintext>", "<script>", "<SCRIPT a>", "</script>", "/script>",
+        "<style>", "</style>", "</STYLE", ">", "<%", "%>", "<%>", "%", "<", "a", " ", "\n",
+        "<@PRE@>", "<@SCR@>", "@PRE", "\xFE", "<!--", "-->"};
+    std::mt19937 random(12345);
+    int compared = 0, literal_misplaced = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string doc = "<html>";
+        const int n = static_cast<int>(random() % 24);
+        for (int i = 0; i < n; ++i) doc += pieces[random() % pieces.size()];
+        SCOPED_TRACE(doc);
+
+        Engine engine;
+        std::string fast = doc;
+        const int32_t code = ExtractProtectedBlocks(engine, fast);
+        if (code == TSQZ_ERR_TOKEN_IN_INPUT) continue;  // refused before anything is cut
+        Literal literal;
+        std::string slow = doc;
+        ASSERT_EQ(code, literal.Extract(slow));
+        ASSERT_EQ(engine.error_count, literal.errors);
+        if (code != 0) continue;
+        ASSERT_EQ(fast, slow);
+        ASSERT_EQ(engine.store.asp, literal.asp);
+        ASSERT_EQ(engine.store.scripts, literal.scripts);
+        ASSERT_EQ(engine.store.literals, literal.literals);
+        ASSERT_EQ(engine.store.style, literal.style);
+
+        // With nothing in between, every block must come back where it was; the literal
+        // restore agrees wherever it gets that right.
+        std::string back = fast;
+        const int32_t restore_code = RestoreProtectedBlocks(engine, back, NoPasses);
+        ASSERT_EQ(restore_code, 0);
+        ASSERT_EQ(back, doc);
+        const int32_t literal_code = literal.Restore(slow);
+        if (slow == doc) {
+            ASSERT_EQ(literal_code, restore_code);
+            ++compared;
+        } else {
+            ++literal_misplaced;
+        }
+    }
+    EXPECT_GT(compared, 2000);
+    EXPECT_GT(literal_misplaced, 0);  // nested literal kinds
+}
+
+TEST(ProtectEquivalence, DisturbedPlaceholdersOnRandomDocuments) {
+    // With the comment pass in between: where the literal restore's counts hold it is the
+    // result; otherwise each surviving block is where it stood and nothing else changed.
+    const std::vector<std::string> pieces = {"<pre>a</pre>", "<xmp>b</xmp>", "<script>c</script>",
+                                             "<% d %>", "<style>e</style>", "<!--", "-->", "x",
+                                             "<plaintext>f</plaintext>", "<listing>g</listing>"};
+    std::mt19937 random(777);
+    for (int round = 0; round < 5000; ++round) {
+        std::string doc = "<html>";
+        const int n = static_cast<int>(random() % 16);
+        for (int i = 0; i < n; ++i) doc += pieces[random() % pieces.size()];
+        SCOPED_TRACE(doc);
+        Engine engine;
+        const RoundTrip r = CutAndRestore(engine, doc, DropComments);
+        if (r.extract_code != 0) continue;
+        std::string expected = doc;
+        DropComments(engine, expected);
+        EXPECT_EQ(r.restored, expected);
+        // The protected style element is the first one; it is gone when its comment is.
+        std::string marked = doc;
+        const size_t style = marked.find("<style>");
+        if (style != std::string::npos) marked.replace(style, 7, "<#first#>");
+        DropComments(engine, marked);
+        const bool style_gone =
+            style != std::string::npos && marked.find("<#first#>") == std::string::npos;
+        EXPECT_EQ(r.restore_code, style_gone ? TSQZ_ERR_STYLE_RESTORE : 0);
+    }
+}
+
+}  // namespace
+}  // namespace tsqz
