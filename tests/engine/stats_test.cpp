@@ -58,7 +58,8 @@ TEST(Statistics, ADocumentCountsInTheJobSizesOnlyWhenItIsDone) {
     // Runs that end after loading count in neither job size, and the last document's
     // figures show no savings instead of mixing two documents.
     engine.stats.file_after = 1;
-    for (const std::string& doc : {std::string("<HTML no end"), std::string("<html><pre>x</html>")}) {
+    for (const std::string& doc :
+         {std::string("<HTML no end"), std::string("<html><pre>x</html>")}) {
         SCOPED_TRACE(doc);
         EXPECT_NE(RunPipeline(engine, doc, "bad", "", outcome), 0);
         EXPECT_EQ(engine.stats.job_before, static_cast<int32_t>(good.size()));
@@ -100,9 +101,10 @@ TEST(Statistics, BaseStatsScopesAndWholePercentages) {
         int32_t bytes, percent;
     };
     const Row rows[] = {
-        {1000, 800, 200, 20}, {3, 2, 1, 33},     {3, 1, 2, 66},  // truncated, not rounded
-        {100, 150, -50, -50}, {0, 0, 0, 0},      {0, 10, -10, 0},
-        {2000000000, 1, 1999999999, 99},  // no overflow on the way
+        {1000, 800, 200, 20}, {3, 2, 1, 33},
+        {3, 1, 2, 66},  // truncated, not rounded
+        {100, 150, -50, -50}, {0, 0, 0, 0},
+        {0, 10, -10, 0},      {2000000000, 1, 1999999999, 99},  // no overflow on the way
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.before);
