@@ -10,6 +10,7 @@
 
 #include "engine.h"
 #include "include/tagsqueeze.h"
+#include "passes.h"
 #include "text.h"
 
 namespace tsqz {
@@ -132,6 +133,35 @@ TEST(ProtectExtraction, AspStoreHasNoFixedBound) {
     const RoundTrip r = CutAndRestore(engine, doc, NoPasses);
     ASSERT_EQ(r.extract_code, 0);
     EXPECT_EQ(r.restored, doc);
+}
+
+// The compressors are built elsewhere; this waits for them.
+bool CompressorsAvailable() {
+    Engine engine;
+    engine.options.ScriptSpaces = 1;
+    Text block = "<script>\tx</script>";
+    CompressScriptBlock(engine, block);
+    return block != "<script>\tx</script>";
+}
+
+TEST(ProtectExtraction, BlocksAreCompressedAsTheyAreCutOutWhenTheirSwitchSays) {
+    if (!CompressorsAvailable()) GTEST_SKIP() << "script and style compressors not built yet";
+    const std::string asp = " \tx ";
+    const std::string style = "<style>p { color : red ; }</style>";
+    const std::string script = "<script>\ty();</script>";
+    for (uint8_t on = 0; on < 2; ++on) {
+        SCOPED_TRACE(on);
+        Engine engine;
+        engine.options.ScriptSpaces = engine.options.StripSpaces = 1;
+        engine.options.CompressScripts = engine.options.ASPBlocks = on;
+        engine.options.CompressStyleSheets = on;
+        std::string doc = "<html><%" + asp + "%>" + style + script + "<pre>\t</pre></html>";
+        ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+        EXPECT_EQ(engine.store.asp[0] != asp, on == 1);
+        EXPECT_EQ(engine.store.style != style, on == 1);
+        EXPECT_EQ(engine.store.scripts[0] != script, on == 1);
+        EXPECT_EQ(engine.store.literals[0], "<pre>\t</pre>");
+    }
 }
 
 // --- Limits and failure codes ------------------------------------------------------------
