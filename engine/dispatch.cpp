@@ -107,4 +107,15 @@ void DispatchChunk(Engine& engine, Text& chunk) {
     }
 }
 
+void DispatchChunks(Engine& engine, Text& document, const std::vector<std::string_view>& chunks) {
+    Text joined;
+    joined.reserve(document.size());
+    for (std::string_view piece : chunks) {
+        Text chunk(piece);
+        DispatchChunk(engine, chunk);
+        joined += chunk;
+    }
+    document.swap(joined);
+}
+
 }  // namespace tsqz

@@ -133,15 +133,8 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
         return code;
     }
     Yield(engine);
-    Text joined;
-    joined.reserve(document.size());
-    for (std::string_view piece : pieces) {
-        Text chunk(piece);
-        DispatchChunk(engine, chunk);
-        joined += chunk;
-    }
+    DispatchChunks(engine, document, pieces);
     pieces.clear();
-    document.swap(joined);
 
     engine.error_code = RestoreProtectedBlocks(engine, document);
     if (engine.options.ASPBlocks) CompressASPDocument(engine, document);

@@ -647,14 +647,7 @@ int32_t ExtractProtectedBlocks(Engine& engine, std::string& document) {
 bool RunOptionPasses(Engine& engine, std::string& document) {
     std::vector<std::string_view> pieces;
     if (CutIntoChunks(document, pieces) != 0) return false;
-    Text joined;
-    joined.reserve(document.size());
-    for (std::string_view piece : pieces) {
-        Text chunk(piece);
-        DispatchChunk(engine, chunk);
-        joined += chunk;
-    }
-    document.swap(joined);
+    DispatchChunks(engine, document, pieces);
     return true;
 }
 
