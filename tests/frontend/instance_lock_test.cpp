@@ -1,0 +1,140 @@
+// The single-instance guard: one holder at a time, never blocked by a dead instance or by a
+// program the instance started, and never redirected by a planted link.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "frontend/instance_lock.h"
+
+namespace {
+
+// Sets an environment variable for the scope (unset when value is null).
+class EnvScope {
+  public:
+    EnvScope(const char* name, const QByteArray& value) : name(name) {
+        hadOld = qEnvironmentVariableIsSet(name);
+        old = qgetenv(name);
+        if (value.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, value);
+        }
+    }
+    ~EnvScope() {
+        if (hadOld) {
+            qputenv(name, old);
+        } else {
+            qunsetenv(name);
+        }
+    }
+
+  private:
+    const char* name;
+    QByteArray old;
+    bool hadOld = false;
+};
+
+}  // namespace
+
+class InstanceLockTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void lockFileLivesInTheRuntimeDirectory();
+    void onlyOneHolderAtATime();
+    void deadInstanceDoesNotBlock();
+    void startedProgramsDoNotInheritTheLock();
+    void plantedLinkIsNotFollowed();
+};
+
+void InstanceLockTest::lockFileLivesInTheRuntimeDirectory() {
+    QTemporaryDir runtime;
+    {
+        EnvScope xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QCOMPARE(QString::fromStdString(TInstanceLock::lockFilePath()),
+                 runtime.path() + QStringLiteral("/TsqzMutex"));
+    }
+    // Without a usable runtime directory: the temporary directory, one file per user.
+    QTemporaryDir temp;
+    const QString perUser = temp.path() + QStringLiteral("/TsqzMutex-") + QString::number(getuid());
+    EnvScope tmpdir("TMPDIR", temp.path().toLocal8Bit());
+    {
+        EnvScope xdg("XDG_RUNTIME_DIR", QByteArray());
+        QCOMPARE(QString::fromStdString(TInstanceLock::lockFilePath()), perUser);
+    }
+    {
+        EnvScope xdg("XDG_RUNTIME_DIR", "relative/dir");
+        QCOMPARE(QString::fromStdString(TInstanceLock::lockFilePath()), perUser);
+    }
+    {
+        EnvScope xdg("XDG_RUNTIME_DIR", (runtime.path() + "/missing").toLocal8Bit());
+        QCOMPARE(QString::fromStdString(TInstanceLock::lockFilePath()), perUser);
+    }
+}
+
+void InstanceLockTest::onlyOneHolderAtATime() {
+    QTemporaryDir runtime;
+    EnvScope xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    TInstanceLock first;
+    TInstanceLock second;
+    QCOMPARE(first.acquire(), TInstanceLock::Result::kAcquired);
+    QCOMPARE(second.acquire(), TInstanceLock::Result::kHeldElsewhere);
+    QVERIFY(!second.held());
+    first.release();
+    QCOMPARE(second.acquire(), TInstanceLock::Result::kAcquired);
+}
+
+void InstanceLockTest::deadInstanceDoesNotBlock() {
+    QTemporaryDir runtime;
+    EnvScope xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const pid_t child = fork();
+    if (child == 0) {
+        // An instance that takes the lock and dies without releasing it.
+        TInstanceLock lock;
+        _exit(lock.acquire() == TInstanceLock::Result::kAcquired ? 0 : 1);
+    }
+    QVERIFY(child > 0);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY(QFile::exists(runtime.path() + QStringLiteral("/TsqzMutex")));
+
+    TInstanceLock next;
+    QCOMPARE(next.acquire(), TInstanceLock::Result::kAcquired);
+}
+
+void InstanceLockTest::startedProgramsDoNotInheritTheLock() {
+    QTemporaryDir runtime;
+    EnvScope xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    TInstanceLock instance;
+    QCOMPARE(instance.acquire(), TInstanceLock::Result::kAcquired);
+
+    // A browser started by the instance outlives it.
+    QProcess browser;
+    browser.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(browser.waitForStarted());
+    instance.release();
+
+    TInstanceLock next;
+    QCOMPARE(next.acquire(), TInstanceLock::Result::kAcquired);
+    browser.kill();
+    browser.waitForFinished();
+}
+
+void InstanceLockTest::plantedLinkIsNotFollowed() {
+    QTemporaryDir runtime;
+    EnvScope xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const QString target = runtime.path() + QStringLiteral("/victim");
+    QVERIFY(QFile::link(target, runtime.path() + QStringLiteral("/TsqzMutex")));
+    TInstanceLock lock;
+    // The program then runs unguarded rather than create or lock a file elsewhere.
+    QCOMPARE(lock.acquire(), TInstanceLock::Result::kUnavailable);
+    QVERIFY(!QFile::exists(target));
+}
+
+QTEST_MAIN(InstanceLockTest)
+#include "instance_lock_test.moc"
