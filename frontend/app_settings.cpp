@@ -58,9 +58,7 @@ constexpr FlagKey kFlagKeys[] = {
     {Ini::kSettings, Ini::kRecycleFiles, 1, Rule::kExactlyOne, &TAppSettings::recycleFiles, false},
 };
 
-bool isOn(int32_t value, Rule rule) {
-    return rule == Rule::kExactlyOne ? value == 1 : value > 0;
-}
+bool isOn(int32_t value, Rule rule) { return rule == Rule::kExactlyOne ? value == 1 : value > 0; }
 
 // The safe option set, as the engine numbers its templates.
 constexpr unsigned char kSafeTemplate = 2;
@@ -72,9 +70,7 @@ constexpr const char* kRebuiltText = QT_TRANSLATE_NOOP(
     "No Tagsqueeze.ini file found (either first-time use or .ini file erased). Tagsqueeze.ini "
     "has been rebuilt using the safe optimization parameter set.");
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("TAppContext", text);
-}
+QString tr(const char* text) { return QCoreApplication::translate("TAppContext", text); }
 
 QString withExtension(const QString& path, const QString& extension) {
     const qsizetype slash = path.lastIndexOf(u'/');

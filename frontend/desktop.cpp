@@ -16,9 +16,7 @@ bool TSystemDesktop::openWithAssociation(const QString& file) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
-QString TSystemDesktop::textOpenCommand() {
-    return TextOpenCommand::systemCommand();
-}
+QString TSystemDesktop::textOpenCommand() { return TextOpenCommand::systemCommand(); }
 
 QString TSystemDesktop::chooseExistingFile(QWidget* parent, const QString& title,
                                            const QStringList& filters,

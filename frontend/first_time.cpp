@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "frontend/app_settings.h"
+#include "frontend/help_viewer.h"
 #include "frontend/window_rules.h"
 #include "toolkit/gradient_caption.h"
 
@@ -71,14 +72,15 @@ TFirstTime::TFirstTime(TAppContext& context, QWidget* mainWindow)
     connect(okPushButton, &QPushButton::clicked, this, &QDialog::accept);
 
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // Modal over the main window only, so that help opened with F1 stays usable.
+    setWindowModality(Qt::WindowModal);
+    THelp::installF1(this, HelpContext::kFirstRun);
     WindowRules::applyFontRule(this, context.settings);
     setFixedSize(sizeHint());
     WindowRules::placeOverMainWindow(this, mainWindow);
 }
 
-QString TFirstTime::headingText() const {
-    return headingCaption->text();
-}
+QString TFirstTime::headingText() const { return headingCaption->text(); }
 
 QStringList TFirstTime::paragraphTexts() const {
     QStringList texts;

@@ -43,9 +43,7 @@ const QRegularExpression& requestPattern() {
     return pattern;
 }
 
-QUrl pageUrl(const QString& page) {
-    return QUrl(QLatin1String(kHelpRoot) + page);
-}
+QUrl pageUrl(const QString& page) { return QUrl(QLatin1String(kHelpRoot) + page); }
 
 QString& helpFilePath() {
     static QString path;
@@ -117,9 +115,7 @@ QList<int> THelpViewer::contexts() {
     return numbers;
 }
 
-QString THelpViewer::currentTitle() const {
-    return topicBrowser->documentTitle();
-}
+QString THelpViewer::currentTitle() const { return topicBrowser->documentTitle(); }
 
 bool THelpViewer::execute(const QString& request) {
     const QRegularExpressionMatch match = requestPattern().match(request);
@@ -140,18 +136,14 @@ bool THelpViewer::showContext(int context) {
     return true;
 }
 
-void THelpViewer::showContents() {
-    topicBrowser->setSource(pageUrl(QLatin1String(kContentsPage)));
-}
+void THelpViewer::showContents() { topicBrowser->setSource(pageUrl(QLatin1String(kContentsPage))); }
 
 void THelp::setHelpFile(const QString& helpFile, const QString& macroPath) {
     helpFilePath() = helpFile;
     helpMacroPath() = macroPath;
 }
 
-QString THelp::helpFile() {
-    return helpFilePath();
-}
+QString THelp::helpFile() { return helpFilePath(); }
 
 QString THelp::jumpRequest(int context) {
     return QStringLiteral("JC(`") + helpMacroPath() + QStringLiteral("',") +
@@ -175,9 +167,7 @@ void THelp::closeViewer() {
     theViewer() = nullptr;
 }
 
-THelpViewer* THelp::viewer() {
-    return theViewer();
-}
+THelpViewer* THelp::viewer() { return theViewer(); }
 
 void THelp::installF1(QWidget* window, std::function<int()> context) {
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), window);

@@ -55,7 +55,9 @@ class THelpViewer : public QWidget {
     int shownContext = 0;
 };
 
-// The application's help: its file, its one viewer, and F1 in every window.
+// The application's help: its file, its one viewer, and F1 in every window. Windows shown
+// modally are modal to the main window only (Qt::WindowModal), so the viewer, a window of its
+// own, still takes input while they are open.
 class THelp {
   public:
     // The help file named by the settings (the settings path with ".hlp"), and the same path

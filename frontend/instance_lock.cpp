@@ -21,9 +21,7 @@ bool isDirectory(const char* path) {
 
 }  // namespace
 
-TInstanceLock::~TInstanceLock() {
-    release();
-}
+TInstanceLock::~TInstanceLock() { release(); }
 
 std::string TInstanceLock::lockFilePath() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");

@@ -61,9 +61,7 @@ constexpr const char* kFilesListExtension = ".LST";
 // Opens a file with whatever the desktop associates with it.
 constexpr const char* kDesktopOpener = "xdg-open";
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("TLauncher", text);
-}
+QString tr(const char* text) { return QCoreApplication::translate("TLauncher", text); }
 
 void showError(const MessageText& message) {
     TMessageBox::error(tr(message.caption), tr(message.text));

@@ -36,9 +36,7 @@ constexpr const char* kExit = QT_TRANSLATE_NOOP("TMainMnu", "E&xit");
 constexpr int kFirstRunDelayMs = 100;
 constexpr int kFieldWidth = 420;
 
-QString sharedText(const char* text) {
-    return QCoreApplication::translate("SharedText", text);
-}
+QString sharedText(const char* text) { return QCoreApplication::translate("SharedText", text); }
 
 }  // namespace
 
@@ -113,9 +111,7 @@ void TMainMnu::showCurrentDocument() {
                                      : sharedText(SharedText::kNoneSelected));
 }
 
-void TMainMnu::showOutputDirectory() {
-    outputDirLineEdit->setText(context.outputDirectory);
-}
+void TMainMnu::showOutputDirectory() { outputDirLineEdit->setText(context.outputDirectory); }
 
 void TMainMnu::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -137,9 +133,7 @@ void TMainMnu::showFirstRunWindow() {
     context.usedOnce = true;
 }
 
-void TMainMnu::showHelp() {
-    THelp::open(HelpContext::kMainWindow);
-}
+void TMainMnu::showHelp() { THelp::open(HelpContext::kMainWindow); }
 
 void TMainMnu::closeEvent(QCloseEvent* event) {
     // The help viewer is a window of its own; left open, it would keep the program running

@@ -5,9 +5,7 @@
 
 namespace {
 
-QByteArray slotKey(int slot) {
-    return Ini::kMruFilePrefix + QByteArray::number(slot);
-}
+QByteArray slotKey(int slot) { return Ini::kMruFilePrefix + QByteArray::number(slot); }
 
 // Entries this short are taken as the end of the list when saving ("+" and stray letters).
 constexpr int kShortestSavedEntry = 3;

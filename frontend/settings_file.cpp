@@ -10,15 +10,11 @@
 namespace {
 
 // Paths and values travel as the file system's bytes, the form the engine reads too.
-std::string bytesOf(const QString& text) {
-    return QFile::encodeName(text).toStdString();
-}
+std::string bytesOf(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 }  // namespace
 
-bool TSettingsFile::exists() const {
-    return QFileInfo(filePath).isFile();
-}
+bool TSettingsFile::exists() const { return QFileInfo(filePath).isFile(); }
 
 int32_t TSettingsFile::readInt(const char* section, const char* key, int32_t defaultValue) const {
     return tsqz::platform::ReadProfileInt(bytesOf(filePath), section, key, defaultValue);

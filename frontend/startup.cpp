@@ -18,9 +18,7 @@ namespace {
 constexpr int kHintShowDelayMs = 100;
 constexpr int kHintDisplayMs = 30000;
 
-void pumpEvents() {
-    QCoreApplication::processEvents();
-}
+void pumpEvents() { QCoreApplication::processEvents(); }
 
 // The engine's own report failures arrive here and are shown like the program's errors.
 void showEngineMessage(const char* caption, const char* text) {

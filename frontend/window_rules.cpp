@@ -28,9 +28,7 @@ QSize screenSizeOf(const QWidget* window) {
 
 }  // namespace
 
-bool isLargeFontDisplay(qreal logicalDpi) {
-    return logicalDpi >= kLargeFontDpi;
-}
+bool isLargeFontDisplay(qreal logicalDpi) { return logicalDpi >= kLargeFontDpi; }
 
 bool wantsRegularFonts(bool boldFonts, qreal logicalDpi) {
     return isLargeFontDisplay(logicalDpi) || !boldFonts;

@@ -97,6 +97,8 @@ void FirstRunTest::appearsOnceAfterTheMainWindowFirstShows() {
     QString title;
     bool mainWasVisible = false;
     int usedOnceWhileOpen = 0;
+    int helpWhileOpen = -1;
+    int helpAfterClick = -1;
     QTimer watcher;
     watcher.setInterval(20);
     connect(&watcher, &QTimer::timeout, [&] {
@@ -106,6 +108,16 @@ void FirstRunTest::appearsOnceAfterTheMainWindowFirstShows() {
         title = window->windowTitle();
         mainWasVisible = mainWindow.isVisible();
         usedOnceWhileOpen = usedOnceInFile(dir);
+        // F1 opens its topic in a viewer that stays usable while the window is open.
+        QTest::keyClick(window, Qt::Key_F1);
+        THelpViewer* viewer = THelp::viewer();
+        if (viewer && QTest::qWaitForWindowExposed(viewer)) {
+            helpWhileOpen = viewer->currentContext();
+            auto* contents = viewer->findChild<QPushButton*>();
+            QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, {},
+                              contents->mapTo(viewer, contents->rect().center()));
+            helpAfterClick = viewer->currentContext();
+        }
         window->okButton()->click();
     });
     watcher.start();
@@ -116,6 +128,8 @@ void FirstRunTest::appearsOnceAfterTheMainWindowFirstShows() {
     QCOMPARE(title, QStringLiteral("Welcome to Tagsqueeze freeware "));
     QVERIFY(mainWasVisible);
     QCOMPARE(usedOnceWhileOpen, 1);
+    QCOMPARE(helpWhileOpen, 66000);
+    QCOMPARE(helpAfterClick, 0);  // the viewer's "Contents" button took the click
     // When it has closed, help opens at the first-run topic.
     QVERIFY(THelp::viewer());
     QCOMPARE(THelp::viewer()->currentContext(), 66000);
