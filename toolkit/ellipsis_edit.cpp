@@ -22,9 +22,7 @@ TEllipsisEdit::TEllipsisEdit(QWidget* parent)
     connect(browseToolButton, &QToolButton::clicked, this, &TEllipsisEdit::ellipsisClicked);
 }
 
-QString TEllipsisEdit::text() const {
-    return textLineEdit->text();
-}
+QString TEllipsisEdit::text() const { return textLineEdit->text(); }
 
 void TEllipsisEdit::setText(const QString& text) {
     textLineEdit->setText(text);

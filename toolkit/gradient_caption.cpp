@@ -34,9 +34,7 @@ QSize TGradientCaption::sizeHint() const {
     return {metrics.horizontalAdvance(captionText) + 4 * kPadding, metrics.height() + 2 * kPadding};
 }
 
-QSize TGradientCaption::minimumSizeHint() const {
-    return {4 * kPadding, sizeHint().height()};
-}
+QSize TGradientCaption::minimumSizeHint() const { return {4 * kPadding, sizeHint().height()}; }
 
 void TGradientCaption::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -50,9 +50,7 @@ void TMessageBox::error(const QString& caption, const QString& text, QWidget* ow
     show(Kind::Error, caption, text, owner);
 }
 
-void TMessageBox::setApplicationWindow(QWidget* window) {
-    applicationWindow() = window;
-}
+void TMessageBox::setApplicationWindow(QWidget* window) { applicationWindow() = window; }
 
 TMessageBox::Interceptor TMessageBox::setInterceptor(Interceptor replacement) {
     Interceptor previous = std::move(interceptor());

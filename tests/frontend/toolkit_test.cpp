@@ -8,7 +8,6 @@
 #include <QToolTip>
 #include <QtTest>
 
-#include "toolkit/captions.h"
 #include "toolkit/check_list.h"
 #include "toolkit/ellipsis_edit.h"
 #include "toolkit/file_drop_watcher.h"
@@ -25,7 +24,6 @@ class ToolkitTest : public QObject {
     void fileDropHandsOverTheFirstLocalPath();
     void messageBoxesGoThroughTheInterceptor();
     void realMessageBoxesShowTextLiterally();
-    void multiLineCaptionsBreakAtLineEnds();
 };
 
 void ToolkitTest::checkListNoticesOnlyUserToggles() {
@@ -226,12 +224,6 @@ void ToolkitTest::realMessageBoxesShowTextLiterally() {
     press = QMessageBox::Yes;
     QVERIFY(TMessageBox::question(QStringLiteral("Q"), QStringLiteral("Overwrite?")));
     TMessageBox::setApplicationWindow(nullptr);
-}
-
-void ToolkitTest::multiLineCaptionsBreakAtLineEnds() {
-    QCOMPARE(multiLineCaption(QStringLiteral("&Compress source file\r\n(overwrite source)")),
-             QStringLiteral("&Compress source file\n(overwrite source)"));
-    QCOMPARE(multiLineCaption(QStringLiteral("one line")), QStringLiteral("one line"));
 }
 
 QTEST_MAIN(ToolkitTest)
