@@ -2,16 +2,26 @@
 // boxes and a desktop that records what would have been started.
 #pragma once
 
+#include <QApplication>
 #include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 
 #include "frontend/desktop.h"
 #include "toolkit/message_box.h"
 
 namespace FrontendTest {
+
+// Makes window the application's active window and waits until it is: keys such as F1 and
+// Escape go to the active window, and a window shown just before may take activation late.
+inline bool activate(QWidget* window) {
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
 
 // Points the program directory at a fresh folder for the scope, restoring the old setting.
 class ScratchProgramDir {

@@ -6,6 +6,9 @@
 #include <QtTest>
 
 #include "frontend/help_viewer.h"
+#include "frontend_test_support.h"
+
+using FrontendTest::activate;
 
 namespace {
 
@@ -106,8 +109,7 @@ void HelpViewerTest::f1OpensTheContextOfItsWindow() {
     int context = 20000;
     THelp::installF1(&window, [&context] { return context; });
     window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(activate(&window));
 
     QTest::keyClick(&window, Qt::Key_F1);
     QVERIFY(THelp::viewer());
@@ -115,8 +117,7 @@ void HelpViewerTest::f1OpensTheContextOfItsWindow() {
 
     // The context is asked for when F1 is pressed (an assistant's page changes it).
     context = 20200;
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(activate(&window));
     QTest::keyClick(&window, Qt::Key_F1);
     QCOMPARE(THelp::viewer()->currentContext(), 20200);
 }

@@ -57,16 +57,14 @@ void MainMnuTest::helpAndF1OpenTheMainWindowTopic() {
     TAppContext context(desktop);
     TMainMnu window(context);
     window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(activate(&window));
 
     window.findChild<QPushButton*>("helpPushButton")->click();
     QVERIFY(THelp::viewer());
     QCOMPARE(THelp::viewer()->currentContext(), 100001);
 
     THelp::closeViewer();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(activate(&window));
     QTest::keyClick(&window, Qt::Key_F1);
     QVERIFY(THelp::viewer());
     QCOMPARE(THelp::viewer()->currentContext(), 100001);
@@ -81,8 +79,7 @@ void MainMnuTest::escapeExitsOnlyWhenCloseOnEscapeIsOn() {
         TAppContext context(desktop);
         TMainMnu window(context);
         window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(activate(&window));
         QTest::keyClick(&window, Qt::Key_Escape);
         QCOMPARE(window.isVisible(), !closeOnEscape);
     }
