@@ -1,6 +1,5 @@
 // The single-instance guard: one holder at a time, never blocked by a dead instance or by a
 // program the instance started, and never redirected by a planted link.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -91,18 +90,23 @@ void InstanceLockTest::onlyOneHolderAtATime() {
 void InstanceLockTest::deadInstanceDoesNotBlock() {
     QTemporaryDir runtime;
     EnvScope xdg("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    const pid_t child = fork();
-    if (child == 0) {
-        // An instance that takes the lock and dies without releasing it.
-        TInstanceLock lock;
-        _exit(lock.acquire() == TInstanceLock::Result::kAcquired ? 0 : 1);
-    }
-    QVERIFY(child > 0);
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    QVERIFY(QFile::exists(runtime.path() + QStringLiteral("/TsqzMutex")));
+    const QString path = QString::fromStdString(TInstanceLock::lockFilePath());
 
+    // Another process holds the lock: this one is refused. (The shell opens the file, locks it
+    // and becomes "sleep", which then holds the lock.)
+    QProcess other;
+    other.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec 9>\"$0\" && flock -x 9 && exec sleep 30"), path});
+    QVERIFY(other.waitForStarted());
+    QVERIFY(QTest::qWaitFor([] {
+        TInstanceLock probe;  // released at once while the other process has not locked yet
+        return probe.acquire() == TInstanceLock::Result::kHeldElsewhere;
+    }));
+
+    // It dies without releasing anything: the next start runs.
+    other.kill();
+    QVERIFY(other.waitForFinished());
     TInstanceLock next;
     QCOMPARE(next.acquire(), TInstanceLock::Result::kAcquired);
 }
