@@ -1,0 +1,36 @@
+// What the front end asks of the user's desktop: starting programs, opening a file with the
+// program registered for its type, the open command for text files, and file choosers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+class TDesktop {
+  public:
+    virtual ~TDesktop() = default;
+
+    // Starts the program with these arguments, each handed over whole (blanks included), and
+    // does not wait for it. False when it could not be started.
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // Hands the file to the program registered for its type. False when that was refused.
+    virtual bool openWithAssociation(const QString& file) = 0;
+    // The system's open command for text files, cut before its first "%"; empty when none.
+    virtual QString textOpenCommand() = 0;
+    // An existing file chosen by the user, or empty text when the dialog was cancelled.
+    // filters: Qt name filters such as "Applications (*)"; the first is selected.
+    virtual QString chooseExistingFile(QWidget* parent, const QString& title,
+                                       const QStringList& filters,
+                                       const QString& startDirectory) = 0;
+};
+
+// The real desktop: processes, the desktop's URL handler, the MIME database, Qt's dialogs.
+class TSystemDesktop : public TDesktop {
+  public:
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool openWithAssociation(const QString& file) override;
+    QString textOpenCommand() override;
+    QString chooseExistingFile(QWidget* parent, const QString& title, const QStringList& filters,
+                               const QString& startDirectory) override;
+};

@@ -1,0 +1,68 @@
+// Pictures of the program's windows for its documentation, taken when the environment asks
+// for one.
+#include "frontend/screenshot.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "frontend/app_settings.h"
+#include "frontend/first_time.h"
+#include "frontend/help_viewer.h"
+#include "frontend/main_mnu.h"
+
+namespace Screenshot {
+namespace {
+
+struct ShotWindow {
+    const char* name;
+    // Opens the window (not modally) and returns it.
+    QWidget* (*open)(TMainMnu& mainWindow);
+};
+
+constexpr ShotWindow kShotWindows[] = {
+    {"main", [](TMainMnu& mainWindow) -> QWidget* { return &mainWindow; }},
+    {"first-time",
+     [](TMainMnu& mainWindow) -> QWidget* {
+         auto* window = new TFirstTime(mainWindow.appContext(), &mainWindow);
+         window->setAttribute(Qt::WA_DeleteOnClose);
+         window->show();
+         return window;
+     }},
+    {"help",
+     [](TMainMnu&) -> QWidget* {
+         THelp::open(HelpContext::kMainWindow);
+         return THelp::viewer();
+     }},
+};
+
+// Long enough for the window system to map and draw the window.
+constexpr int kSettleMs = 800;
+
+}  // namespace
+
+QStringList windowNames() {
+    QStringList names;
+    for (const ShotWindow& window : kShotWindows)
+        names.append(QLatin1String(window.name));
+    return names;
+}
+
+void takeIfAsked(TMainMnu& mainWindow) {
+    const QString name = qEnvironmentVariable("TSQZ_SCREENSHOT_WINDOW");
+    const QString file = qEnvironmentVariable("TSQZ_SCREENSHOT_FILE");
+    if (name.isEmpty() || file.isEmpty()) return;
+    QWidget* window = nullptr;
+    for (const ShotWindow& shot : kShotWindows) {
+        if (name == QLatin1String(shot.name)) window = shot.open(mainWindow);
+    }
+    if (!window) {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(2); });
+        return;
+    }
+    QTimer::singleShot(kSettleMs, window, [window, file] {
+        const bool saved = window->grab().save(file, "PNG");
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+}
+
+}  // namespace Screenshot

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Saves a picture of each window of TsqzLite under docs/screenshots/, drawn on a virtual X
+# display. Usage: scripts/screenshots.sh [build-dir]   (default build/dev)
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/dev}
+program=$build/bin/TsqzLite
+out=$root/docs/screenshots
+[ -x "$program" ] || { echo "no $program: build with -DTSQZ_BUILD_FRONTEND=ON first" >&2; exit 1; }
+mkdir -p "$out"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# window name, picture file
+shots="main:main_window.png first-time:first_time.png help:help_viewer.png"
+
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+  set -eu
+  program=$1 out=$2 work=$3; shift 3
+  for shot in "$@"; do
+    name=${shot%%:*} file=${shot#*:}
+    dir=$work/$name
+    mkdir -p "$dir/run"
+    chmod 700 "$dir/run"
+    # A settings file that has seen its first run, so no welcome window gets in the way.
+    printf "[General Options]\nUsedOnce=1\n" > "$dir/Tagsqueeze.ini"
+    TAGSQUEEZE_PROGRAM_DIR=$dir XDG_RUNTIME_DIR=$dir/run QT_QPA_PLATFORM=xcb \
+      TSQZ_SCREENSHOT_WINDOW=$name TSQZ_SCREENSHOT_FILE=$out/$file "$program"
+    echo "wrote $out/$file"
+  done
+' sh "$program" "$out" "$work" $shots
