@@ -665,6 +665,60 @@ class Seeker {
     bool used_ = false;  // whether any stretch has been filled
 };
 
+// Consecutive iterations of a sweep that changed nothing. A sweep's iteration reads the
+// text from the tag it found up to some last byte, and does the same again while those
+// bytes stay the same; so a later cycle passes a stored span in one step, up to the last of
+// its iterations whose bytes are all still there.
+class QuietSpans {
+  public:
+    // An iteration that found its tag at `start`, read up to `reach` and left the sweep to go
+    // on from `resume`, follows the last one recorded.
+    void Record(const SparseText& text, int32_t start, int32_t reach, int32_t resume) {
+        const int32_t first = current_.empty() ? start : current_.front().start;
+        if (!current_.empty()) reach = std::max(reach, current_.back().reach);
+        current_.push_back({start, reach, resume, text.PresentIn(first, reach)});
+    }
+
+    // The sweep changed something, or went on in another way.
+    void Finish() {
+        if (current_.size() >= 2) spans_[current_.front().start] = std::move(current_);
+        current_.clear();
+    }
+
+    // Passes the stored span that starts at `start`, if any of it still holds, and returns
+    // where the sweep goes on; kNone when nothing was passed.
+    int32_t Pass(const SparseText& text, int32_t start) {
+        const auto found = spans_.find(start);
+        if (found == spans_.end()) return kNone;
+        std::vector<Step> steps = std::move(found->second);
+        spans_.erase(found);
+        size_t lo = 0, hi = steps.size();
+        while (lo < hi) {
+            const size_t mid = (lo + hi + 1) / 2;
+            if (text.PresentIn(start, steps[mid - 1].reach) == steps[mid - 1].present) {
+                lo = mid;
+            } else {
+                hi = mid - 1;
+            }
+        }
+        if (lo == 0) return kNone;
+        steps.resize(lo);
+        Finish();
+        current_ = std::move(steps);
+        return current_.back().resume;
+    }
+
+  private:
+    struct Step {
+        int32_t start;
+        int32_t reach;    // the last byte this or an earlier step of the span read
+        int32_t resume;   // where the sweep went on
+        int32_t present;  // present bytes from the span's start to reach, when recorded
+    };
+    std::vector<Step> current_;
+    std::unordered_map<int32_t, std::vector<Step>> spans_;
+};
+
 // The searches of one phrase element.
 struct PhraseSearches {
     explicit PhraseSearches(std::string_view name)
@@ -681,6 +735,7 @@ struct PhraseSearches {
     Seeker start_from_scan;
     Seeker end_after_start;
     Seeker next_start;
+    QuietSpans quiet;
 };
 
 // The verdict on a piece of the chunk that the FONT cleanup strips and squeezes: whether
@@ -884,13 +939,21 @@ class Cleanup {
             const int32_t end = font_end_.Next(text_, start);
             // An end tag before the start tag's ">" leaves the start tag unclosed.
             if (close == kNone || end == kNone || end < close) break;
+            // A span whose bytes are all unchanged first; else a run whose end tag moved.
+            if (const int32_t passed = quiet_fonts_.Pass(text_, start); passed != kNone) {
+                FinishRun(run);
+                cursor = text_.Succ(passed);
+                continue;
+            }
             if (PassQuietRun(start, end, run)) {
+                quiet_fonts_.Finish();
                 cursor = text_.Succ(run.elements.back().start);
                 continue;
             }
             const int32_t end_close = text_.Advance(end, kEndLength - 1);
             if (end == text_.Succ(close)) {
                 FinishRun(run);
+                quiet_fonts_.Finish();
                 Remove(end, end_close);
                 Remove(start, close);
                 ++count;
@@ -899,6 +962,7 @@ class Cleanup {
             const Verdict content = Strips(text_.Succ(close), end, false);
             if (content.empty) {
                 FinishRun(run);
+                quiet_fonts_.Finish();
                 Remove(end, end_close);
                 Remove(start, close);
                 ++count;
@@ -914,19 +978,24 @@ class Cleanup {
             const bool same = SameTag(start, close, next, next_close);
             if (same && next == after_end) {
                 FinishRun(run);
+                quiet_fonts_.Finish();
                 Remove(end, next_close);
                 ++count;
             } else if (same && Strips(after_end, next, true).empty) {
                 FinishRun(run);
+                quiet_fonts_.Finish();
                 Remove(next, next_close);
                 Remove(end, end_close);
                 ++count;
             } else {
                 RecordQuiet(run, start, close, content.decided_by, next, next_close, same);
+                // Everything this iteration read lies between its tag and the next one's ">".
+                quiet_fonts_.Record(text_, start, next_close, start);
             }
             cursor = text_.Succ(start);
         }
         FinishRun(run);
+        quiet_fonts_.Finish();
         return count;
     }
 
@@ -998,39 +1067,51 @@ class Cleanup {
         for (;;) {
             if (!stay) scan = restart;
             stay = false;
-            if (text_.Next(scan) >= text_.End()) return count;
+            if (text_.Next(scan) >= text_.End()) break;
             const int32_t start = p.start_from_scan.Next(text_, scan);
-            if (start == kNone) return count;
+            if (start == kNone) break;
+            if (const int32_t passed = p.quiet.Pass(text_, start); passed != kNone) {
+                restart = passed;
+                continue;
+            }
             const int32_t close = text_.Advance(start, start_length - 1);
             const int32_t end = p.end_after_start.Next(text_, close);
-            if (end == kNone) return count;
+            if (end == kNone) break;
             if (end == text_.Succ(close)) {
+                p.quiet.Finish();
                 RemoveFrom(end, end_length);
                 Remove(start, close);
                 ++count;
                 continue;
             }
             if (HoldsOnlyTags(text_.Succ(close), end)) {
+                p.quiet.Finish();
                 RemoveFrom(end, end_length);
                 Remove(start, close);
                 ++count;
                 restart = p.next_start.Next(text_, start);
-                if (restart == kNone) return count;
+                if (restart == kNone) break;
                 stay = true;
                 continue;
             }
             const int32_t after_end = text_.Advance(end, end_length);
             const int32_t next = p.next_start.Next(text_, after_end);
-            if (next == kNone) return count;
+            if (next == kNone) break;
             restart = next;
             if (next == after_end || AllSqueezed(after_end, next)) {
+                p.quiet.Finish();
                 // Adjacent elements merge without counting; whitespace between counts.
                 if (next != after_end) ++count;
                 RemoveFrom(next, start_length);
                 RemoveFrom(end, end_length);
                 stay = true;
+            } else {
+                // Everything this iteration read lies between its tag and the next start tag.
+                p.quiet.Record(text_, start, text_.Advance(next, start_length - 1), next);
             }
         }
+        p.quiet.Finish();
+        return count;
     }
 
     struct TextByte {
@@ -1057,6 +1138,7 @@ class Cleanup {
     std::vector<PhraseSearches> phrases_;
     std::vector<Seeker*> seekers_;
     std::unordered_map<int32_t, QuietRun> runs_;
+    QuietSpans quiet_fonts_;
     TextByte text_byte_;
     TagsOnly tags_;
 };
