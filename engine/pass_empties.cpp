@@ -352,8 +352,9 @@ class SparseText {
           next_(static_cast<size_t>(end_) + 1),
           prev_(static_cast<size_t>(end_) + 1),
           tree_(static_cast<size_t>(end_) + 1, 0) {
-        for (int32_t i = 0; i <= end_; ++i)
+        for (int32_t i = 0; i <= end_; ++i) {
             next_[i] = prev_[i] = i;
+        }
         for (int32_t i = 1; i <= end_; ++i) {
             tree_[i] += 1;
             const int32_t up = i + (i & -i);
@@ -370,8 +371,9 @@ class SparseText {
     // The first present position at or after i, End() when none.
     int32_t Next(int32_t i) const {
         if (i >= end_) return end_;
-        while (next_[i] != i)
+        while (next_[i] != i) {
             i = next_[i] = next_[next_[i]];
+        }
         return i;
     }
     // The present position after present position i.
@@ -380,14 +382,16 @@ class SparseText {
     int32_t Prev(int32_t i) const {
         if (i < 0) return kNone;
         int32_t k = std::min(i, end_ - 1) + 1;  // prev_ is shifted by one; 0 stands for none
-        while (prev_[k] != k)
+        while (prev_[k] != k) {
             k = prev_[k] = prev_[prev_[k]];
+        }
         return k - 1;
     }
     // k present bytes on from present position i.
     int32_t Advance(int32_t i, int32_t k) const {
-        while (k-- > 0 && i < end_)
+        while (k-- > 0 && i < end_) {
             i = Succ(i);
+        }
         return i;
     }
     // The logical byte after position pos: one present byte past the one pos stands for.
@@ -440,8 +444,9 @@ class SparseText {
     // The present bytes in [a, b).
     Text Copy(int32_t a, int32_t b) const {
         Text copy;
-        for (int32_t i = Next(a); i < b; i = Succ(i))
+        for (int32_t i = Next(a); i < b; i = Succ(i)) {
             copy += static_cast<char>(Byte(i));
+        }
         return copy;
     }
 
@@ -450,8 +455,9 @@ class SparseText {
         for (int32_t i = Next(a); i <= b && i < end_; i = Next(i + 1)) {
             next_[i] = i + 1;
             prev_[i + 1] = i;
-            for (int32_t k = i + 1; k <= end_; k += k & -k)
+            for (int32_t k = i + 1; k <= end_; k += k & -k) {
                 --tree_[k];
+            }
         }
     }
 
@@ -460,8 +466,9 @@ class SparseText {
   private:
     int32_t Prefix(int32_t k) const {
         int32_t sum = 0;
-        for (; k > 0; k -= k & -k)
+        for (; k > 0; k -= k & -k) {
             sum += tree_[k];
+        }
         return sum;
     }
 
@@ -534,8 +541,9 @@ class StrippedForms {
 // The longest pattern a Seeker is given: a phrase end tag.
 constexpr size_t kLongestPattern = [] {
     size_t longest = 7;  // "</font>"
-    for (std::string_view name : kPhraseNames)
+    for (std::string_view name : kPhraseNames) {
         longest = std::max(longest, name.size() + 2);
+    }
     return longest;
 }();
 
@@ -590,8 +598,9 @@ class Seeker {
     // The bytes in [x, y] have just been removed; `join` holds the present starts before x.
     void Adjust(const SparseText& text, int32_t x, int32_t y, const Join& join) {
         if (!used_) return;
-        for (Stretch& s : stretches_)
+        for (Stretch& s : stretches_) {
             AdjustStretch(text, x, y, join, s);
+        }
     }
 
   private:
@@ -775,8 +784,9 @@ class Cleanup {
           lf_only_(engine.run.lf_only),
           forms_(engine.run.lf_only ? '\n' : '\r') {
         phrases_.reserve(std::size(kPhraseNames));
-        for (std::string_view name : kPhraseNames)
+        for (std::string_view name : kPhraseNames) {
             phrases_.emplace_back(name);
+        }
         seekers_ = {&font_from_cursor_, &font_end_, &font_after_end_, &bare_open_, &bare_close_};
         for (PhraseSearches& p : phrases_) {
             for (Seeker* s : {&p.present, &p.start_from_scan, &p.end_after_start, &p.next_start}) {
@@ -805,10 +815,12 @@ class Cleanup {
              p = text_.Prev(p - 1)) {
             latest_first[join.count++] = p;
         }
-        for (int k = 0; k < join.count; ++k)
+        for (int k = 0; k < join.count; ++k) {
             join.starts[k] = latest_first[join.count - 1 - k];
-        for (Seeker* s : seekers_)
+        }
+        for (Seeker* s : seekers_) {
             s->Adjust(text_, a, b, join);
+        }
     }
 
     // Removes `length` present bytes from `at`.
@@ -824,8 +836,9 @@ class Cleanup {
     Verdict Strips(int32_t from, int32_t before, bool font_too) const {
         bool tags = false;
         for (int32_t i = text_.Next(from);;) {
-            while (i < before && IsSqueezed(text_.Byte(i)))
+            while (i < before && IsSqueezed(text_.Byte(i))) {
                 i = text_.Succ(i);
+            }
             if (i >= before) break;
             if (text_.Byte(i) != '<') return {false, i};
             const int32_t close = text_.FindByte('>', text_.Succ(i), before);
@@ -853,10 +866,12 @@ class Cleanup {
 
     bool SameTag(int32_t a, int32_t a_close, int32_t b, int32_t b_close) const {
         for (;;) {
-            while (a <= a_close && IsSqueezed(text_.Byte(a)))
+            while (a <= a_close && IsSqueezed(text_.Byte(a))) {
                 a = text_.Succ(a);
-            while (b <= b_close && IsSqueezed(text_.Byte(b)))
+            }
+            while (b <= b_close && IsSqueezed(text_.Byte(b))) {
                 b = text_.Succ(b);
+            }
             if (a > a_close || b > b_close) return a > a_close && b > b_close;
             if (FoldCase(text_.Byte(a)) != FoldCase(text_.Byte(b))) return false;
             a = text_.Succ(a);

@@ -260,8 +260,9 @@ std::string RandomMarkup(std::mt19937& rng, int pieces) {
     // clang-format on
     std::uniform_int_distribution<size_t> pick(0, kPieces.size() - 1);
     std::string s;
-    for (int k = 0; k < pieces; ++k)
+    for (int k = 0; k < pieces; ++k) {
         s += kPieces[pick(rng)];
+    }
     return s;
 }
 
@@ -364,11 +365,13 @@ TEST(EmptyTagsTest, SameAsPlainLoopsOnLongRuns) {
         anchors += "<<a>a>";
     }
     nested += "text";
-    for (int k = 0; k < 300; ++k)
+    for (int k = 0; k < 300; ++k) {
         nested += "</b></font>";
+    }
     nested += "<font size=9>";
-    for (int k = 0; k < 300; ++k)
+    for (int k = 0; k < 300; ++k) {
         anchors += "</a>";
+    }
     for (const std::string& input : {nested, chain, images, anchors}) {
         ExpectSameAsLiteral(input, Settings{true, false});
     }
@@ -402,8 +405,9 @@ TEST(EmptyTagsTest, SameAsPlainLoopsOnCorpusPages) {
 TEST(EmptyTagsTest, DocumentOfSeveralChunks) {
     std::string document = "<HTML><BODY>";
     const std::string block = "<P><font size=2></font>Text <b>one</b> <b>two</b><em></em>\n";
-    while (document.size() < 200000)
+    while (document.size() < 200000) {
         document += block;
+    }
     document += "</BODY></HTML>";
 
     Engine engine;
@@ -415,8 +419,9 @@ TEST(EmptyTagsTest, DocumentOfSeveralChunks) {
 
     std::string expected = "<HTML><BODY>";
     const size_t blocks = (document.size() - expected.size() - 14) / block.size();
-    for (size_t k = 0; k < blocks; ++k)
+    for (size_t k = 0; k < blocks; ++k) {
         expected += "<P>Text <b>one two</b>\n";
+    }
     expected += "</BODY></HTML>";
     EXPECT_EQ(outcome.document, expected);
     EXPECT_EQ(engine.stats.file[kSlotStripEmpties],
