@@ -87,23 +87,17 @@ constexpr bool NoRowOverlapsItself() {
 }
 static_assert(NoRowOverlapsItself());
 
-bool IsBlank(unsigned char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A byte that ends an attribute written without quotes.
-bool EndsAttribute(unsigned char c) {
-    return IsBlank(c) || c == '>' || c == '/';
-}
+bool EndsAttribute(unsigned char c) { return IsBlank(c) || c == '>' || c == '/'; }
 
 // A byte that whitespace squeezing removes from a copy; CR is text in an LF-only document.
 bool IsSqueezed(unsigned char c, bool lf_only) {
     return c == '\n' || c == ' ' || (c == '\r' && !lf_only);
 }
 
-unsigned char At(std::string_view text, size_t i) {
-    return static_cast<unsigned char>(text[i]);
-}
+unsigned char At(std::string_view text, size_t i) { return static_cast<unsigned char>(text[i]); }
 
 bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
     if (at + pattern.size() > text.size()) return false;
@@ -182,6 +176,7 @@ class LinkTracker {
 // image is final and moves to the output as the scan passes; a deletion moves only the bytes
 // between the image and the setting.
 void ZeroImageBorders(Text& text, unsigned char line_end) {
+    if (FindIn(text, "<img", 0) == kNpos) return;
     Text out;
     out.reserve(text.size());
     size_t head = 0;  // text[head..] is the rest of the chunk, after out
@@ -461,7 +456,16 @@ class SparseText {
         }
     }
 
-    Text Remaining() const { return Copy(0, end_); }
+    // The text as it now stands; the object is spent afterwards.
+    Text TakeRemaining() {
+        if (PresentIn(0, end_ - 1) == end_) return std::move(bytes_);
+        Text rest;
+        rest.reserve(static_cast<size_t>(PresentIn(0, end_ - 1)));
+        for (int32_t i = 0; i < end_; ++i) {
+            if (Present(i)) rest += bytes_[static_cast<size_t>(i)];
+        }
+        return rest;
+    }
 
   private:
     int32_t Prefix(int32_t k) const {
@@ -800,7 +804,7 @@ class Cleanup {
         for (;;) {
             const int32_t fonts = CleanFonts();
             const int32_t phrases = CleanPhrases();
-            if (fonts == 0 && phrases == 0) return text_.Remaining();
+            if (fonts == 0 && phrases == 0) return text_.TakeRemaining();
         }
     }
 
