@@ -1,12 +1,392 @@
-// Whitespace and line layout.
+// Whitespace and line layout: line-end conversion, space removal, empty-line removal, line
+// joining and rewrapping.
+//
+// The loops are written as find-edit-search-on over a Rewriter (text_rewriter.h), so each
+// reads like its in-place form while its cost stays linear in the chunk.
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 #include "passes.h"
+#include "text_rewriter.h"
 
 namespace tsqz {
+namespace {
 
-void ConvertLineEnds(Engine&, Text&) {}
-void RemoveUnneededSpaces(Engine&, Text&) {}
-void RemoveEmptyLines(Engine&, Text&) {}
-void JoinLines(Engine&, Text&) {}
-void RewrapText(Engine&, Text&) {}
+std::string_view LineEnd(const Engine& engine) {
+    return engine.run.lf_only ? "\n" : "\r\n";
+}
+
+// ---------------------------------------------------------------------------------------
+// Space removal
+
+// The title text kept aside when it holds two spaces in a row, with the positions of its
+// "<title>" and "</title>" followed through the edits so that it goes back where it was.
+struct TitleCopy {
+    Text text;
+    int32_t start = 0;  // the "<" of "<title>"
+    int32_t end = 0;    // the "<" of "</title>"
+};
+
+TitleCopy KeepTitleWithDoubleSpaces(const Text& chunk) {
+    const int32_t start = Find(chunk, "<title>", 1, true);
+    if (start == 0) return {};
+    const int32_t end = Find(chunk, "</title>", start, true);
+    if (end == 0) return {};
+    const std::string_view title = std::string_view(chunk).substr(static_cast<size_t>(start - 1),
+                                                                  static_cast<size_t>(end - start));
+    if (title.find("  ") == std::string_view::npos) return {};
+    return {Text(title), start, end};
+}
+
+// Tracks, while a loop moves forward through the text, the last "<" and ">" before the
+// position it has reached; valid while every edit lies at or after that position.
+struct TagTracker {
+    int32_t pos = 1;  // next position to look at
+    int32_t last_open = 0;
+    int32_t last_close = 0;
+
+    // Whether `at` lies inside a tag: the nearest "<" before it is later than the nearest ">".
+    bool InsideTag(const Rewriter& text, int32_t at) {
+        for (; pos < at; ++pos) {
+            const unsigned char c = text.At(pos);
+            if (c == '<') last_open = pos;
+            if (c == '>') last_close = pos;
+        }
+        return last_open > last_close;
+    }
+};
+
+// Step 4: spaces between tags before "<body" go; the head piece ends with the "<b" of it.
+void RemoveHeadSpaces(Rewriter& text) {
+    const int32_t body = text.Find("<body", 1, true);
+    if (body == 0) return;
+    int32_t piece_end = body + 1;
+    for (int32_t p = text.Find("> <", 1); p != 0 && p + 2 <= piece_end;
+         p = text.Find("> <", p + 2)) {
+        text.Delete(p + 1, 1);
+        --piece_end;
+    }
+}
+
+// Step 5: attributes whose value is a list; the spaces inside their quoted value go.
+constexpr std::string_view kListAttributes[] = {"coords=", "cols=", "rows="};
+
+// Only a quoted value that belongs to the attribute counts: the name lies inside a tag and
+// only spaces stand between it and the opening quote. Taking the first quote after the name
+// wherever it lies would strip the spaces of some later tag's value, or of visible text.
+void CompactListValues(Rewriter& text, std::string_view name) {
+    const auto name_length = static_cast<int32_t>(name.size());
+    TagTracker tags;
+    for (int32_t m = text.Find(name, 1, true); m != 0;) {
+        int32_t open = m + name_length;
+        while (text.At(open) == ' ')
+            ++open;
+        if (text.At(open) != '"' || !tags.InsideTag(text, m)) {
+            m = text.Find(name, m + name_length, true);
+            continue;
+        }
+        const int32_t close = text.FindChar('"', open + 1);
+        if (close == 0) break;
+        int32_t end = close;
+        for (int32_t p = open + 1; p < end;) {
+            if (text.At(p) == ' ') {
+                text.Delete(p, 1);
+                --end;
+            } else {
+                ++p;
+            }
+        }
+        m = text.Find(name, open + name_length, true);
+    }
+}
+
+// Step 11 decides by the tag that ends at the ">" before the gap: an end tag loses the space.
+bool SpaceAfterTagGoes(const Rewriter& text, int32_t tag_open) {
+    return text.At(tag_open + 1) == '/';
+}
+
+// Step 11: "> <" after an end tag becomes "><".
+void RemoveSpacesAfterEndTags(Rewriter& text) {
+    for (int32_t p = text.Find("> <", 2); p != 0; p = text.Find("> <", p + 1)) {
+        const int32_t open = text.FindCharBack('<', p);
+        if (open != 0 && SpaceAfterTagGoes(text, open)) text.Delete(p + 1, 1);
+    }
+}
+
+// Step 12: a tag with a space on both sides keeps only the space after it. The walk visits
+// the first "<" and then the first "<" from one byte before the ">" of each visited tag.
+void RemoveSpacesAroundTags(Rewriter& text) {
+    int32_t open = text.FindChar('<', 1);
+    while (open > 1) {
+        const int32_t close = text.FindChar('>', open);
+        if (close == 0) break;
+        int32_t from = close - 1;
+        if (text.At(open - 1) == ' ' && text.At(close + 1) == ' ') text.Delete(open - 1, 1);
+        // A tag written "<>" would send the search back to the same "<" forever.
+        if (from <= open) from = open + 1;
+        open = text.FindChar('<', from);
+    }
+}
+
+// Step 13: tag-specific spaces.
+enum class SpaceRule : uint8_t {
+    kBeforeTag,      // rule 1: the space that starts the pattern goes
+    kAfterFixedTag,  // rule 2: a space right after the pattern goes
+    kAfterTagEnd,    // rule 3: a space right after the ">" that ends the tag goes
+};
+
+enum class RowCondition : uint8_t {
+    kAlways,
+    kClosingLIKept,  // only while StripClosingLI is off
+    kSparesTT,       // with "<tt>" in the chunk, matches of TT tags are skipped
+};
+
+struct TagSpaceRule {
+    int row;
+    std::string_view pattern;  // any case; a prefix ("<h" also matches "<html")
+    SpaceRule rule;
+    RowCondition condition;
+};
+
+using enum SpaceRule;
+using enum RowCondition;
+
+constexpr TagSpaceRule kTagSpaceRules[] = {
+    {1, " <body", kBeforeTag, kAlways},
+    {2, "<body>", kAfterTagEnd, kAlways},
+    {3, " </body", kBeforeTag, kAlways},
+    {4, "</body>", kAfterFixedTag, kAlways},
+    {5, " <br", kBeforeTag, kAlways},
+    {6, "<br", kAfterTagEnd, kAlways},
+    {7, " <h", kBeforeTag, kAlways},
+    {8, "<h", kAfterTagEnd, kAlways},
+    {9, " </h", kBeforeTag, kAlways},
+    {10, "</h", kAfterTagEnd, kAlways},
+    {11, " <frame", kBeforeTag, kAlways},
+    {12, "</frame", kAfterTagEnd, kAlways},
+    {13, " <iframe", kBeforeTag, kAlways},
+    {14, "</iframe", kAfterTagEnd, kAlways},
+    {15, " <p", kBeforeTag, kAlways},
+    {16, "<p", kAfterTagEnd, kAlways},
+    {17, " </p", kBeforeTag, kAlways},
+    {18, "</p", kAfterTagEnd, kAlways},
+    {19, " <li>", kBeforeTag, kClosingLIKept},
+    {19, "<li>", kAfterFixedTag, kClosingLIKept},
+    {19, " <dt>", kBeforeTag, kClosingLIKept},
+    {19, "<dt>", kAfterFixedTag, kClosingLIKept},
+    {20, " </li>", kBeforeTag, kClosingLIKept},
+    {20, "</li>", kAfterFixedTag, kClosingLIKept},
+    {20, " </dt>", kBeforeTag, kClosingLIKept},
+    {20, "</dt>", kAfterFixedTag, kClosingLIKept},
+    {21, " <blockquote>", kBeforeTag, kAlways},
+    {21, " </blockquote>", kBeforeTag, kAlways},
+    {21, "</blockquote>", kAfterFixedTag, kAlways},
+    {22, " <center>", kBeforeTag, kAlways},
+    {22, " </center>", kBeforeTag, kAlways},
+    {22, "</center>", kAfterFixedTag, kAlways},
+    {23, " <t", kBeforeTag, kSparesTT},
+    {23, "<t", kAfterTagEnd, kSparesTT},
+    {23, " </t", kBeforeTag, kSparesTT},
+    {23, "</t", kAfterTagEnd, kSparesTT},
+};
+
+// Whether a match of a rule is left alone. The row-23 patterns end in the "t" of the tag
+// name; a second "t" after it makes the match a TT tag.
+bool RuleSkipsMatch(const Rewriter& text, const TagSpaceRule& rule, int32_t match,
+                    bool chunk_has_tt) {
+    if (rule.condition != kSparesTT || !chunk_has_tt) return false;
+    const unsigned char next = text.At(match + static_cast<int32_t>(rule.pattern.size()));
+    return next == 't' || next == 'T';
+}
+
+void ApplyTagSpaceRule(Rewriter& text, const TagSpaceRule& rule, bool chunk_has_tt) {
+    const std::string_view pattern = rule.pattern;
+    const auto length = static_cast<int32_t>(pattern.size());
+    int32_t close = 0;  // the ">" that ends the tag of the last rule-3 match
+    for (int32_t p = text.Find(pattern, 2, true); p != 0; p = text.Find(pattern, p + 1, true)) {
+        if (RuleSkipsMatch(text, rule, p, chunk_has_tt)) continue;
+        switch (rule.rule) {
+            case kBeforeTag:
+                text.Delete(p, 1);
+                break;
+            case kAfterFixedTag:
+                if (text.At(p + length) == ' ') text.Delete(p + length, 1);
+                break;
+            case kAfterTagEnd:
+                // Matches before the same ">" share it: no ">" lies between them and it.
+                if (close < p) close = text.FindChar('>', p);
+                if (close == 0) return;
+                if (text.At(close + 1) == ' ') text.Delete(close + 1, 1);
+                break;
+        }
+    }
+}
+
+// Step 14: "= " inside a tag loses its space. After a deletion the search resumes two bytes
+// after the match as it now stands, so an "= " right behind it is passed over.
+void RemoveSpacesAfterEquals(Rewriter& text) {
+    if (text.Find("= ", 1) == 0 && text.Find(" =", 1) == 0) return;
+    TagTracker tags;
+    for (int32_t p = text.Find("= ", 2); p != 0; p = text.Find("= ", p + 2)) {
+        if (tags.InsideTag(text, p)) text.Delete(p + 1, 1);
+    }
+}
+
+// Keyword-list compaction: ", " becomes "," in the content of the first keywords META.
+void CompactKeywordList(Text& chunk) {
+    const int32_t name = Find(chunk, "name=\"keywords\"", 1, true);
+    if (name == 0) return;
+    const int32_t content = Find(chunk, "content=", name, true);
+    if (content == 0) return;
+    const int32_t open = FindChar(chunk, '"', content);
+    if (open == 0 || open - content > 10) return;
+    // The closing quote is searched from the byte after the opening one: an empty value
+    // must not reach into the text that follows it.
+    const int32_t close = FindChar(chunk, '"', open + 1);
+    if (close == 0) return;
+    Text value = chunk.substr(static_cast<size_t>(open), static_cast<size_t>(close - open - 1));
+    if (ReplaceAll(value, ", ", ",") == 0) return;
+    chunk.replace(static_cast<size_t>(open), static_cast<size_t>(close - open - 1), value);
+}
+
+// ---------------------------------------------------------------------------------------
+// Line joining and rewrapping
+
+// A line feed right after a ">" goes; any other becomes a space.
+bool LineEndVanishes(const Rewriter& text, int32_t line_feed) {
+    return text.At(line_feed - 1) == '>';
+}
+
+// Rewrapping breaks a line after one of these bytes.
+bool IsBreakByte(unsigned char c) {
+    return c == '>' || c == ' ';
+}
+
+}  // namespace
+
+void ConvertLineEnds(Engine& engine, Text& chunk) {
+    engine.run.saved_length = Len(chunk);
+    RemoveChar(chunk, '\r');
+    engine.run.lf_only = true;
+    EndSavings(engine, chunk, kSlotCRLFToLF);
+}
+
+void RemoveUnneededSpaces(Engine& engine, Text& chunk) {
+    BeginSavings(engine, chunk);
+    TitleCopy title = KeepTitleWithDoubleSpaces(chunk);
+    ReplaceChar(chunk, '\t', ' ');
+    // Every later step deletes spaces only, so the title's tags survive and can be followed.
+    auto step = [&](auto&& edit) {
+        RewriteWith(chunk, [&](Rewriter& text) {
+            text.Track(title.start);
+            text.Track(title.end);
+            edit(text);
+        });
+    };
+    step([](Rewriter& text) { CollapseRuns(text, " "); });
+    step(RemoveHeadSpaces);
+    for (std::string_view name : kListAttributes) {
+        step([name](Rewriter& text) { CompactListValues(text, name); });
+    }
+    step([](Rewriter& text) { DeleteSpacesAfter(text, "\n"); });
+    if (!engine.run.lf_only && chunk.find(" \r\n") != Text::npos) {
+        step([](Rewriter& text) { DeleteSpacesBefore(text, "\r\n"); });
+    }
+    step([](Rewriter& text) { DeleteSpacesBefore(text, "\n"); });
+    step([](Rewriter& text) { DeleteSpacesBefore(text, ">"); });
+    step([](Rewriter& text) { DeleteSpacesAfter(text, "<"); });
+    step(RemoveSpacesAfterEndTags);
+    step(RemoveSpacesAroundTags);
+    for (const TagSpaceRule& rule : kTagSpaceRules) {
+        if (rule.condition == kClosingLIKept && engine.options.StripClosingLI) continue;
+        const bool has_tt = rule.condition == kSparesTT && Find(chunk, "<tt>", 1, true) != 0;
+        step([&rule, has_tt](Rewriter& text) { ApplyTagSpaceRule(text, rule, has_tt); });
+    }
+    step(RemoveSpacesAfterEquals);
+    if (!title.text.empty()) {
+        chunk.replace(static_cast<size_t>(title.start - 1),
+                      static_cast<size_t>(title.end - title.start), title.text);
+    }
+    EndSavings(engine, chunk, kSlotStripSpaces);
+    CompactKeywordList(chunk);
+}
+
+void RemoveEmptyLines(Engine& engine, Text& chunk) {
+    BeginSavings(engine, chunk);
+    CollapseRuns(chunk, LineEnd(engine));
+    EndSavings(engine, chunk, kSlotStripBlankLines);
+}
+
+void JoinLines(Engine& engine, Text& chunk) {
+    BeginSavings(engine, chunk);
+    if (!engine.run.lf_only) RemoveChar(chunk, '\r');
+    RewriteWith(chunk, [](Rewriter& text) {
+        // Each line feed is handled in place, so the text before it holds no line feed any
+        // more: searching on from it finds what a search from position 1 would.
+        for (int32_t lf = text.FindChar('\n', 1); lf != 0 && lf != text.Length();
+             lf = text.FindChar('\n', lf)) {
+            text.Delete(lf, 1);
+            if (!LineEndVanishes(text, lf)) text.Insert(lf, " ");
+        }
+    });
+    EndSavings(engine, chunk, kSlotOptimizeLines);
+}
+
+// Rewrapping probes W bytes after each line start: it breaks after the last ">" or space
+// that lies after the line start and at or before the probe, else after the first one at or
+// past the probe. A section with no such byte ahead stays one line from there on.
+//
+// The walk is done in the chunk's own positions; every probe lies after the last inserted
+// line end. The back search stops at the previous probe, because the bytes between the
+// previous break and that probe held no break byte.
+void RewrapText(Engine& engine, Text& chunk) {
+    BeginSavings(engine, chunk);
+    const std::string_view line_end = LineEnd(engine);
+    const auto end_length = static_cast<int32_t>(line_end.size());
+    const int32_t width = std::max<int32_t>(engine.run.wrap_column, 1);
+    const int32_t n = Len(chunk);
+    const auto byte = [&chunk](int32_t pos) {
+        return static_cast<unsigned char>(chunk[static_cast<size_t>(pos - 1)]);
+    };
+
+    Text out;
+    int32_t copied = 0;       // chunk bytes already in `out`
+    int32_t first = 2;        // first chunk position a backward break may take
+    int32_t probe = width;    // the probe position P, in chunk positions
+    int32_t searched_to = 0;  // the bytes (previous break, searched_to] hold no break byte
+    while (probe < n) {
+        int32_t at = 0;
+        for (int32_t p = probe; p >= std::max(first, searched_to + 1); --p) {
+            if (IsBreakByte(byte(p))) {
+                at = p;
+                break;
+            }
+        }
+        if (at != 0) {
+            searched_to = probe;
+        } else {
+            for (int32_t p = probe; p <= n && at == 0; ++p) {
+                if (IsBreakByte(byte(p))) at = p;
+            }
+            if (at == 0) break;
+            searched_to = 0;
+        }
+        if (out.empty()) out.reserve(chunk.size() + chunk.size() / 16);
+        out.append(chunk, static_cast<size_t>(copied), static_cast<size_t>(at - copied));
+        out.append(line_end);
+        copied = at;
+        // Chunk positions of the line start L = at + 2 and probe P = at + W + 2, each taken in
+        // the text after the insertion.
+        first = at + 3 - end_length;
+        probe = at + width + 2 - end_length;
+    }
+    if (copied != 0) {
+        out.append(chunk, static_cast<size_t>(copied));
+        chunk.swap(out);
+    }
+    ReplaceAll(chunk, engine.run.lf_only ? " \n" : " \r", engine.run.lf_only ? "\n" : "\r");
+    EndSavings(engine, chunk, kSlotOptimizeLines);
+}
 
 }  // namespace tsqz
