@@ -45,69 +45,6 @@ bool OccursOutsideStrings(std::string_view block, std::string_view pattern, bool
 // ---------------------------------------------------------------------------------------
 // JavaScript and style-sheet comments
 
-// Reads script or style-sheet code from the start of the block far enough to tell whether a
-// comment delimiter found by a search stands in code. Strings end at their line end (unless
-// escaped); template strings of scripts and block comments run on. Comment removal must not
-// start a comment inside "http://..." or url(http://...), nor inside a block comment, where a
-// "//" would swallow the "*/" and the next "/*" would then take the code in between.
-class CodeReader {
-  public:
-    explicit CodeReader(bool style_sheet) : style_sheet_(style_sheet) {}
-
-    // The position of the next byte to read; the caller has the Rewriter track it.
-    int32_t& position() { return pos_; }
-
-    bool IsCodeAt(const Rewriter& text, int32_t at) {
-        for (; pos_ < at; ++pos_)
-            Read(text.At(pos_));
-        return quote_ == 0 && !in_comment_ && !in_url_;
-    }
-
-    // The bytes on both sides of a deletion did not stand next to each other in the text the
-    // search looked at; they must not form a delimiter here either.
-    void ForgetPrevious() { previous_ = 0; }
-
-  private:
-    void Read(unsigned char c) {
-        if (in_comment_) {
-            if (previous_ == '*' && c == '/') {
-                in_comment_ = false;
-                c = 0;  // "*/*" does not open another comment
-            }
-        } else if (quote_ != 0) {
-            if (escaped_) {
-                escaped_ = c == '\r';  // an escaped CR LF continues the string
-            } else if (c == '\\') {
-                escaped_ = true;
-            } else if (c == quote_ || (c == '\n' && quote_ != '`')) {
-                quote_ = 0;
-            }
-        } else if (in_url_) {
-            if (c == ')' || c == '\n') in_url_ = false;
-        } else if (c == '"' || c == '\'' || (c == '`' && !style_sheet_)) {
-            quote_ = c;
-        } else if (previous_ == '/' && c == '*') {
-            in_comment_ = true;
-            c = 0;  // "/*/" does not close it
-        } else if (style_sheet_ && c == '(' &&
-                   recent_ == std::array<unsigned char, 3>{'u', 'r', 'l'}) {
-            in_url_ = true;
-        }
-        previous_ = c;
-        recent_ = {recent_[1], recent_[2],
-                   static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c | 0x20 : c)};
-    }
-
-    bool style_sheet_;
-    int32_t pos_ = 1;
-    unsigned char quote_ = 0;
-    bool escaped_ = false;
-    bool in_comment_ = false;
-    bool in_url_ = false;
-    unsigned char previous_ = 0;
-    std::array<unsigned char, 3> recent_{};  // the last three bytes, letters in lower case
-};
-
 // Line comments: "//" through its line feed goes, so the next line joins this one. A "//"
 // with "-->" after it on its line closes a script hidden in an HTML comment and stays.
 void RemoveLineComments(Rewriter& text, bool style_sheet) {
@@ -136,7 +73,6 @@ void RemoveLineComments(Rewriter& text, bool style_sheet) {
         }
         text.Delete(p, line_feed - p + 1);
         line_feed = 0;
-        reader.ForgetPrevious();
         p = text.Find("//", p);
     }
 }
@@ -153,7 +89,6 @@ void RemoveBlockComments(Rewriter& text, bool style_sheet) {
         const int32_t close = text.Find("*/", p);
         if (close == 0) return;
         text.Delete(p, close + 2 - p);
-        reader.ForgetPrevious();
         p = text.Find("/*", p);
     }
 }
@@ -380,6 +315,41 @@ constexpr Replacement kASPLineJoins[] = {
 };
 
 }  // namespace
+
+void CodeReader::Read(unsigned char c) {
+    if (in_comment_) {
+        if (previous_ == '*' && c == '/') {
+            in_comment_ = false;
+            c = 0;  // "*/*" does not open another comment
+        }
+    } else if (quote_ != 0) {
+        if (escaped_) {
+            escaped_ = c == '\r';  // an escaped CR LF continues the string
+        } else if (c == '\\') {
+            escaped_ = true;
+        } else if (c == quote_ || (c == '\n' && quote_ != '`')) {
+            quote_ = 0;
+        }
+    } else if (in_url_) {
+        if (c == ')' || c == '\n') in_url_ = false;
+    } else if (c == '"' || c == '\'' || (c == '`' && !style_sheet_)) {
+        quote_ = c;
+    } else if (previous_ == '/' && c == '*') {
+        in_comment_ = true;
+        c = 0;  // "/*/" does not close it
+    } else if (style_sheet_ && c == '(' && recent_ == std::array<unsigned char, 3>{'u', 'r', 'l'}) {
+        in_url_ = true;
+    }
+    previous_ = c;
+    const auto lower = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c | 0x20 : c);
+    recent_ = {recent_[1], recent_[2], lower};
+}
+
+bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
+    for (; pos_ < at; ++pos_)
+        Read(text.At(pos_));
+    return quote_ == 0 && !in_comment_ && !in_url_;
+}
 
 ScriptLanguage GuessScriptLanguage(std::string_view block, bool lf_only) {
     for (std::string_view shape : lf_only ? kLineShapesLF : kLineShapesCRLF) {

@@ -1,14 +1,44 @@
 // The steps of the script and style-sheet compressors, for the passes and their tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
-#include "text.h"
+#include "text_rewriter.h"
 
 namespace tsqz {
 
 enum class ScriptLanguage : uint8_t { kJavaScript = 0, kVBScript = 1, kOther = 2 };
+
+// Reads script or style-sheet code from the start of a block, far enough to tell whether a
+// comment delimiter found by a search stands in code. Strings end at their line end unless
+// it is escaped; template strings of scripts and block comments run on. Comment removal must
+// not start a comment inside "http://..." or url(http://...), nor inside a block comment,
+// where a "//" would swallow the "*/" and the next "/*" would then take the code in between.
+class CodeReader {
+  public:
+    explicit CodeReader(bool style_sheet) : style_sheet_(style_sheet) {}
+
+    // The position of the next byte to read; a caller that edits has the Rewriter track it.
+    int32_t& position() { return pos_; }
+
+    // Reads the text up to `at`, which must not lie before the bytes already read; whether
+    // a delimiter at `at` stands in code.
+    bool IsCodeAt(const Rewriter& text, int32_t at);
+
+  private:
+    void Read(unsigned char c);
+
+    bool style_sheet_;
+    int32_t pos_ = 1;
+    unsigned char quote_ = 0;  // the quote that opened the string being read
+    bool escaped_ = false;
+    bool in_comment_ = false;
+    bool in_url_ = false;
+    unsigned char previous_ = 0;
+    std::array<unsigned char, 3> recent_{};  // the last three bytes, letters in lower case
+};
 
 // Guesses the language of a script block from its line shapes, operators and keywords.
 ScriptLanguage GuessScriptLanguage(std::string_view block, bool lf_only);

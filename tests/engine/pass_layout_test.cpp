@@ -1,0 +1,652 @@
+// Whitespace and line layout: the passes' rules on examples, the mended cases, whole
+// documents through the layout steps, and the fast passes against plain in-place versions.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dispatch.h"
+#include "passes.h"
+
+namespace tsqz {
+namespace {
+
+struct Row {
+    std::string_view input;
+    std::string_view expected;
+};
+
+class LayoutTest : public ::testing::Test {
+  protected:
+    LayoutTest() {
+        engine.stats.on = true;
+        engine.run.lf_only = true;
+    }
+
+    Text Spaces(std::string_view input) {
+        Text text(input);
+        RemoveUnneededSpaces(engine, text);
+        return text;
+    }
+
+    Text Optimized(std::string_view input) {
+        Text text(input);
+        SetWrapColumn(engine);
+        JoinLines(engine, text);
+        RewrapText(engine, text);
+        return text;
+    }
+
+    Engine engine;
+};
+
+// ---------------------------------------------------------------------------------------
+// Space removal
+
+TEST_F(LayoutTest, SpaceRemovalCollapsesAndDropsSpacesThatShowNothing) {
+    const Row rows[] = {
+        {"a   b", "a b"},
+        {"a\tb", "a b"},
+        {"a \t b", "a b"},
+        {"x\n   y  \nz", "x\ny\nz"},
+        {"<b>x</b> <i>y</i>", "<b>x</b><i>y</i>"},  // after an end tag
+        {"<b>x<b> <i>y", "<b>x<b> <i>y"},           // not after a start tag
+        {"<b> x", "<b> x"},
+        {"text <br> text", "text<br>text"},
+        {"text<p> x", "text<p>x"},
+        {"a <b> c", "a<b> c"},  // a space on both sides: the one before goes
+        {"<a >x< /a>", "<a>x</a>"},
+        {"<img src = \"a.gif\">", "<img src =\"a.gif\">"},
+        {"a = b <x y= z>", "a = b <x y=z>"},  // outside a tag "= " stays
+        {"<x a= b= c>", "<x a=b=c>"},
+        {"<x a= = b>", "<x a== b>"},  // the search resumes two bytes on, past the second "= "
+        {"<head> <title>t</title> <meta> </head> <body> x </body>",
+         "<head><title>t</title><meta></head><body>x</body>"},
+        {"x<p> one </p> <p> two", "x<p>one</p><p>two"},
+        {"<p> one", "<p> one"},  // the patterns are searched from position 2
+        {"x <li> y </li> z", "x<li>y</li>z"},
+        {"a <center> b </center> c", "a<center> b</center>c"},
+        {"<area coords=\"1, 2, 3\"> <frameset rows=\"50%, *\">",
+         "<area coords=\"1,2,3\"><frameset rows=\"50%,*\">"},
+        {"x<h1> Title </h1> text", "x<h1>Title</h1>text"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(Spaces(row.input), row.expected);
+    }
+}
+
+// TITLE text with a double space comes back exactly; other titles are compacted.
+TEST_F(LayoutTest, TitleWithDoubleSpaceIsKept) {
+    const Row rows[] = {
+        {"<TITLE>My  Page</TITLE>", "<TITLE>My  Page</TITLE>"},
+        {"<TITLE>My\tPage</TITLE>", "<TITLE>My Page</TITLE>"},
+        {"x  <TITLE> My  Page </TITLE>  y", "x<TITLE> My  Page </TITLE>y"},
+        // The copy goes back into the title it came from, even when the spaces removed in
+        // front of it make an earlier "< title>" read "<title>".
+        {"< title>x</title><title>a  b</title>", "<title>x</title><title>a  b</title>"},
+        // ... and it replaces that title only, even when "< /title>" inside it closes up.
+        {"<title>a  b< /title>x</title> <b> y", "<title>a  b< /title>x</title><b> y"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(Spaces(row.input), row.expected);
+    }
+}
+
+// Around TT elements no space goes while the chunk holds a "<tt>" tag; table tags lose theirs.
+TEST_F(LayoutTest, TTElementsKeepTheirSpaces) {
+    const Row rows[] = {
+        {"x <tt>y</tt> z <td> a", "x <tt>y</tt> z<td>a"},
+        {"x <TT CLASS=c>y</TT> z", "x<TT CLASS=c>y</TT>z"},
+        {"<tr> <td> a </td> </tr>", "<tr><td>a</td></tr>"},
+        {"<table> <th> a", "<table><th>a"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(Spaces(row.input), row.expected);
+    }
+}
+
+TEST_F(LayoutTest, ListItemSpacesStayWhenClosingLIIsStripped) {
+    engine.options.StripClosingLI = 1;
+    EXPECT_EQ(Spaces("x <li> y"), "x<li> y");
+    engine.options.StripClosingLI = 0;
+    EXPECT_EQ(Spaces("x <li> y"), "x<li>y");
+}
+
+// A tag written "<>" does not stop the walk over the tags.
+TEST_F(LayoutTest, EmptyTagDoesNotHang) {
+    EXPECT_EQ(Spaces("x<> y <b> z"), "x<> y<b> z");
+    EXPECT_EQ(Spaces("x<><> <> <b> z"), "x<><><><b> z");
+}
+
+// List values are compacted only where the quoted value belongs to the attribute's own tag.
+TEST_F(LayoutTest, ListValuesStayInsideTheirTag) {
+    const Row rows[] = {
+        {"<textarea rows=5 cols=40></textarea><img alt=\"a b\">",
+         "<textarea rows=5 cols=40></textarea><img alt=\"a b\">"},
+        {"<p>The rows= setting, \"one two\"</p>", "<p>The rows= setting, \"one two\"</p>"},
+        {"<frameset cols= \"1, 2\">", "<frameset cols=\"1,2\">"},
+        {"<frameset cols = \"1, 2\">", "<frameset cols =\"1, 2\">"},  // not the name "cols="
+        {"<area coords=\"1, 2\"", "<area coords=\"1,2\""},
+        {"<area coords=\"1, 2", "<area coords=\"1, 2"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(Spaces(row.input), row.expected);
+    }
+}
+
+TEST_F(LayoutTest, KeywordListIsCompacted) {
+    const Row rows[] = {
+        {"<meta name=\"keywords\" content=\"a, b, c\">",
+         "<meta name=\"keywords\" content=\"a,b,c\">"},
+        {"<META NAME=\"Keywords\" CONTENT=\"a, b\">", "<META NAME=\"Keywords\" CONTENT=\"a,b\">"},
+        // Only when the value's quote is close to "content=".
+        {"<meta name=\"keywords\" content=x y=\"a, b\">",
+         "<meta name=\"keywords\" content=x y=\"a, b\">"},
+        // An empty value does not reach into the text after it.
+        {"<meta name=\"keywords\" content=\"\"><p>Hello, world \"x\"",
+         "<meta name=\"keywords\" content=\"\"><p>Hello, world \"x\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(Spaces(row.input), row.expected);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Line ends, empty lines, joining and rewrapping
+
+TEST_F(LayoutTest, LineEndConversionAndEmptyLines) {
+    engine.run.lf_only = false;
+    Text text = "a\r\n\r\n\r\nb\rc\r\n";
+    ConvertLineEnds(engine, text);
+    EXPECT_EQ(text, "a\n\n\nbc\n");
+    EXPECT_TRUE(engine.run.lf_only);
+    EXPECT_EQ(engine.stats.file[kSlotCRLFToLF], 5);
+
+    RemoveEmptyLines(engine, text);
+    EXPECT_EQ(text, "a\nbc\n");
+    EXPECT_EQ(engine.stats.file[kSlotStripBlankLines], 2);
+
+    engine.run.lf_only = false;
+    text = "a\r\n\r\n\r\nb\n\n c \r\n \r\n";
+    RemoveEmptyLines(engine, text);
+    EXPECT_EQ(text, "a\r\nb\n\n c \r\n \r\n");  // a line holding spaces is not empty
+}
+
+TEST_F(LayoutTest, JoiningGluesLinesAfterTagsAndSpacesTheRest) {
+    const Row rows[] = {
+        {"<p>\nword\nnext\n", "<p>word next\n"},
+        {"\nx", " x"},
+        {"<b>\n\n\nx", "<b>x"},
+        {"a\n\n<b>", "a  <b>"},
+        {"a\n", "a\n"},
+    };
+    engine.options.WordWrap = 254;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(Optimized(row.input), row.expected);
+    }
+    engine.run.lf_only = false;
+    EXPECT_EQ(Optimized("<p>\r\nword\rx\r\nnext\r\n"), "<p>wordx next\n");
+}
+
+// Breaks fall after a ">" or a space, never inside a tag name or a word.
+TEST_F(LayoutTest, RewrapAtThirtyNeverBreaksInsideAWord) {
+    engine.options.WordWrap = 30;
+    const Text input =
+        "<table><tr><td>Alpha beta gamma delta</td><td><a href=\"x.html\">Epsilon</a></td>"
+        "</tr></table><p>zeta eta theta iota kappa lambda mu nu xi omicron pi rho";
+    const Text out = Optimized(input);
+    EXPECT_EQ(out,
+              "<table><tr><td>Alpha beta\n"
+              "gamma delta</td><td><a\n"
+              "href=\"x.html\">Epsilon</a></td>\n"
+              "</tr></table><p>zeta eta theta\n"
+              "iota kappa lambda mu nu xi\n"
+              "omicron pi rho");
+    Text rejoined = out;
+    JoinLines(engine, rejoined);
+    EXPECT_NE(rejoined.find("Alpha beta gamma"), Text::npos);
+}
+
+TEST_F(LayoutTest, RewrapInCrLfDocumentsWritesCrLf) {
+    engine.options.WordWrap = 30;
+    engine.run.lf_only = false;
+    EXPECT_EQ(Optimized("<p>one two three four five six seven eight nine ten\r\n"),
+              "<p>one two three four five\r\nsix seven eight nine ten\n");
+}
+
+// Past the probe a space ahead is a break point even with no ">" ahead; with neither ahead
+// the rest of the chunk stays one line.
+TEST_F(LayoutTest, RewrapWithoutTagAhead) {
+    engine.options.WordWrap = 30;
+    const Text word(40, 'w');
+    EXPECT_EQ(Optimized("x" + word + " tail end"), "x" + word + "\ntail end");
+    EXPECT_EQ(Optimized("x" + word + word), "x" + word + word);
+    EXPECT_EQ(Optimized("<p>" + word + word), "<p>\n" + word + word);
+    EXPECT_EQ(Optimized("ab " + word + "<b>" + word), "ab\n" + word + "<b>\n" + word);
+}
+
+TEST_F(LayoutTest, StatisticsOfTheLinePasses) {
+    engine.options.WordWrap = 30;
+    Text text = "<p>\nalpha beta gamma delta epsilon zeta\n";
+    SetWrapColumn(engine);
+    JoinLines(engine, text);
+    EXPECT_EQ(engine.stats.file[kSlotOptimizeLines], 1);
+    RewrapText(engine, text);
+    EXPECT_EQ(text, "<p>alpha beta gamma delta\nepsilon zeta\n");
+    EXPECT_EQ(engine.stats.file[kSlotOptimizeLines], 1);  // one LF in, one space out
+    Text spaced = "a  b";
+    RemoveUnneededSpaces(engine, spaced);
+    EXPECT_EQ(engine.stats.file[kSlotStripSpaces], 1);
+    Text keywords = "<meta name=\"keywords\" content=\"a, b\">";
+    RemoveUnneededSpaces(engine, keywords);
+    EXPECT_EQ(engine.stats.file[kSlotStripSpaces], 1);  // keyword compaction records nothing
+}
+
+// ---------------------------------------------------------------------------------------
+// Whole documents through the layout steps of the dispatcher
+
+// The dispatcher's layout steps in their order: CR LF conversion early, then either joining,
+// spaces and rewrapping, or spaces and empty lines.
+Text RunLayoutSteps(Engine& engine, Text text) {
+    const OptionBlock& o = engine.options;
+    if (o.CRLFToLF) ConvertLineEnds(engine, text);
+    if (o.OptimizeLines) {
+        SetWrapColumn(engine);
+        JoinLines(engine, text);
+        if (o.StripSpaces) RemoveUnneededSpaces(engine, text);
+        RewrapText(engine, text);
+    } else {
+        if (o.StripSpaces) RemoveUnneededSpaces(engine, text);
+        if (o.StripBlankLines) RemoveEmptyLines(engine, text);
+    }
+    return text;
+}
+
+constexpr std::string_view kDocument =
+    "<html>\n<head>\n  <title>Sample  page</title>\n</head>\n<body>\n"
+    "<h1> Heading </h1>\n\n\n<p>  Some   text with <b>bold</b> <i>words</i>  \n"
+    "and a <a href = \"x.html\">link</a>.</p>\n"
+    "<table> <tr> <td> cell </td> </tr> </table>\n</body>\n</html>\n";
+
+// Line ends stay, runs of spaces and empty lines go; the title keeps its double space.
+constexpr std::string_view kSpacedDocument =
+    "<html>\n<head>\n<title>Sample  page</title>\n</head>\n<body>\n"
+    "<h1>Heading</h1>\n<p>Some text with <b>bold</b><i>words</i>\n"
+    "and a <a href =\"x.html\">link</a>.</p>\n"
+    "<table><tr><td>cell</td></tr></table>\n</body>\n</html>\n";
+
+// Joined and rewrapped at 40: each line ends after a ">" or at a space.
+constexpr std::string_view kWrappedDocument =
+    "<html><head><title>Sample  page</title>\n"
+    "</head><body><h1>Heading</h1><p>Some\n"
+    "text with <b>bold</b><i>words</i> and a\n"
+    "<a href =\"x.html\">link</a>.</p><table>\n"
+    "<tr><td>cell</td></tr></table></body>\n"
+    "</html>\n";
+
+Text WithCrLf(std::string_view lf_text) {
+    Text out;
+    for (char c : lf_text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+TEST_F(LayoutTest, LfDocumentThroughEveryLayoutStep) {
+    engine.options.StripSpaces = 1;
+    engine.options.StripBlankLines = 1;
+    EXPECT_EQ(RunLayoutSteps(engine, Text(kDocument)), kSpacedDocument);
+
+    engine.options.OptimizeLines = 1;
+    engine.options.WordWrap = 40;
+    EXPECT_EQ(RunLayoutSteps(engine, Text(kDocument)), kWrappedDocument);
+}
+
+TEST_F(LayoutTest, CrLfDocumentThroughEveryLayoutStep) {
+    engine.run.lf_only = false;
+    engine.options.StripSpaces = 1;
+    engine.options.StripBlankLines = 1;
+    EXPECT_EQ(RunLayoutSteps(engine, WithCrLf(kDocument)), WithCrLf(kSpacedDocument));
+
+    // Rewrapping writes CR LF pairs at one column less; joining has taken the old ones out.
+    engine.options.OptimizeLines = 1;
+    engine.options.WordWrap = 41;
+    Text expected = WithCrLf(kWrappedDocument);
+    expected.erase(expected.size() - 2, 1);  // the last line feed was never a CR LF break
+    EXPECT_EQ(RunLayoutSteps(engine, WithCrLf(kDocument)), expected);
+
+    // With CR LF conversion, everything after it writes line feeds only.
+    engine.run.lf_only = false;
+    engine.options.CRLFToLF = 1;
+    engine.options.WordWrap = 40;
+    const Text converted = RunLayoutSteps(engine, WithCrLf(kDocument));
+    EXPECT_TRUE(engine.run.lf_only);
+    EXPECT_EQ(converted.find('\r'), Text::npos);
+    engine.run.lf_only = true;
+    EXPECT_EQ(converted, RunLayoutSteps(engine, Text(kDocument)));
+}
+
+// ---------------------------------------------------------------------------------------
+// The fast passes against plain in-place versions on random HTML-like chunks
+
+// Space removal as its steps read, edited in place with the search primitives. The title
+// copy goes back between the tags it was taken from: no step deletes anything but spaces,
+// so those tags stay the same non-space bytes of the text.
+int32_t NonSpacesBefore(const Text& text, int32_t pos) {
+    int32_t count = 0;
+    for (int32_t i = 1; i < pos; ++i)
+        count += ByteAt(text, i) != ' ';
+    return count;
+}
+
+int32_t NthNonSpace(const Text& text, int32_t n) {
+    for (int32_t i = 1; i <= Len(text); ++i) {
+        if (ByteAt(text, i) != ' ' && --n == 0) return i;
+    }
+    return 0;
+}
+
+bool LiteralInsideTag(const Text& text, int32_t pos) {
+    if (pos <= 1) return false;
+    return FindCharBack(text, '<', pos - 1) > FindCharBack(text, '>', pos - 1);
+}
+
+Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
+    const int32_t title = FindText(t, "<title>", -1);
+    const int32_t title_end = title != 0 ? FindText(t, "</title>", -title) : 0;
+    Text copy;
+    if (title_end != 0) {
+        copy = t.substr(static_cast<size_t>(title - 1), static_cast<size_t>(title_end - title));
+        if (FindText(copy, "  ", 1) == 0) copy.clear();
+    }
+    ReplaceChar(t, '\t', ' ');
+    const int32_t title_rank = NonSpacesBefore(t, title) + 1;
+    const int32_t title_end_rank = NonSpacesBefore(t, title_end) + 1;
+    ReplaceAllRepeat(t, "  ", " ");
+    if (int32_t body = FindText(t, "<body", -1); body != 0) {
+        Text piece = t.substr(0, static_cast<size_t>(body + 1));
+        if (ReplaceAll(piece, "> <", "><") != 0)
+            t = piece + t.substr(static_cast<size_t>(body + 1));
+    }
+    for (std::string_view name : {"coords=", "cols=", "rows="}) {
+        const auto n = static_cast<int32_t>(name.size());
+        int32_t m = FindText(t, name, -1);
+        while (m != 0) {
+            int32_t open = m + n;
+            while (ByteAt(t, open) == ' ')
+                ++open;
+            if (ByteAt(t, open) != '"' || !LiteralInsideTag(t, m)) {
+                m = FindText(t, name, -(m + n));
+                continue;
+            }
+            const int32_t close = FindChar(t, '"', open + 1);
+            if (close == 0) break;
+            for (int32_t p = close - 1; p > open; --p) {
+                if (ByteAt(t, p) == ' ') DeleteAt(t, p, 1);
+            }
+            m = FindText(t, name, -(open + n));
+        }
+    }
+    ReplaceAllRepeat(t, "\n ", "\n");
+    if (!lf_only && FindText(t, " \r\n", 1) != 0) ReplaceAllRepeat(t, " \r\n", "\r\n");
+    ReplaceAllRepeat(t, " \n", "\n");
+    ReplaceAllRepeat(t, " >", ">");
+    ReplaceAllRepeat(t, "< ", "<");
+    for (int32_t p = FindText(t, "> <", 2); p != 0; p = FindText(t, "> <", p + 1)) {
+        const int32_t open = FindCharBack(t, '<', p);
+        if (open != 0 && ByteAt(t, open + 1) == '/') DeleteAt(t, p + 1, 1);
+    }
+    for (int32_t open = FindChar(t, '<', 1); open > 1;) {
+        const int32_t close = FindChar(t, '>', open);
+        if (close == 0) break;
+        int32_t from = close - 1;
+        if (ByteAt(t, open - 1) == ' ' && ByteAt(t, close + 1) == ' ') DeleteAt(t, open - 1, 1);
+        if (from <= open) from = open + 1;
+        open = FindChar(t, '<', from);
+    }
+    struct Rule {
+        std::string_view pattern;
+        int rule;
+        bool li;
+        bool tt;
+    };
+    const Rule rules[] = {
+        {" <body", 1, false, false},
+        {"<body>", 3, false, false},
+        {" </body", 1, false, false},
+        {"</body>", 2, false, false},
+        {" <br", 1, false, false},
+        {"<br", 3, false, false},
+        {" <h", 1, false, false},
+        {"<h", 3, false, false},
+        {" </h", 1, false, false},
+        {"</h", 3, false, false},
+        {" <frame", 1, false, false},
+        {"</frame", 3, false, false},
+        {" <iframe", 1, false, false},
+        {"</iframe", 3, false, false},
+        {" <p", 1, false, false},
+        {"<p", 3, false, false},
+        {" </p", 1, false, false},
+        {"</p", 3, false, false},
+        {" <li>", 1, true, false},
+        {"<li>", 2, true, false},
+        {" <dt>", 1, true, false},
+        {"<dt>", 2, true, false},
+        {" </li>", 1, true, false},
+        {"</li>", 2, true, false},
+        {" </dt>", 1, true, false},
+        {"</dt>", 2, true, false},
+        {" <blockquote>", 1, false, false},
+        {" </blockquote>", 1, false, false},
+        {"</blockquote>", 2, false, false},
+        {" <center>", 1, false, false},
+        {" </center>", 1, false, false},
+        {"</center>", 2, false, false},
+        {" <t", 1, false, true},
+        {"<t", 3, false, true},
+        {" </t", 1, false, true},
+        {"</t", 3, false, true},
+    };
+    for (const Rule& r : rules) {
+        if (r.li && strip_closing_li) continue;
+        const bool spare_tt = r.tt && FindText(t, "<tt>", -1) != 0;
+        const auto n = static_cast<int32_t>(r.pattern.size());
+        for (int32_t p = FindText(t, r.pattern, -2); p != 0; p = FindText(t, r.pattern, -(p + 1))) {
+            if (spare_tt && (ByteAt(t, p + n) == 't' || ByteAt(t, p + n) == 'T')) continue;
+            if (r.rule == 1) DeleteAt(t, p, 1);
+            if (r.rule == 2 && ByteAt(t, p + n) == ' ') DeleteAt(t, p + n, 1);
+            if (r.rule == 3) {
+                const int32_t close = FindChar(t, '>', p);
+                if (close == 0) break;
+                if (ByteAt(t, close + 1) == ' ') DeleteAt(t, close + 1, 1);
+            }
+        }
+    }
+    if (FindText(t, "= ", 1) != 0 || FindText(t, " =", 1) != 0) {
+        for (int32_t p = FindText(t, "= ", 2); p != 0; p = FindText(t, "= ", p + 2)) {
+            if (LiteralInsideTag(t, p)) DeleteAt(t, p + 1, 1);
+        }
+    }
+    if (!copy.empty()) {
+        const int32_t start = NthNonSpace(t, title_rank);
+        const int32_t end = NthNonSpace(t, title_end_rank);
+        t.replace(static_cast<size_t>(start - 1), static_cast<size_t>(end - start), copy);
+    }
+    if (int32_t name = FindText(t, "name=\"keywords\"", -1); name != 0) {
+        const int32_t content = FindText(t, "content=", -name);
+        const int32_t open = content != 0 ? FindChar(t, '"', content) : 0;
+        const int32_t close = open != 0 && open - content <= 10 ? FindChar(t, '"', open + 1) : 0;
+        if (close != 0) {
+            Text value = t.substr(static_cast<size_t>(open), static_cast<size_t>(close - open - 1));
+            ReplaceAll(value, ", ", ",");
+            t.replace(static_cast<size_t>(open), static_cast<size_t>(close - open - 1), value);
+        }
+    }
+    return t;
+}
+
+Text LiteralJoin(Text t, bool lf_only) {
+    if (!lf_only) RemoveChar(t, '\r');
+    int32_t lf = FindChar(t, '\n', 1);
+    while (lf != 0 && lf != Len(t)) {
+        if (ByteAt(t, lf - 1) == '>') {
+            DeleteAt(t, lf, 1);
+            lf = FindChar(t, '\n', 1);
+        } else {
+            t[static_cast<size_t>(lf - 1)] = ' ';
+            lf = FindChar(t, '\n', lf);
+        }
+    }
+    return t;
+}
+
+Text LiteralRewrap(Text t, bool lf_only, int32_t width) {
+    const std::string_view line_end = lf_only ? "\n" : "\r\n";
+    int32_t line = 1;
+    int32_t probe = width;
+    while (probe < Len(t)) {
+        const int32_t b1 = FindCharBack(t, '>', probe);
+        const int32_t b2 = FindCharBack(t, ' ', probe);
+        int32_t at;
+        if (b1 > line || b2 > line) {
+            at = std::max(b1, b2);
+        } else {
+            const int32_t f1 = FindChar(t, '>', probe);
+            const int32_t f2 = FindChar(t, ' ', probe);
+            if (f1 == 0 && f2 == 0) break;
+            at = f2 != 0 && (f1 == 0 || f2 < f1) ? f2 : f1;
+        }
+        InsertAt(t, at + 1, line_end);
+        line = at + 2;
+        probe = at + width + 2;
+    }
+    ReplaceAll(t, lf_only ? " \n" : " \r", lf_only ? "\n" : "\r");
+    return t;
+}
+
+constexpr std::string_view kTokens[] = {
+    " ",
+    " ",
+    " ",
+    "  ",
+    "\t",
+    "\n",
+    "\n",
+    "\r\n",
+    "\r",
+    "x",
+    "yz",
+    "<",
+    ">",
+    ">",
+    "/",
+    "=",
+    "= ",
+    " =",
+    "\"",
+    ", ",
+    "<b>",
+    "</b>",
+    "<p>",
+    "</P>",
+    "<t",
+    "<tt>",
+    "</tt>",
+    "<TD>",
+    "<br>",
+    "<h1>",
+    "</h1>",
+    "<body>",
+    "</body>",
+    "<title>",
+    "</TITLE>",
+    "<li>",
+    "</li>",
+    "<dt>",
+    "coords=",
+    "ROWS=",
+    "cols=",
+    "<>",
+    "< ",
+    " >",
+    "<center>",
+    "</center>",
+    " <frame",
+    "</iframe",
+    "<blockquote>",
+    "name=\"keywords\"",
+    "content=",
+    "<html>",
+    "<a href=\"x\">",
+    "</a>",
+};
+
+Text RandomChunk(std::mt19937& rng, int max_tokens) {
+    std::uniform_int_distribution<int> count(0, max_tokens);
+    std::uniform_int_distribution<size_t> pick(0, std::size(kTokens) - 1);
+    Text text;
+    for (int n = count(rng); n > 0; --n)
+        text += kTokens[pick(rng)];
+    return text;
+}
+
+TEST_F(LayoutTest, SpaceRemovalMatchesInPlaceVersion) {
+    std::mt19937 rng(1);
+    for (int round = 0; round < 6000; ++round) {
+        const Text input = RandomChunk(rng, 40);
+        const bool lf_only = round % 2 == 0;
+        const bool strip_li = round % 3 == 0;
+        SCOPED_TRACE(input);
+        engine.run.lf_only = lf_only;
+        engine.options.StripClosingLI = strip_li;
+        ASSERT_EQ(Spaces(input), LiteralSpaces(input, lf_only, strip_li));
+    }
+}
+
+TEST_F(LayoutTest, JoiningAndRewrappingMatchInPlaceVersions) {
+    std::mt19937 rng(2);
+    for (int round = 0; round < 6000; ++round) {
+        const Text input = RandomChunk(rng, 60);
+        const bool lf_only = round % 2 == 0;
+        const auto width = static_cast<uint16_t>(std::uniform_int_distribution<int>(1, 40)(rng));
+        SCOPED_TRACE(input);
+        engine.run.lf_only = lf_only;
+        engine.run.wrap_column = width;
+        Text joined = input;
+        JoinLines(engine, joined);
+        ASSERT_EQ(joined, LiteralJoin(input, lf_only));
+        Text wrapped = input;  // rewrapping also meets line ends it did not insert
+        RewrapText(engine, wrapped);
+        ASSERT_EQ(wrapped, LiteralRewrap(input, lf_only, width)) << "width " << width;
+        Text collapsed = input;
+        RemoveEmptyLines(engine, collapsed);
+        Text literal = input;
+        ReplaceAllRepeat(literal, lf_only ? "\n\n" : "\r\n\r\n", lf_only ? "\n" : "\r\n");
+        ASSERT_EQ(collapsed, literal);
+    }
+}
+
+// A 64 KB chunk of 2000 short lines goes through the line passes like any other; the
+// benchmark shows the cost stays linear.
+TEST_F(LayoutTest, LongChunkOfShortLines) {
+    Text chunk;
+    while (chunk.size() < 64000)
+        chunk += "<li>item  number " + std::to_string(chunk.size()) + "\n";
+    engine.options.WordWrap = 80;
+    engine.options.StripSpaces = 1;
+    engine.options.OptimizeLines = 1;
+    const Text out = RunLayoutSteps(engine, chunk);
+    EXPECT_EQ(out, LiteralRewrap(LiteralSpaces(LiteralJoin(chunk, true), true, false), true, 80));
+}
+
+}  // namespace
+}  // namespace tsqz

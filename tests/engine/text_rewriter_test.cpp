@@ -1,0 +1,123 @@
+// The forward rewriter against plain in-place edits, and its run helpers against repeated
+// replace-all.
+#include "text_rewriter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tsqz {
+namespace {
+
+Text RandomText(std::mt19937& rng, std::string_view alphabet, int max_length) {
+    std::uniform_int_distribution<int> length(0, max_length);
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+    Text text;
+    for (int n = length(rng); n > 0; --n)
+        text.push_back(alphabet[pick(rng)]);
+    return text;
+}
+
+// Every query answers as the primitive does on the same text, and every edit leaves the same
+// text and marks as the in-place edit, wherever the cursor stands.
+TEST(RewriterTest, EditsAndSearchesMatchInPlaceText) {
+    std::mt19937 rng(7);
+    constexpr std::string_view kAlphabet = "ab<> \n";
+    for (int round = 0; round < 3000; ++round) {
+        const Text source = RandomText(rng, kAlphabet, 40);
+        Text model = source;
+        Rewriter text(source);
+        int32_t mark_a = 0;
+        int32_t mark_b = 0;
+        int32_t model_a = 0;
+        int32_t model_b = 0;
+        if (!source.empty()) {
+            mark_a = model_a = std::uniform_int_distribution<int32_t>(1, Len(source))(rng);
+            mark_b = model_b = std::uniform_int_distribution<int32_t>(1, Len(source))(rng);
+        }
+        text.Track(mark_a);
+        text.Track(mark_b);
+        const auto move_mark = [](int32_t& mark, int32_t pos, int32_t delta) {
+            if (delta < 0) {
+                if (mark >= pos - delta) {
+                    mark += delta;
+                } else if (mark > pos) {
+                    mark = pos;
+                }
+            } else if (mark >= pos) {
+                mark += delta;
+            }
+        };
+        for (int step = 0; step < 12; ++step) {
+            const int32_t length = Len(model);
+            ASSERT_EQ(text.Length(), length);
+            const int32_t pos = std::uniform_int_distribution<int32_t>(0, length + 2)(rng);
+            const Text pattern = RandomText(rng, "ab<?", 3);
+            const bool ignore_case = rng() % 2 == 0;
+            SCOPED_TRACE(model + " @" + std::to_string(pos) + " " + pattern);
+            EXPECT_EQ(text.At(pos), ByteAt(model, pos));
+            if (pos >= 1) {
+                EXPECT_EQ(text.Find(pattern, pos, ignore_case),
+                          Find(model, pattern, pos, ignore_case));
+                EXPECT_EQ(text.FindChar('>', pos), FindChar(model, '>', pos));
+                EXPECT_EQ(text.FindCharBack('<', pos), FindCharBack(model, '<', pos));
+                const bool fits = !pattern.empty() && pos - 1 + Len(pattern) <= length;
+                EXPECT_EQ(text.HasAt(pos, pattern),
+                          fits && model.compare(static_cast<size_t>(pos - 1), pattern.size(),
+                                                pattern) == 0);
+            }
+            if (rng() % 2 == 0 && pos >= 1 && pos <= length) {
+                const int32_t count =
+                    std::min(std::uniform_int_distribution<int32_t>(1, 3)(rng), length - pos + 1);
+                text.Delete(pos, count);
+                DeleteAt(model, pos, count);
+                move_mark(model_a, pos, -count);
+                move_mark(model_b, pos, -count);
+            } else if (pos >= 1 && pos <= length + 1) {
+                const Text what = RandomText(rng, "xy", 2);
+                text.Insert(pos, what);
+                InsertAt(model, pos, what);
+                if (!what.empty()) {
+                    move_mark(model_a, pos, Len(what));
+                    move_mark(model_b, pos, Len(what));
+                }
+            }
+            EXPECT_EQ(mark_a, model_a);
+            EXPECT_EQ(mark_b, model_b);
+        }
+        EXPECT_EQ(text.Finish(), model);
+    }
+}
+
+// The run helpers give the fixed point of the repeated replace-all they stand for.
+TEST(RewriterTest, RunHelpersMatchRepeatedReplaceAll) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 5000; ++round) {
+        const Text source = RandomText(rng, "  \n\r\n<>a", 30);
+        SCOPED_TRACE(source);
+        for (std::string_view unit : {" ", "\n", "\r\n"}) {
+            Text fast = source;
+            CollapseRuns(fast, unit);
+            Text literal = source;
+            ReplaceAllRepeat(literal, Text(unit) + Text(unit), unit);
+            EXPECT_EQ(fast, literal) << "collapse " << unit.size();
+        }
+        for (std::string_view anchor : {"\n", "\r\n", "\r", ">", "<"}) {
+            Text before = source;
+            RewriteWith(before, [anchor](Rewriter& text) { DeleteSpacesBefore(text, anchor); });
+            Text literal_before = source;
+            ReplaceAllRepeat(literal_before, " " + Text(anchor), anchor);
+            EXPECT_EQ(before, literal_before);
+            Text after = source;
+            RewriteWith(after, [anchor](Rewriter& text) { DeleteSpacesAfter(text, anchor); });
+            Text literal_after = source;
+            ReplaceAllRepeat(literal_after, Text(anchor) + " ", anchor);
+            EXPECT_EQ(after, literal_after);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tsqz
