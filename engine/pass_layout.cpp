@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "passes.h"
 #include "text_rewriter.h"
@@ -13,9 +14,7 @@
 namespace tsqz {
 namespace {
 
-std::string_view LineEnd(const Engine& engine) {
-    return engine.run.lf_only ? "\n" : "\r\n";
-}
+std::string_view LineEnd(const Engine& engine) { return engine.run.lf_only ? "\n" : "\r\n"; }
 
 // ---------------------------------------------------------------------------------------
 // Space removal
@@ -40,21 +39,34 @@ TitleCopy KeepTitleWithDoubleSpaces(const Text& chunk) {
 }
 
 // Tracks, while a loop moves forward through the text, the last "<" and ">" before the
-// position it has reached; valid while every edit lies at or after that position.
-struct TagTracker {
-    int32_t pos = 1;  // next position to look at
-    int32_t last_open = 0;
-    int32_t last_close = 0;
+// position it has reached; valid while every edit lies after that position and keeps the
+// "<" and ">" bytes.
+class TagTracker {
+  public:
+    explicit TagTracker(Rewriter& text)
+        : next_open_(text.FindChar('<', 1)), next_close_(text.FindChar('>', 1)) {
+        text.Track(next_open_);
+        text.Track(next_close_);
+    }
 
     // Whether `at` lies inside a tag: the nearest "<" before it is later than the nearest ">".
     bool InsideTag(const Rewriter& text, int32_t at) {
-        for (; pos < at; ++pos) {
-            const unsigned char c = text.At(pos);
-            if (c == '<') last_open = pos;
-            if (c == '>') last_close = pos;
+        while (next_open_ != 0 && next_open_ < at) {
+            last_open_ = next_open_;
+            next_open_ = text.FindChar('<', next_open_ + 1);
         }
-        return last_open > last_close;
+        while (next_close_ != 0 && next_close_ < at) {
+            last_close_ = next_close_;
+            next_close_ = text.FindChar('>', next_close_ + 1);
+        }
+        return last_open_ > last_close_;
     }
+
+  private:
+    int32_t next_open_;
+    int32_t next_close_;
+    int32_t last_open_ = 0;
+    int32_t last_close_ = 0;
 };
 
 // Step 4: spaces between tags before "<body" go; the head piece ends with the "<b" of it.
@@ -72,18 +84,28 @@ void RemoveHeadSpaces(Rewriter& text) {
 // Step 5: attributes whose value is a list; the spaces inside their quoted value go.
 constexpr std::string_view kListAttributes[] = {"coords=", "cols=", "rows="};
 
+// The names end in "=", which is far rarer in a page than their first letters: the search
+// goes from "=" to "=" and compares the name before it.
+int32_t FindListAttribute(const Rewriter& text, std::string_view name, int32_t start) {
+    const auto tail = static_cast<int32_t>(name.size()) - 1;
+    for (int32_t eq = text.FindChar('=', start + tail); eq != 0; eq = text.FindChar('=', eq + 1)) {
+        if (text.HasAt(eq - tail, name, true)) return eq - tail;
+    }
+    return 0;
+}
+
 // Only a quoted value that belongs to the attribute counts: the name lies inside a tag and
 // only spaces stand between it and the opening quote. Taking the first quote after the name
 // wherever it lies would strip the spaces of some later tag's value, or of visible text.
 void CompactListValues(Rewriter& text, std::string_view name) {
     const auto name_length = static_cast<int32_t>(name.size());
-    TagTracker tags;
-    for (int32_t m = text.Find(name, 1, true); m != 0;) {
+    TagTracker tags(text);
+    for (int32_t m = FindListAttribute(text, name, 1); m != 0;) {
         int32_t open = m + name_length;
         while (text.At(open) == ' ')
             ++open;
         if (text.At(open) != '"' || !tags.InsideTag(text, m)) {
-            m = text.Find(name, m + name_length, true);
+            m = FindListAttribute(text, name, m + name_length);
             continue;
         }
         const int32_t close = text.FindChar('"', open + 1);
@@ -97,7 +119,7 @@ void CompactListValues(Rewriter& text, std::string_view name) {
                 ++p;
             }
         }
-        m = text.Find(name, open + name_length, true);
+        m = FindListAttribute(text, name, open + name_length);
     }
 }
 
@@ -200,34 +222,65 @@ bool RuleSkipsMatch(const Rewriter& text, const TagSpaceRule& rule, int32_t matc
     return next == 't' || next == 'T';
 }
 
-void ApplyTagSpaceRule(Rewriter& text, const TagSpaceRule& rule, bool chunk_has_tt) {
-    const std::string_view pattern = rule.pattern;
-    const auto length = static_cast<int32_t>(pattern.size());
-    int32_t close = 0;  // the ">" that ends the tag of the last rule-3 match
-    for (int32_t p = text.Find(pattern, 2, true); p != 0; p = text.Find(pattern, p + 1, true)) {
-        if (RuleSkipsMatch(text, rule, p, chunk_has_tt)) continue;
-        switch (rule.rule) {
-            case kBeforeTag:
-                text.Delete(p, 1);
-                break;
-            case kAfterFixedTag:
-                if (text.At(p + length) == ' ') text.Delete(p + length, 1);
-                break;
-            case kAfterTagEnd:
-                // Matches before the same ">" share it: no ">" lies between them and it.
-                if (close < p) close = text.FindChar('>', p);
-                if (close == 0) return;
-                if (text.At(close + 1) == ' ') text.Delete(close + 1, 1);
-                break;
+// Step 13. The rows are applied one after another, each searching the whole chunk from
+// position 2. On the chunk as steps 3 to 12 leave it they cannot interfere: it holds no two
+// spaces in a row, no "< " and no " >"; no pattern holds a space but its leading one; and
+// every rule deletes a single space that stands before a "<" or after a ">". Such a deletion
+// joins a non-space byte to a "<" or a ">" to a non-space byte, so it never makes a new match,
+// never turns a byte that a rule looks at into a space or a "t", and never moves the ">" a
+// tag ends at. Its only effect on a later row is that a space already gone is not deleted
+// again. So one walk over the chunk's tags finds what every row deletes, and the deletions are
+// applied together. (The equivalence with the row-by-row form is checked by the tests.)
+void RemoveTagSpaces(Rewriter& text, bool closing_li_stripped) {
+    const bool chunk_has_tt = text.Find("<tt>", 1, true) != 0;
+    constexpr size_t kRules = std::size(kTagSpaceRules);
+    std::array<bool, kRules> stopped{};  // a rule-3 row met a match with no ">" after it
+    std::vector<int32_t> gone;
+    int32_t close = 0;  // the first ">" at or after the "<" in hand
+    for (int32_t open = text.FindChar('<', 2); open != 0; open = text.FindChar('<', open + 1)) {
+        const unsigned char second = text.At(open + 1);
+        for (size_t r = 0; r < kRules; ++r) {
+            const TagSpaceRule& rule = kTagSpaceRules[r];
+            if (stopped[r] || (rule.condition == kClosingLIKept && closing_li_stripped)) continue;
+            const bool leading_space = rule.pattern[0] == ' ';
+            const int32_t match = leading_space ? open - 1 : open;
+            // The byte after the "<" rejects most rows before the whole pattern is compared.
+            if (match < 2 || !BytesMatch(rule.pattern[leading_space ? 2 : 1], second, true) ||
+                !text.HasAt(match, rule.pattern, true) ||
+                RuleSkipsMatch(text, rule, match, chunk_has_tt)) {
+                continue;
+            }
+            const auto after = match + static_cast<int32_t>(rule.pattern.size());
+            switch (rule.rule) {
+                case kBeforeTag:
+                    gone.push_back(match);
+                    break;
+                case kAfterFixedTag:
+                    if (text.At(after) == ' ') gone.push_back(after);
+                    break;
+                case kAfterTagEnd:
+                    if (close < open) close = text.FindChar('>', open);
+                    if (close == 0) {
+                        stopped[r] = true;
+                    } else if (text.At(close + 1) == ' ') {
+                        gone.push_back(close + 1);
+                    }
+                    break;
+            }
         }
     }
+    std::sort(gone.begin(), gone.end());
+    gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+    int32_t deleted = 0;
+    for (int32_t pos : gone)
+        text.Delete(pos - deleted++, 1);
 }
 
 // Step 14: "= " inside a tag loses its space. After a deletion the search resumes two bytes
 // after the match as it now stands, so an "= " right behind it is passed over.
 void RemoveSpacesAfterEquals(Rewriter& text) {
     if (text.Find("= ", 1) == 0 && text.Find(" =", 1) == 0) return;
-    TagTracker tags;
+    TagTracker tags(text);
     for (int32_t p = text.Find("= ", 2); p != 0; p = text.Find("= ", p + 2)) {
         if (tags.InsideTag(text, p)) text.Delete(p + 1, 1);
     }
@@ -259,9 +312,7 @@ bool LineEndVanishes(const Rewriter& text, int32_t line_feed) {
 }
 
 // Rewrapping breaks a line after one of these bytes.
-bool IsBreakByte(unsigned char c) {
-    return c == '>' || c == ' ';
-}
+bool IsBreakByte(unsigned char c) { return c == '>' || c == ' '; }
 
 }  // namespace
 
@@ -298,11 +349,8 @@ void RemoveUnneededSpaces(Engine& engine, Text& chunk) {
     step([](Rewriter& text) { DeleteSpacesAfter(text, "<"); });
     step(RemoveSpacesAfterEndTags);
     step(RemoveSpacesAroundTags);
-    for (const TagSpaceRule& rule : kTagSpaceRules) {
-        if (rule.condition == kClosingLIKept && engine.options.StripClosingLI) continue;
-        const bool has_tt = rule.condition == kSparesTT && Find(chunk, "<tt>", 1, true) != 0;
-        step([&rule, has_tt](Rewriter& text) { ApplyTagSpaceRule(text, rule, has_tt); });
-    }
+    const bool closing_li_stripped = engine.options.StripClosingLI != 0;
+    step([closing_li_stripped](Rewriter& text) { RemoveTagSpaces(text, closing_li_stripped); });
     step(RemoveSpacesAfterEquals);
     if (!title.text.empty()) {
         chunk.replace(static_cast<size_t>(title.start - 1),

@@ -6,32 +6,29 @@
 
 namespace tsqz {
 
-unsigned char Rewriter::At(int32_t pos) const {
-    if (pos < 1) return 0;
-    size_t i = static_cast<size_t>(pos - 1);
-    if (i < done_.size()) return static_cast<unsigned char>(done_[i]);
-    i = i - done_.size() + next_;
-    return i < source_.size() ? static_cast<unsigned char>(source_[i]) : 0;
-}
+namespace {
 
-bool Rewriter::MatchesAt(size_t index, std::string_view pattern, bool ignore_case) const {
-    const auto pos = static_cast<int32_t>(index + 1);
-    for (size_t k = 0; k < pattern.size(); ++k) {
-        if (!BytesMatch(static_cast<unsigned char>(pattern[k]), At(pos + static_cast<int32_t>(k)),
-                        ignore_case)) {
-            return false;
-        }
+// First index at or after `from` where the needle stands exactly; npos when none.
+size_t FindExact(std::string_view haystack, std::string_view needle, size_t from) {
+    if (from > haystack.size() || needle.size() > haystack.size() - from) {
+        return std::string_view::npos;
     }
-    return true;
+    const void* hit =
+        memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
+    return hit == nullptr ? std::string_view::npos
+                          : static_cast<size_t>(static_cast<const char*>(hit) - haystack.data());
 }
 
-bool Rewriter::HasAt(int32_t pos, std::string_view pattern) const {
+}  // namespace
+
+bool Rewriter::HasAt(int32_t pos, std::string_view pattern, bool ignore_case) const {
     if (pos < 1 || pattern.empty() ||
         static_cast<int64_t>(pos) + static_cast<int64_t>(pattern.size()) - 1 > Length()) {
         return false;
     }
     for (size_t k = 0; k < pattern.size(); ++k) {
-        if (At(pos + static_cast<int32_t>(k)) != static_cast<unsigned char>(pattern[k])) {
+        if (!BytesMatch(static_cast<unsigned char>(pattern[k]), At(pos + static_cast<int32_t>(k)),
+                        ignore_case)) {
             return false;
         }
     }
@@ -44,12 +41,20 @@ int32_t Rewriter::Find(std::string_view pattern, int32_t start, bool ignore_case
     const size_t total = static_cast<size_t>(Length());
     size_t s = static_cast<size_t>(start - 1);
     if (s >= total || m > total - s) return 0;
+    // Without wildcards or case folding the library's substring search gives the same answer.
+    const bool exact = !ignore_case && pattern.find('?') == std::string_view::npos;
     const size_t d = done_.size();
     if (s < d) {
         // Matches wholly inside the edited part, then those that run across the cursor.
-        if (int32_t at = tsqz::Find(done_, pattern, start, ignore_case); at != 0) return at;
+        if (exact) {
+            if (size_t at = FindExact(done_, pattern, s); at != std::string_view::npos) {
+                return static_cast<int32_t>(at + 1);
+            }
+        } else if (int32_t at = tsqz::Find(done_, pattern, start, ignore_case); at != 0) {
+            return at;
+        }
         for (size_t c = std::max(s, d + 1 >= m ? d + 1 - m : 0); c < d; ++c) {
-            if (c + m <= total && MatchesAt(c, pattern, ignore_case)) {
+            if (HasAt(static_cast<int32_t>(c + 1), pattern, ignore_case)) {
                 return static_cast<int32_t>(c + 1);
             }
         }
@@ -57,6 +62,10 @@ int32_t Rewriter::Find(std::string_view pattern, int32_t start, bool ignore_case
     }
     const std::string_view rest = Rest();
     const size_t offset = s - d;
+    if (exact) {
+        const size_t at = FindExact(rest, pattern, offset);
+        return at == std::string_view::npos ? 0 : static_cast<int32_t>(d + at + 1);
+    }
     const int32_t at = tsqz::Find(rest.substr(offset), pattern, 1, ignore_case);
     return at == 0 ? 0 : static_cast<int32_t>(s + static_cast<size_t>(at));
 }
@@ -170,26 +179,30 @@ void CollapseRuns(Text& text, std::string_view unit) {
     RewriteWith(text, [unit](Rewriter& r) { CollapseRuns(r, unit); });
 }
 
+// The anchor is searched rather than the space before it: spaces are frequent, anchors are not.
 void DeleteSpacesBefore(Rewriter& text, std::string_view anchor) {
-    const Text pattern = " " + Text(anchor);
-    for (int32_t p = text.Find(pattern, 1); p != 0;) {
-        int32_t first = p;
+    const auto length = static_cast<int32_t>(anchor.size());
+    for (int32_t at = text.Find(anchor, 2); at != 0;) {
+        if (text.At(at - 1) != ' ') {
+            at = text.Find(anchor, at + 1);
+            continue;
+        }
+        int32_t first = at - 1;
         while (text.At(first - 1) == ' ')
             --first;
-        text.Delete(first, p - first + 1);
-        p = text.Find(pattern, first + static_cast<int32_t>(anchor.size()));
+        text.Delete(first, at - first);
+        at = text.Find(anchor, first + length);
     }
 }
 
 void DeleteSpacesAfter(Rewriter& text, std::string_view anchor) {
-    const Text pattern = Text(anchor) + " ";
-    for (int32_t p = text.Find(pattern, 1); p != 0;) {
-        const int32_t first = p + static_cast<int32_t>(anchor.size());
+    const auto length = static_cast<int32_t>(anchor.size());
+    for (int32_t at = text.Find(anchor, 1); at != 0; at = text.Find(anchor, at + 1)) {
+        const int32_t first = at + length;
         int32_t end = first;
         while (text.At(end) == ' ')
             ++end;
-        text.Delete(first, end - first);
-        p = text.Find(pattern, first);
+        if (end > first) text.Delete(first, end - first);
     }
 }
 

@@ -29,11 +29,17 @@ class Rewriter {
 
     int32_t Length() const { return static_cast<int32_t>(done_.size() + (source_.size() - next_)); }
     // Byte at a position of the current text; 0 outside it.
-    unsigned char At(int32_t pos) const;
+    unsigned char At(int32_t pos) const {
+        if (pos < 1) return 0;
+        size_t i = static_cast<size_t>(pos - 1);
+        if (i < done_.size()) return static_cast<unsigned char>(done_[i]);
+        i = i - done_.size() + next_;
+        return i < source_.size() ? static_cast<unsigned char>(source_[i]) : 0;
+    }
     // As FindText with a start of `start` (negated when ignoring case), over the current text.
     int32_t Find(std::string_view pattern, int32_t start, bool ignore_case = false) const;
-    // Whether the pattern stands exactly (case-sensitive) at a position of the current text.
-    bool HasAt(int32_t pos, std::string_view pattern) const;
+    // Whether the pattern matches at a position of the current text, as FindText compares.
+    bool HasAt(int32_t pos, std::string_view pattern, bool ignore_case = false) const;
     // As FindChar over the current text.
     int32_t FindChar(unsigned char byte, int32_t start) const;
     // Last position at or before `limit` holding the byte, or 0; a limit past the end means
@@ -52,7 +58,6 @@ class Rewriter {
   private:
     std::string_view Rest() const { return source_.substr(next_); }
     void CopyUpTo(size_t done_size);
-    bool MatchesAt(size_t index, std::string_view pattern, bool ignore_case) const;
 
     Text done_;                // edited bytes before the cursor
     std::string_view source_;  // the text as it was when the Rewriter was made
@@ -68,7 +73,7 @@ void CollapseRuns(Rewriter& text, std::string_view unit);
 void CollapseRuns(Text& text, std::string_view unit);
 
 // Every run of spaces directly before `anchor` goes: repeating the replace-all of " " +
-// anchor by anchor until none is left. The anchor must hold no space.
+// anchor by anchor until none is left. The anchor must hold no space and not overlap itself.
 void DeleteSpacesBefore(Rewriter& text, std::string_view anchor);
 // Every run of spaces directly after `anchor` goes: repeating the replace-all of anchor + " "
 // by anchor until none is left. The anchor must hold no space.
