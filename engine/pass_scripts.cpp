@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "passes.h"
@@ -295,9 +294,16 @@ void TrimIndentedLines(Text& block, bool lf_only) {
     block.swap(kept);
 }
 
-constexpr std::pair<std::string_view, std::string_view> kStyleSpaceJoins[] = {
-    {"{ ", "{"}, {"} ", "}"}, {" {", "{"}, {" }", "}"},
-    {": ", ":"}, {" :", ":"}, {"; ", ";"}, {" ;", ";"},
+// Spaces beside style punctuation, in this order: "{ " becomes "{", "} " becomes "}", " {"
+// becomes "{", and so on, each repeated until none is left.
+struct StyleSpaceJoin {
+    std::string_view punctuation;
+    bool space_before;  // " {" rather than "{ "
+};
+
+constexpr StyleSpaceJoin kStyleSpaceJoins[] = {
+    {"{", false}, {"}", false}, {"{", true},  {"}", true},
+    {":", false}, {":", true},  {";", false}, {";", true},
 };
 
 // ---------------------------------------------------------------------------------------
@@ -316,7 +322,7 @@ constexpr Replacement kASPLineJoins[] = {
 
 }  // namespace
 
-void CodeReader::Read(unsigned char c) {
+void CodeReader::Read(const Rewriter& text, unsigned char c) {
     if (in_comment_) {
         if (previous_ == '*' && c == '/') {
             in_comment_ = false;
@@ -337,17 +343,15 @@ void CodeReader::Read(unsigned char c) {
     } else if (previous_ == '/' && c == '*') {
         in_comment_ = true;
         c = 0;  // "/*/" does not close it
-    } else if (style_sheet_ && c == '(' && recent_ == std::array<unsigned char, 3>{'u', 'r', 'l'}) {
+    } else if (style_sheet_ && c == '(' && text.HasAt(pos_ - 3, "url", true)) {
         in_url_ = true;
     }
     previous_ = c;
-    const auto lower = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c | 0x20 : c);
-    recent_ = {recent_[1], recent_[2], lower};
 }
 
 bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
     for (; pos_ < at; ++pos_)
-        Read(text.At(pos_));
+        Read(text, text.At(pos_));
     return quote_ == 0 && !in_comment_ && !in_url_;
 }
 
@@ -452,8 +456,15 @@ void CompressStyleSpaces(Text& block, bool lf_only) {
     RemoveChar(block, '\t');
     CollapseRuns(block, " ");
     TrimIndentedLines(block, lf_only);
-    for (const auto& [from, to] : kStyleSpaceJoins)
-        ReplaceAllRepeat(block, from, to);
+    for (const StyleSpaceJoin& join : kStyleSpaceJoins) {
+        RewriteWith(block, [&join](Rewriter& text) {
+            if (join.space_before) {
+                DeleteSpacesBefore(text, join.punctuation);
+            } else {
+                DeleteSpacesAfter(text, join.punctuation);
+            }
+        });
+    }
 }
 
 int32_t CompressScriptBlock(Engine& engine, Text& block) {

@@ -1,7 +1,6 @@
 // The steps of the script and style-sheet compressors, for the passes and their tests.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -28,7 +27,7 @@ class CodeReader {
     bool IsCodeAt(const Rewriter& text, int32_t at);
 
   private:
-    void Read(unsigned char c);
+    void Read(const Rewriter& text, unsigned char c);
 
     bool style_sheet_;
     int32_t pos_ = 1;
@@ -36,8 +35,7 @@ class CodeReader {
     bool escaped_ = false;
     bool in_comment_ = false;
     bool in_url_ = false;
-    unsigned char previous_ = 0;
-    std::array<unsigned char, 3> recent_{};  // the last three bytes, letters in lower case
+    unsigned char previous_ = 0;  // the last byte read, 0 when it closed or opened a comment
 };
 
 // Guesses the language of a script block from its line shapes, operators and keywords.
