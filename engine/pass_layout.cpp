@@ -230,7 +230,8 @@ bool RuleSkipsMatch(const Rewriter& text, const TagSpaceRule& rule, int32_t matc
 // never turns a byte that a rule looks at into a space or a "t", and never moves the ">" a
 // tag ends at. Its only effect on a later row is that a space already gone is not deleted
 // again. So one walk over the chunk's tags finds what every row deletes, and the deletions are
-// applied together. (The equivalence with the row-by-row form is checked by the tests.)
+// applied together. (The equivalence with the row-by-row form is checked by the tests; a rule
+// that skips matches must decide by bytes that no row deletes, as RuleSkipsMatch does.)
 void RemoveTagSpaces(Rewriter& text, bool closing_li_stripped) {
     const bool chunk_has_tt = text.Find("<tt>", 1, true) != 0;
     constexpr size_t kRules = std::size(kTagSpaceRules);
@@ -311,8 +312,11 @@ bool LineEndVanishes(const Rewriter& text, int32_t line_feed) {
     return text.At(line_feed - 1) == '>';
 }
 
-// Rewrapping breaks a line after one of these bytes.
-bool IsBreakByte(unsigned char c) { return c == '>' || c == ' '; }
+// Rewrapping may break a line after a ">" or a space of the chunk.
+bool MayBreakAfter(std::string_view chunk, int32_t pos) {
+    const char c = chunk[static_cast<size_t>(pos - 1)];
+    return c == '>' || c == ' ';
+}
 
 }  // namespace
 
@@ -387,16 +391,13 @@ void JoinLines(Engine& engine, Text& chunk) {
 //
 // The walk is done in the chunk's own positions; every probe lies after the last inserted
 // line end. The back search stops at the previous probe, because the bytes between the
-// previous break and that probe held no break byte.
+// previous break and that probe held no break point, so a line is never searched twice.
 void RewrapText(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
     const std::string_view line_end = LineEnd(engine);
     const auto end_length = static_cast<int32_t>(line_end.size());
     const int32_t width = std::max<int32_t>(engine.run.wrap_column, 1);
     const int32_t n = Len(chunk);
-    const auto byte = [&chunk](int32_t pos) {
-        return static_cast<unsigned char>(chunk[static_cast<size_t>(pos - 1)]);
-    };
 
     Text out;
     int32_t copied = 0;       // chunk bytes already in `out`
@@ -406,7 +407,7 @@ void RewrapText(Engine& engine, Text& chunk) {
     while (probe < n) {
         int32_t at = 0;
         for (int32_t p = probe; p >= std::max(first, searched_to + 1); --p) {
-            if (IsBreakByte(byte(p))) {
+            if (MayBreakAfter(chunk, p)) {
                 at = p;
                 break;
             }
@@ -415,7 +416,7 @@ void RewrapText(Engine& engine, Text& chunk) {
             searched_to = probe;
         } else {
             for (int32_t p = probe; p <= n && at == 0; ++p) {
-                if (IsBreakByte(byte(p))) at = p;
+                if (MayBreakAfter(chunk, p)) at = p;
             }
             if (at == 0) break;
             searched_to = 0;
@@ -424,8 +425,8 @@ void RewrapText(Engine& engine, Text& chunk) {
         out.append(chunk, static_cast<size_t>(copied), static_cast<size_t>(at - copied));
         out.append(line_end);
         copied = at;
-        // Chunk positions of the line start L = at + 2 and probe P = at + W + 2, each taken in
-        // the text after the insertion.
+        // The next line start L = at + 2 and probe P = at + W + 2 count in the text with the
+        // line end inserted; back in chunk positions, a backward break must lie after L.
         first = at + 3 - end_length;
         probe = at + width + 2 - end_length;
     }

@@ -152,6 +152,21 @@ TEST_F(ScriptsTest, OtherLanguageGetsOnlyTheGeneralSteps) {
               "<script>\nfoo bar\n// keep\n</script>");
 }
 
+// Every script switch on: a CR LF block comes out as its LF twin once its CRs are gone.
+TEST_F(ScriptsTest, LfAndCrLfBlocksThroughEveryStep) {
+    engine.options.ScriptSpaces = 1;
+    engine.options.ScriptComments = 1;
+    engine.options.ScriptLines = 1;
+    engine.options.ScriptEOLs = 1;
+    constexpr std::string_view kBlock =
+        "<script>\n<!--\n\tvar a = 1;  // one\n\n\n  /* two */ b = \"x//y\";\n//-->\n</script>";
+    constexpr std::string_view kCompressed =
+        "<script>\n<!--\nvar a = 1;  \n b = \"x//y\";\n//-->\n</script>";
+    EXPECT_EQ(Script(kBlock), kCompressed);
+    engine.run.lf_only = false;
+    EXPECT_EQ(Script(WithCrLf(kBlock)), kCompressed);
+}
+
 TEST_F(ScriptsTest, JavaScriptSpacesTrimTheBlock) {
     engine.options.ScriptSpaces = 1;
     engine.options.ScriptLines = 1;
@@ -183,6 +198,7 @@ TEST_F(ScriptsTest, StyleSpacesAndComments) {
     engine.options.StripSpaces = 1;
     engine.options.StripComments = 1;
     const Row rows[] = {
+        {"{ color : red ; }", "{color:red;}"},
         {"p { color : red ; }", "p{color:red;}"},
         {"<style>\n  h1 {\tmargin: 0 ;  }\n  /* note */\n</style>",
          "<style>\nh1{margin:0;}\n\n</style>"},
@@ -336,9 +352,7 @@ bool Only(std::string_view text, char c) {
     return text.find_first_not_of(c) == std::string_view::npos;
 }
 
-int32_t LineStart(const Text& t, int32_t p) {
-    return p - Len(LineBefore(t, p));
-}
+int32_t LineStart(const Text& t, int32_t p) { return p - Len(LineBefore(t, p)); }
 
 void LiteralDeleteLine(Text& t, int32_t p) {
     const int32_t start = LineStart(t, p);
