@@ -404,11 +404,21 @@ void RemoveVBScriptOperatorSpaces(Text& block, bool comments_removed) {
 // at or before the probe, then again W bytes after each mark. Marking stops early when the
 // last candidate lies more than 254 bytes before the probe; lines are then joined only up to
 // the last mark. The marks are kept as positions beside the text, so bytes of the block
-// itself cannot be mistaken for them.
+// itself cannot be mistaken for them. A line end inside a string or an unquoted url() ends
+// it there and the browser drops the declaration (data:image/png;base64,... is common), so
+// those ";" and "}" are passed over.
 void BreakStyleLines(Text& block, bool lf_only, int32_t width) {
     constexpr int32_t kReach = 254;
     const int32_t n = Len(block);
     std::vector<uint8_t> marked(static_cast<size_t>(n) + 1, 0);
+    {
+        const Rewriter view(block);
+        CodeReader reader(true);
+        for (int32_t pos = 1; pos <= n; ++pos) {
+            reader.IsCodeAt(view, pos);
+            marked[static_cast<size_t>(pos)] = reader.InLiteral();
+        }
+    }
     const auto candidate = [&](int32_t pos) {
         const char c = block[static_cast<size_t>(pos - 1)];
         return (c == ';' || c == '}') && !marked[static_cast<size_t>(pos)];

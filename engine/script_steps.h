@@ -26,6 +26,9 @@ class CodeReader {
     // a delimiter at `at` stands in code.
     bool IsCodeAt(const Rewriter& text, int32_t at);
 
+    // Whether the position reached lies inside a string literal or a style sheet's url(...).
+    bool InLiteral() const { return quote_ != 0 || in_url_; }
+
   private:
     void Read(const Rewriter& text, unsigned char c);
 
@@ -54,7 +57,7 @@ void RemoveVBScriptComments(Text& block, bool lf_only);
 void RemoveVBScriptOperatorSpaces(Text& block, bool comments_removed);
 
 // Breaks a style block after ";" and "}" at about every `width` bytes and joins its other
-// lines.
+// lines. A ";" or "}" inside a string or url(...) is no break point.
 void BreakStyleLines(Text& block, bool lf_only, int32_t width);
 
 // Collapses and trims the spaces of a style block and those around its punctuation.

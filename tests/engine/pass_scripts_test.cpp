@@ -244,6 +244,24 @@ TEST_F(ScriptsTest, StyleLineBreaking) {
         EXPECT_EQ(crlf.substr(at - 2, 2), "}\r");
     }
 
+    // No line end inside a string or a url(), where it would cut the declaration: the
+    // probe at 254 falls inside the string, so the break goes after the rule before it.
+    engine.run.lf_only = true;
+    engine.run.wrap_column = 254;
+    Text quoted = "\"";
+    for (int i = 0; i < 20; ++i)
+        quoted += "x;y}";
+    quoted += "\"";
+    const Text url = "url(data:image/png;base64,AAAA)";
+    Text sheet;
+    for (int i = 0; i < 14; ++i)
+        sheet += "p { color: red }\n";
+    sheet += "q { content: " + quoted + "; background: " + url + " }\nr { color: red }\n";
+    const Text broken = Style(sheet);
+    EXPECT_NE(broken.find(quoted), Text::npos);
+    EXPECT_NE(broken.find(url), Text::npos);
+    EXPECT_EQ(broken.find('\n'), 14 * 17 - 1);  // right after the "}" of the last "p" rule
+
     // Bytes 0xFD and 0xFC of the style sheet itself are text, not line-break marks.
     engine.run.lf_only = true;
     engine.run.wrap_column = 254;
@@ -415,8 +433,20 @@ Text LiteralVBOperators(Text t, bool comments_removed) {
     return t;
 }
 
-// Style line breaking with the marks written into the text, for texts without those bytes.
+// Style line breaking with the marks written into the text, for texts without those bytes;
+// the ";" and "}" inside strings and url() are hidden from it meanwhile.
 Text LiteralStyleLines(Text t, bool lf_only, int32_t width) {
+    {
+        const Text source = t;
+        CodeReader reader(true);
+        const Rewriter view(source);
+        for (int32_t p = 1; p <= Len(t); ++p) {
+            reader.IsCodeAt(view, p);
+            char& c = t[static_cast<size_t>(p - 1)];
+            if (reader.InLiteral() && c == ';') c = '\x01';
+            if (reader.InLiteral() && c == '}') c = '\x02';
+        }
+    }
     int32_t probe = 254;
     int32_t last = 508;
     bool stopped = false;
@@ -449,6 +479,8 @@ Text LiteralStyleLines(Text t, bool lf_only, int32_t width) {
     const Text line_end = lf_only ? "\n" : "\r\n";
     ReplaceAll(t, "\xFD", ";" + line_end);
     ReplaceAll(t, "\xFC", "}" + line_end);
+    ReplaceAll(t, "\x01", ";");
+    ReplaceAll(t, "\x02", "}");
     return t;
 }
 
@@ -513,7 +545,8 @@ TEST(ScriptStepsTest, VBScriptStepsMatchInPlaceVersions) {
 
 TEST(ScriptStepsTest, StyleStepsMatchInPlaceVersions) {
     const std::vector<std::string_view> tokens = {";",  "}",  "{",   "ab",   "x: y", " ", "  ",
-                                                  "\t", "\n", "\n ", "\r\n", "\r",   ":"};
+                                                  "\t", "\n", "\n ", "\r\n", "\r",   ":", "url(",
+                                                  ")",  "\"", "'",   "/*",   "*/"};
     std::mt19937 rng(5);
     for (int round = 0; round < 4000; ++round) {
         const Text input = RandomBlock(rng, tokens, round % 4 == 0 ? 800 : 60);
