@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "frontend/text_open_command.h"
+#include "toolkit/folder_dialog.h"
 
 bool TSystemDesktop::startProgram(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);
@@ -26,4 +27,11 @@ QString TSystemDesktop::chooseExistingFile(QWidget* parent, const QString& title
     dialog.setNameFilters(filters);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
+}
+
+QString TSystemDesktop::chooseDirectory(QWidget* parent, const QString& caption,
+                                        const QString& statusText, const QString& startDirectory) {
+    TFolderDialog dialog(parent, caption, statusText, startDirectory);
+    dialog.exec();
+    return dialog.chosenFolder();
 }

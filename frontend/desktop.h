@@ -23,6 +23,10 @@ class TDesktop {
     virtual QString chooseExistingFile(QWidget* parent, const QString& title,
                                        const QStringList& filters,
                                        const QString& startDirectory) = 0;
+    // An existing folder chosen by the user in a folder browser with this caption and status
+    // line, or empty text when the dialog was cancelled.
+    virtual QString chooseDirectory(QWidget* parent, const QString& caption,
+                                    const QString& statusText, const QString& startDirectory) = 0;
 };
 
 // The real desktop: processes, the desktop's URL handler, the MIME database, Qt's dialogs.
@@ -33,4 +37,6 @@ class TSystemDesktop : public TDesktop {
     QString textOpenCommand() override;
     QString chooseExistingFile(QWidget* parent, const QString& title, const QStringList& filters,
                                const QString& startDirectory) override;
+    QString chooseDirectory(QWidget* parent, const QString& caption, const QString& statusText,
+                            const QString& startDirectory) override;
 };

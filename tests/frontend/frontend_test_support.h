@@ -109,6 +109,12 @@ class FakeDesktop : public TDesktop {
         chooserFilters = filters;
         return chosenFile;
     }
+    QString chooseDirectory(QWidget*, const QString& caption, const QString& statusText,
+                            const QString&) override {
+        directoryCaptions.append(caption);
+        directoryStatusTexts.append(statusText);
+        return chosenDirectory;
+    }
 
     QList<Start> starts;
     bool startSucceeds = true;
@@ -118,6 +124,9 @@ class FakeDesktop : public TDesktop {
     QString chosenFile;
     QStringList chooserTitles;
     QStringList chooserFilters;
+    QString chosenDirectory;
+    QStringList directoryCaptions;
+    QStringList directoryStatusTexts;
 };
 
 }  // namespace FrontendTest
