@@ -104,8 +104,9 @@ class FakeDesktop : public TDesktop {
     }
     QString textOpenCommand() override { return textCommand; }
     QString chooseExistingFile(QWidget*, const QString& title, const QStringList& filters,
-                               const QString&) override {
+                               const QString& startDirectory) override {
         chooserTitles.append(title);
+        chooserStartDirectories.append(startDirectory);
         chooserFilters = filters;
         return chosenFile;
     }
@@ -124,6 +125,7 @@ class FakeDesktop : public TDesktop {
     QString chosenFile;
     QStringList chooserTitles;
     QStringList chooserFilters;
+    QStringList chooserStartDirectories;
     QString chosenDirectory;
     QStringList directoryCaptions;
     QStringList directoryStatusTexts;
