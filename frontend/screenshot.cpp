@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "frontend/app_settings.h"
+#include "frontend/filegauge.h"
 #include "frontend/first_time.h"
 #include "frontend/help_viewer.h"
 #include "frontend/main_mnu.h"
@@ -32,6 +33,17 @@ constexpr ShotWindow kShotWindows[] = {
      [](TMainMnu&) -> QWidget* {
          THelp::open(HelpContext::kMainWindow);
          return THelp::viewer();
+     }},
+    // The progress window once an analysis of the current document has finished.
+    {"progress",
+     [](TMainMnu& mainWindow) -> QWidget* {
+         TAppContext& context = mainWindow.appContext();
+         context.settings.analysis = true;
+         auto* window = new TFilegauge(context, &mainWindow);
+         window->setAttribute(Qt::WA_DeleteOnClose);
+         window->show();
+         window->runJob();
+         return window;
      }},
 };
 

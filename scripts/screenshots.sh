@@ -14,20 +14,28 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # window name, picture file
-shots="main:main_window.png first-time:first_time.png help:help_viewer.png"
+shots="main:main_window.png first-time:first_time.png help:help_viewer.png
+progress:progress_window.png"
 
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   set -eu
-  program=$1 out=$2 work=$3; shift 3
+  program=$1 out=$2 work=$3 sample=$4; shift 4
   for shot in "$@"; do
     name=${shot%%:*} file=${shot#*:}
     dir=$work/$name
     mkdir -p "$dir/run"
     chmod 700 "$dir/run"
-    # A settings file that has seen its first run, so no welcome window gets in the way.
-    printf "[General Options]\nUsedOnce=1\n" > "$dir/Tagsqueeze.ini"
+    # A settings file that has seen its first run, so no welcome window gets in the way, with
+    # the sample page as the current document and a few compression options on.
+    mkdir -p "$dir/web"
+    cp "$sample" "$dir/web/sample.html"
+    printf "[General Options]\nUsedOnce=1\nLastCompressedFile=%s\n" "$dir/web/sample.html" \
+      > "$dir/Tagsqueeze.ini"
+    printf "[Tag Options]\nStripComments=1\nStripAllMeta=1\nNoDTD=1\nSTRONGtoB=1\n" \
+      >> "$dir/Tagsqueeze.ini"
+    printf "[Fine Tuning]\nStripSpaces=1\nStripBlankLines=1\nCRLFToLF=1\n" >> "$dir/Tagsqueeze.ini"
     TAGSQUEEZE_PROGRAM_DIR=$dir XDG_RUNTIME_DIR=$dir/run QT_QPA_PLATFORM=xcb \
       TSQZ_SCREENSHOT_WINDOW=$name TSQZ_SCREENSHOT_FILE=$out/$file "$program"
     echo "wrote $out/$file"
   done
-' sh "$program" "$out" "$work" $shots
+' sh "$program" "$out" "$work" "$root/samples/sample.html" $shots
