@@ -2,7 +2,6 @@
 // folder, the checks before a job with their messages, the confirmation and expert mode,
 // Undo, the Browse menu, and the option windows.
 #include <QDir>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -123,7 +122,6 @@ class MainMnuJobTest : public QObject {
 
   private slots:
     void init() { THintSwitch::instance()->setOn(false); }
-    void elementsCarryTheirCaptions();
     void noDocumentAtStartDisablesBothJobButtonsUntilOneIsChosen();
     void deletedDocumentStopsEitherButtonAndIsForgotten();
     void missingSettingsFileStopsTheJob();
@@ -142,33 +140,6 @@ class MainMnuJobTest : public QObject {
     void optionWindowsHideTheMainWindow();
     void jobRunsModallyInTheProgressWindow();
 };
-
-void MainMnuJobTest::elementsCarryTheirCaptions() {
-    Window w;
-    const QList<QPair<const char*, QString>> buttons = {
-        {"selectFilePushButton", "&Select file"},
-        {"selectFolderPushButton", "Select &folder"},
-        {"compressPushButton", "&Compress"},
-        {"analyzePushButton", " &Analyze "},
-        {"browsePushButton", " &Browse  "},
-        {"undoPushButton", "  &Undo    "},
-        {"compressionOptionsPushButton", "Compression &options"},
-        {"userOptionsPushButton", "Us&er options"},
-        {"helpPushButton", "&Help"},
-        {"exitPushButton", "E&xit"},
-    };
-    for (const auto& [name, caption] : buttons)
-        QCOMPARE(w.button(name)->text(), caption);
-    QStringList groups;
-    for (const QGroupBox* group : w.window->findChildren<QGroupBox*>())
-        groups.append(group->title());
-    QCOMPARE(groups, QStringList({"File actions:", "Configuration and setup:"}));
-    QStringList labels;
-    for (const QLabel* label : w.window->findChildren<QLabel*>())
-        labels.append(label->text());
-    QVERIFY(labels.contains("HTML &document to compress:"));
-    QVERIFY(labels.contains("&Output path for compressed files:"));
-}
 
 // With no current document both job buttons start disabled; choosing a file in the dialog
 // enables them, shows and remembers it.
