@@ -147,7 +147,7 @@ constexpr ErrorText kErrorTexts[] = {
                 "when access is requested, compression options will not be read from or written "
                 "to the registry."),
      false, ""},
-    // The codes below have no text of their own in the original message set.
+    // The engine's extra codes, -20 and below.
     {TSQZ_ERR_TOO_MANY_CHUNKS, "", true,
      GAUGE_TEXT(" is too large to be divided into the 256 chunks the compressor can handle. "
                 "Unable to compress this file.")},

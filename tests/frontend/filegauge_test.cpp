@@ -310,7 +310,7 @@ void FilegaugeTest::processingTimeGroupsDigitsInThrees() {
     QCOMPARE(TFilegauge::formatProcessingTime(1234567), QStringLiteral("1,234,567ms"));
 }
 
-// Bodies whose pieces surround the document, and codes that have no text of the original.
+// Bodies whose pieces surround the document, and codes without a fixed text.
 void FilegaugeTest::compressionErrorTextsJoinTheirPieces() {
     const QString document = QStringLiteral("/web/a b.htm");
     QCOMPARE(TFilegauge::compressionErrorCaption(-12), QStringLiteral("Compression error -12"));
