@@ -1,0 +1,10 @@
+#!/bin/sh
+# Builds the render_matrix tool (dev preset) and runs it: every legacy corpus page rendered in
+# headless Chromium before and after compression, under the safe template and each of its
+# options alone, printed as a table. Arguments go to the tool (see docs/render-tests.md);
+# "--savings" prints the bytes the safe template saves instead.
+set -eu
+cd "$(dirname "$0")/.."
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target render_matrix >/dev/null
+exec build/dev/bin/render_matrix "$@"

@@ -1,0 +1,43 @@
+// Compressing pages through the engine's public interface under whole option sets, the way a
+// host does: a switch template written to a settings file, changed, and read back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tsqz::render {
+
+// One value of a settings file: its section, key and value text.
+struct Setting {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// A named option set: a switch template with some of its values changed.
+struct OptionSet {
+    std::string label;
+    int template_number = 2;
+    std::vector<Setting> changes;
+};
+
+// The settings the engine writes for a switch template, in file order.
+std::vector<Setting> TemplateSettings(int template_number);
+
+// The safe template as a whole, then each of its options alone: every value in which the
+// safe template differs from the all-off template, set over the all-off template.
+std::vector<OptionSet> SafeTemplateMatrix();
+
+struct CompressOutcome {
+    int code = 0;        // the engine's result code; 0 on success
+    int64_t before = 0;  // bytes of the source
+    int64_t after = 0;   // bytes of the output (0 when nothing was written)
+};
+
+// Compresses `source` into `output` under the option set. `work` is a folder for the
+// settings file and the engine's program directory.
+CompressOutcome CompressPage(const OptionSet& options, const std::string& source,
+                             const std::string& output, const std::string& work);
+
+}  // namespace tsqz::render

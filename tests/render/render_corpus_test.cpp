@@ -1,0 +1,126 @@
+// What a browser shows does not change: pages rendered in headless Chromium before and after
+// compression give the same pixels.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "render/render_check.h"
+#include "support/test_support.h"
+
+namespace tsqz::render {
+namespace {
+
+using tsqz::test::TempDir;
+using tsqz::test::WriteFile;
+
+std::string ArtifactFolder(const std::string& name) {
+    return std::string(TSQZ_RENDER_ARTIFACTS) + "/" + name;
+}
+
+// Skips the calling test unless a browser is installed; `chromium` receives its path.
+#define REQUIRE_CHROMIUM(chromium)               \
+    const std::string chromium = FindChromium(); \
+    if (chromium.empty()) GTEST_SKIP() << "no chromium browser installed"
+
+// The harness itself: it must see the faults it is there to find, and nothing else.
+class RenderHarnessTest : public ::testing::Test {
+  protected:
+    std::optional<PageShot> Shoot(ChromiumRenderer& renderer, const std::string& html) {
+        const std::string path = dir_.File("page" + std::to_string(++count_) + ".html");
+        WriteFile(path, html);
+        auto shot = renderer.Capture(path);
+        EXPECT_TRUE(shot.has_value()) << renderer.Error();
+        return shot;
+    }
+
+    TempDir dir_;
+    int count_ = 0;
+};
+
+// Two words joined across inline tags, and two joined far below and right of the first
+// screen, are seen; the same page rendered twice is pixel-identical, also when
+// its markup differs only in ways that do not show.
+TEST_F(RenderHarnessTest, SeesWhatChangesTheRenderingAndOnlyThat) {
+    REQUIRE_CHROMIUM(chromium);
+    ChromiumRenderer renderer(chromium, kViewportWidth, kViewportHeight);
+    ASSERT_TRUE(renderer.Ready()) << renderer.Error();
+
+    const std::string spaced = "<html><body><p><b>word</b> <i>next</i></p></body></html>";
+    const auto base = Shoot(renderer, spaced);
+    const auto again = Shoot(renderer, spaced);
+    const auto same_look =
+        Shoot(renderer, "<HTML>\n<BODY>\n<P>\n<B>word</B>\n<I>next</I>\n</BODY></HTML>\n");
+    const auto joined = Shoot(renderer, "<html><body><p><b>word</b><i>next</i></p></body></html>");
+    ASSERT_TRUE(base && again && same_look && joined);
+    EXPECT_EQ(base->width, kViewportWidth);
+    EXPECT_GE(base->height, kViewportHeight);
+    EXPECT_TRUE(CompareShots(*base, *again).Identical());
+    EXPECT_TRUE(CompareShots(*base, *same_look).Identical())
+        << CompareShots(*base, *same_look).Describe(*base, *same_look);
+    EXPECT_FALSE(CompareShots(*base, *joined).Identical());
+
+    // Beyond the first screen, downwards and to the right.
+    const auto far_page = [](const char* word) {
+        return std::string("<html><body><div style=\"height:9000px\">top</div>") +
+               "<p style=\"margin-left:1500px\">" + word + "</p></body></html>";
+    };
+    const auto tall = Shoot(renderer, far_page("a b"));
+    const auto tall_joined = Shoot(renderer, far_page("ab"));
+    ASSERT_TRUE(tall && tall_joined);
+    EXPECT_GT(tall->height, 9000);
+    EXPECT_GT(tall->width, 1500);
+    const ShotDifference far = CompareShots(*tall, *tall_joined);
+    EXPECT_FALSE(far.Identical());
+    EXPECT_GT(far.bounds.top(), 9000);
+    EXPECT_GE(far.bounds.left(), 1500);
+}
+
+// The safe template as a whole keeps every legacy page pixel-identical.
+class SafeTemplateRenderTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SafeTemplateRenderTest, PageLooksTheSame) {
+    const std::string page = GetParam();
+    if (page.empty()) GTEST_SKIP() << "no legacy corpus folder";
+    REQUIRE_CHROMIUM(chromium);
+    ChromiumRenderer renderer(chromium, kViewportWidth, kViewportHeight);
+    ASSERT_TRUE(renderer.Ready()) << renderer.Error();
+
+    TempDir work;
+    const OptionSet safe{"safe template", 2, {}};
+    const RenderCheck check =
+        CheckPage(renderer, LegacyCorpusDir() + "/" + page, safe, work.path());
+    ASSERT_TRUE(check.error.empty()) << check.error;
+    if (!check.difference.Identical()) {
+        const std::string folder = ArtifactFolder(page);
+        SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
+        tsqz::test::WriteFile(folder + "/compressed.html",
+                              tsqz::test::ReadFile(work.File("compressed.html")));
+        ADD_FAILURE() << page << ": " << check.difference.Describe(*check.before, *check.after)
+                      << "; differing tiles and the compressed page are in " << folder;
+    }
+}
+
+// The pages of the legacy corpus, or one empty name that skips when the folder is absent.
+std::vector<std::string> LegacyPagesOrNone() {
+    const std::string folder = LegacyCorpusDir();
+    std::vector<std::string> pages =
+        folder.empty() ? std::vector<std::string>{} : CorpusPages(folder);
+    if (pages.empty()) pages.emplace_back();
+    return pages;
+}
+
+std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
+    if (info.param.empty()) return "NoCorpus";
+    std::string name;
+    for (const char c : info.param)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Legacy, SafeTemplateRenderTest, ::testing::ValuesIn(LegacyPagesOrNone()),
+                         TestName);
+
+}  // namespace
+}  // namespace tsqz::render

@@ -1,0 +1,181 @@
+// render_matrix: every corpus page rendered before and after compression under the safe
+// template and under each of its options alone, as a table; or, with --savings, the bytes the
+// safe template saves on each page.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "render/render_check.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace tsqz::render;
+
+constexpr const char* kUsage =
+    "usage: render_matrix [--savings] [--corpus DIR] [--artifacts DIR] [--option NAME]...\n"
+    "                     [PAGE...]\n"
+    "  Renders each page of the corpus folder (default: the shared legacy corpus) in headless\n"
+    "  Chromium before and after compression, under the safe template as a whole and under\n"
+    "  each of its options alone over the all-off template, and prints which renderings\n"
+    "  changed. --option limits the columns to the named options (\"safe\" is the template).\n"
+    "  --artifacts keeps the differing screenshot tiles and compressed pages in DIR.\n"
+    "  --savings only compresses with the safe template and prints the bytes saved.\n";
+
+struct Arguments {
+    bool savings = false;
+    std::string corpus;
+    std::string artifacts;
+    std::vector<std::string> options;
+    std::vector<std::string> pages;
+};
+
+bool Parse(int argc, char** argv, Arguments& args) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (a == "--savings") {
+            args.savings = true;
+        } else if (a == "--corpus" && has_value) {
+            args.corpus = argv[++i];
+        } else if (a == "--artifacts" && has_value) {
+            args.artifacts = argv[++i];
+        } else if (a == "--option" && has_value) {
+            args.options.emplace_back(argv[++i]);
+        } else if (!a.empty() && a[0] != '-') {
+            args.pages.push_back(a);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+int PrintSavings(const Arguments& args) {
+    const OptionSet safe{"safe template", 2, {}};
+    int64_t total_before = 0;
+    int64_t total_after = 0;
+    int failures = 0;
+    std::printf("%-28s %10s %10s %10s %7s\n", "page", "before", "after", "saved", "saved%");
+    for (const std::string& page : args.pages) {
+        tsqz::test::TempDir work;
+        const std::string copy = work.File("original.html");
+        tsqz::test::WriteFile(copy, tsqz::test::ReadFile(args.corpus + "/" + page));
+        const CompressOutcome out =
+            CompressPage(safe, copy, work.File("compressed.html"), work.path());
+        if (out.code != 0) {
+            std::printf("%-28s engine result %d\n", page.c_str(), out.code);
+            ++failures;
+            continue;
+        }
+        total_before += out.before;
+        total_after += out.after;
+        std::printf(
+            "%-28s %10lld %10lld %10lld %6.2f%%\n", page.c_str(),
+            static_cast<long long>(out.before), static_cast<long long>(out.after),
+            static_cast<long long>(out.before - out.after),
+            100.0 * static_cast<double>(out.before - out.after) / static_cast<double>(out.before));
+    }
+    std::printf("%-28s %10lld %10lld %10lld %6.2f%%\n", "total",
+                static_cast<long long>(total_before), static_cast<long long>(total_after),
+                static_cast<long long>(total_before - total_after),
+                total_before == 0 ? 0.0
+                                  : 100.0 * static_cast<double>(total_before - total_after) /
+                                        static_cast<double>(total_before));
+    return failures == 0 ? 0 : 1;
+}
+
+std::vector<OptionSet> ChosenColumns(const Arguments& args) {
+    std::vector<OptionSet> columns;
+    for (OptionSet& set : SafeTemplateMatrix()) {
+        bool wanted = args.options.empty();
+        for (const std::string& name : args.options) {
+            wanted = wanted || name == set.label || (name == "safe" && set.template_number == 2);
+        }
+        if (wanted) columns.push_back(std::move(set));
+    }
+    return columns;
+}
+
+int PrintMatrix(const Arguments& args) {
+    const std::string chromium = FindChromium();
+    if (chromium.empty()) {
+        std::fprintf(stderr, "render_matrix: no chromium browser installed\n");
+        return 2;
+    }
+    const std::vector<OptionSet> columns = ChosenColumns(args);
+    if (columns.empty()) {
+        std::fprintf(stderr, "render_matrix: no such option in the safe template\n");
+        return 2;
+    }
+    std::printf(
+        "Columns (\"ok\": pixel-identical; a number: pixels that differ; \"ERR\": "
+        "compression or browser failure):\n");
+    for (size_t c = 0; c < columns.size(); ++c) {
+        std::printf("  %2zu  %s\n", c + 1, columns[c].label.c_str());
+    }
+    std::printf("\n%-28s", "page");
+    for (size_t c = 0; c < columns.size(); ++c)
+        std::printf(" %7zu", c + 1);
+    std::printf("\n");
+
+    std::vector<std::string> details;
+    int changed = 0;
+    ChromiumRenderer renderer(chromium, kViewportWidth, kViewportHeight);
+    if (!renderer.Ready()) {
+        std::fprintf(stderr, "render_matrix: %s\n", renderer.Error().c_str());
+        return 2;
+    }
+    for (const std::string& page : args.pages) {
+        std::printf("%-28s", page.c_str());
+        std::fflush(stdout);
+        std::optional<PageShot> original;
+        for (const OptionSet& set : columns) {
+            tsqz::test::TempDir work;
+            const RenderCheck check =
+                CheckPage(renderer, args.corpus + "/" + page, set, work.path(), original);
+            if (!original && check.before) original = check.before;
+            std::string cell = "ok";
+            if (!check.error.empty()) {
+                cell = "ERR";
+                details.push_back(page + " / " + set.label + ": " + check.error);
+            } else if (!check.difference.Identical()) {
+                cell = std::to_string(check.difference.pixels);
+                details.push_back(page + " / " + set.label + ": " +
+                                  check.difference.Describe(*check.before, *check.after));
+                if (!args.artifacts.empty()) {
+                    const std::string folder = args.artifacts + "/" + page + "/" + set.label;
+                    SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
+                    tsqz::test::WriteFile(folder + "/compressed.html",
+                                          tsqz::test::ReadFile(work.File("compressed.html")));
+                }
+            }
+            if (cell != "ok") ++changed;
+            std::printf(" %7s", cell.c_str());
+            std::fflush(stdout);
+        }
+        std::printf("\n");
+    }
+    if (!details.empty()) std::printf("\nDifferences:\n");
+    for (const std::string& line : details)
+        std::printf("  %s\n", line.c_str());
+    return changed == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    if (!Parse(argc, argv, args)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (args.corpus.empty()) args.corpus = LegacyCorpusDir();
+    if (args.corpus.empty()) {
+        std::fprintf(stderr, "render_matrix: no corpus folder (give --corpus DIR)\n");
+        return 2;
+    }
+    if (args.pages.empty()) args.pages = CorpusPages(args.corpus);
+    return args.savings ? PrintSavings(args) : PrintMatrix(args);
+}

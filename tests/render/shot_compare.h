@@ -1,0 +1,35 @@
+// Pixel-by-pixel comparison of two full-page screenshots.
+#pragma once
+
+#include <QRect>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/chromium_renderer.h"
+
+namespace tsqz::render {
+
+struct ShotDifference {
+    bool same_size = true;
+    bool unreadable = false;  // a tile did not decode as an image
+    int64_t pixels = 0;       // differing pixels where both pages have pixels
+    QRect bounds;             // the differing pixels, in page coordinates
+    // The tiles that differ: indexes into the first and the second shot.
+    std::vector<std::pair<size_t, size_t>> tiles;
+
+    bool Identical() const { return same_size && !unreadable && pixels == 0; }
+    // "identical", or what differs and where, in one line.
+    std::string Describe(const PageShot& before, const PageShot& after) const;
+};
+
+ShotDifference CompareShots(const PageShot& before, const PageShot& after);
+
+// Writes the differing tiles of both shots into `folder` as before-yY-xX.png, after-yY-xX.png
+// and diff-yY-xX.png (differing pixels red over a faded copy of the first), for a person to
+// look at.
+void SaveDifferingTiles(const PageShot& before, const PageShot& after,
+                        const ShotDifference& difference, const std::string& folder);
+
+}  // namespace tsqz::render
