@@ -1,12 +1,14 @@
-// The text-level (inline) elements: white space beside their tags shows in a browser.
+// Which tags white space shows beside: text-level (inline) elements against block-level ones.
 //
-// The whitespace passes delete line ends and spaces next to tags. Next to a block-level tag
-// (a table cell, a list item, a paragraph) such white space collapses away in the browser
-// anyway; next to the tag of a text-level element it separates two visible words, so the
-// passes keep it there.
+// The whitespace passes delete line ends and spaces next to tags. Next to the tag of a
+// block-level element (a table cell, a list item, a paragraph, the head) such white space
+// collapses away in a browser anyway; next to the tag of a text-level element it separates two
+// visible words, so the passes keep it there. Browsers lay out elements they do not know as
+// text-level ones, so a name in neither table counts as text-level too.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace tsqz {
@@ -14,26 +16,85 @@ namespace tsqz {
 // Whether `name` is the name of a text-level element, in any ASCII case. BR is not one: the
 // line break it makes swallows white space beside it.
 bool IsInlineElementName(std::string_view name);
+// Whether `name` is the name of an element at whose tags white space collapses (block-level,
+// list, table, form-structure, frame and head elements), in any ASCII case.
+bool IsBlockElementName(std::string_view name);
 
 // What a tag is, read from its "<".
 struct TagInfo {
-    bool is_inline = false;  // a start or end tag of a text-level element
-    bool is_end = false;     // "</" followed by a name
+    enum class Kind : uint8_t {
+        kNoElement,  // a comment, a declaration, a placeholder token, text such as "a < b"
+        kTextLevel,  // a text-level element, or the marker pair that stands for server code
+        kBlock,      // an element at whose tags white space collapses
+        kUnknown,    // a name neither table knows
+    };
+    Kind kind = Kind::kNoElement;
+    bool is_end = false;  // "</" followed by a name
+
+    // Whether white space beside the tag shows: next to text-level and unknown elements.
+    bool IsInline() const { return kind == Kind::kTextLevel || kind == Kind::kUnknown; }
 };
 
 // Reads the tag whose "<" is at position `open` (1-based) of a text, with `at(position)`
 // giving the byte there and 0 outside the text. The name is what follows "<" or "</", up to
 // white space, "/", ">" or the end of the text, and must start with an ASCII letter; "<" not
-// followed by one (a comment, a placeholder token, text such as "a < b") starts no element.
-// Reads at most a few bytes, whatever the text.
+// followed by one starts no element. The marker pair left where server code was cut out
+// counts as text-level: the code writes text in its place. Reads at most a few bytes,
+// whatever the text.
 template <typename ByteAt>
 TagInfo ReadTagAt(const ByteAt& at, int32_t open);
 
+// Follows, while a loop walks forward through a text, which tag each ">" ends: the one whose
+// "<" is the nearest before it, unless a ">" between them already ended that tag; such a ">"
+// ends no tag and is text ("runs > $5", "&lt;HEAD>").
+class TagEnds {
+  public:
+    // Looks at every position up to `pos` not looked at yet, in order; returns the position
+    // of the "<" of the tag that the ">" at `pos` ends, or 0 when there is no ">" there or it
+    // ends no tag. `pos` never goes back, except to ask again about the last position.
+    template <typename ByteAt>
+    int32_t Advance(const ByteAt& at, int32_t pos);
+    // The text lost `count` bytes after the last "<" looked at and before the next position
+    // to look at.
+    void Shift(int32_t count) { next_ -= count; }
+
+  private:
+    int32_t next_ = 1;           // first position not looked at yet
+    int32_t open_ = 0;           // the nearest "<" looked at, 0 if none
+    bool open_unended_ = false;  // no ">" looked at since that "<"
+    int32_t last_answer_ = 0;    // the answer for position next_ - 1
+};
+
+// Follows, while a loop walks forward through a text, whether an element that changes the
+// size or family of the font (FONT, BIG, SMALL, TT, CODE) has been opened and not closed.
+// Browsers open such an element again around any text after the block it was left open in,
+// white space between two paragraphs included, and that white space then makes a line of its
+// own font; so while one is open, white space beside block-level tags shows as well.
+class OpenFontElements {
+  public:
+    // Whether such an element is open at `pos`: opened by a tag whose "<" lies before `pos`
+    // and not closed by one. Looks at every position before `pos` not looked at yet, in
+    // order; `pos` never goes back.
+    template <typename ByteAt>
+    bool OpenAt(const ByteAt& at, int32_t pos);
+    // The text lost `count` bytes before the next position to look at.
+    void Shift(int32_t count) { next_ -= count; }
+
+  private:
+    static constexpr std::string_view kNames[] = {"FONT", "BIG", "SMALL", "TT", "CODE"};
+    int32_t next_ = 1;  // first position not looked at yet
+    int32_t open_[std::size(kNames)] = {};
+    int32_t open_total_ = 0;
+};
+
 // ---- implementation ----
 
-namespace inline_detail {
-// Longer names than this are never text-level element names.
-constexpr int32_t kLongestName = 8;
+namespace tag_detail {
+// No name in the tables is longer; a longer name is no element the tables know.
+constexpr int32_t kLongestName = 10;
+// The byte that stands for the "%" of each delimiter of cut-out server code: "<%" and "%>"
+// with nothing between become "<", 0xFE, 0xFE, ">".
+constexpr unsigned char kServerCodeMark = 0xFE;
 
 inline bool EndsName(unsigned char c) {
     return c == 0 || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '/' ||
@@ -41,13 +102,18 @@ inline bool EndsName(unsigned char c) {
 }
 
 inline bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-}  // namespace inline_detail
+}  // namespace tag_detail
 
 template <typename ByteAt>
 TagInfo ReadTagAt(const ByteAt& at, int32_t open) {
-    using namespace inline_detail;
+    using namespace tag_detail;
+    using Kind = TagInfo::Kind;
     TagInfo tag;
     if (at(open) != '<') return tag;
+    if (at(open + 1) == kServerCodeMark && at(open + 2) == kServerCodeMark && at(open + 3) == '>') {
+        tag.kind = Kind::kTextLevel;
+        return tag;
+    }
     int32_t pos = open + 1;
     if (at(pos) == '/') {
         tag.is_end = true;
@@ -60,11 +126,64 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open) {
     char name[kLongestName];
     int32_t length = 0;
     for (; !EndsName(at(pos)); ++pos) {
-        if (length == kLongestName) return tag;
+        if (length == kLongestName) {
+            tag.kind = Kind::kUnknown;
+            return tag;
+        }
         name[length++] = static_cast<char>(at(pos));
     }
-    tag.is_inline = IsInlineElementName(std::string_view(name, static_cast<size_t>(length)));
+    const std::string_view whole(name, static_cast<size_t>(length));
+    tag.kind = IsInlineElementName(whole)  ? Kind::kTextLevel
+               : IsBlockElementName(whole) ? Kind::kBlock
+                                           : Kind::kUnknown;
     return tag;
+}
+
+template <typename ByteAt>
+int32_t TagEnds::Advance(const ByteAt& at, int32_t pos) {
+    if (pos < next_) return pos == next_ - 1 ? last_answer_ : 0;
+    int32_t answer = 0;
+    for (; next_ <= pos; ++next_) {
+        const unsigned char c = at(next_);
+        if (c == '<') {
+            open_ = next_;
+            open_unended_ = true;
+        } else if (c == '>') {
+            answer = open_unended_ && next_ == pos ? open_ : 0;
+            open_unended_ = false;
+        }
+    }
+    last_answer_ = answer;
+    return answer;
+}
+
+template <typename ByteAt>
+bool OpenFontElements::OpenAt(const ByteAt& at, int32_t pos) {
+    using namespace tag_detail;
+    for (; next_ < pos; ++next_) {
+        if (at(next_) != '<') continue;
+        int32_t name = next_ + 1;
+        const bool end = at(name) == '/';
+        if (end) ++name;
+        for (size_t i = 0; i < std::size(kNames); ++i) {
+            const std::string_view wanted = kNames[i];
+            const auto length = static_cast<int32_t>(wanted.size());
+            int32_t k = 0;
+            while (k < length && (at(name + k) & 0xDF) == static_cast<unsigned char>(wanted[k])) {
+                ++k;
+            }
+            if (k < length || !EndsName(at(name + length))) continue;
+            if (!end) {
+                ++open_[i];
+                ++open_total_;
+            } else if (open_[i] > 0) {
+                --open_[i];
+                --open_total_;
+            }
+            break;
+        }
+    }
+    return open_total_ > 0;
 }
 
 }  // namespace tsqz

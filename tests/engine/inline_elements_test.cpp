@@ -1,80 +1,116 @@
-// Which tags are those of text-level elements, read from their "<".
+// Which tags white space shows beside, read from their "<", and which tag a ">" ends.
 #include "inline_elements.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tsqz {
 namespace {
 
-TagInfo ReadFirstTag(std::string_view text) {
-    const auto at = [text](int32_t pos) -> unsigned char {
+using Kind = TagInfo::Kind;
+
+auto BytesOf(std::string_view text) {
+    return [text](int32_t pos) -> unsigned char {
         if (pos < 1 || pos > static_cast<int32_t>(text.size())) return 0;
         return static_cast<unsigned char>(text[static_cast<size_t>(pos - 1)]);
     };
+}
+
+TagInfo ReadFirstTag(std::string_view text) {
     const size_t open = text.find('<');
-    return ReadTagAt(at, open == std::string_view::npos ? 1 : static_cast<int32_t>(open) + 1);
+    return ReadTagAt(BytesOf(text),
+                     open == std::string_view::npos ? 1 : static_cast<int32_t>(open) + 1);
 }
 
 struct TagRow {
     std::string_view text;
-    bool is_inline;
+    Kind kind;
     bool is_end;
 };
 
-// The name is the whole name, in any case, whatever follows it; a table name that is only a
-// prefix of the tag's name (BLOCKQUOTE, ABBREV, TABLE, TITLE, BDOX) does not count.
+// The name is the whole name, in any case, whatever follows it: a table name that is only a
+// prefix of the tag's name does not count, and a name neither table knows is laid out as
+// text-level by browsers.
 TEST(InlineElementsTest, ReadsTheWholeNameOfStartAndEndTags) {
     constexpr TagRow kRows[] = {
-        {"<b>", true, false},
-        {"</B>", true, true},
-        {"<a href=x>", true, false},
-        {"</a >", true, true},
-        {"<tt class=x>", true, false},
-        {"<TT>", true, false},
-        {"<textarea\nrows=3>", true, false},
-        {"<TextArea>", true, false},
-        {"<img/>", true, false},
-        {"<Font\tsize=2>", true, false},
-        {"<IFRAME src=x>", true, false},
-        {"<br>", false, false},
-        {"<BR clear=all>", false, false},
-        {"</td>", false, true},
-        {"<td>", false, false},
-        {"<title>", false, false},
-        {"<table>", false, false},
-        {"<blockquote>", false, false},
-        {"<abbrev>", false, false},
-        {"<bdox>", false, false},
-        {"<p>", false, false},
-        {"</p>", false, true},
-        {"<acronym>", true, false},
-        {"<acronyms>", false, false},
-        {"<b", true, false},
-        {"<script>", false, false},
-        {"<CENTER>", false, false},
-        {"<select name=x>", true, false},
+        {"<b>", Kind::kTextLevel, false},
+        {"</B>", Kind::kTextLevel, true},
+        {"<a href=x>", Kind::kTextLevel, false},
+        {"</a >", Kind::kTextLevel, true},
+        {"<tt class=x>", Kind::kTextLevel, false},
+        {"<textarea\nrows=3>", Kind::kTextLevel, false},
+        {"<TextArea>", Kind::kTextLevel, false},
+        {"<img/>", Kind::kTextLevel, false},
+        {"<Font\tsize=2>", Kind::kTextLevel, false},
+        {"<IFRAME src=x>", Kind::kTextLevel, false},
+        {"<acronym>", Kind::kTextLevel, false},
+        {"<b", Kind::kTextLevel, false},
+        {"<br>", Kind::kBlock, false},
+        {"<BR clear=all>", Kind::kBlock, false},
+        {"</td>", Kind::kBlock, true},
+        {"<title>", Kind::kBlock, false},
+        {"<Table CellPadding=0>", Kind::kBlock, false},
+        {"<blockquote>", Kind::kBlock, false},
+        {"</P>", Kind::kBlock, true},
+        {"<h1>", Kind::kBlock, false},
+        {"<abbrev>", Kind::kUnknown, false},
+        {"<acronyms>", Kind::kUnknown, false},
+        {"<PID>", Kind::kUnknown, false},
+        {"<hostname>", Kind::kUnknown, false},
+        {"</cr>", Kind::kUnknown, true},
+        {"<blockquotes>", Kind::kUnknown, false},
+        {"<script>", Kind::kUnknown, false},
     };
     for (const TagRow& row : kRows) {
         SCOPED_TRACE(std::string(row.text));
         const TagInfo tag = ReadFirstTag(row.text);
-        EXPECT_EQ(tag.is_inline, row.is_inline);
+        EXPECT_EQ(tag.kind, row.kind);
         EXPECT_EQ(tag.is_end, row.is_end);
+        EXPECT_EQ(tag.IsInline(), row.kind != Kind::kBlock);
     }
 }
 
-// A "<" that starts no element: comments, declarations, placeholder tokens, the ASP marker
-// pair, text, and a position that holds no "<" at all.
-TEST(InlineElementsTest, WhatIsNoElementIsNotInline) {
-    for (const std::string_view text : {"<!-- b -->", "<!DOCTYPE b>", "<@SCR@>", "<\xFE\xFE>",
-                                        "< b>", "</ b>", "</>", "<>", "a <", "x", "<1b>"}) {
+// A "<" that starts no element: comments, declarations, placeholder tokens, text, and a
+// position that holds no "<". The marker pair of cut-out server code stands for text.
+TEST(InlineElementsTest, WhatIsNoElement) {
+    for (const std::string_view text : {"<!-- b -->", "<!DOCTYPE b>", "<@SCR@>", "< b>", "</ b>",
+                                        "</>", "<>", "a <", "x", "<1b>", "<\xFE>", "<\xFE\xFE"}) {
         SCOPED_TRACE(std::string(text));
         const TagInfo tag = ReadFirstTag(text);
-        EXPECT_FALSE(tag.is_inline);
+        EXPECT_EQ(tag.kind, Kind::kNoElement);
         EXPECT_FALSE(tag.is_end);
+        EXPECT_FALSE(tag.IsInline());
     }
+    EXPECT_EQ(ReadFirstTag("a<\xFE\xFE>b").kind, Kind::kTextLevel);
+}
+
+// The tag a ">" ends is the one whose "<" is nearest before it; a second ">" is text.
+TEST(InlineElementsTest, FollowsWhichTagEachGreaterThanEnds) {
+    const std::string_view text = "a > <b>x</b>> <!-- y > z --> &lt;p>";
+    const auto at = BytesOf(text);
+    std::vector<std::string> ends;
+    TagEnds tags;
+    for (int32_t pos = 1; pos <= static_cast<int32_t>(text.size()); ++pos) {
+        const int32_t open = tags.Advance(at, pos);
+        if (at(pos) == '>') {
+            ends.push_back(open == 0 ? "text" : std::string(text.substr(open - 1, pos - open + 1)));
+        }
+        EXPECT_EQ(tags.Advance(at, pos), open);  // asking again gives the same answer
+    }
+    EXPECT_EQ(ends, (std::vector<std::string>{"text", "<b>", "</b>", "text", "<!-- y >", "text",
+                                              "text"}));
+
+    // Positions may be skipped; deleted bytes behind the walk are accounted for.
+    TagEnds skipping;
+    const std::string_view spaced = "<a  >";
+    EXPECT_EQ(skipping.Advance(BytesOf(spaced), 5), 1);
+    TagEnds shifted;
+    EXPECT_EQ(shifted.Advance(BytesOf("<a  >x>"), 5), 1);
+    shifted.Shift(2);  // "<a>x>": the walk goes on after the ">" now at position 3
+    EXPECT_EQ(shifted.Advance(BytesOf("<a>x>"), 5), 0);
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ constexpr const char* kBrowserSwitches[] = {
 constexpr const char* kSettleScript =
     "new Promise(r => requestAnimationFrame(() => requestAnimationFrame(() => r(1))))";
 
+// The text as shown, to tell a person which words changed when the pixels differ.
+constexpr const char* kShownTextScript = "document.body ? document.body.innerText : ''";
+
 bool IsExecutable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
 
 // Runs a program with its output discarded; true when it exits with 0.
@@ -291,11 +294,14 @@ std::optional<PageShot> ChromiumRenderer::Capture(const std::string& path) {
     if (!Call("Runtime.evaluate", {{"expression", kSettleScript}, {"awaitPromise", true}})) {
         return std::nullopt;
     }
+    const auto shown = Call("Runtime.evaluate", {{"expression", kShownTextScript}});
+    if (!shown) return std::nullopt;
     const auto metrics = Call("Page.getLayoutMetrics", {});
     if (!metrics) return std::nullopt;
     const QJsonObject content = metrics->value("cssContentSize").toObject();
 
     PageShot shot;
+    shot.text = shown->value("result").toObject().value("value").toString().toStdString();
     shot.width =
         std::max(viewport_width_, static_cast<int>(std::ceil(content.value("width").toDouble())));
     shot.height = std::max(1, static_cast<int>(std::ceil(content.value("height").toDouble())));

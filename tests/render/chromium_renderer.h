@@ -27,6 +27,7 @@ struct PageShot {
     int height = 0;
     bool truncated = false;  // the page is taller than kMaxHeight; only its top is kept
     std::vector<ShotTile> tiles;
+    std::string text;  // the text the page shows (its body's innerText), UTF-8
 };
 
 // The browser to use: $TSQZ_CHROMIUM when set, else "chromium" or "chromium-browser" on the

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "render/chromium_renderer.h"
@@ -23,6 +24,8 @@ std::vector<std::string> CorpusPages(const std::string& folder);
 
 struct RenderCheck {
     CompressOutcome compress;
+    // Why the original was shown with the engine's charset declaration added; empty if not.
+    std::string_view charset_exception;
     std::optional<PageShot> before;
     std::optional<PageShot> after;
     ShotDifference difference;
@@ -31,11 +34,22 @@ struct RenderCheck {
     bool Passed() const { return error.empty() && difference.Identical(); }
 };
 
+// Shots of one page's original, kept between checks of that page.
+struct OriginalShots {
+    std::optional<PageShot> plain;
+    std::optional<PageShot> declared;  // with the engine's charset declaration added
+};
+
 // Copies the page into `work` under an .html name (so the browser takes any page as HTML),
-// compresses it there, renders both and compares them. A shot of the original from an
-// earlier check can be passed in to save rendering it again.
+// compresses it there, renders both and compares them.
+//
+// Two things a browser never shows are set aside first. Server code ("<%" to "%>") is shown
+// as "<%%>" in both: a browser gets the code's output, not the code, so only where the code
+// stands must stay the same. And a page whose undeclared bytes are not Latin-1 text (listed
+// in the charset exceptions) is shown with the engine's charset declaration in both, when the
+// engine added one: the declaration changes which glyphs those bytes get, and nothing else.
 RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
                       const OptionSet& options, const std::string& work,
-                      const std::optional<PageShot>& original_shot = std::nullopt);
+                      OriginalShots* shots = nullptr);
 
 }  // namespace tsqz::render

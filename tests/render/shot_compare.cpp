@@ -32,6 +32,26 @@ int64_t CountDifferences(const QImage& a, const QImage& b, int left, int top, QR
     return count;
 }
 
+// The first place where two shown texts differ, with a little of the text around it in each,
+// line ends written as "|".
+std::string FirstTextDifference(const std::string& a, const std::string& b) {
+    size_t start = 0;
+    while (start < a.size() && start < b.size() && a[start] == b[start])
+        ++start;
+    if (start == a.size() && start == b.size()) return {};
+    constexpr size_t kBefore = 30;
+    constexpr size_t kAfter = 30;
+    const size_t from = start > kBefore ? start - kBefore : 0;
+    const auto excerpt = [from, start](const std::string& s) {
+        std::string piece = s.substr(from, std::min(start + kAfter, s.size()) - from);
+        for (char& c : piece) {
+            if (c == '\n') c = '|';
+        }
+        return "\"" + piece + "\"";
+    };
+    return excerpt(a) + " became " + excerpt(b);
+}
+
 }  // namespace
 
 ShotDifference CompareShots(const PageShot& before, const PageShot& after) {
@@ -79,6 +99,9 @@ std::string ShotDifference::Describe(const PageShot& before, const PageShot& aft
         text += " within x " + std::to_string(bounds.left()) + ".." +
                 std::to_string(bounds.right()) + ", y " + std::to_string(bounds.top()) + ".." +
                 std::to_string(bounds.bottom());
+    }
+    if (const std::string words = FirstTextDifference(before.text, after.text); !words.empty()) {
+        text += "; shown text " + words;
     }
     return text;
 }

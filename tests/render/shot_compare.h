@@ -20,7 +20,8 @@ struct ShotDifference {
     std::vector<std::pair<size_t, size_t>> tiles;
 
     bool Identical() const { return same_size && !unreadable && pixels == 0; }
-    // "identical", or what differs and where, in one line.
+    // "identical", or what differs and where, in one line, with the first place where the
+    // shown text differs when it does.
     std::string Describe(const PageShot& before, const PageShot& after) const;
 };
 
