@@ -113,5 +113,42 @@ TEST(InlineElementsTest, FollowsWhichTagEachGreaterThanEnds) {
     EXPECT_EQ(shifted.Advance(BytesOf("<a>x>"), 5), 0);
 }
 
+// An element that changes the font stays open from its start tag to its end tag, however many
+// blocks lie between; an end tag with nothing open closes nothing, and only whole names count.
+TEST(InlineElementsTest, FollowsWhetherAFontChangeIsOpen) {
+    struct Probe {
+        std::string_view text;
+        std::string_view mark;  // OpenAt is asked at the first byte of this
+        bool open;
+    };
+    constexpr Probe kProbes[] = {
+        {"a<FONT SIZE=2>b<P>c</P>\n<P>d", "\n", true},
+        {"<font face=x>b</Font>\n", "\n", false},
+        {"<font><FONT>b</font>\n", "\n", true},
+        {"</tt><p>\n", "\n", false},
+        {"</tt><tt><p>\n", "\n", true},
+        {"<big>x</big><small>\n", "\n", true},
+        {"<code\n>\n", ">\n", true},
+        {"<CODE>x</code >\n", "\n", false},
+        {"<b><i><u><a href=x><font color=red", "<font", false},
+        {"<fontx><ttt><bigger><codes><smaller>\n", "\n", false},
+        {"<tt/>\n", "\n", true},
+    };
+    for (const Probe& probe : kProbes) {
+        SCOPED_TRACE(std::string(probe.text));
+        const int32_t pos = static_cast<int32_t>(probe.text.find(probe.mark)) + 1;
+        OpenFontElements fonts;
+        EXPECT_EQ(fonts.OpenAt(BytesOf(probe.text), pos), probe.open);
+    }
+
+    // Asked along the text, with a deletion behind the walk.
+    OpenFontElements fonts;
+    const auto at = BytesOf("<tt>  </tt>");
+    EXPECT_FALSE(fonts.OpenAt(at, 1));
+    EXPECT_TRUE(fonts.OpenAt(at, 6));
+    fonts.Shift(1);  // "<tt> </tt>": the walk goes on at the "<" now at position 6
+    EXPECT_FALSE(fonts.OpenAt(BytesOf("<tt> </tt>"), 11));
+}
+
 }  // namespace
 }  // namespace tsqz
