@@ -37,7 +37,9 @@ struct TagInfo {
 
 // Reads the tag whose "<" is at position `open` (1-based) of a text, with `at(position)`
 // giving the byte there and 0 outside the text. The name is what follows "<" or "</", up to
-// white space, "/", ">" or the end of the text, and must start with an ASCII letter; "<" not
+// white space, "/", ">", "<" or the end of the text, and must start with an ASCII letter (so
+// the passes, which delete white space only before a "<" or after a ">", never change the name
+// a tag is read with); "<" not
 // followed by one starts no element. The marker pair left where server code was cut out
 // counts as text-level: the code writes text in its place. Reads at most a few bytes,
 // whatever the text.
@@ -98,7 +100,7 @@ constexpr unsigned char kServerCodeMark = 0xFE;
 
 inline bool EndsName(unsigned char c) {
     return c == 0 || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '/' ||
-           c == '>';
+           c == '>' || c == '<';
 }
 
 inline bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }

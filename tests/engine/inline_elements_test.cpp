@@ -63,6 +63,8 @@ TEST(InlineElementsTest, ReadsTheWholeNameOfStartAndEndTags) {
         {"</cr>", Kind::kUnknown, true},
         {"<blockquotes>", Kind::kUnknown, false},
         {"<script>", Kind::kUnknown, false},
+        {"<frame</h1>", Kind::kBlock, false},
+        {"<b<i>", Kind::kTextLevel, false},
     };
     for (const TagRow& row : kRows) {
         SCOPED_TRACE(std::string(row.text));
