@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 
 #include "support/test_support.h"
@@ -11,8 +10,7 @@
 namespace tsqz::render {
 
 std::string LegacyCorpusDir() {
-    const char* chosen = std::getenv("TSQZ_SHARED_DIR");
-    const std::string shared = chosen && *chosen ? chosen : tsqz::test::SharedDir();
+    const std::string shared = tsqz::test::SharedDir();
     if (shared.empty()) return {};
     const std::string folder = shared + "/corpus/legacy";
     std::error_code ec;

@@ -16,8 +16,7 @@ namespace tsqz::render {
 constexpr int kViewportWidth = 1024;
 constexpr int kViewportHeight = 768;
 
-// The legacy corpus folder under the shared data folder ($TSQZ_SHARED_DIR when set, else the
-// one beside the repository), or empty when it is absent.
+// The legacy corpus folder under the shared data folder, or empty when it is absent.
 std::string LegacyCorpusDir();
 // The page files of a corpus folder (everything but its notes), sorted by name.
 std::vector<std::string> CorpusPages(const std::string& folder);
