@@ -3,11 +3,17 @@
 //
 // The loops are written as find-edit-search-on over a Rewriter (text_rewriter.h), so each
 // reads like its in-place form while its cost stays linear in the chunk.
+//
+// White space is taken out (or a line end put in) only where a browser shows no difference:
+// beside the tags of block-level elements. Beside the tags of text-level elements, after a ">"
+// that is text, and anywhere while a font change is left open (inline_elements.h), it
+// separates visible words or makes a line of its own, and stays as it is.
 #include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
 
+#include "inline_elements.h"
 #include "passes.h"
 #include "text_rewriter.h"
 
@@ -15,6 +21,11 @@ namespace tsqz {
 namespace {
 
 std::string_view LineEnd(const Engine& engine) { return engine.run.lf_only ? "\n" : "\r\n"; }
+
+// The tag whose "<" is at `open` in the current text of a Rewriter.
+TagInfo TagAt(const Rewriter& text, int32_t open) {
+    return ReadTagAt([&text](int32_t pos) { return text.At(pos); }, open);
+}
 
 // ---------------------------------------------------------------------------------------
 // Space removal
@@ -123,28 +134,59 @@ void CompactListValues(Rewriter& text, std::string_view name) {
     }
 }
 
-// Step 11 decides by the tag that ends at the ">" before the gap: an end tag loses the space.
-bool SpaceAfterTagGoes(const Rewriter& text, int32_t tag_open) {
-    return text.At(tag_open + 1) == '/';
+// Step 9: spaces before the ">" that ends a tag go, "<a >" becomes "<a>". A ">" that ends no
+// tag is text and keeps the space before it.
+void RemoveSpacesBeforeTagEnds(Rewriter& text) {
+    TagEnds tags;
+    const auto at = [&text](int32_t pos) { return text.At(pos); };
+    for (int32_t close = text.FindChar('>', 2); close != 0; close = text.FindChar('>', close + 1)) {
+        if (tags.Advance(at, close) == 0 || text.At(close - 1) != ' ') continue;
+        int32_t first = close - 1;
+        while (text.At(first - 1) == ' ')
+            --first;
+        text.Delete(first, close - first);
+        tags.Shift(close - first);
+        close = first;
+    }
 }
 
-// Step 11: "> <" after an end tag becomes "><".
+// Step 11 decides by the tag that ends at the ">" before the gap: an end tag loses the space,
+// unless it ends a text-level element, where the space separates two visible words.
+bool SpaceAfterTagGoes(const Rewriter& text, int32_t tag_open) {
+    return text.At(tag_open + 1) == '/' && !TagAt(text, tag_open).IsInline();
+}
+
+// Step 11: "> <" after an end tag becomes "><". The ">" must end that tag (after a ">" that
+// is text the space stays), and no font change may be open.
 void RemoveSpacesAfterEndTags(Rewriter& text) {
+    OpenFontElements fonts;
+    const auto at = [&text](int32_t pos) { return text.At(pos); };
     for (int32_t p = text.Find("> <", 2); p != 0; p = text.Find("> <", p + 1)) {
         const int32_t open = text.FindCharBack('<', p);
-        if (open != 0 && SpaceAfterTagGoes(text, open)) text.Delete(p + 1, 1);
+        if (open != 0 && text.FindChar('>', open) == p && SpaceAfterTagGoes(text, open) &&
+            !fonts.OpenAt(at, p + 1)) {
+            text.Delete(p + 1, 1);
+        }
     }
 }
 
 // Step 12: a tag with a space on both sides keeps only the space after it. The walk visits
-// the first "<" and then the first "<" from one byte before the ">" of each visited tag.
+// the first "<" and then the first "<" from one byte before the ">" of each visited tag. A
+// text-level tag keeps both: an image or a form control would touch the word before it, and
+// the space would move inside a link's underline. So does every tag while a font change is
+// open.
 void RemoveSpacesAroundTags(Rewriter& text) {
+    OpenFontElements fonts;
+    const auto at = [&text](int32_t pos) { return text.At(pos); };
     int32_t open = text.FindChar('<', 1);
     while (open > 1) {
         const int32_t close = text.FindChar('>', open);
         if (close == 0) break;
         int32_t from = close - 1;
-        if (text.At(open - 1) == ' ' && text.At(close + 1) == ' ') text.Delete(open - 1, 1);
+        if (text.At(open - 1) == ' ' && text.At(close + 1) == ' ' &&
+            !TagAt(text, open).IsInline() && !fonts.OpenAt(at, open - 1)) {
+            text.Delete(open - 1, 1);
+        }
         // A tag written "<>" would send the search back to the same "<" forever.
         if (from <= open) from = open + 1;
         open = text.FindChar('<', from);
@@ -161,12 +203,13 @@ enum class SpaceRule : uint8_t {
 enum class RowCondition : uint8_t {
     kAlways,
     kClosingLIKept,  // only while StripClosingLI is off
-    kSparesTT,       // with "<tt>" in the chunk, matches of TT tags are skipped
 };
 
+// The patterns are prefixes ("<h" also matches "<html", "<t" also matches "<textarea"); a
+// match counts only at the tag of a block-level element (see RemoveTagSpaces).
 struct TagSpaceRule {
     int row;
-    std::string_view pattern;  // any case; a prefix ("<h" also matches "<html")
+    std::string_view pattern;  // any case
     SpaceRule rule;
     RowCondition condition;
 };
@@ -207,20 +250,11 @@ constexpr TagSpaceRule kTagSpaceRules[] = {
     {22, " <center>", kBeforeTag, kAlways},
     {22, " </center>", kBeforeTag, kAlways},
     {22, "</center>", kAfterFixedTag, kAlways},
-    {23, " <t", kBeforeTag, kSparesTT},
-    {23, "<t", kAfterTagEnd, kSparesTT},
-    {23, " </t", kBeforeTag, kSparesTT},
-    {23, "</t", kAfterTagEnd, kSparesTT},
+    {23, " <t", kBeforeTag, kAlways},
+    {23, "<t", kAfterTagEnd, kAlways},
+    {23, " </t", kBeforeTag, kAlways},
+    {23, "</t", kAfterTagEnd, kAlways},
 };
-
-// Whether a match of a rule is left alone. The row-23 patterns end in the "t" of the tag
-// name; a second "t" after it makes the match a TT tag.
-bool RuleSkipsMatch(const Rewriter& text, const TagSpaceRule& rule, int32_t match,
-                    bool chunk_has_tt) {
-    if (rule.condition != kSparesTT || !chunk_has_tt) return false;
-    const unsigned char next = text.At(match + static_cast<int32_t>(rule.pattern.size()));
-    return next == 't' || next == 'T';
-}
 
 // Step 13. The rows are applied one after another, each searching the whole chunk from
 // position 2. On the chunk as steps 3 to 12 leave it they cannot interfere: it holds no two
@@ -230,15 +264,21 @@ bool RuleSkipsMatch(const Rewriter& text, const TagSpaceRule& rule, int32_t matc
 // never turns a byte that a rule looks at into a space or a "t", and never moves the ">" a
 // tag ends at. Its only effect on a later row is that a space already gone is not deleted
 // again. So one walk over the chunk's tags finds what every row deletes, and the deletions are
-// applied together. (The equivalence with the row-by-row form is checked by the tests; a rule
-// that skips matches must decide by bytes that no row deletes, as RuleSkipsMatch does.)
+// applied together. (The equivalence with the row-by-row form is checked by the tests.)
+//
+// A tag whose white space shows is left alone by every row: the tag of a text-level or unknown
+// element that a prefix happens to match (TT and TEXTAREA for "<t", IFRAME, "<PID>" for "<p"),
+// and any tag while a font change is open. Both are read from bytes that no row deletes: a
+// tag's name ends at white space, "<" or ">", and the font changes are tags themselves.
 void RemoveTagSpaces(Rewriter& text, bool closing_li_stripped) {
-    const bool chunk_has_tt = text.Find("<tt>", 1, true) != 0;
+    OpenFontElements fonts;
+    const auto at = [&text](int32_t pos) { return text.At(pos); };
     constexpr size_t kRules = std::size(kTagSpaceRules);
     std::array<bool, kRules> stopped{};  // a rule-3 row met a match with no ">" after it
     std::vector<int32_t> gone;
     int32_t close = 0;  // the first ">" at or after the "<" in hand
     for (int32_t open = text.FindChar('<', 2); open != 0; open = text.FindChar('<', open + 1)) {
+        if (TagAt(text, open).IsInline() || fonts.OpenAt(at, open)) continue;
         const unsigned char second = text.At(open + 1);
         for (size_t r = 0; r < kRules; ++r) {
             const TagSpaceRule& rule = kTagSpaceRules[r];
@@ -247,8 +287,7 @@ void RemoveTagSpaces(Rewriter& text, bool closing_li_stripped) {
             const int32_t match = leading_space ? open - 1 : open;
             // The byte after the "<" rejects most rows before the whole pattern is compared.
             if (match < 2 || !BytesMatch(rule.pattern[leading_space ? 2 : 1], second, true) ||
-                !text.HasAt(match, rule.pattern, true) ||
-                RuleSkipsMatch(text, rule, match, chunk_has_tt)) {
+                !text.HasAt(match, rule.pattern, true)) {
                 continue;
             }
             const auto after = match + static_cast<int32_t>(rule.pattern.size());
@@ -307,15 +346,37 @@ void CompactKeywordList(Text& chunk) {
 // ---------------------------------------------------------------------------------------
 // Line joining and rewrapping
 
-// A line feed right after a ">" goes; any other becomes a space.
-bool LineEndVanishes(const Rewriter& text, int32_t line_feed) {
-    return text.At(line_feed - 1) == '>';
+// A line feed right after the ">" that ends a tag goes; any other becomes a space. After the
+// tag of a text-level element it is a space as well, as it is after a ">" that ends no tag:
+// there it separates two visible words; and so it is while a font change is open. `tag_open`
+// is the "<" of the tag that ends right before the line feed, 0 if none does.
+bool LineEndVanishes(const Rewriter& text, int32_t tag_open, bool font_open) {
+    return tag_open != 0 && !TagAt(text, tag_open).IsInline() && !font_open;
 }
 
-// Rewrapping may break a line after a ">" or a space of the chunk.
-bool MayBreakAfter(std::string_view chunk, int32_t pos) {
-    const char c = chunk[static_cast<size_t>(pos - 1)];
-    return c == '>' || c == ' ';
+// The positions after which rewrapping may break a line: a space, or the ">" that ends a tag
+// unless the line end would stand between two pieces of text-level content (the tag is that
+// of a text-level element, and text or another such tag follows), where it would show as a
+// space that was not there, or a font change is open. breaks[pos] for pos 1 to the length.
+std::vector<bool> BreakPoints(std::string_view chunk) {
+    const auto n = static_cast<int32_t>(chunk.size());
+    const auto at = [chunk, n](int32_t pos) -> unsigned char {
+        return pos >= 1 && pos <= n
+                   ? static_cast<unsigned char>(chunk[static_cast<size_t>(pos - 1)])
+                   : 0;
+    };
+    std::vector<bool> breaks(static_cast<size_t>(n) + 1);
+    TagEnds tags;
+    OpenFontElements fonts;
+    for (int32_t p = 1; p <= n; ++p) {
+        const int32_t open = tags.Advance(at, p);
+        if (at(p) == ' ') breaks[static_cast<size_t>(p)] = true;
+        if (open == 0 || fonts.OpenAt(at, p + 1)) continue;
+        const bool inline_before = ReadTagAt(at, open).IsInline();
+        const bool inline_after = at(p + 1) != '<' || ReadTagAt(at, p + 1).IsInline();
+        breaks[static_cast<size_t>(p)] = !inline_before || !inline_after;
+    }
+    return breaks;
 }
 
 }  // namespace
@@ -349,7 +410,7 @@ void RemoveUnneededSpaces(Engine& engine, Text& chunk) {
         step([](Rewriter& text) { DeleteSpacesBefore(text, "\r\n"); });
     }
     step([](Rewriter& text) { DeleteSpacesBefore(text, "\n"); });
-    step([](Rewriter& text) { DeleteSpacesBefore(text, ">"); });
+    step(RemoveSpacesBeforeTagEnds);
     step([](Rewriter& text) { DeleteSpacesAfter(text, "<"); });
     step(RemoveSpacesAfterEndTags);
     step(RemoveSpacesAroundTags);
@@ -375,19 +436,26 @@ void JoinLines(Engine& engine, Text& chunk) {
     if (!engine.run.lf_only) RemoveChar(chunk, '\r');
     RewriteWith(chunk, [](Rewriter& text) {
         // Each line feed is handled in place, so the text before it holds no line feed any
-        // more: searching on from it finds what a search from position 1 would.
+        // more: searching on from it finds what a search from position 1 would. Nor is it
+        // edited any more, so the tags ending there are followed forward.
+        TagEnds tags;
+        OpenFontElements fonts;
+        const auto at = [&text](int32_t pos) { return text.At(pos); };
         for (int32_t lf = text.FindChar('\n', 1); lf != 0 && lf != text.Length();
              lf = text.FindChar('\n', lf)) {
+            const bool vanishes =
+                LineEndVanishes(text, tags.Advance(at, lf - 1), fonts.OpenAt(at, lf));
             text.Delete(lf, 1);
-            if (!LineEndVanishes(text, lf)) text.Insert(lf, " ");
+            if (!vanishes) text.Insert(lf, " ");
         }
     });
     EndSavings(engine, chunk, kSlotOptimizeLines);
 }
 
-// Rewrapping probes W bytes after each line start: it breaks after the last ">" or space
-// that lies after the line start and at or before the probe, else after the first one at or
-// past the probe. A section with no such byte ahead stays one line from there on.
+// Rewrapping probes W bytes after each line start: it breaks after the last break point
+// (BreakPoints) that lies after the line start and at or before the probe, else after the
+// first one at or past the probe. A section with no break point ahead stays one line from
+// there on.
 //
 // The walk is done in the chunk's own positions; every probe lies after the last inserted
 // line end. The back search stops at the previous probe, because the bytes between the
@@ -398,6 +466,8 @@ void RewrapText(Engine& engine, Text& chunk) {
     const auto end_length = static_cast<int32_t>(line_end.size());
     const int32_t width = std::max<int32_t>(engine.run.wrap_column, 1);
     const int32_t n = Len(chunk);
+    const std::vector<bool> breaks = BreakPoints(chunk);
+    const auto can_break = [&breaks](int32_t pos) { return breaks[static_cast<size_t>(pos)]; };
 
     Text out;
     int32_t copied = 0;       // chunk bytes already in `out`
@@ -407,7 +477,7 @@ void RewrapText(Engine& engine, Text& chunk) {
     while (probe < n) {
         int32_t at = 0;
         for (int32_t p = probe; p >= std::max(first, searched_to + 1); --p) {
-            if (MayBreakAfter(chunk, p)) {
+            if (can_break(p)) {
                 at = p;
                 break;
             }
@@ -416,7 +486,7 @@ void RewrapText(Engine& engine, Text& chunk) {
             searched_to = probe;
         } else {
             for (int32_t p = probe; p <= n && at == 0; ++p) {
-                if (MayBreakAfter(chunk, p)) at = p;
+                if (can_break(p)) at = p;
             }
             if (at == 0) break;
             searched_to = 0;

@@ -2,11 +2,14 @@
 // documents through the layout steps, and the fast passes against plain in-place versions.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "dispatch.h"
+#include "inline_elements.h"
 #include "passes.h"
 
 namespace tsqz {
@@ -50,12 +53,12 @@ TEST_F(LayoutTest, SpaceRemovalCollapsesAndDropsSpacesThatShowNothing) {
         {"a\tb", "a b"},
         {"a \t b", "a b"},
         {"x\n   y  \nz", "x\ny\nz"},
-        {"<b>x</b> <i>y</i>", "<b>x</b><i>y</i>"},  // after an end tag
-        {"<b>x<b> <i>y", "<b>x<b> <i>y"},           // not after a start tag
+        {"<div>x</div> <div>y", "<div>x</div><div>y"},  // after a block-level end tag
+        {"<div>x<div> <div>y", "<div>x<div> <div>y"},   // not after a start tag
         {"<b> x", "<b> x"},
         {"text <br> text", "text<br>text"},
         {"text<p> x", "text<p>x"},
-        {"a <b> c", "a<b> c"},  // a space on both sides: the one before goes
+        {"a <div> c", "a<div> c"},  // a space on both sides: the one before goes
         {"<a >x< /a>", "<a>x</a>"},
         {"<img src = \"a.gif\">", "<img src =\"a.gif\">"},
         {"a = b <x y= z>", "a = b <x y=z>"},  // outside a tag "= " stays
@@ -95,11 +98,11 @@ TEST_F(LayoutTest, TitleWithDoubleSpaceIsKept) {
     }
 }
 
-// Around TT elements no space goes while the chunk holds a "<tt>" tag; table tags lose theirs.
+// Around TT elements no space goes, with attributes or without; table tags lose theirs.
 TEST_F(LayoutTest, TTElementsKeepTheirSpaces) {
     const Row rows[] = {
         {"x <tt>y</tt> z <td> a", "x <tt>y</tt> z<td>a"},
-        {"x <TT CLASS=c>y</TT> z", "x<TT CLASS=c>y</TT>z"},
+        {"x <TT CLASS=c>y</TT> z", "x <TT CLASS=c>y</TT> z"},
         {"<tr> <td> a </td> </tr>", "<tr><td>a</td></tr>"},
         {"<table> <th> a", "<table><th>a"},
     };
@@ -118,8 +121,8 @@ TEST_F(LayoutTest, ListItemSpacesStayWhenClosingLIIsStripped) {
 
 // A tag written "<>" does not stop the walk over the tags.
 TEST_F(LayoutTest, EmptyTagDoesNotHang) {
-    EXPECT_EQ(Spaces("x<> y <b> z"), "x<> y<b> z");
-    EXPECT_EQ(Spaces("x<><> <> <b> z"), "x<><><><b> z");
+    EXPECT_EQ(Spaces("x<> y <div> z"), "x<> y<div> z");
+    EXPECT_EQ(Spaces("x<><> <> <div> z"), "x<><><><div> z");
 }
 
 // List values are compacted only where the quoted value belongs to the attribute's own tag.
@@ -182,7 +185,7 @@ TEST_F(LayoutTest, JoiningGluesLinesAfterTagsAndSpacesTheRest) {
     const Row rows[] = {
         {"<p>\nword\nnext\n", "<p>word next\n"},
         {"\nx", " x"},
-        {"<b>\n\n\nx", "<b>x"},
+        {"<td>\n\n\nx", "<td>x"},
         {"a\n\n<b>", "a  <b>"},
         {"a\n", "a\n"},
     };
@@ -229,7 +232,7 @@ TEST_F(LayoutTest, RewrapWithoutTagAhead) {
     EXPECT_EQ(Optimized("x" + word + " tail end"), "x" + word + "\ntail end");
     EXPECT_EQ(Optimized("x" + word + word), "x" + word + word);
     EXPECT_EQ(Optimized("<p>" + word + word), "<p>\n" + word + word);
-    EXPECT_EQ(Optimized("ab " + word + "<b>" + word), "ab\n" + word + "<b>\n" + word);
+    EXPECT_EQ(Optimized("ab " + word + "<p>" + word), "ab\n" + word + "<p>\n" + word);
 }
 
 TEST_F(LayoutTest, StatisticsOfTheLinePasses) {
@@ -271,14 +274,14 @@ Text RunLayoutSteps(Engine& engine, Text text) {
 
 constexpr std::string_view kDocument =
     "<html>\n<head>\n  <title>Sample  page</title>\n</head>\n<body>\n"
-    "<h1> Heading </h1>\n\n\n<p>  Some   text with <b>bold</b> <i>words</i>  \n"
+    "<h1> Heading </h1>\n\n\n<p>  Some   text with <b>bold</b> <i>word</i>  \n"
     "and a <a href = \"x.html\">link</a>.</p>\n"
     "<table> <tr> <td> cell </td> </tr> </table>\n</body>\n</html>\n";
 
 // Line ends stay, runs of spaces and empty lines go; the title keeps its double space.
 constexpr std::string_view kSpacedDocument =
     "<html>\n<head>\n<title>Sample  page</title>\n</head>\n<body>\n"
-    "<h1>Heading</h1>\n<p>Some text with <b>bold</b><i>words</i>\n"
+    "<h1>Heading</h1>\n<p>Some text with <b>bold</b> <i>word</i>\n"
     "and a <a href =\"x.html\">link</a>.</p>\n"
     "<table><tr><td>cell</td></tr></table>\n</body>\n</html>\n";
 
@@ -286,7 +289,7 @@ constexpr std::string_view kSpacedDocument =
 constexpr std::string_view kWrappedDocument =
     "<html><head><title>Sample  page</title>\n"
     "</head><body><h1>Heading</h1><p>Some\n"
-    "text with <b>bold</b><i>words</i> and a\n"
+    "text with <b>bold</b> <i>word</i> and a\n"
     "<a href =\"x.html\">link</a>.</p><table>\n"
     "<tr><td>cell</td></tr></table></body>\n"
     "</html>\n";
@@ -359,6 +362,59 @@ bool LiteralInsideTag(const Text& text, int32_t pos) {
     return FindCharBack(text, '<', pos - 1) > FindCharBack(text, '>', pos - 1);
 }
 
+// The "<" of the tag that the ">" at `gt` ends: the nearest "<" before it, with no other ">"
+// between them; 0 if there is none.
+int32_t LiteralTagEndingAt(const Text& t, int32_t gt) {
+    if (gt < 1 || ByteAt(t, gt) != '>') return 0;
+    const int32_t open = FindCharBack(t, '<', gt);
+    return open != 0 && FindChar(t, '>', open) == gt ? open : 0;
+}
+
+// Whether white space beside the tag at `open` shows: the name after "<" or "</" up to white
+// space, "/" or ">" is a text-level name or one neither table knows; the server-code marker
+// pair counts as text-level.
+bool LiteralInlineTag(const Text& t, int32_t open) {
+    if (ByteAt(t, open) != '<') return false;
+    if (t.compare(static_cast<size_t>(open), 3, "\xFE\xFE>") == 0) return true;
+    size_t i = static_cast<size_t>(open) + (ByteAt(t, open + 1) == '/' ? 1 : 0);
+    if (i >= t.size() || !std::isalpha(static_cast<unsigned char>(t[i]))) return false;
+    std::string name;
+    while (i < t.size() && std::string_view(" \t\n\r\f/><").find(t[i]) == std::string_view::npos &&
+           t[i] != '\0') {
+        name += static_cast<char>(std::toupper(static_cast<unsigned char>(t[i++])));
+    }
+    return IsInlineElementName(name) || !IsBlockElementName(name);
+}
+
+// Whether a FONT, BIG, SMALL, TT or CODE element opened before `pos` is still open there.
+bool LiteralFontOpen(const Text& t, int32_t pos) {
+    std::map<std::string, int> open;
+    int total = 0;
+    for (int32_t p = 1; p < pos; ++p) {
+        if (ByteAt(t, p) != '<') continue;
+        const bool end = ByteAt(t, p + 1) == '/';
+        std::string name;
+        for (int32_t i = p + (end ? 2 : 1);
+             i <= Len(t) && ByteAt(t, i) != 0 &&
+             std::string_view(" \t\n\r\f/><").find(static_cast<char>(ByteAt(t, i))) ==
+                 std::string_view::npos;
+             ++i) {
+            name += static_cast<char>(std::toupper(ByteAt(t, i)));
+        }
+        if (name != "FONT" && name != "BIG" && name != "SMALL" && name != "TT" && name != "CODE") {
+            continue;
+        }
+        if (!end) {
+            ++open[name];
+            ++total;
+        } else if (open[name] > 0) {
+            --open[name];
+            --total;
+        }
+    }
+    return total > 0;
+}
+
 Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
     const int32_t title = FindText(t, "<title>", -1);
     const int32_t title_end = title != 0 ? FindText(t, "</title>", -title) : 0;
@@ -398,17 +454,30 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
     ReplaceAllRepeat(t, "\n ", "\n");
     if (!lf_only && FindText(t, " \r\n", 1) != 0) ReplaceAllRepeat(t, " \r\n", "\r\n");
     ReplaceAllRepeat(t, " \n", "\n");
-    ReplaceAllRepeat(t, " >", ">");
+    for (int32_t p = FindText(t, " >", 1); p != 0;) {
+        if (LiteralTagEndingAt(t, p + 1) != 0) {
+            DeleteAt(t, p, 1);
+            p = FindText(t, " >", std::max(1, p - 1));
+        } else {
+            p = FindText(t, " >", p + 1);
+        }
+    }
     ReplaceAllRepeat(t, "< ", "<");
     for (int32_t p = FindText(t, "> <", 2); p != 0; p = FindText(t, "> <", p + 1)) {
-        const int32_t open = FindCharBack(t, '<', p);
-        if (open != 0 && ByteAt(t, open + 1) == '/') DeleteAt(t, p + 1, 1);
+        const int32_t open = LiteralTagEndingAt(t, p);
+        if (open != 0 && ByteAt(t, open + 1) == '/' && !LiteralInlineTag(t, open) &&
+            !LiteralFontOpen(t, p + 1)) {
+            DeleteAt(t, p + 1, 1);
+        }
     }
     for (int32_t open = FindChar(t, '<', 1); open > 1;) {
         const int32_t close = FindChar(t, '>', open);
         if (close == 0) break;
         int32_t from = close - 1;
-        if (ByteAt(t, open - 1) == ' ' && ByteAt(t, close + 1) == ' ') DeleteAt(t, open - 1, 1);
+        if (ByteAt(t, open - 1) == ' ' && ByteAt(t, close + 1) == ' ' &&
+            !LiteralInlineTag(t, open) && !LiteralFontOpen(t, open - 1)) {
+            DeleteAt(t, open - 1, 1);
+        }
         if (from <= open) from = open + 1;
         open = FindChar(t, '<', from);
     }
@@ -416,52 +485,33 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
         std::string_view pattern;
         int rule;
         bool li;
-        bool tt;
     };
     const Rule rules[] = {
-        {" <body", 1, false, false},
-        {"<body>", 3, false, false},
-        {" </body", 1, false, false},
-        {"</body>", 2, false, false},
-        {" <br", 1, false, false},
-        {"<br", 3, false, false},
-        {" <h", 1, false, false},
-        {"<h", 3, false, false},
-        {" </h", 1, false, false},
-        {"</h", 3, false, false},
-        {" <frame", 1, false, false},
-        {"</frame", 3, false, false},
-        {" <iframe", 1, false, false},
-        {"</iframe", 3, false, false},
-        {" <p", 1, false, false},
-        {"<p", 3, false, false},
-        {" </p", 1, false, false},
-        {"</p", 3, false, false},
-        {" <li>", 1, true, false},
-        {"<li>", 2, true, false},
-        {" <dt>", 1, true, false},
-        {"<dt>", 2, true, false},
-        {" </li>", 1, true, false},
-        {"</li>", 2, true, false},
-        {" </dt>", 1, true, false},
-        {"</dt>", 2, true, false},
-        {" <blockquote>", 1, false, false},
-        {" </blockquote>", 1, false, false},
-        {"</blockquote>", 2, false, false},
-        {" <center>", 1, false, false},
-        {" </center>", 1, false, false},
-        {"</center>", 2, false, false},
-        {" <t", 1, false, true},
-        {"<t", 3, false, true},
-        {" </t", 1, false, true},
-        {"</t", 3, false, true},
+        {" <body", 1, false},        {"<body>", 3, false},
+        {" </body", 1, false},       {"</body>", 2, false},
+        {" <br", 1, false},          {"<br", 3, false},
+        {" <h", 1, false},           {"<h", 3, false},
+        {" </h", 1, false},          {"</h", 3, false},
+        {" <frame", 1, false},       {"</frame", 3, false},
+        {" <iframe", 1, false},      {"</iframe", 3, false},
+        {" <p", 1, false},           {"<p", 3, false},
+        {" </p", 1, false},          {"</p", 3, false},
+        {" <li>", 1, true},          {"<li>", 2, true},
+        {" <dt>", 1, true},          {"<dt>", 2, true},
+        {" </li>", 1, true},         {"</li>", 2, true},
+        {" </dt>", 1, true},         {"</dt>", 2, true},
+        {" <blockquote>", 1, false}, {" </blockquote>", 1, false},
+        {"</blockquote>", 2, false}, {" <center>", 1, false},
+        {" </center>", 1, false},    {"</center>", 2, false},
+        {" <t", 1, false},           {"<t", 3, false},
+        {" </t", 1, false},          {"</t", 3, false},
     };
     for (const Rule& r : rules) {
         if (r.li && strip_closing_li) continue;
-        const bool spare_tt = r.tt && FindText(t, "<tt>", -1) != 0;
         const auto n = static_cast<int32_t>(r.pattern.size());
         for (int32_t p = FindText(t, r.pattern, -2); p != 0; p = FindText(t, r.pattern, -(p + 1))) {
-            if (spare_tt && (ByteAt(t, p + n) == 't' || ByteAt(t, p + n) == 'T')) continue;
+            const int32_t tag = r.pattern[0] == ' ' ? p + 1 : p;
+            if (LiteralInlineTag(t, tag) || LiteralFontOpen(t, tag)) continue;
             if (r.rule == 1) DeleteAt(t, p, 1);
             if (r.rule == 2 && ByteAt(t, p + n) == ' ') DeleteAt(t, p + n, 1);
             if (r.rule == 3) {
@@ -498,7 +548,8 @@ Text LiteralJoin(Text t, bool lf_only) {
     if (!lf_only) RemoveChar(t, '\r');
     int32_t lf = FindChar(t, '\n', 1);
     while (lf != 0 && lf != Len(t)) {
-        if (ByteAt(t, lf - 1) == '>') {
+        const int32_t open = LiteralTagEndingAt(t, lf - 1);
+        if (open != 0 && !LiteralInlineTag(t, open) && !LiteralFontOpen(t, lf)) {
             DeleteAt(t, lf, 1);
             lf = FindChar(t, '\n', 1);
         } else {
@@ -509,21 +560,30 @@ Text LiteralJoin(Text t, bool lf_only) {
     return t;
 }
 
+// Rewrapping may break after a space, or after the ">" that ends a tag unless a text-level
+// tag ends there and text or another such tag follows, or a font change is open.
+bool LiteralBreakAfter(const Text& t, int32_t p) {
+    if (ByteAt(t, p) == ' ') return true;
+    const int32_t open = LiteralTagEndingAt(t, p);
+    if (open == 0 || LiteralFontOpen(t, p + 1)) return false;
+    return !LiteralInlineTag(t, open) || (ByteAt(t, p + 1) == '<' && !LiteralInlineTag(t, p + 1));
+}
+
 Text LiteralRewrap(Text t, bool lf_only, int32_t width) {
     const std::string_view line_end = lf_only ? "\n" : "\r\n";
     int32_t line = 1;
     int32_t probe = width;
     while (probe < Len(t)) {
-        const int32_t b1 = FindCharBack(t, '>', probe);
-        const int32_t b2 = FindCharBack(t, ' ', probe);
-        int32_t at;
-        if (b1 > line || b2 > line) {
-            at = std::max(b1, b2);
-        } else {
-            const int32_t f1 = FindChar(t, '>', probe);
-            const int32_t f2 = FindChar(t, ' ', probe);
-            if (f1 == 0 && f2 == 0) break;
-            at = f2 != 0 && (f1 == 0 || f2 < f1) ? f2 : f1;
+        int32_t b = probe;
+        while (b >= 1 && !LiteralBreakAfter(t, b))
+            --b;
+        int32_t at = b;
+        if (b <= line) {
+            int32_t f = probe;
+            while (f <= Len(t) && !LiteralBreakAfter(t, f))
+                ++f;
+            if (f > Len(t)) break;
+            at = f;
         }
         InsertAt(t, at + 1, line_end);
         line = at + 2;
@@ -588,6 +648,22 @@ constexpr std::string_view kTokens[] = {
     "<html>",
     "<a href=\"x\">",
     "</a>",
+    "<i>",
+    "</I>",
+    "<tt class=x>",
+    "<textarea>",
+    "</textarea>",
+    "<font size=2>",
+    "</font>",
+    "<BIG>",
+    "<pid>",
+    "</cr>",
+    "<\xFE\xFE>",
+    "&lt;x>",
+    "<td>",
+    "</td>",
+    "<table>",
+    "<!-- c -->",
 };
 
 Text RandomChunk(std::mt19937& rng, int max_tokens) {

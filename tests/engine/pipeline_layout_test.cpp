@@ -63,7 +63,7 @@ TEST(PipelineLayoutTest, LfPageThroughEveryPass) {
     EXPECT_EQ(Compress(engine, kPage),
               "<html><head><title>Test  page</title>" + Text(kStyle) + Text(kScript) +
                   "</head>\n<body><%Response.Write \"x\"%> text<p>Some words here and "
-                  "<b>bold</b><i>italic</i>\n<pre>keep   this\n  as is</pre></body></html>\n");
+                  "<b>bold</b>\n<i>italic</i> <pre>keep   this\n  as is</pre></body></html>\n");
 }
 
 TEST(PipelineLayoutTest, CrLfPageThroughEveryPass) {
@@ -73,13 +73,13 @@ TEST(PipelineLayoutTest, CrLfPageThroughEveryPass) {
     EXPECT_EQ(Compress(engine, WithCrLf(kPage)),
               "<html><head><title>Test  page</title>" + Text(kStyle) + Text(kScript) +
                   "</head>\r\n<body><%Response.Write \"x\"%> text<p>Some words here and "
-                  "<b>bold</b><i>\r\nitalic</i><pre>keep   this\r\n  as is</pre></body></html>\n");
+                  "<b>bold</b>\r\n<i>italic</i> <pre>keep   this\r\n  as is</pre></body></html>\n");
     // With CR LF conversion every later pass writes line feeds; PRE keeps its CR LF.
     engine.options.CRLFToLF = 1;
     EXPECT_EQ(Compress(engine, WithCrLf(kPage)),
               "<html><head><title>Test  page</title>" + Text(kStyle) + Text(kScript) +
                   "</head>\n<body><%Response.Write \"x\"%> text<p>Some words here and "
-                  "<b>bold</b><i>italic</i>\n<pre>keep   this\r\n  as is</pre></body></html>\n");
+                  "<b>bold</b>\n<i>italic</i> <pre>keep   this\r\n  as is</pre></body></html>\n");
 }
 
 // The style sheet is broken at the wrap column of the document in hand, whatever the
