@@ -1,7 +1,6 @@
 // The compress confirmation: what it shows, its enabling rules, changes kept in the record
 // only, and how each way of closing sets the main window's cancel flag.
 #include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -44,43 +43,17 @@ class OptconfirmTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void showsTheRecordWithItsTexts();
+    void showsTheRecord();
     void enablingRulesFollowReportsAndOverwriting();
     void changesStayInTheRecordForThisRunOnly();
     void cancelAndEscapeSetTheCancelFlagKeepingChanges();
     void continueEnterAndTheCloseBoxLetTheJobStart();
 };
 
-void OptconfirmTest::showsTheRecordWithItsTexts() {
+void OptconfirmTest::showsTheRecord() {
     Setup setup(kReportsOnBackupOff);
     bool cancel = false;
     TOptconfirm window(setup.context, cancel, &setup.mainWindow);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tagsqueeze freeware "));
-    const QList<QPair<const char*, QString>> captions = {
-        {"reportCheckBox", "Report output enabled"},
-        {"detailedCheckBox", "Detailed reports enabled"},
-        {"appendCheckBox", "Next report will be appended to existing report"},
-        {"overwriteRadioButton", "Compression overwrites existing documents"},
-        {"backupCheckBox", "&Create backup copy of original document"},
-        {"targetRadioButton", "Compressed files are saved to specified output directory"},
-        {"promptCheckBox",
-         "&Prompt before overwriting either an existing backup or the original copy of a "
-         "document"},
-    };
-    for (const auto& [name, caption] : captions)
-        QCOMPARE(control(window, name)->text(), caption);
-    const QStringList texts = [&] {
-        QStringList all;
-        for (const QLabel* label : window.findChildren<QLabel*>())
-            all.append(label->text());
-        return all;
-    }();
-    QVERIFY(texts.contains(
-        QStringLiteral("Options changed from this dialog will apply only to this session. These "
-                       "options are only saved to Tagsqueeze.ini when set from the user options "
-                       "assistant.")));
-    QCOMPARE(window.continueButton()->text(), QStringLiteral("&Continue"));
-    QCOMPARE(window.cancelButton()->text(), QStringLiteral("C&ancel"));
     QVERIFY(window.continueButton()->isDefault());
 
     QVERIFY(control(window, "reportCheckBox")->isChecked());

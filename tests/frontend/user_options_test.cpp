@@ -69,7 +69,7 @@ class UserOptionsTest : public QObject {
   private slots:
     void cleanup() { THelp::closeViewer(); }
     void creationShowsTheRecordAndWritesNothing();
-    void pagesShowTheirTexts();
+    void pagesSitUnderTheirIds();
     void eachChangeWritesTheRecordAndTheSettingsFile();
     void reportControlsFollowTheReportAndAppendBoxes();
     void backupFollowsTheSourceChoiceAndWarnsEachTimeItGoesOff();
@@ -139,53 +139,18 @@ void UserOptionsTest::creationShowsTheRecordAndWritesNothing() {
              other.dir.file("optrpt.txt"));
 }
 
-void UserOptionsTest::pagesShowTheirTexts() {
+void UserOptionsTest::pagesSitUnderTheirIds() {
     Setup setup("[General Options]\nUsedOnce=1\n");
     TUserOptions assistant(setup.context, &setup.mainWindow);
-    auto page = [&](int id) { return qobject_cast<TAssistantPage*>(assistant.page(id)); };
-    QCOMPARE(page(TUserOptions::kInterfacePage)->headingText(),
-             QStringLiteral("Interface options"));
-    QCOMPARE(page(TUserOptions::kInterfacePage)->introText(),
-             QStringLiteral("These options affect aspects of the application not related to "
-                            "HTML processing."));
-    QCOMPARE(page(TUserOptions::kBackupPage)->headingText(),
-             QStringLiteral("Backup/overwrite options"));
-    QCOMPARE(page(TUserOptions::kBackupPage)->introText(),
-             QStringLiteral("Specify the backup options you want Tagsqueeze to apply to your "
-                            "files:"));
-    QCOMPARE(page(TUserOptions::kReportPage)->headingText(), QStringLiteral("Reporting options"));
-    QCOMPARE(page(TUserOptions::kReportPage)->introText(),
-             QStringLiteral("Select the desired behavior and detail level for generation of "
-                            "compression statistics reports:"));
-
-    const QList<QPair<const char*, QString>> captions = {
-        {"expertCheckBox",
-         "\"E&xpert mode\" (don't show prompts prior to aborting wizard or closing the "
-         "application, no messages after saves and minor changes)"},
-        {"regularFontsCheckBox", "&Use regular (non-bold) fonts in all dialogs"},
-        {"useEditorCheckBox",
-         "&Use preferred external editor to browse compression reports (Notepad is the "
-         "default)"},
-        {"overwriteRadioButton",
-         "&Compress source file\n(overwrite source with compressed version)"},
-        {"targetRadioButton", "&Save compressed files to specified target directory"},
-        {"backupCheckBox", "&Create backup copy of original document"},
-        {"promptCheckBox",
-         "&Prompt before overwriting either an existing backup or the original copy of a "
-         "document"},
-        {"reportCheckBox", "&Generate text-format compression reports"},
-        {"briefRadioButton", "&Brief report (overall statistics)"},
-        {"detailedRadioButton", "De&tailed report (statistics by option)"},
-        {"wholeJobRadioButton", "&Write statistics for whole job only"},
-        {"eachFileRadioButton", "Write statistics for each &file"},
-        {"appendCheckBox", "&Append all reports to a single file"},
+    auto heading = [&](int id) {
+        return qobject_cast<TAssistantPage*>(assistant.page(id))->headingText();
     };
-    for (const auto& [name, caption] : captions)
-        QCOMPARE(control<QAbstractButton>(assistant, name)->text(), caption);
-    QCOMPARE(labelOf(assistant, control<TEllipsisEdit>(assistant, "editorEdit"))->text(),
-             QStringLiteral("Ex&ternal editor:"));
-    QCOMPARE(labelOf(assistant, control<TEllipsisEdit>(assistant, "reportNameEdit"))->text(),
-             QStringLiteral("&Report name (appended reports only):"));
+    QCOMPARE(heading(TUserOptions::kInterfacePage), QStringLiteral("Interface options"));
+    QCOMPARE(heading(TUserOptions::kBackupPage), QStringLiteral("Backup/overwrite options"));
+    QCOMPARE(heading(TUserOptions::kReportPage), QStringLiteral("Reporting options"));
+    // A caption's stored line break is a line break on screen.
+    QCOMPARE(control<QAbstractButton>(assistant, "overwriteRadioButton")->text(),
+             QStringLiteral("&Compress source file\n(overwrite source with compressed version)"));
 }
 
 void UserOptionsTest::eachChangeWritesTheRecordAndTheSettingsFile() {

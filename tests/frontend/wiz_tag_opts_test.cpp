@@ -99,7 +99,7 @@ class WizTagOptsTest : public QObject {
   private slots:
     void cleanup() { THelp::closeViewer(); }
     void creationShowsTheStoredOptionsAndWritesNothing();
-    void pagesShowTheirTexts();
+    void pagesSitUnderTheirIds();
     void eachChangeIsWrittenAtOnce();
     void rows13And17DecideTheOptionalPages();
     void safeOptionsAskFirstAndStoreOnlyTheTagTemplate();
@@ -140,13 +140,6 @@ void WizTagOptsTest::creationShowsTheStoredOptionsAndWritesNothing() {
              QList<bool>({false, false, true, false, false}));
     QCOMPARE(wizard.currentId(), int(TWizTagOpts::kTagPage));
     QVERIFY(!wizard.button(QWizard::BackButton)->isEnabled());
-    QCOMPARE(wizard.button(QWizard::NextButton)->text(), QStringLiteral("&Next >"));
-    QCOMPARE(wizard.button(QWizard::BackButton)->text(), QStringLiteral("< &Back"));
-    QCOMPARE(wizard.button(QWizard::HelpButton)->text(), QStringLiteral("H&elp"));
-    auto* hints = wizard.findChild<THintsCheckBox*>("hintsCheckBox");
-    QCOMPARE(hints->text(), QStringLiteral("&Hints"));
-    QVERIFY(hints->toolTip().startsWith(
-        QStringLiteral("This checkbox enables or disables hinting for any given Tagsqueeze")));
     QVERIFY(!wizard.button(QWizard::CancelButton)->isVisible());
     // Opening the assistant hides the main window.
     QVERIFY(!setup.mainWindow.isVisible());
@@ -161,7 +154,7 @@ void WizTagOptsTest::creationShowsTheStoredOptionsAndWritesNothing() {
     }
 }
 
-void WizTagOptsTest::pagesShowTheirTexts() {
+void WizTagOptsTest::pagesSitUnderTheirIds() {
     Setup setup(kStartingOptions);
     TWizTagOpts wizard(setup.context, &setup.mainWindow);
     const QList<QPair<int, QString>> headings = {
@@ -176,21 +169,9 @@ void WizTagOptsTest::pagesShowTheirTexts() {
         QVERIFY(page);
         QCOMPARE(page->headingText(), heading);
     }
-    QCOMPARE(qobject_cast<TAssistantPage*>(wizard.page(TWizTagOpts::kTagPage))->introText(),
-             QStringLiteral("Specify the tag replacement options you want to use as Tagsqueeze "
-                            "defaults. High-risk options (may slightly alter document "
-                            "appearance) are marked with ** (two asterisks)."));
-
-    const TCheckList* tags = list(wizard, "tagCheckList");
-    QCOMPARE(tags->count(), 18);
-    QCOMPARE(tags->item(0)->text(), QStringLiteral("<STRONG> to <B>"));
-    QCOMPARE(tags->item(8)->text(), QStringLiteral("Strip </P> tags **"));
-    QCOMPARE(tags->item(13)->text(), QStringLiteral("Shrink character entities"));
-    QCOMPARE(tags->item(17)->text(), QStringLiteral("Optimize font tags and attributes"));
-    QCOMPARE(list(wizard, "fineTuningCheckList")->item(2)->text(),
-             QStringLiteral("Optimize line lengths"));
-    QCOMPARE(list(wizard, "scriptCheckList")->item(4)->text(),
-             QStringLiteral("Compress embedded ASP script blocks"));
+    QCOMPARE(list(wizard, "tagCheckList")->count(), 18);
+    QCOMPARE(list(wizard, "fineTuningCheckList")->count(), 8);
+    QCOMPARE(list(wizard, "scriptCheckList")->count(), 5);
 
     // Multi-line captions break where their stored "\r\n" stands; "&&" shows one "&".
     QCOMPARE(wizard.findChild<QRadioButton*>("entityRadioButton5")->text(),
@@ -199,12 +180,6 @@ void WizTagOptsTest::pagesShowTheirTexts() {
     QCOMPARE(wizard.findChild<QCheckBox*>("isoCheckBox")->text(),
              QStringLiteral("&Insure ISO-8859-1 specification in document\n(add META tag if "
                             "needed)"));
-    QCOMPARE(wizard.findChild<QCheckBox*>("bigSmallCheckBox")->text(),
-             QStringLiteral("&Use <BIG>/<SMALL> tags where applicable"));
-    QCOMPARE(wizard.findChild<QPushButton*>("safeOptionsPushButton")->text(),
-             QStringLiteral("Select &safe options"));
-    QCOMPARE(wizard.findChild<QPushButton*>("allOptionsPushButton")->text(),
-             QStringLiteral("Select &all options"));
 }
 
 void WizTagOptsTest::eachChangeIsWrittenAtOnce() {
