@@ -10,9 +10,24 @@
 #include "frontend/first_time.h"
 #include "frontend/help_viewer.h"
 #include "frontend/main_mnu.h"
+#include "frontend/opt_confirm.h"
+#include "frontend/user_options.h"
+#include "frontend/wiz_tag_opts.h"
 
 namespace Screenshot {
 namespace {
+
+// Opens an assistant (not modally) and steps on to its page number `page`; the options in the
+// settings file decide which pages the steps pass.
+template <class Assistant, int page>
+QWidget* openAssistantPage(TMainMnu& mainWindow) {
+    auto* assistant = new Assistant(mainWindow.appContext(), &mainWindow);
+    assistant->setAttribute(Qt::WA_DeleteOnClose);
+    assistant->show();
+    for (int step = 0; step < page; ++step)
+        assistant->next();
+    return assistant;
+}
 
 struct ShotWindow {
     const char* name;
@@ -25,6 +40,22 @@ constexpr ShotWindow kShotWindows[] = {
     {"first-time",
      [](TMainMnu& mainWindow) -> QWidget* {
          auto* window = new TFirstTime(mainWindow.appContext(), &mainWindow);
+         window->setAttribute(Qt::WA_DeleteOnClose);
+         window->show();
+         return window;
+     }},
+    {"tag-options", &openAssistantPage<TWizTagOpts, 0>},
+    {"entity-options", &openAssistantPage<TWizTagOpts, 1>},
+    {"font-options", &openAssistantPage<TWizTagOpts, 2>},
+    {"fine-tuning", &openAssistantPage<TWizTagOpts, 3>},
+    {"script-options", &openAssistantPage<TWizTagOpts, 4>},
+    {"interface-options", &openAssistantPage<TUserOptions, 0>},
+    {"backup-options", &openAssistantPage<TUserOptions, 1>},
+    {"report-options", &openAssistantPage<TUserOptions, 2>},
+    {"confirm",
+     [](TMainMnu& mainWindow) -> QWidget* {
+         static bool cancelFlag = false;
+         auto* window = new TOptconfirm(mainWindow.appContext(), cancelFlag, &mainWindow);
          window->setAttribute(Qt::WA_DeleteOnClose);
          window->show();
          return window;

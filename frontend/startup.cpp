@@ -8,6 +8,7 @@
 #include "frontend/desktop.h"
 #include "frontend/instance_lock.h"
 #include "frontend/main_mnu.h"
+#include "frontend/option_windows.h"
 #include "frontend/screenshot.h"
 #include "frontend/shared_texts.h"
 #include "toolkit/hint_switch.h"
@@ -50,6 +51,7 @@ int runTsqzLite(int argc, char** argv) {
     TSystemDesktop desktop;
     TAppContext context(desktop);
     TMainMnu mainWindow(context);
+    OptionWindows::install(mainWindow);
     mainWindow.show();
     Screenshot::takeIfAsked(mainWindow);
 

@@ -15,7 +15,10 @@ trap 'rm -rf "$work"' EXIT
 
 # window name, picture file
 shots="main:main_window.png first-time:first_time.png help:help_viewer.png
-progress:progress_window.png"
+progress:progress_window.png tag-options:tag_options.png entity-options:entity_options.png
+font-options:font_options.png fine-tuning:fine_tuning.png script-options:script_options.png
+interface-options:interface_options.png backup-options:backup_options.png
+report-options:report_options.png confirm:confirm.png"
 
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   set -eu
@@ -29,11 +32,22 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     # the sample page as the current document and a few compression options on.
     mkdir -p "$dir/web"
     cp "$sample" "$dir/web/sample.html"
+    tags="StripComments=1\nStripAllMeta=1\nNoDTD=1\nSTRONGtoB=1\n"
+    fine="StripSpaces=1\nStripBlankLines=1\nCRLFToLF=1\n"
+    more=""
+    case $name in
+      *-options|fine-tuning|confirm)
+        # The option windows: the two rows that open every page of the options assistant,
+        # more options on every page, and reports on.
+        tags="${tags}StripEmpties=1\nShortSpecials=1\nStandardColors=1\nShrinkFontTags=1\n"
+        fine="${fine}UseISOTag=1\nStandardizeChars=4\nOptimizeLines=1\nWordWrap=254\n"
+        more="[Script block options]\nScriptLines=1\nScriptComments=1\nASPBlocks=1\n"
+        more="${more}[Report Options]\nOutputReport=1\n"
+        ;;
+    esac
     printf "[General Options]\nUsedOnce=1\nLastCompressedFile=%s\n" "$dir/web/sample.html" \
       > "$dir/Tagsqueeze.ini"
-    printf "[Tag Options]\nStripComments=1\nStripAllMeta=1\nNoDTD=1\nSTRONGtoB=1\n" \
-      >> "$dir/Tagsqueeze.ini"
-    printf "[Fine Tuning]\nStripSpaces=1\nStripBlankLines=1\nCRLFToLF=1\n" >> "$dir/Tagsqueeze.ini"
+    printf "[Tag Options]\n${tags}[Fine Tuning]\n${fine}${more}" >> "$dir/Tagsqueeze.ini"
     TAGSQUEEZE_PROGRAM_DIR=$dir XDG_RUNTIME_DIR=$dir/run QT_QPA_PLATFORM=xcb \
       TSQZ_SCREENSHOT_WINDOW=$name TSQZ_SCREENSHOT_FILE=$out/$file "$program"
     echo "wrote $out/$file"
