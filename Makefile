@@ -1,7 +1,7 @@
 # The two README commands, and a few helpers over the CMake presets.
 SAMPLE_OUT ?= build/sample-out
 
-.PHONY: demo test build check-asan fuzz clean
+.PHONY: demo test build check-asan fuzz bench clean
 
 # Builds everything and compresses the bundled sample page with the safe template.
 demo:
@@ -34,6 +34,13 @@ check-asan:
 
 fuzz:
 	scripts/run-fuzz.sh
+
+# Times the engine over the shared corpus (with the time per step) and the scaling series, in
+# a release build. Meant for a quiet machine; see docs/benchmarks.md.
+bench:
+	cmake --preset release
+	cmake --build --preset release --target tsqz_bench
+	build/release/bin/tsqz_bench --profile --scaling
 
 clean:
 	rm -rf build

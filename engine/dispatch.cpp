@@ -6,6 +6,7 @@
 #include "dispatch.h"
 
 #include <array>
+#include <string_view>
 
 #include "passes.h"
 
@@ -46,7 +47,7 @@ void YieldAndRewrap(Engine& e, Text& t) {
 }
 
 // clang-format off
-constexpr std::array<Step, 35> kSteps = {{
+constexpr std::array<Step, kDispatchSteps> kSteps = {{
     /*  1 */ {Always, ClearMetaFlag},
     /*  2 */ {[](const Engine& e) { return O(e).StripQuotes != 0; }, RemoveAttributeQuotes},
     /*  3 */ {[](const Engine& e) { return O(e).STRONGtoB != 0; }, Tag<TagRule::STRONGtoB>},
@@ -90,7 +91,36 @@ constexpr std::array<Step, 35> kSteps = {{
 }};
 // clang-format on
 
+// Profile labels of the steps above, in their order: the option that enables each step.
+// clang-format off
+constexpr std::array<std::string_view, kSteps.size()> kStepNames = {{
+    /*  1 */ "clear META flag", "StripQuotes", "STRONGtoB", "EMToI", "CITEToI",
+    /*  6 */ "ADDRESSToI", "DFNToI", "CODEToTT", "SAMPToTT", "KBDToTT",
+    /* 11 */ "CRLFToLF", "yield", "StripClosingP", "StripComments", "yield",
+    /* 16 */ "StandardizeChars", "UseISOTag", "yield", "StandardColors", "yield",
+    /* 21 */ "StripEmpties", "ShrinkFontTags", "StripEmpties again", "StripAllMeta", "StripGenerator",
+    /* 26 */ "NoDTD", "StripNonHTML", "StripClosingLI", "yield", "OptimizeLines join",
+    /* 31 */ "StripSpaces", "OptimizeLines rewrap", "StripSpaces", "StripBlankLines", "yield",
+}};
+// clang-format on
+
 }  // namespace
+
+std::string_view ObservedStepName(int step) {
+    if (step >= 1 && step <= static_cast<int>(kStepNames.size())) return kStepNames[step - 1];
+    switch (step) {
+        case kStageExtract:
+            return "cut out protected blocks";
+        case kStageCut:
+            return "cut into chunks";
+        case kStageRestore:
+            return "put protected blocks back";
+        case kStageASP:
+            return "ASPBlocks (whole document)";
+        default:
+            return {};
+    }
+}
 
 void SetWrapColumn(Engine& engine) {
     const uint16_t width = engine.options.WordWrap;

@@ -95,7 +95,8 @@ struct ReportSettings {
 using MessagePumpFn = void (*)();
 using MessageBoxFn = void (*)(const char* caption, const char* text);
 using ClockFn = std::time_t (*)();
-// Told before (starting) and after each dispatcher step that runs; for profiling.
+// Told before (starting) and after each dispatcher step that runs, and around the
+// whole-document stages of a run (numbers in dispatch.h); for profiling.
 using StepObserverFn = void (*)(int step, bool starting);
 
 struct Hooks {

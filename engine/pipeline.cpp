@@ -23,6 +23,11 @@ int32_t FailLoggedAlways(Engine& engine, std::string_view name, int32_t code) {
     return code;
 }
 
+// Tells the profiling observer that a whole-document stage starts or ends.
+void Observe(const Engine& engine, ObservedStage stage, bool starting) {
+    if (engine.hooks.step_observer) engine.hooks.step_observer(stage, starting);
+}
+
 int32_t LoadDocument(std::string_view path, Text& document) {
     if (path.size() > platform::kMaxPath) return TSQZ_ERR_PATH_TOO_LONG;
     switch (platform::ReadWholeFile(std::string(path), document)) {
@@ -115,29 +120,41 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
         return TSQZ_ERR_NOT_HTML;
     }
 
-    if (int32_t code = ExtractProtectedBlocks(engine, document); code != 0) {
-        engine.error_code = code;
+    Observe(engine, kStageExtract, true);
+    const int32_t extracted = ExtractProtectedBlocks(engine, document);
+    Observe(engine, kStageExtract, false);
+    if (extracted != 0) {
+        engine.error_code = extracted;
         LogError(engine, name);
-        return code;
+        return extracted;
     }
 
     std::vector<std::string_view> pieces;
-    if (int32_t code = CutIntoChunks(document, pieces); code != 0) {
-        engine.error_code = code;
+    Observe(engine, kStageCut, true);
+    const int32_t cut = CutIntoChunks(document, pieces);
+    Observe(engine, kStageCut, false);
+    if (cut != 0) {
+        engine.error_code = cut;
         ++engine.error_count;
-        if (code == TSQZ_ERR_NO_CUT_POINT) {
+        if (cut == TSQZ_ERR_NO_CUT_POINT) {
             LogError(engine, name);
         } else {
-            AppendErrorLog(name, code);
+            AppendErrorLog(name, cut);
         }
-        return code;
+        return cut;
     }
     Yield(engine);
     DispatchChunks(engine, document, pieces);
     pieces.clear();
 
+    Observe(engine, kStageRestore, true);
     engine.error_code = RestoreProtectedBlocks(engine, document);
-    if (engine.options.ASPBlocks) CompressASPDocument(engine, document);
+    Observe(engine, kStageRestore, false);
+    if (engine.options.ASPBlocks) {
+        Observe(engine, kStageASP, true);
+        CompressASPDocument(engine, document);
+        Observe(engine, kStageASP, false);
+    }
     if (engine.error_code < 0) {
         ++engine.error_count;
         LogError(engine, name);

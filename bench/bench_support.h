@@ -1,0 +1,81 @@
+// Benchmark helpers: the switch templates as option blocks, corpus pages, synthetic pages of a
+// chosen size, and the small statistics and number formatting the tables need.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "options.h"
+
+namespace tsqz::bench {
+
+// The three switch templates, by their column in the engine's template table.
+struct TemplateChoice {
+    std::string_view label;
+    size_t column;  // all-off 0, safe 1, all-options 2
+};
+inline constexpr TemplateChoice kTemplates[] = {{"off", 0}, {"safe", 1}, {"all", 2}};
+const TemplateChoice* FindTemplate(std::string_view label);
+
+// The option block a host holds after writing the template to its settings and reading them
+// back (a stored switch is on when it is 1 or more).
+OptionBlock TemplateOptions(size_t column);
+
+struct Page {
+    std::string name;  // file name
+    std::string path;
+    std::string text;
+};
+
+// The HTML documents directly in a folder (*.htm, *.html, *.shtml, *.asp in any letter case),
+// sorted by name. An absent folder gives none.
+std::vector<Page> LoadPages(const std::string& folder);
+// One document, when it can be read.
+bool LoadPage(const std::string& path, Page& page);
+
+// Synthetic documents for the scaling series. Each is a head with one style block, one
+// script block and one PRE block, then a body unit repeated until the size is reached. The
+// body has "<P>" cut points every few hundred bytes, so every size can be cut into chunks.
+enum class SyntheticKind : uint8_t {
+    kRealisticLF,    // old-style page: phrase tags, FONT, tables, lists, entities, comments
+    kRealisticCRLF,  // the same with CR LF line ends
+    kShortLines,     // many lines of a few bytes: line joining and rewrapping
+    kManyTags,       // tags with hardly any text between them: the tag passes
+};
+struct SyntheticChoice {
+    std::string_view label;
+    SyntheticKind kind;
+};
+inline constexpr SyntheticChoice kSyntheticKinds[] = {
+    {"realistic LF", SyntheticKind::kRealisticLF},
+    {"realistic CR LF", SyntheticKind::kRealisticCRLF},
+    {"short lines", SyntheticKind::kShortLines},
+    {"many tags", SyntheticKind::kManyTags},
+};
+
+// Sizes of the series in bytes (decimal units: a 16 MiB document would need more than the
+// engine's 256 chunks of at most 64 KB each).
+struct SizeChoice {
+    std::string_view label;
+    size_t bytes;
+};
+inline constexpr SizeChoice kScalingSizes[] = {
+    {"64 KB", 64'000},
+    {"1 MB", 1'000'000},
+    {"4 MB", 4'000'000},
+    {"16 MB", 16'000'000},
+};
+
+// A document of exactly |size| bytes (at least 4 KB) of the kind, ending in "</HTML>".
+std::string MakeSyntheticPage(SyntheticKind kind, size_t size);
+
+// The median; the mean of the two middle values for an even count; 0 for none.
+double Median(std::vector<double> values);
+
+// "1,234,567".
+std::string Thousands(uint64_t value);
+
+}  // namespace tsqz::bench

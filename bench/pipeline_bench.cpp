@@ -1,0 +1,457 @@
+// tsqz_bench: compression speed of the engine over the corpus pages and synthetic documents.
+//
+// Every document is run once in a fresh engine (the plain run) and once in the engine that
+// is then timed; the two results must agree before any timing starts. Times are medians over
+// the repetitions; a repetition of a small document runs it several times and divides.
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <unistd.h>
+
+#include "bench_support.h"
+#include "dispatch.h"
+#include "engine.h"
+#include "pipeline.h"
+#include "platform/files.h"
+
+namespace tsqz::bench {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kMB = 1e6;
+
+struct Settings {
+    std::vector<std::string> corpus_folders;
+    std::vector<std::string> page_files;
+    std::vector<const TemplateChoice*> templates;
+    int reps = 7;
+    double min_seconds = 0.02;
+    bool pages = true;
+    bool profile = false;
+    bool scaling = false;
+    bool tsv = false;
+};
+
+// A document as the benchmark hands it to the pipeline: its text when it holds "<HTML"
+// (buffer mode), else its path, with the result written into the work folder.
+struct Document {
+    std::string name;
+    std::string path;
+    std::string text;
+    bool buffer_mode = true;
+};
+
+struct RunResult {
+    int32_t code = 0;
+    std::string output;  // the document as the host gets it back (the input after a failure)
+};
+
+std::string g_work_folder;
+
+// Per-step time of the profiled runs, filled by the engine's step observer.
+struct StepTimes {
+    std::array<double, kLastObservedStep + 1> seconds{};
+    std::array<Clock::time_point, kLastObservedStep + 1> started{};
+};
+StepTimes g_steps;
+
+void ObserveStep(int step, bool starting) {
+    if (step < 1 || step > kLastObservedStep) return;
+    const Clock::time_point now = Clock::now();
+    if (starting) {
+        g_steps.started[step] = now;
+    } else {
+        g_steps.seconds[step] += std::chrono::duration<double>(now - g_steps.started[step]).count();
+    }
+}
+
+std::string OutputPath(const Document& doc) { return g_work_folder + "/" + doc.name; }
+
+int32_t RunTimed(Engine& engine, const Document& doc, RunOutcome& outcome) {
+    if (doc.buffer_mode) return RunPipeline(engine, doc.text, doc.name, "", outcome);
+    return RunPipeline(engine, doc.path, doc.name, OutputPath(doc), outcome);
+}
+
+RunResult RunAndKeep(Engine& engine, const Document& doc) {
+    RunOutcome outcome;
+    RunResult result;
+    result.code = RunTimed(engine, doc, outcome);
+    if (doc.buffer_mode) {
+        result.output = outcome.completed ? std::move(outcome.document) : doc.text;
+    } else if (!outcome.completed || platform::ReadWholeFile(OutputPath(doc), result.output) !=
+                                         platform::ReadResult::kOk) {
+        result.output = doc.text;
+    }
+    return result;
+}
+
+// The run of a host that sets the options and compresses one document in a new engine.
+RunResult PlainRun(const OptionBlock& options, const Document& doc) {
+    Engine engine;
+    engine.options = options;
+    return RunAndKeep(engine, doc);
+}
+
+struct Timing {
+    RunResult result;
+    double seconds = 0;  // median time of one run
+    bool agrees = true;  // the timed engine gave the plain run's result
+};
+
+// Checks the benchmark engine against a plain run, then times it.
+Timing Measure(const Settings& settings, const OptionBlock& options, const Document& doc) {
+    Timing timing;
+    timing.result = PlainRun(options, doc);
+    Engine engine;
+    engine.options = options;
+    const Clock::time_point check_start = Clock::now();
+    const RunResult check = RunAndKeep(engine, doc);
+    const double check_seconds = std::chrono::duration<double>(Clock::now() - check_start).count();
+    timing.agrees = check.code == timing.result.code && check.output == timing.result.output;
+
+    const int runs = std::max(
+        1, static_cast<int>(std::ceil(settings.min_seconds / std::max(check_seconds, 1e-7))));
+    std::vector<double> per_run;
+    for (int rep = 0; rep < settings.reps; ++rep) {
+        const Clock::time_point start = Clock::now();
+        for (int i = 0; i < runs; ++i) {
+            RunOutcome outcome;
+            RunTimed(engine, doc, outcome);
+        }
+        per_run.push_back(std::chrono::duration<double>(Clock::now() - start).count() / runs);
+    }
+    // The last timed run must still give the same result: no state may build up in the engine.
+    const RunResult last = RunAndKeep(engine, doc);
+    timing.agrees = timing.agrees && last.code == check.code && last.output == check.output;
+    timing.seconds = Median(per_run);
+    return timing;
+}
+
+Document ToDocument(const Page& page) {
+    Document doc{page.name, page.path, page.text, true};
+    doc.buffer_mode = Find(page.text, "<HTML", 1, true) != 0;
+    return doc;
+}
+
+double Ratio(size_t out, size_t in) { return in == 0 ? 1.0 : static_cast<double>(out) / in; }
+double MBps(size_t bytes, double seconds) { return seconds > 0 ? bytes / kMB / seconds : 0; }
+
+void PrintRule() { std::printf("%s\n", std::string(86, '-').c_str()); }
+
+// Per page and in total: bytes in and out, ratio, MB/s. Returns false when a check failed.
+bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
+    bool all_agree = true;
+    for (const TemplateChoice* choice : settings.templates) {
+        const OptionBlock options = TemplateOptions(choice->column);
+        if (!settings.tsv) {
+            std::printf("\nTemplate \"%s\": median of %d repetitions (ratio = output / input)\n",
+                        std::string(choice->label).c_str(), settings.reps);
+            PrintRule();
+            std::printf("%-28s %12s %12s %7s %9s  %s\n", "page", "in bytes", "out bytes", "ratio",
+                        "MB/s", "note");
+            PrintRule();
+        }
+        size_t total_in = 0;
+        size_t total_out = 0;
+        double total_seconds = 0;
+        std::vector<double> ratios;
+        for (const Document& doc : docs) {
+            const Timing t = Measure(settings, options, doc);
+            all_agree = all_agree && t.agrees;
+            const size_t in = doc.text.size();
+            const size_t out = t.result.output.size();
+            total_in += in;
+            total_out += out;
+            total_seconds += t.seconds;
+            ratios.push_back(Ratio(out, in));
+            std::string note;
+            if (!doc.buffer_mode) note += "file mode (no \"<HTML\") ";
+            if (t.result.code != 0) note += "code " + std::to_string(t.result.code) + " ";
+            if (!t.agrees) note += "RESULT DIFFERS FROM THE PLAIN RUN";
+            if (settings.tsv) {
+                std::printf("page\t%s\t%s\t%zu\t%zu\t%d\t%.9f\n", doc.name.c_str(),
+                            std::string(choice->label).c_str(), in, out, t.result.code, t.seconds);
+            } else {
+                std::printf("%-28s %12s %12s %7.4f %9.1f  %s\n", doc.name.c_str(),
+                            Thousands(in).c_str(), Thousands(out).c_str(), Ratio(out, in),
+                            MBps(in, t.seconds), note.c_str());
+            }
+            std::fflush(stdout);
+        }
+        if (!settings.tsv) {
+            PrintRule();
+            std::printf("%-28s %12s %12s %7.4f %9.1f  median page ratio %.4f\n", "total",
+                        Thousands(total_in).c_str(), Thousands(total_out).c_str(),
+                        Ratio(total_out, total_in), MBps(total_in, total_seconds), Median(ratios));
+        }
+    }
+    return all_agree;
+}
+
+// Time per observed step over all documents, median over the repetitions.
+bool ProfilePages(const Settings& settings, const std::vector<Document>& docs) {
+    bool all_agree = true;
+    size_t total_in = 0;
+    for (const Document& doc : docs)
+        total_in += doc.text.size();
+    for (const TemplateChoice* choice : settings.templates) {
+        const OptionBlock options = TemplateOptions(choice->column);
+        Engine engine;
+        engine.options = options;
+        engine.hooks.step_observer = ObserveStep;
+        // The observer must not change a result.
+        for (const Document& doc : docs) {
+            const RunResult plain = PlainRun(options, doc);
+            const RunResult observed = RunAndKeep(engine, doc);
+            all_agree = all_agree && plain.code == observed.code && plain.output == observed.output;
+        }
+        std::array<std::vector<double>, kLastObservedStep + 1> per_step;
+        std::vector<double> wall;
+        std::vector<std::vector<double>> per_doc_step(docs.size(),
+                                                      std::vector<double>(kLastObservedStep + 1));
+        for (int rep = 0; rep < settings.reps; ++rep) {
+            g_steps = StepTimes{};
+            const Clock::time_point start = Clock::now();
+            for (size_t d = 0; d < docs.size(); ++d) {
+                const StepTimes before = g_steps;
+                RunOutcome outcome;
+                RunTimed(engine, docs[d], outcome);
+                for (int s = 1; s <= kLastObservedStep; ++s)
+                    per_doc_step[d][s] += g_steps.seconds[s] - before.seconds[s];
+            }
+            wall.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+            for (int s = 1; s <= kLastObservedStep; ++s)
+                per_step[s].push_back(g_steps.seconds[s]);
+        }
+        const double wall_median = Median(wall);
+        if (settings.tsv) {
+            for (int s = 1; s <= kLastObservedStep; ++s) {
+                std::printf("step\t%s\t%d\t%s\t%.9f\n", std::string(choice->label).c_str(), s,
+                            std::string(ObservedStepName(s)).c_str(), Median(per_step[s]));
+            }
+            continue;
+        }
+        std::printf(
+            "\nTemplate \"%s\": time per step over the %zu pages (%s bytes), median of %d\n",
+            std::string(choice->label).c_str(), docs.size(), Thousands(total_in).c_str(),
+            settings.reps);
+        PrintRule();
+        std::printf("%5s  %-28s %12s %8s %12s\n", "step", "enabled by", "ms", "share",
+                    "MB/s alone");
+        PrintRule();
+        double in_steps = 0;
+        for (int s = 1; s <= kLastObservedStep; ++s) {
+            const double seconds = Median(per_step[s]);
+            if (per_step[s].empty() || seconds <= 0) continue;
+            in_steps += seconds;
+            const std::string label(ObservedStepName(s));
+            std::printf("%5d  %-28s %12.2f %7.1f%% %12.1f\n", s, label.c_str(), seconds * 1e3,
+                        100 * seconds / wall_median, MBps(total_in, seconds));
+        }
+        const double outside = std::max(0.0, wall_median - in_steps);
+        std::printf("%5s  %-28s %12.2f %7.1f%%\n", "", "load, checks, chunk copies, join",
+                    outside * 1e3, 100 * outside / wall_median);
+        PrintRule();
+        std::printf("%5s  %-28s %12.2f %7.1f%% %12.1f\n", "", "whole run", wall_median * 1e3, 100.0,
+                    MBps(total_in, wall_median));
+        std::printf("\nDominant step per page (share of the page's time in steps):\n");
+        for (size_t d = 0; d < docs.size(); ++d) {
+            int top = 1;
+            double sum = 0;
+            for (int s = 1; s <= kLastObservedStep; ++s) {
+                sum += per_doc_step[d][s];
+                if (per_doc_step[d][s] > per_doc_step[d][top]) top = s;
+            }
+            std::printf("  %-28s step %2d %-28s %5.1f%%\n", docs[d].name.c_str(), top,
+                        std::string(ObservedStepName(top)).c_str(),
+                        sum > 0 ? 100 * per_doc_step[d][top] / sum : 0.0);
+        }
+    }
+    return all_agree;
+}
+
+// Cost per MB of synthetic documents from 64 KB to 16 MB. Returns false when a check failed.
+bool BenchScaling(const Settings& settings, bool& flat) {
+    bool all_agree = true;
+    flat = true;
+    for (const TemplateChoice* choice : settings.templates) {
+        const OptionBlock options = TemplateOptions(choice->column);
+        if (!settings.tsv) {
+            std::printf("\nScaling, template \"%s\": median of %d repetitions\n",
+                        std::string(choice->label).c_str(), settings.reps);
+            PrintRule();
+            std::printf("%-16s %6s %12s %12s %7s %10s %10s %8s\n", "document", "size", "in bytes",
+                        "out bytes", "ratio", "ms", "ms per MB", "vs 64 KB");
+            PrintRule();
+        }
+        for (const SyntheticChoice& kind : kSyntheticKinds) {
+            double base_cost = 0;
+            for (const SizeChoice& size : kScalingSizes) {
+                Document doc;
+                doc.name = std::string(kind.label) + " " + std::string(size.label);
+                doc.text = MakeSyntheticPage(kind.kind, size.bytes);
+                const Timing t = Measure(settings, options, doc);
+                const bool ok = t.agrees && t.result.code == 0;
+                all_agree = all_agree && ok;
+                const double cost = t.seconds * 1e3 / (doc.text.size() / kMB);
+                if (base_cost == 0) base_cost = cost;
+                const double relative = cost / base_cost;
+                if (relative > 1.25) flat = false;
+                if (settings.tsv) {
+                    std::printf("scaling\t%s\t%s\t%s\t%zu\t%zu\t%d\t%.9f\n",
+                                std::string(kind.label).c_str(), std::string(size.label).c_str(),
+                                std::string(choice->label).c_str(), doc.text.size(),
+                                t.result.output.size(), t.result.code, t.seconds);
+                } else {
+                    std::printf(
+                        "%-16s %6s %12s %12s %7.4f %10.2f %10.2f %8.2f%s\n",
+                        std::string(kind.label).c_str(), std::string(size.label).c_str(),
+                        Thousands(doc.text.size()).c_str(),
+                        Thousands(t.result.output.size()).c_str(),
+                        Ratio(t.result.output.size(), doc.text.size()), t.seconds * 1e3, cost,
+                        relative,
+                        ok ? ""
+                           : ("  CHECK FAILED, code " + std::to_string(t.result.code)).c_str());
+                }
+                std::fflush(stdout);
+            }
+        }
+    }
+    return all_agree;
+}
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: tsqz_bench [--corpus DIR]... [--templates off,safe,all] [--reps N]\n"
+                 "                  [--min-time MS] [--profile] [--scaling] [--no-pages] [--tsv]\n"
+                 "                  [PAGE]...\n"
+                 "Without --corpus and PAGE, the pages of the shared corpus folder are measured\n"
+                 "($TSQZ_SHARED_DIR/corpus when the variable is set).\n");
+}
+
+bool ParseTemplates(std::string_view list, std::vector<const TemplateChoice*>& out) {
+    out.clear();
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        const TemplateChoice* choice = FindTemplate(list.substr(0, comma));
+        if (!choice) return false;
+        out.push_back(choice);
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return !out.empty();
+}
+
+bool ParseArguments(int argc, char** argv, Settings& settings) {
+    for (const TemplateChoice& choice : kTemplates)
+        settings.templates.push_back(&choice);
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (arg == "--corpus" && has_value) {
+            settings.corpus_folders.emplace_back(argv[++i]);
+        } else if (arg == "--templates" && has_value) {
+            if (!ParseTemplates(argv[++i], settings.templates)) return false;
+        } else if (arg == "--reps" && has_value) {
+            settings.reps = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--min-time" && has_value) {
+            settings.min_seconds = std::max(0.0, std::atof(argv[++i]) / 1e3);
+        } else if (arg == "--profile") {
+            settings.profile = true;
+        } else if (arg == "--scaling") {
+            settings.scaling = true;
+        } else if (arg == "--no-pages") {
+            settings.pages = false;
+        } else if (arg == "--tsv") {
+            settings.tsv = true;
+        } else if (!arg.empty() && arg[0] != '-') {
+            settings.page_files.emplace_back(arg);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The error log and the results of file-mode runs go into a folder of their own, in memory
+// where the system has such a folder: the engine flushes every result to disk, and a disk's
+// flush time would swamp the compression time of a small page.
+bool MakeWorkFolder() {
+    std::error_code ec;
+    const fs::path base =
+        fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path(ec);
+    std::string pattern = (base / "tsqz-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return false;
+    g_work_folder = pattern;
+    if (!std::getenv("TAGSQUEEZE_PROGRAM_DIR"))
+        ::setenv("TAGSQUEEZE_PROGRAM_DIR", pattern.c_str(), 1);
+    return true;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    Settings settings;
+    if (!ParseArguments(argc, argv, settings)) {
+        Usage();
+        return 2;
+    }
+    if (!MakeWorkFolder()) {
+        std::fprintf(stderr, "tsqz_bench: cannot create a work folder\n");
+        return 1;
+    }
+
+    std::vector<Document> docs;
+    if (settings.pages || settings.profile) {
+        if (settings.corpus_folders.empty() && settings.page_files.empty()) {
+            const char* shared = std::getenv("TSQZ_SHARED_DIR");
+            settings.corpus_folders.push_back(std::string(shared ? shared : TSQZ_SHARED_DIR) +
+                                              "/corpus");
+        }
+        for (const std::string& folder : settings.corpus_folders) {
+            const std::vector<Page> pages = LoadPages(folder);
+            if (pages.empty()) {
+                std::printf("No pages in %s: the corpus tables are skipped.\n", folder.c_str());
+            }
+            for (const Page& page : pages)
+                docs.push_back(ToDocument(page));
+        }
+        for (const std::string& file : settings.page_files) {
+            Page page;
+            if (!LoadPage(file, page)) {
+                std::fprintf(stderr, "tsqz_bench: cannot read %s\n", file.c_str());
+                return 1;
+            }
+            docs.push_back(ToDocument(page));
+        }
+    }
+
+    bool ok = true;
+    if (settings.pages && !docs.empty()) ok = BenchPages(settings, docs) && ok;
+    if (settings.profile && !docs.empty()) ok = ProfilePages(settings, docs) && ok;
+    if (settings.scaling) {
+        bool flat = true;
+        ok = BenchScaling(settings, flat) && ok;
+        if (!settings.tsv) {
+            std::printf("\nCost per MB %s within 1.25 times that of the 64 KB size.\n",
+                        flat ? "stays" : "does NOT stay");
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(g_work_folder, ec);
+    if (!ok) std::fprintf(stderr, "tsqz_bench: a result differed from its plain run\n");
+    return ok ? 0 : 1;
+}
+
+}  // namespace tsqz::bench
+
+int main(int argc, char** argv) { return tsqz::bench::Main(argc, argv); }
