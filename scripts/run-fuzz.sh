@@ -2,6 +2,8 @@
 # Builds the fuzz target and runs it for a bounded time (FUZZ_SECONDS, default 60) under
 # AddressSanitizer and UndefinedBehaviorSanitizer. Any finding fails the run and is kept in
 # build/fuzz/findings/ (turn it into a regression file under fuzz/corpus/ and fix it).
+# FUZZ_WORK_CORPUS names a folder that keeps the inputs found, so longer runs can be made in
+# pieces; by default they go to a scratch folder that is removed afterwards.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
@@ -9,7 +11,12 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+found=${FUZZ_WORK_CORPUS:-$work/corpus}
+mkdir -p "$found"
 mkdir -p build/fuzz/findings
+# The engine's error log of refused documents goes to the scratch folder.
+export TAGSQUEEZE_PROGRAM_DIR="$work/program-dir"
+# Inputs up to 80,000 bytes, so that documents of two chunks (over 64 KB) are tried too.
 build/fuzz/bin/compress_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=65536 -print_final_stats=1 -artifact_prefix=build/fuzz/findings/ \
-  "$work" fuzz/corpus
+  -max_len=80000 -print_final_stats=1 -artifact_prefix=build/fuzz/findings/ \
+  "$found" fuzz/corpus
