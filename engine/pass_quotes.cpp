@@ -1,5 +1,7 @@
 // Attribute quote removal: the double quotes around single-token attribute values.
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -93,87 +95,168 @@ bool IsWholeNumber(std::string_view value) {
     return true;
 }
 
-// Applies one entry. The literal loop deletes the two quotes in place and searches on from
-// just after the attribute text; here removed quotes are only marked dead and skipped by
-// every later look at the text, and the text is rebuilt once at the end, so the result is
-// the same (text brought together by a removal is matched again) at linear cost. Every dead
-// quote lies before the current opening quote, so the quote searches only move forward.
-void StripEntry(Text& chunk, const EntryPlan& plan) {
-    const std::string_view text = chunk;
-    const size_t n = text.size();
-    std::vector<bool> dead;
-    const auto is_dead = [&](size_t i) { return !dead.empty() && dead[i]; };
-    const auto next_live = [&](size_t i) {
-        while (i < n && is_dead(i))
+// The chunk as the entries see it: removed quotes are only marked dead and skipped by every
+// look at the text, and the chunk is rebuilt once after the last entry. An entry thus sees
+// exactly the text the literal loop leaves after deleting the earlier quotes in place (text
+// brought together by a removal is matched again), at linear cost.
+class LiveText {
+  public:
+    static constexpr size_t kNone = Text::npos;
+
+    explicit LiveText(std::string_view text) : text_(text) {
+        // Every attribute text ends in "=", and "=" is never removed: its places are the only
+        // places where a match can end, for every entry.
+        for (const char* p = text.data(); p != text.data() + text.size(); ++p) {
+            p = static_cast<const char*>(std::memchr(p, '=', text.data() + text.size() - p));
+            if (!p) break;
+            equals_.push_back(static_cast<size_t>(p - text.data()));
+        }
+    }
+
+    size_t size() const { return text_.size(); }
+    std::string_view view() const { return text_; }
+    char operator[](size_t i) const { return text_[i]; }
+    const std::vector<size_t>& equals() const { return equals_; }
+
+    bool Dead(size_t i) const { return !dead_.empty() && dead_[i] != 0; }
+    void Kill(size_t i) {
+        if (dead_.empty()) dead_.resize(text_.size());
+        dead_[i] = 1;
+    }
+
+    size_t NextLive(size_t i) const {
+        while (i < text_.size() && Dead(i))
             ++i;
         return i;
-    };
-    const auto next_live_quote = [&](size_t i) {
-        while (i < n && (text[i] != '"' || is_dead(i)))
-            ++i;
-        return i;
-    };
-    // The index just past a match of the attribute starting at live index i, or npos.
-    const auto match_end = [&](size_t i) {
-        for (const char c : plan.attribute) {
-            i = next_live(i);
-            if (i >= n || !BytesMatch(static_cast<unsigned char>(c),
-                                      static_cast<unsigned char>(text[i]), true)) {
-                return Text::npos;
-            }
+    }
+
+    // The first live double quote at or after i, or size().
+    size_t NextLiveQuote(size_t i) const {
+        while (i < text_.size()) {
+            const void* q = std::memchr(text_.data() + i, '"', text_.size() - i);
+            if (!q) return text_.size();
+            i = static_cast<size_t>(static_cast<const char*>(q) - text_.data());
+            if (!Dead(i)) return i;
             ++i;
         }
-        return i;
-    };
+        return text_.size();
+    }
 
-    TagTracker tags(text);
+    // Where the match of the attribute whose last byte is the "=" at index e begins (counting
+    // live bytes only, ignoring case), or kNone.
+    size_t MatchEndingAt(size_t e, std::string_view attribute) const {
+        size_t j = e;
+        for (size_t k = attribute.size() - 1; k-- > 0;) {
+            do {
+                if (j == 0) return kNone;
+                --j;
+            } while (Dead(j));
+            if (!BytesMatch(static_cast<unsigned char>(attribute[k]),
+                            static_cast<unsigned char>(text_[j]), true)) {
+                return kNone;
+            }
+        }
+        return j;
+    }
+
+    // The chunk without its dead bytes.
+    void Rebuild(Text& chunk) const {
+        if (dead_.empty()) return;
+        Text out;
+        out.reserve(text_.size());
+        for (size_t i = 0; i < text_.size(); ++i) {
+            if (!dead_[i]) out.push_back(text_[i]);
+        }
+        chunk.swap(out);
+    }
+
+  private:
+    std::string_view text_;
+    std::vector<size_t> equals_;
+    std::vector<uint8_t> dead_;  // empty until the first removal
+};
+
+// "Is this position inside a tag?" (the last "<" at or before it lies after the last ">" at or
+// before it) for positions asked in increasing order: each answer looks back only as far as
+// the first "<" or ">", or else as far as the position asked before, whose answer then holds.
+class TagLookBack {
+  public:
+    explicit TagLookBack(std::string_view text) : text_(text) {}
+
+    bool InsideTag(size_t pos) {
+        if (asked_ != kNone && pos < asked_) asked_ = kNone;  // not expected: start afresh
+        const size_t stop = asked_ == kNone ? 0 : asked_ + 1;
+        bool inside = asked_ != kNone && inside_;
+        for (size_t j = pos + 1; j-- > stop;) {
+            if (text_[j] == '<' || text_[j] == '>') {
+                inside = text_[j] == '<';
+                break;
+            }
+        }
+        asked_ = pos;
+        inside_ = inside;
+        return inside;
+    }
+
+  private:
+    static constexpr size_t kNone = Text::npos;
+    std::string_view text_;
+    size_t asked_ = kNone;
+    bool inside_ = false;
+};
+
+// Applies one entry: the literal loop finds each match from just after the previous one, so
+// the matches are taken in order of their closing "=".
+void StripEntry(LiveText& text, const EntryPlan& plan) {
+    const size_t n = text.size();
+    TagLookBack tags(text.view());
+    const std::vector<size_t>& equals = text.equals();
+    size_t next_equals = 0;
     size_t from = 0;
     size_t opening = 0;
     for (;;) {
-        size_t start = next_live(from);
-        size_t end = Text::npos;
-        for (; start < n; start = next_live(start + 1)) {
-            end = match_end(start);
-            if (end != Text::npos) break;
+        const size_t first = text.NextLive(from);
+        size_t start = LiveText::kNone;
+        size_t end = 0;
+        for (; next_equals < equals.size(); ++next_equals) {
+            const size_t e = equals[next_equals];
+            if (e < first) continue;
+            start = text.MatchEndingAt(e, plan.attribute);
+            if (start != LiveText::kNone && start >= first) {
+                end = e + 1;
+                break;
+            }
+            start = LiveText::kNone;
         }
-        if (start >= n) break;
+        if (start == LiveText::kNone) break;
         if (opening < start) opening = start;
-        opening = next_live_quote(opening);
+        opening = text.NextLiveQuote(opening);
         if (opening >= n) break;  // no opening quote anywhere after: the entry is done
 
         size_t gap = 0;
         for (size_t i = start; i < opening && gap <= plan.max_gap; ++i)
-            gap += !is_dead(i);
+            gap += !text.Dead(i);
         bool examine = gap <= plan.max_gap && tags.InsideTag(start);
-        const size_t value_start = next_live(opening + 1);
+        const size_t value_start = text.NextLive(opening + 1);
         if (examine && plan.hash_only) examine = value_start < n && text[value_start] == '#';
         if (examine) {
-            const size_t closing = next_live_quote(opening + 1);
+            const size_t closing = text.NextLiveQuote(opening + 1);
             if (closing >= n) break;  // unterminated value: the entry is done
             std::string value;
-            bool keep = false;
-            for (size_t i = value_start; i < closing; i = next_live(i + 1)) {
-                value.push_back(text[i]);
-                keep = keep || NeedsQuotes(static_cast<unsigned char>(text[i]));
+            bool keep = value_start >= closing;  // an empty value keeps its quotes
+            for (size_t i = value_start; i < closing && !keep; i = text.NextLive(i + 1)) {
+                keep = NeedsQuotes(static_cast<unsigned char>(text[i]));
+                if (plan.number_only) value.push_back(text[i]);
             }
-            keep = keep || value.empty() || (plan.number_only && !IsWholeNumber(value));
+            keep = keep || (plan.number_only && !IsWholeNumber(value));
             if (!keep) {
-                if (dead.empty()) dead.resize(n);
-                dead[opening] = true;
-                dead[closing] = true;
+                text.Kill(opening);
+                text.Kill(closing);
             }
         }
         if (plan.first_only) break;
         from = end;
     }
-
-    if (dead.empty()) return;
-    Text out;
-    out.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        if (!dead[i]) out.push_back(text[i]);
-    }
-    chunk.swap(out);
 }
 
 }  // namespace
@@ -181,6 +264,7 @@ void StripEntry(Text& chunk, const EntryPlan& plan) {
 void RemoveAttributeQuotes(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
     const bool standard_colors = engine.options.StandardColors != 0;
+    LiveText text(chunk);
     for (const QuoteEntry& entry : kQuoteEntries) {
         EntryPlan plan{entry.attribute, entry.attribute.size() + 3, false, false, false};
         switch (entry.rule) {
@@ -199,8 +283,9 @@ void RemoveAttributeQuotes(Engine& engine, Text& chunk) {
                 plan.hash_only = true;
                 break;
         }
-        StripEntry(chunk, plan);
+        StripEntry(text, plan);
     }
+    text.Rebuild(chunk);
     EndSavings(engine, chunk, kSlotStripQuotes);
 }
 

@@ -227,6 +227,49 @@ TEST(QuoteRemoval, SameAsTheLiteralLoopOnRandomMarkup) {
     }
 }
 
+// Longer runs with more entries: quotes removed by one entry change what later entries match
+// (the pass removes them all at the end), and the "inside a tag" answers must hold across long
+// stretches without "<" or ">".
+TEST(QuoteRemoval, SameAsTheLiteralLoopOnLongMarkupWithManyEntries) {
+    test::MarkupSource source({"<",
+                               ">",
+                               "\"",
+                               "\"",
+                               "\"",
+                               "ALIGN=",
+                               "WIDTH=",
+                               "SIZE=",
+                               "SI",
+                               "ZE=",
+                               "BORDER=",
+                               "COLOR=",
+                               "BORDERCOLOR=",
+                               "TEXT=",
+                               "LINK=",
+                               "VALUE=",
+                               "<TD ",
+                               "<FONT ",
+                               " ",
+                               "x",
+                               "#",
+                               "1",
+                               "+",
+                               "=",
+                               "\n",
+                               "'",
+                               "text ",
+                               "E="},
+                              11);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string input = source.Next(160);
+        const bool colours = source.Choice(1) == 1;
+        SCOPED_TRACE(input);
+        const Outcome out = RunPass(input, colours);
+        ASSERT_EQ(out.text, LiteralQuoteRemoval(input, colours));
+        EXPECT_EQ(out.saved, static_cast<int32_t>(input.size() - out.text.size()));
+    }
+}
+
 TEST(QuoteRemoval, TruncatedMarkupNeverGrows) {
     const std::string page =
         R"(<BODY TEXT="#000000"><TABLE BORDER="0" WIDTH="100%"><TR><TD ALIGN="left" )"
