@@ -29,6 +29,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kMB = 1e6;
+constexpr size_t kProfiledSyntheticSize = 1'000'000;  // the scaling series' profiled size
 
 struct Settings {
     std::vector<std::string> corpus_folders;
@@ -199,7 +200,8 @@ bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
 }
 
 // Time per observed step over all documents, median over the repetitions.
-bool ProfilePages(const Settings& settings, const std::vector<Document>& docs) {
+bool ProfileDocuments(const Settings& settings, const std::vector<Document>& docs,
+                      std::string_view what) {
     bool all_agree = true;
     size_t total_in = 0;
     for (const Document& doc : docs)
@@ -241,10 +243,9 @@ bool ProfilePages(const Settings& settings, const std::vector<Document>& docs) {
             }
             continue;
         }
-        std::printf(
-            "\nTemplate \"%s\": time per step over the %zu pages (%s bytes), median of %d\n",
-            std::string(choice->label).c_str(), docs.size(), Thousands(total_in).c_str(),
-            settings.reps);
+        std::printf("\nTemplate \"%s\": time per step over %s (%zu, %s bytes), median of %d\n",
+                    std::string(choice->label).c_str(), std::string(what).c_str(), docs.size(),
+                    Thousands(total_in).c_str(), settings.reps);
         PrintRule();
         std::printf("%5s  %-28s %12s %8s %12s\n", "step", "enabled by", "ms", "share",
                     "MB/s alone");
@@ -264,7 +265,7 @@ bool ProfilePages(const Settings& settings, const std::vector<Document>& docs) {
         PrintRule();
         std::printf("%5s  %-28s %12.2f %7.1f%% %12.1f\n", "", "whole run", wall_median * 1e3, 100.0,
                     MBps(total_in, wall_median));
-        std::printf("\nDominant step per page (share of the page's time in steps):\n");
+        std::printf("\nDominant step per document (share of its time in steps):\n");
         for (size_t d = 0; d < docs.size(); ++d) {
             int top = 1;
             double sum = 0;
@@ -437,7 +438,15 @@ int Main(int argc, char** argv) {
 
     bool ok = true;
     if (settings.pages && !docs.empty()) ok = BenchPages(settings, docs) && ok;
-    if (settings.profile && !docs.empty()) ok = ProfilePages(settings, docs) && ok;
+    if (settings.profile && !docs.empty()) ok = ProfileDocuments(settings, docs, "the pages") && ok;
+    if (settings.scaling && settings.profile) {
+        std::vector<Document> synthetic;
+        for (const SyntheticChoice& kind : kSyntheticKinds) {
+            synthetic.push_back({std::string(kind.label), "",
+                                 MakeSyntheticPage(kind.kind, kProfiledSyntheticSize), true});
+        }
+        ok = ProfileDocuments(settings, synthetic, "the synthetic 1 MB documents") && ok;
+    }
     if (settings.scaling) {
         bool flat = true;
         ok = BenchScaling(settings, flat) && ok;
