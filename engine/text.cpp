@@ -25,25 +25,53 @@ bool MatchesAt(const unsigned char* t, std::string_view pattern, bool ignore_cas
     return true;
 }
 
-// Next index in [from, to) whose byte is a or b (b < 0: only a); to when none.
+// Windows of the two-byte searches below: the first is small, each next one twice as large, up
+// to the last size.
+constexpr size_t kFirstWindow = 64;
+constexpr size_t kLastWindow = 16384;
+
+// Next index in [from, to) whose byte is a or b (b < 0: only a); to when none. With two bytes
+// it looks through growing windows: a search for both over the whole rest would cost as far
+// as the next copy of the rarer byte on every call, and a search loop that stops at each copy
+// of the frequent one would go over the same stretch again and again.
 size_t NextOf(const unsigned char* d, size_t from, size_t to, int a, int b) {
     if (from >= to) return to;
-    const void* pa = std::memchr(d + from, a, to - from);
-    size_t ia = pa ? static_cast<size_t>(static_cast<const unsigned char*>(pa) - d) : to;
-    if (b < 0) return ia;
-    const void* pb = std::memchr(d + from, b, ia - from);
-    return pb ? static_cast<size_t>(static_cast<const unsigned char*>(pb) - d) : ia;
+    if (b < 0) {
+        const void* pa = std::memchr(d + from, a, to - from);
+        return pa ? static_cast<size_t>(static_cast<const unsigned char*>(pa) - d) : to;
+    }
+    for (size_t window = kFirstWindow; from < to; window = std::min(window * 2, kLastWindow)) {
+        const size_t end = std::min(to, from + window);
+        const void* pa = std::memchr(d + from, a, end - from);
+        const size_t ia = pa ? static_cast<size_t>(static_cast<const unsigned char*>(pa) - d) : end;
+        const void* pb = std::memchr(d + from, b, ia - from);
+        if (pb) return static_cast<size_t>(static_cast<const unsigned char*>(pb) - d);
+        if (pa) return ia;
+        from = end;
+    }
+    return to;
 }
 
-// Previous index in [0, upto] whose byte is a or b; SIZE_MAX when none.
+// Previous index in [0, upto] whose byte is a or b; SIZE_MAX when none. Growing windows
+// towards the start, as in NextOf.
 size_t PrevOf(const unsigned char* d, size_t upto, int a, int b) {
-    const void* pa = memrchr(d, a, upto + 1);
-    size_t ia = pa ? static_cast<size_t>(static_cast<const unsigned char*>(pa) - d) : SIZE_MAX;
-    if (b < 0) return ia;
-    size_t from = (ia == SIZE_MAX) ? 0 : ia + 1;
-    if (from > upto) return ia;
-    const void* pb = memrchr(d + from, b, upto + 1 - from);
-    return pb ? static_cast<size_t>(static_cast<const unsigned char*>(pb) - d) : ia;
+    if (b < 0) {
+        const void* pa = memrchr(d, a, upto + 1);
+        return pa ? static_cast<size_t>(static_cast<const unsigned char*>(pa) - d) : SIZE_MAX;
+    }
+    size_t end = upto + 1;  // the window is [begin, end)
+    for (size_t window = kFirstWindow; end > 0; window = std::min(window * 2, kLastWindow)) {
+        const size_t begin = end > window ? end - window : 0;
+        const void* pa = memrchr(d + begin, a, end - begin);
+        const size_t ia =
+            pa ? static_cast<size_t>(static_cast<const unsigned char*>(pa) - d) : SIZE_MAX;
+        const size_t from = ia == SIZE_MAX ? begin : ia + 1;
+        const void* pb = from < end ? memrchr(d + from, b, end - from) : nullptr;
+        if (pb) return static_cast<size_t>(static_cast<const unsigned char*>(pb) - d);
+        if (pa) return ia;
+        end = begin;
+    }
+    return SIZE_MAX;
 }
 
 // 0-based index of the first match at or after `from`, or npos.

@@ -202,6 +202,39 @@ TEST(TextEquivalence, SearchesAgreeWithLiteralLoops) {
     }
 }
 
+// Long texts in which letters are sparse and one case is rare: the searches look for both
+// cases in windows, so candidates must be found across window ends, both ways.
+TEST(TextEquivalence, SearchesAgreeWithLiteralLoopsOnLongSparseTexts) {
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<int> per_million(0, 999999);
+    constexpr int kLowerDensity[] = {20, 300, 3000, 300000};  // per million bytes
+    for (int round = 0; round < 400; ++round) {
+        std::uniform_int_distribution<size_t> length(0, 40000);
+        std::string text(length(rng), '.');
+        const int lower = kLowerDensity[round % 4];
+        const int upper = round % 3 == 0 ? 0 : lower / (1 + round % 5);
+        for (char& c : text) {
+            const int roll = per_million(rng);
+            if (roll < upper) {
+                c = roll % 2 ? 'A' : 'B';
+            } else if (roll < upper + lower) {
+                c = roll % 2 ? 'a' : 'b';
+            }
+        }
+        for (const std::string pattern : {"ab", "AB", "aB", "a?", "Ab.", "a", ".A"}) {
+            const int32_t n = Len(text);
+            std::uniform_int_distribution<int32_t> pos(1, n + 1);
+            for (int32_t start : {1, pos(rng), -1, -pos(rng), -n, n}) {
+                SCOPED_TRACE("length=" + std::to_string(n) + " pattern=[" + pattern +
+                             "] start=" + std::to_string(start));
+                ASSERT_EQ(FindText(text, pattern, start), LiteralFindText(text, pattern, start));
+                ASSERT_EQ(FindTextBack(text, pattern, start),
+                          LiteralFindTextBack(text, pattern, start));
+            }
+        }
+    }
+}
+
 TEST(TextEquivalence, ReplaceAllAgreesWithInsertAndDeleteInPlace) {
     std::mt19937 rng(7);
     for (int round = 0; round < 20000; ++round) {
