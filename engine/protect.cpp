@@ -92,9 +92,20 @@ constexpr size_t kMaxNumberedAsp = kAspDigits * kAspDigits;
 // Extraction in the verifying run ran out of stand-in numbers (never returned to the pipeline).
 constexpr int32_t kOutOfNumbers = 1;
 
-// Exact search (no wildcard), 0-based; npos when absent.
+// Exact search (no wildcard), 0-based; npos when absent. The patterns here open with "<", the
+// most frequent byte of a page, and go on with a rare one ("@", "%", 0xFE): the search looks
+// for the second byte and checks the one before it.
 size_t FindExact(std::string_view text, std::string_view pattern, size_t from = 0) {
     if (from > text.size()) return npos;
+    if (pattern.size() >= 2 && pattern[0] == '<') {
+        for (size_t i = text.find(pattern[1], from + 1); i != npos;
+             i = text.find(pattern[1], i + 1)) {
+            if (text[i - 1] == '<' && text.compare(i - 1, pattern.size(), pattern) == 0) {
+                return i - 1;
+            }
+        }
+        return npos;
+    }
     const void* at =
         ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
     return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : npos;
@@ -198,6 +209,29 @@ size_t NumberedAspAt(std::string_view text, size_t i, size_t count) {
     return slot < count ? slot : npos;
 }
 
+// Which kinds' start tags the text holds anywhere, found as the searches find them (ignoring
+// ASCII case).
+std::array<bool, kPlaceholderKinds> StartTagsIn(std::string_view text) {
+    std::array<bool, kPlaceholderKinds> present{};
+    size_t missing = kPlaceholderKinds;
+    for (size_t i = text.find('<'); i != npos && missing > 0; i = text.find('<', i + 1)) {
+        for (size_t kind = 0; kind < kPlaceholderKinds; ++kind) {
+            const std::string_view tag = kKinds[kind].start_tag;
+            if (present[kind] || text.size() - i < tag.size()) continue;
+            size_t k = 1;
+            while (k < tag.size() && BytesMatch(static_cast<unsigned char>(tag[k]),
+                                                static_cast<unsigned char>(text[i + k]), true)) {
+                ++k;
+            }
+            if (k == tag.size()) {
+                present[kind] = true;
+                --missing;
+            }
+        }
+    }
+    return present;
+}
+
 // The extraction stages in the pipeline's order, on one document and one store.
 class Extractor {
   public:
@@ -205,15 +239,19 @@ class Extractor {
         : engine_(engine), store_(store), placeholders_(placeholders) {}
 
     int32_t Run(Text& doc) {
-        if (Contains(doc, kAspOpen, false)) {
+        // A start tag that the document as read lacks cannot turn up after a cut (a placeholder
+        // or marker pair never completes one), so one look at every "<" spares a search through
+        // the whole document for each kind it lacks.
+        const std::array<bool, kPlaceholderKinds> present = StartTagsIn(doc);
+        if (FindExact(doc, kAspOpen) != npos) {
             store_.asp_ran = true;
             if (int32_t code = CutAsp(doc); code != 0) return code;
         }
-        if (Contains(doc, kKinds[kKindStyle].start_tag, true)) {
+        if (present[kKindStyle] && Contains(doc, kKinds[kKindStyle].start_tag, true)) {
             store_.style_ran = true;
             if (int32_t code = CutStyle(doc); code != 0) return code;
         }
-        if (Contains(doc, kKinds[kKindScript].start_tag, true)) {
+        if (present[kKindScript] && Contains(doc, kKinds[kKindScript].start_tag, true)) {
             store_.script_ran = true;
             if (int32_t code = CutScripts(doc); code != 0) return code;
         }
@@ -222,7 +260,7 @@ class Extractor {
         for (uint8_t kind = kKindPlaintext; kind <= kKindPre; ++kind) {
             // Once 255 blocks are stored the remaining kinds stay in the document unprotected.
             if (store_.literals.size() >= kMaxStoredBlocks) break;
-            if (!Contains(doc, kKinds[kind].start_tag, true)) continue;
+            if (!present[kind] || !Contains(doc, kKinds[kind].start_tag, true)) continue;
             store_.literal_ran[kind] = true;
             if (int32_t code = CutLiterals(doc, kind); code != 0) return code;
         }
@@ -351,37 +389,14 @@ class Extractor {
 // The literal kinds are judged by their start tags anywhere in the document, so a start tag
 // hidden in a script also counts: refusing such a rare document is the safe side.
 bool HoldsPlaceholderText(std::string_view doc) {
-    const bool markers =
-        FindExact(doc, kAspMarkOpen) != npos || FindExact(doc, kAspMarkClose) != npos;
+    // Both marker texts hold the byte 0xFE: a document without it has neither.
+    const bool markers = doc.find(kAspMark) != npos && (FindExact(doc, kAspMarkOpen) != npos ||
+                                                        FindExact(doc, kAspMarkClose) != npos);
     if (markers && FindExact(doc, kAspOpen) != npos) return true;
     if (FindExact(doc, "<@") == npos) return false;
     for (const KindRow& row : kKinds) {
         if (FindExact(doc, row.placeholder) != npos && Contains(doc, row.start_tag, true))
             return true;
-    }
-    return false;
-}
-
-// The number of whole placeholders in a text.
-size_t CountPlaceholders(std::string_view text, std::string_view placeholder) {
-    size_t whole = 0;
-    for (size_t at = FindExact(text, placeholder); at != npos;
-         at = FindExact(text, placeholder, at + 1)) {
-        ++whole;
-    }
-    return whole;
-}
-
-// Whether the text holds the middle of a placeholder ("@PRE" or "PRE@") outside the whole
-// ones: text from which a pass that deletes a few bytes could make a placeholder.
-bool HoldsPartialPlaceholder(std::string_view text, std::string_view placeholder) {
-    const std::string_view head = placeholder.substr(1, 4);  // "@PRE"
-    const std::string_view tail = placeholder.substr(2, 4);  // "PRE@"
-    for (size_t at = FindExact(text, head); at != npos; at = FindExact(text, head, at + 1)) {
-        if (at < 1 || text.compare(at - 1, placeholder.size(), placeholder) != 0) return true;
-    }
-    for (size_t at = FindExact(text, tail); at != npos; at = FindExact(text, tail, at + 1)) {
-        if (at < 2 || text.compare(at - 2, placeholder.size(), placeholder) != 0) return true;
     }
     return false;
 }
@@ -393,17 +408,20 @@ bool HoldsPartialPlaceholder(std::string_view text, std::string_view placeholder
 // Pass-made marker pairs need a byte 0xFE, which no pass writes.
 bool NearPlaceholders(const ProtectedStore& store, std::string_view doc) {
     if (store.asp_ran && store.original.find(kAspMark) != npos) return true;
+    bool any = false;
+    for (size_t kind = 0; kind < kPlaceholderKinds; ++kind)
+        any = any || KindRan(store, kind);
+    if (!any) return false;
+    PlaceholderCensus census;
+    CountPlaceholderText(doc, true, census);
+    CountPlaceholderText(store.style, false, census);
+    for (const std::string& block : store.scripts)
+        CountPlaceholderText(block, false, census);
+    for (const std::string& block : store.literals)
+        CountPlaceholderText(block, false, census);
     for (size_t kind = 0; kind < kPlaceholderKinds; ++kind) {
         if (!KindRan(store, kind)) continue;
-        const std::string_view placeholder = kKinds[kind].placeholder;
-        if (HoldsPartialPlaceholder(doc, placeholder)) return true;
-        size_t whole =
-            CountPlaceholders(doc, placeholder) + CountPlaceholders(store.style, placeholder);
-        for (const std::string& block : store.scripts)
-            whole += CountPlaceholders(block, placeholder);
-        for (const std::string& block : store.literals)
-            whole += CountPlaceholders(block, placeholder);
-        if (whole != StoredCount(store, kind)) return true;
+        if (census.partial[kind] || census.whole[kind] != StoredCount(store, kind)) return true;
     }
     return false;
 }
@@ -628,6 +646,30 @@ bool RestoreByNumber(Engine& engine, std::string_view passed, PassRunner passes,
 }
 
 }  // namespace
+
+void CountPlaceholderText(std::string_view text, bool with_partials, PlaceholderCensus& census) {
+    static_assert(std::tuple_size_v<decltype(census.whole)> == kPlaceholderKinds);
+    for (size_t i = text.find('@'); i != npos; i = text.find('@', i + 1)) {
+        for (size_t kind = 0; kind < kPlaceholderKinds; ++kind) {
+            const std::string_view placeholder = kKinds[kind].placeholder;
+            // A whole placeholder is counted at its first "@", one byte in.
+            const bool whole_here =
+                i >= 1 && text.compare(i - 1, placeholder.size(), placeholder) == 0;
+            if (whole_here) ++census.whole[kind];
+            if (!with_partials || census.partial[kind]) continue;
+            // "@PRE" starts at this "@" and "PRE@" ends at it; either is partial unless it lies
+            // in a whole placeholder, one or two bytes in.
+            const std::string_view head = placeholder.substr(1, 4);
+            const std::string_view tail = placeholder.substr(2, 4);
+            if (text.compare(i, head.size(), head) == 0 && !whole_here) {
+                census.partial[kind] = true;
+            } else if (i >= 3 && text.compare(i - 3, tail.size(), tail) == 0 &&
+                       (i < 5 || text.compare(i - 5, placeholder.size(), placeholder) != 0)) {
+                census.partial[kind] = true;
+            }
+        }
+    }
+}
 
 int32_t ExtractProtectedBlocks(Engine& engine, std::string& document) {
     ProtectedStore& store = engine.store;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tsqz {
@@ -44,6 +45,16 @@ struct ProtectedStore {
 
     void Clear() { *this = ProtectedStore{}; }
 };
+
+// What a text holds of placeholder text, per kind (PLAINTEXT, LISTING, XMP, PRE, script,
+// style): the whole placeholders, and with `with_partials` whether the middle of one ("@PRE"
+// or "PRE@") stands outside every whole one. Adds to the census. Found from the text's "@"
+// bytes alone, since each of these texts holds one.
+struct PlaceholderCensus {
+    std::array<size_t, 6> whole{};
+    std::array<bool, 6> partial{};
+};
+void CountPlaceholderText(std::string_view text, bool with_partials, PlaceholderCensus& census);
 
 // Cuts every protected block out of the document in the pipeline's order: ASP code if the
 // document contains "<%", the style block if it contains "<style", script blocks if it

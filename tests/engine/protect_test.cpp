@@ -528,5 +528,40 @@ TEST(ProtectEquivalence, DisturbedPlaceholdersOnRandomDocuments) {
     }
 }
 
+// The census of placeholder text, which looks only at the "@" bytes, against plain searches
+// for every placeholder and for its middle parts anywhere in the text.
+TEST(ProtectEquivalence, PlaceholderCensusMatchesPlainSearches) {
+    const std::string kPlaceholders[] = {"<@PLA@>", "<@LIS@>", "<@XMP@>",
+                                         "<@PRE@>", "<@SCR@>", "<@STY@>"};
+    const std::string kPieces[] = {
+        "<@PRE@>", "<@SCR@>", "<@STY@>", "<@PLA@>", "@PRE", "PRE@", "@", "@@",     "<", ">",
+        "<@",      "@>",      "PRE",     "SCR",     "XMP@", "@LIS", "x", "<@XMP@", "@>"};
+    std::mt19937 rng(42);
+    std::uniform_int_distribution<size_t> count(0, 14);
+    std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (size_t n = count(rng); n > 0; --n)
+            text += kPieces[pick(rng)];
+        SCOPED_TRACE(text);
+        PlaceholderCensus census;
+        CountPlaceholderText(text, round % 2 == 0, census);
+        for (size_t kind = 0; kind < std::size(kPlaceholders); ++kind) {
+            const std::string& p = kPlaceholders[kind];
+            size_t whole = 0;
+            for (size_t at = text.find(p); at != std::string::npos; at = text.find(p, at + 1))
+                ++whole;
+            EXPECT_EQ(census.whole[kind], whole) << p;
+            bool partial = false;
+            const std::string head = p.substr(1, 4), tail = p.substr(2, 4);
+            for (size_t at = text.find(head); at != std::string::npos; at = text.find(head, at + 1))
+                partial = partial || at < 1 || text.compare(at - 1, p.size(), p) != 0;
+            for (size_t at = text.find(tail); at != std::string::npos; at = text.find(tail, at + 1))
+                partial = partial || at < 2 || text.compare(at - 2, p.size(), p) != 0;
+            EXPECT_EQ(census.partial[kind], round % 2 == 0 && partial) << p;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tsqz
