@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,7 +27,20 @@ namespace tsqz::bench {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+
+// Seconds on the chosen clock: elapsed time, or with --cpu-time the CPU time of this thread
+// (steadier on a machine that others share, as time spent waiting for the core is left out).
+bool g_cpu_time = false;
+const char* ClockNote() { return g_cpu_time ? " of CPU time" : ""; }
+double Now() {
+    if (g_cpu_time) {
+        timespec t{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 constexpr double kMB = 1e6;
 constexpr size_t kProfiledSyntheticSize = 1'000'000;  // the scaling series' profiled size
@@ -62,17 +76,17 @@ std::string g_work_folder;
 // Per-step time of the profiled runs, filled by the engine's step observer.
 struct StepTimes {
     std::array<double, kLastObservedStep + 1> seconds{};
-    std::array<Clock::time_point, kLastObservedStep + 1> started{};
+    std::array<double, kLastObservedStep + 1> started{};
 };
 StepTimes g_steps;
 
 void ObserveStep(int step, bool starting) {
     if (step < 1 || step > kLastObservedStep) return;
-    const Clock::time_point now = Clock::now();
+    const double now = Now();
     if (starting) {
         g_steps.started[step] = now;
     } else {
-        g_steps.seconds[step] += std::chrono::duration<double>(now - g_steps.started[step]).count();
+        g_steps.seconds[step] += now - g_steps.started[step];
     }
 }
 
@@ -115,21 +129,21 @@ Timing Measure(const Settings& settings, const OptionBlock& options, const Docum
     timing.result = PlainRun(options, doc);
     Engine engine;
     engine.options = options;
-    const Clock::time_point check_start = Clock::now();
+    const double check_start = Now();
     const RunResult check = RunAndKeep(engine, doc);
-    const double check_seconds = std::chrono::duration<double>(Clock::now() - check_start).count();
+    const double check_seconds = Now() - check_start;
     timing.agrees = check.code == timing.result.code && check.output == timing.result.output;
 
     const int runs = std::max(
         1, static_cast<int>(std::ceil(settings.min_seconds / std::max(check_seconds, 1e-7))));
     std::vector<double> per_run;
     for (int rep = 0; rep < settings.reps; ++rep) {
-        const Clock::time_point start = Clock::now();
+        const double start = Now();
         for (int i = 0; i < runs; ++i) {
             RunOutcome outcome;
             RunTimed(engine, doc, outcome);
         }
-        per_run.push_back(std::chrono::duration<double>(Clock::now() - start).count() / runs);
+        per_run.push_back((Now() - start) / runs);
     }
     // The last timed run must still give the same result: no state may build up in the engine.
     const RunResult last = RunAndKeep(engine, doc);
@@ -155,8 +169,8 @@ bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
     for (const TemplateChoice* choice : settings.templates) {
         const OptionBlock options = TemplateOptions(choice->column);
         if (!settings.tsv) {
-            std::printf("\nTemplate \"%s\": median of %d repetitions (ratio = output / input)\n",
-                        std::string(choice->label).c_str(), settings.reps);
+            std::printf("\nTemplate \"%s\": median of %d repetitions%s (ratio = output / input)\n",
+                        std::string(choice->label).c_str(), settings.reps, ClockNote());
             PrintRule();
             std::printf("%-28s %12s %12s %7s %9s  %s\n", "page", "in bytes", "out bytes", "ratio",
                         "MB/s", "note");
@@ -223,7 +237,7 @@ bool ProfileDocuments(const Settings& settings, const std::vector<Document>& doc
                                                       std::vector<double>(kLastObservedStep + 1));
         for (int rep = 0; rep < settings.reps; ++rep) {
             g_steps = StepTimes{};
-            const Clock::time_point start = Clock::now();
+            const double start = Now();
             for (size_t d = 0; d < docs.size(); ++d) {
                 const StepTimes before = g_steps;
                 RunOutcome outcome;
@@ -231,7 +245,7 @@ bool ProfileDocuments(const Settings& settings, const std::vector<Document>& doc
                 for (int s = 1; s <= kLastObservedStep; ++s)
                     per_doc_step[d][s] += g_steps.seconds[s] - before.seconds[s];
             }
-            wall.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+            wall.push_back(Now() - start);
             for (int s = 1; s <= kLastObservedStep; ++s)
                 per_step[s].push_back(g_steps.seconds[s]);
         }
@@ -243,9 +257,9 @@ bool ProfileDocuments(const Settings& settings, const std::vector<Document>& doc
             }
             continue;
         }
-        std::printf("\nTemplate \"%s\": time per step over %s (%zu, %s bytes), median of %d\n",
+        std::printf("\nTemplate \"%s\": time per step over %s (%zu, %s bytes), median of %d%s\n",
                     std::string(choice->label).c_str(), std::string(what).c_str(), docs.size(),
-                    Thousands(total_in).c_str(), settings.reps);
+                    Thousands(total_in).c_str(), settings.reps, ClockNote());
         PrintRule();
         std::printf("%5s  %-28s %12s %8s %12s\n", "step", "enabled by", "ms", "share",
                     "MB/s alone");
@@ -288,8 +302,8 @@ bool BenchScaling(const Settings& settings, bool& flat) {
     for (const TemplateChoice* choice : settings.templates) {
         const OptionBlock options = TemplateOptions(choice->column);
         if (!settings.tsv) {
-            std::printf("\nScaling, template \"%s\": median of %d repetitions\n",
-                        std::string(choice->label).c_str(), settings.reps);
+            std::printf("\nScaling, template \"%s\": median of %d repetitions%s\n",
+                        std::string(choice->label).c_str(), settings.reps, ClockNote());
             PrintRule();
             std::printf("%-16s %6s %12s %12s %7s %10s %10s %8s\n", "document", "size", "in bytes",
                         "out bytes", "ratio", "ms", "ms per MB", "vs 64 KB");
@@ -335,6 +349,7 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: tsqz_bench [--corpus DIR]... [--templates off,safe,all] [--reps N]\n"
                  "                  [--min-time MS] [--profile] [--scaling] [--no-pages] [--tsv]\n"
+                 "                  [--cpu-time]\n"
                  "                  [PAGE]...\n"
                  "Without --corpus and PAGE, the pages of the shared corpus folder are measured\n"
                  "($TSQZ_SHARED_DIR/corpus when the variable is set).\n");
@@ -372,6 +387,8 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
             settings.scaling = true;
         } else if (arg == "--no-pages") {
             settings.pages = false;
+        } else if (arg == "--cpu-time") {
+            g_cpu_time = true;
         } else if (arg == "--tsv") {
             settings.tsv = true;
         } else if (!arg.empty() && arg[0] != '-') {
