@@ -431,9 +431,13 @@ int Main(int argc, char** argv) {
     std::vector<Document> docs;
     if (settings.pages || settings.profile) {
         if (settings.corpus_folders.empty() && settings.page_files.empty()) {
-            const char* shared = std::getenv("TSQZ_SHARED_DIR");
-            settings.corpus_folders.push_back(std::string(shared ? shared : TSQZ_SHARED_DIR) +
-                                              "/corpus");
+            const char* variable = std::getenv("TSQZ_SHARED_DIR");
+            const std::string shared = variable && *variable ? variable : TSQZ_SHARED_DIR;
+            if (shared.empty()) {
+                std::printf("No shared folder with the corpus: the corpus tables are skipped.\n");
+            } else {
+                settings.corpus_folders.push_back(shared + "/corpus");
+            }
         }
         for (const std::string& folder : settings.corpus_folders) {
             const std::vector<Page> pages = LoadPages(folder);
