@@ -6,6 +6,7 @@
 // attribute loops and the image-border loop build their output in one pass, and the cleanup
 // cycles use searches that remember what they found and are kept true across each deletion.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -26,6 +27,13 @@ constexpr size_t kNpos = std::string_view::npos;
 constexpr std::string_view kPhraseNames[] = {
     "cite>", "code>",  "em>",     "kbd>", "samp>", "strong>", "var>",     "b>",  "big>", "blink>",
     "i>",    "small>", "strike>", "sub>", "sup>",  "dfn>",    "address>", "tt>", "u>"};
+
+constexpr size_t kLongestName = [] {
+    size_t longest = 0;
+    for (std::string_view name : kPhraseNames)
+        longest = std::max(longest, name.size());
+    return longest;
+}();
 
 // Where a default attribute setting may go. Every row goes only where it stands inside a tag
 // as a whole attribute.
@@ -812,6 +820,7 @@ class Cleanup {
     // Removes the present bytes in [a, b].
     void Remove(int32_t a, int32_t b) {
         text_.Remove(a, b);
+        ++removals_;
         Join join;
         constexpr int kStarts = static_cast<int>(std::size(join.starts));
         int32_t latest_first[kStarts];
@@ -1068,12 +1077,45 @@ class Cleanup {
 
     int32_t CleanPhrases() {
         RemoveBareAnchors();
+        // Most chunks hold few of the names: one walk over the ">" bytes tells which, and a
+        // name that was missing cannot be there while nothing has been removed since (only a
+        // removal joins bytes into new text), so its own search through the chunk is spared.
+        const std::array<bool, std::size(kPhraseNames)> named = NamesPresent();
+        const uint64_t removals_at_walk = removals_;
         int32_t count = 0;
-        for (PhraseSearches& p : phrases_) {
+        for (size_t k = 0; k < phrases_.size(); ++k) {
+            PhraseSearches& p = phrases_[k];
             PumpMessages(engine_);
+            if (!named[k] && removals_ == removals_at_walk) continue;
             if (p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
         }
         return count;
+    }
+
+    // Which phrase names the present bytes hold, found as the searches find them (ignoring
+    // ASCII case). Every name ends in ">", which only matches ">": each match ends at one.
+    std::array<bool, std::size(kPhraseNames)> NamesPresent() const {
+        std::array<bool, std::size(kPhraseNames)> named{};
+        for (int32_t j = text_.FindByte('>', 0, text_.End()); j != kNone;
+             j = text_.FindByte('>', j + 1, text_.End())) {
+            // The present bytes before this ">", nearest first.
+            unsigned char before[kLongestName - 1];
+            size_t known = 0;
+            for (int32_t i = text_.Prev(j - 1); i != kNone && known < kLongestName - 1;
+                 i = text_.Prev(i - 1)) {
+                before[known++] = text_.Byte(i);
+            }
+            for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+                const std::string_view name = kPhraseNames[k];
+                if (named[k] || name.size() - 1 > known) continue;
+                bool same = true;
+                for (size_t m = 0; m + 1 < name.size() && same; ++m) {
+                    same = BytesMatch(At(name, name.size() - 2 - m), before[m], true);
+                }
+                named[k] = same;
+            }
+        }
+        return named;
     }
 
     int32_t CleanPhrase(PhraseSearches& p) {
@@ -1156,6 +1198,7 @@ class Cleanup {
     Seeker bare_close_{"</a>"};
     std::vector<PhraseSearches> phrases_;
     std::vector<Seeker*> seekers_;
+    uint64_t removals_ = 0;  // removals so far, to tell whether the text changed
     std::unordered_map<int32_t, QuietRun> runs_;
     QuietSpans quiet_fonts_;
     TextByte text_byte_;
