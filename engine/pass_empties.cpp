@@ -115,11 +115,20 @@ bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
     return true;
 }
 
-// 0-based index of the first match at or after `from`, ignoring case; kNpos when none.
+// 0-based index of the first match at or after `from`, ignoring case; kNpos when none. A
+// pattern with an "=" (every attribute row has one) is looked for from the places of "=",
+// which only matches "=" and is much rarer in a page than the letters the rows start with.
 size_t FindIn(std::string_view text, std::string_view pattern, size_t from) {
     if (from >= text.size()) return kNpos;
-    const int32_t at = FindText(text, pattern, -static_cast<int32_t>(from + 1));
-    return at ? static_cast<size_t>(at - 1) : kNpos;
+    const size_t equals = pattern.find('=');
+    if (equals == kNpos) {
+        const int32_t at = FindText(text, pattern, -static_cast<int32_t>(from + 1));
+        return at ? static_cast<size_t>(at - 1) : kNpos;
+    }
+    for (size_t e = text.find('=', from + equals); e != kNpos; e = text.find('=', e + 1)) {
+        if (MatchesAt(text, e - equals, pattern)) return e - equals;
+    }
+    return kNpos;
 }
 
 // The last match lying wholly inside a text that only grows at its end; each candidate start
