@@ -74,6 +74,32 @@ size_t PrevOf(const unsigned char* d, size_t upto, int a, int b) {
     return SIZE_MAX;
 }
 
+// How common a byte is in a page, roughly (higher is more common). A search looks for the
+// least common byte of its pattern and checks the rest around it, so it stops at few places.
+int Commonness(unsigned char c) {
+    if (c == ' ') return 9;
+    if (c >= 'a' && c <= 'z') return 8;
+    if (c == '\n' || c == '\r' || c == '\t' || c == '<' || c == '>' || c == '"' || c == '=' ||
+        c == '/' || c == '.') {
+        return 7;
+    }
+    if (c >= '0' && c <= '9') return 6;
+    if (c >= 'A' && c <= 'Z') return 5;
+    if (c == '-' || c == '_' || c == ':' || c == ';' || c == ',' || c == '\'' || c == '#' ||
+        c == '&' || c == '(' || c == ')') {
+        return 4;
+    }
+    return 2;
+}
+
+// Whether the pattern matches at d in full.
+bool MatchesAll(const unsigned char* d, std::string_view pattern, bool ignore_case) {
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (!BytesMatch(static_cast<unsigned char>(pattern[i]), d[i], ignore_case)) return false;
+    }
+    return true;
+}
+
 // 0-based index of the first match at or after `from`, or npos.
 size_t FindFrom(std::string_view text, std::string_view pattern, size_t from, bool ignore_case) {
     const size_t n = text.size(), m = pattern.size();
@@ -84,6 +110,24 @@ size_t FindFrom(std::string_view text, std::string_view pattern, size_t from, bo
     if (p0 == '?') {
         for (size_t i = from; i <= last; ++i) {
             if (MatchesAt(d + i, pattern, ignore_case)) return i;
+        }
+        return std::string_view::npos;
+    }
+    // The anchor: the least common pattern byte that only one text byte matches (not "?",
+    // not a letter when case is ignored). Every match has that byte at its place, and the
+    // matches come in the order of those places.
+    size_t anchor = m;
+    for (size_t k = 0; k < m; ++k) {
+        const auto p = static_cast<unsigned char>(pattern[k]);
+        if (p == '?' || AlternateByte(p, ignore_case) >= 0) continue;
+        if (anchor == m || Commonness(p) < Commonness(static_cast<unsigned char>(pattern[anchor])))
+            anchor = k;
+    }
+    if (anchor != m && anchor != 0) {
+        const int a = static_cast<unsigned char>(pattern[anchor]);
+        for (size_t i = NextOf(d, from + anchor, last + anchor + 1, a, -1); i <= last + anchor;
+             i = NextOf(d, i + 1, last + anchor + 1, a, -1)) {
+            if (MatchesAll(d + i - anchor, pattern, ignore_case)) return i - anchor;
         }
         return std::string_view::npos;
     }
