@@ -68,7 +68,8 @@ struct Document {
 
 struct RunResult {
     int32_t code = 0;
-    std::string output;  // the document as the host gets it back (the input after a failure)
+    bool completed = false;  // the run produced a document
+    std::string output;      // the document as the host gets it back (the input after a failure)
 };
 
 std::string g_work_folder;
@@ -101,6 +102,7 @@ RunResult RunAndKeep(Engine& engine, const Document& doc) {
     RunOutcome outcome;
     RunResult result;
     result.code = RunTimed(engine, doc, outcome);
+    result.completed = outcome.completed;
     if (doc.buffer_mode) {
         result.output = outcome.completed ? std::move(outcome.document) : doc.text;
     } else if (!outcome.completed || platform::ReadWholeFile(OutputPath(doc), result.output) !=
@@ -179,6 +181,10 @@ bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
         size_t total_in = 0;
         size_t total_out = 0;
         double total_seconds = 0;
+        size_t done_in = 0;  // the same over the pages that came out compressed
+        size_t done_out = 0;
+        double done_seconds = 0;
+        size_t done = 0;
         std::vector<double> ratios;
         for (const Document& doc : docs) {
             const Timing t = Measure(settings, options, doc);
@@ -188,6 +194,12 @@ bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
             total_in += in;
             total_out += out;
             total_seconds += t.seconds;
+            if (t.result.completed) {
+                done_in += in;
+                done_out += out;
+                done_seconds += t.seconds;
+                ++done;
+            }
             ratios.push_back(Ratio(out, in));
             std::string note;
             if (!doc.buffer_mode) note += "file mode (no \"<HTML\") ";
@@ -208,6 +220,10 @@ bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
             std::printf("%-28s %12s %12s %7.4f %9.1f  median page ratio %.4f\n", "total",
                         Thousands(total_in).c_str(), Thousands(total_out).c_str(),
                         Ratio(total_out, total_in), MBps(total_in, total_seconds), Median(ratios));
+            const std::string label = "the " + std::to_string(done) + " compressed";
+            std::printf("%-28s %12s %12s %7.4f %9.1f  (pages not refused)\n", label.c_str(),
+                        Thousands(done_in).c_str(), Thousands(done_out).c_str(),
+                        Ratio(done_out, done_in), MBps(done_in, done_seconds));
         }
     }
     return all_agree;
