@@ -202,7 +202,9 @@ TEST(EmptyTagsTest, LineEndOfTheDocument) {
 }
 
 int g_pumps = 0;
-void CountPump() { ++g_pumps; }
+void CountPump() {
+    ++g_pumps;
+}
 
 // Each cycle pumps once per phrase name; nested empty elements take a cycle per FONT level.
 TEST(EmptyTagsTest, CyclesAndMessagePump) {
@@ -290,30 +292,12 @@ TEST(EmptyTagsTest, SameAsPlainLoopsOnRandomMarkup) {
 // Default attributes crowded with "=" bytes: the attribute searches start from the places of
 // "=", so runs of "=" and attributes written back to back must not hide a match.
 TEST(EmptyTagsTest, SameAsPlainLoopsOnCrowdedAttributes) {
-    static const std::vector<std::string> kPieces = {"=",
-                                                     "==",
-                                                     " ",
-                                                     "<img ",
-                                                     "<td ",
-                                                     "<p ",
-                                                     ">",
-                                                     "\"",
-                                                     "0",
-                                                     "100%",
-                                                     "height",
-                                                     "vspace",
-                                                     "height=100%",
-                                                     " border=0",
-                                                     "border=\"0\"",
-                                                     "vspace=0",
-                                                     "hspace=\"0\"",
-                                                     " alt=\"\"",
-                                                     "width = \"100%\"",
-                                                     "align=\"left\"",
-                                                     "<center>",
-                                                     "</center>",
-                                                     "<a href=x>",
-                                                     "</a>"};
+    // clang-format off
+    static const std::vector<std::string> kPieces = {
+        "=", "==", " ", "<img ", "<td ", "<p ", ">", "\"", "0", "100%", "height", "vspace",
+        "height=100%", " border=0", "border=\"0\"", "vspace=0", "hspace=\"0\"", " alt=\"\"",
+        "width = \"100%\"", "align=\"left\"", "<center>", "</center>", "<a href=x>", "</a>"};
+    // clang-format on
     std::mt19937 rng(31);
     std::uniform_int_distribution<size_t> pick(0, kPieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 30);
