@@ -541,12 +541,15 @@ void CompressASPDocument(Engine& engine, Text& document) {
             ReplaceAll(document, r.from, r.to);
     }
     // Code ends followed by text get a space after them, unless the document ends right there
-    // or one byte later.
+    // or one byte later. Not before a quote: code that writes an attribute value
+    // (value="<%=x%>") would otherwise send a value with a trailing space.
     RewriteWith(document, [line_end](Rewriter& text) {
         for (int32_t p = text.Find("%>", 1); p != 0; p = text.Find("%>", p + 2)) {
             if (text.Length() - (p + 1) <= 1) break;
             const unsigned char next = text.At(p + 2);
-            if (next != ' ' && next != line_end) text.Insert(p + 2, " ");
+            if (next != ' ' && next != line_end && next != '"' && next != '\'') {
+                text.Insert(p + 2, " ");
+            }
         }
     });
     Charge(engine, document, kSlotStyleSheets, start);

@@ -301,6 +301,9 @@ TEST_F(ScriptsTest, ASPDocumentPass) {
         {"<%a%>b<%c%>de", "<%a%> b<%c%> de"},
         {"<%a%>b", "<%a%>b"},  // one byte after it: left alone
         {"<%a%>", "<%a%>"},
+        // Code inside a quoted attribute value: the value gains no space.
+        {"<input value=\"<%=a%>\"><a href='<%=b%>'>x",
+         "<input value=\"<%=a%>\"><a href='<%=b%>'>x"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
