@@ -54,19 +54,20 @@ enum BlockKind : uint8_t {
 constexpr size_t kPlaceholderKinds = 6;
 
 struct KindRow {
-    std::string_view start_tag;    // found ignoring ASCII case
+    std::string_view start_tag;    // found ignoring ASCII case; literal kinds: "<" + name
     std::string_view end_tag;      // found ignoring ASCII case
     std::string_view placeholder;  // found exactly
+    bool nests;                    // literal kinds whose elements a browser nests
 };
 
 // clang-format off
 constexpr std::array<KindRow, kPlaceholderKinds> kKinds = {{
-    {"<plaintext>", "</plaintext>", "<@PLA@>"},
-    {"<listing>", "</listing>", "<@LIS@>"},
-    {"<xmp>", "</xmp>", "<@XMP@>"},
-    {"<pre>", "</pre>", "<@PRE@>"},
-    {"<script", "/script>", "<@SCR@>"},
-    {"<style", "</style", "<@STY@>"},
+    {"<plaintext", "</plaintext>", "<@PLA@>", false},
+    {"<listing", "</listing>", "<@LIS@>", true},
+    {"<xmp", "</xmp>", "<@XMP@>", false},  // raw text: the first end tag ends it
+    {"<pre", "</pre>", "<@PRE@>", true},
+    {"<script", "/script>", "<@SCR@>", false},
+    {"<style", "</style", "<@STY@>", false},
 }};
 // clang-format on
 
@@ -119,6 +120,69 @@ size_t Search(std::string_view text, std::string_view pattern, size_t from, bool
 
 bool Contains(std::string_view text, std::string_view pattern, bool ignore_case) {
     return Search(text, pattern, 0, ignore_case) != npos;
+}
+
+bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// The literal kind's name ("<pre", any case) at `at` followed by white space or ">": where the
+// tag's attributes (if any) begin; npos when the name goes on ("<prefix>") or is absent.
+size_t AfterLiteralName(std::string_view doc, uint8_t kind, size_t at) {
+    const size_t after = at + kKinds[kind].start_tag.size();
+    if (after >= doc.size()) return npos;
+    return doc[after] == '>' || IsTagSpace(doc[after]) ? after : npos;
+}
+
+// The next start tag that opens a literal block, at or after `from`: the kind's name right
+// after "<", then only white space before its ">" ("<PRE>", or "<PRE" + line end + ">" as
+// some editors wrote it; "<PRE WIDTH=80>" opens none). Sets `length` to the tag's length.
+size_t FindLiteralStart(std::string_view doc, uint8_t kind, size_t from, size_t& length) {
+    const std::string_view name = kKinds[kind].start_tag;
+    for (size_t at = Search(doc, name, from, true); at != npos;
+         at = Search(doc, name, at + 1, true)) {
+        size_t p = AfterLiteralName(doc, kind, at);
+        if (p == npos) continue;
+        while (p < doc.size() && IsTagSpace(doc[p]))
+            ++p;
+        if (p < doc.size() && doc[p] == '>') {
+            length = p + 1 - at;
+            return at;
+        }
+    }
+    return npos;
+}
+
+bool ContainsLiteralStart(std::string_view doc, uint8_t kind) {
+    size_t length = 0;
+    return FindLiteralStart(doc, kind, 0, length) != npos;
+}
+
+// The end tag that closes a literal block whose start tag ends at `from`. PRE and LISTING
+// elements nest in a browser (any start tag of the kind, with or without attributes, opens
+// one more level), so the block ends where the browser ends it; an element left open
+// through the end of the document has no end. XMP and PLAINTEXT end at their first end tag.
+size_t FindLiteralEnd(std::string_view doc, uint8_t kind, size_t from) {
+    const KindRow& row = kKinds[kind];
+    if (!row.nests) return Search(doc, row.end_tag, from, true);
+    size_t inner = npos;  // the next nested start tag at or after `inner_from`
+    size_t inner_from = 0;
+    int depth = 1;
+    for (size_t pos = from;;) {
+        const size_t end = Search(doc, row.end_tag, pos, true);
+        if (end == npos) return npos;
+        if (inner_from <= pos) {
+            inner = Search(doc, row.start_tag, pos, true);
+            while (inner != npos && AfterLiteralName(doc, kind, inner) == npos)
+                inner = Search(doc, row.start_tag, inner + 1, true);
+            inner_from = inner == npos ? doc.size() + 1 : inner + 1;
+        }
+        if (inner != npos && inner < end) {
+            ++depth;
+            pos = inner + row.start_tag.size();
+            continue;
+        }
+        if (--depth == 0) return end;
+        pos = end + row.end_tag.size();
+    }
 }
 
 bool AnyRan(const ProtectedStore& store) {
@@ -260,7 +324,7 @@ class Extractor {
         for (uint8_t kind = kKindPlaintext; kind <= kKindPre; ++kind) {
             // Once 255 blocks are stored the remaining kinds stay in the document unprotected.
             if (store_.literals.size() >= kMaxStoredBlocks) break;
-            if (!present[kind] || !Contains(doc, kKinds[kind].start_tag, true)) continue;
+            if (!present[kind] || !ContainsLiteralStart(doc, kind)) continue;
             store_.literal_ran[kind] = true;
             if (int32_t code = CutLiterals(doc, kind); code != 0) return code;
         }
@@ -348,20 +412,21 @@ class Extractor {
         return result;
     }
 
-    // One literal kind: each bare start tag through the first end tag of its kind after it.
+    // One literal kind: each bare start tag through the end tag that closes it.
     int32_t CutLiterals(Text& doc, uint8_t kind) {
         const KindRow& row = kKinds[kind];
         Text out;
         out.reserve(doc.size());
         size_t pos = 0;
         for (;;) {
-            const size_t start = Search(doc, row.start_tag, pos, true);
+            size_t start_length = 0;
+            const size_t start = FindLiteralStart(doc, kind, pos, start_length);
             if (start == npos) break;
             if (store_.literals.size() >= kMaxStoredBlocks) {
                 ++engine_.error_count;
                 return TSQZ_ERR_TOO_MANY_BLOCKS;
             }
-            const size_t end = Search(doc, row.end_tag, start, true);
+            const size_t end = FindLiteralEnd(doc, kind, start + start_length);
             if (end == npos) {
                 ++engine_.error_count;
                 return TSQZ_ERR_UNCLOSED_BLOCK;
@@ -394,8 +459,10 @@ bool HoldsPlaceholderText(std::string_view doc) {
                                                         FindExact(doc, kAspMarkClose) != npos);
     if (markers && FindExact(doc, kAspOpen) != npos) return true;
     if (FindExact(doc, "<@") == npos) return false;
-    for (const KindRow& row : kKinds) {
-        if (FindExact(doc, row.placeholder) != npos && Contains(doc, row.start_tag, true))
+    for (uint8_t kind = 0; kind < kPlaceholderKinds; ++kind) {
+        const KindRow& row = kKinds[kind];
+        if (FindExact(doc, row.placeholder) == npos) continue;
+        if (kind <= kKindPre ? ContainsLiteralStart(doc, kind) : Contains(doc, row.start_tag, true))
             return true;
     }
     return false;

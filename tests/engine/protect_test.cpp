@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -95,10 +96,34 @@ TEST(ProtectExtraction, OnlyBareStartTagsOpenLiteralBlocks) {
     std::string doc = "<html><PRE WIDTH=80>x  y</PRE><pre>a</pre></html>";
     ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
     EXPECT_EQ(doc, "<html><PRE WIDTH=80>x  y</PRE><@PRE@></html>");
-    // A block ends at the first end tag of its kind; nesting is not looked at.
-    doc = "<html><pre>a<pre>b</pre>c</pre></html>";
+    // White space before the ">" still makes a bare start tag.
+    doc = "<html><PRE\n>x  y</PRE><listing >l</listing><xmp\t>x</xmp><prefix>a</pre></html>";
     ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
-    EXPECT_EQ(doc, "<html><@PRE@>c</pre></html>");
+    EXPECT_EQ(doc, "<html><@PRE@><@LIS@><@XMP@><prefix>a</pre></html>");
+    EXPECT_EQ(engine.store.literals[2], "<PRE\n>x  y</PRE>");
+}
+
+// A browser nests PRE and LISTING elements, so a block ends at the end tag that closes its
+// own start tag: the text after an inner end tag is still preformatted and must stay as it
+// is. XMP content is raw text and ends at its first end tag.
+TEST(ProtectExtraction, NestedBlocksEndWhereTheBrowserEndsThem) {
+    Engine engine;
+    std::string doc = "<html><pre>a<pre>b</pre>c  d</pre>e</html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(doc, "<html><@PRE@>e</html>");
+    doc = "<html><listing>a<LISTING x=1>b</listing>c</listing></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(doc, "<html><@LIS@></html>");
+    doc = "<html><xmp>a<xmp>b</xmp>c</xmp></html>";
+    ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
+    EXPECT_EQ(doc, "<html><@XMP@>c</xmp></html>");
+    // An element left open to the end of the document: the browser shows the rest
+    // preformatted, so the document is refused as one with a missing end tag.
+    doc = "<html><pre>open<pre>x</pre> and  more</html>";
+    const std::string before = doc;
+    engine.error_count = 0;
+    EXPECT_EQ(ExtractProtectedBlocks(engine, doc), TSQZ_ERR_UNCLOSED_BLOCK);
+    EXPECT_EQ(engine.error_count, 1);
 }
 
 TEST(ProtectExtraction, ScriptAndStyleElementsWithAttributes) {
@@ -329,9 +354,47 @@ struct Literal {
     bool kind_ran[4] = {};
     int32_t errors = 0;
 
-    static constexpr const char* kStart[4] = {"<plaintext>", "<listing>", "<xmp>", "<pre>"};
+    static constexpr const char* kStart[4] = {"<plaintext", "<listing", "<xmp", "<pre"};
     static constexpr const char* kEnd[4] = {"</plaintext>", "</listing>", "</xmp>", "</pre>"};
     static constexpr const char* kToken[4] = {"<@PLA@>", "<@LIS@>", "<@XMP@>", "<@PRE@>"};
+    static constexpr bool kNests[4] = {false, true, false, true};
+
+    static bool Space(unsigned char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    }
+    // The kind's name at p followed by white space or ">" (any tag of the kind).
+    static bool NameEndsAt(const std::string& d, int k, int32_t p) {
+        const unsigned char next = ByteAt(d, p + static_cast<int32_t>(std::strlen(kStart[k])));
+        return next == '>' || Space(next);
+    }
+    // A bare start tag (only white space before its ">") at or after pos; its length in len.
+    static int32_t BareStart(const std::string& d, int k, int32_t pos, int32_t& len) {
+        for (int32_t s = FindText(d, kStart[k], -pos); s != 0;
+             s = FindText(d, kStart[k], -(s + 1))) {
+            if (!NameEndsAt(d, k, s)) continue;
+            int32_t p = s + static_cast<int32_t>(std::strlen(kStart[k]));
+            while (Space(ByteAt(d, p)))
+                ++p;
+            if (ByteAt(d, p) == '>') {
+                len = p - s + 1;
+                return s;
+            }
+        }
+        return 0;
+    }
+    // The end tag closing a block whose start tag ends before pos, nesting where browsers do.
+    static int32_t EndOf(const std::string& d, int k, int32_t pos) {
+        if (!kNests[k]) return FindText(d, kEnd[k], -pos);
+        int depth = 1;
+        for (int32_t p = pos; p <= Len(d); ++p) {
+            if (FindText(d, kEnd[k], -p) == p) {
+                if (--depth == 0) return p;
+            } else if (FindText(d, kStart[k], -p) == p && NameEndsAt(d, k, p)) {
+                ++depth;
+            }
+        }
+        return 0;
+    }
 
     int32_t Extract(std::string& d) {
         if (FindText(d, "<%", 1) != 0) {
@@ -375,14 +438,15 @@ struct Literal {
         }
         for (int k = 0; k < 4; ++k) {
             if (k > 0 && literals.size() >= 255) break;
-            if (FindText(d, kStart[k], -1) == 0) continue;
+            int32_t len = 0;
+            if (BareStart(d, k, 1, len) == 0) continue;
             kind_ran[k] = true;
             int32_t pos = 1;
             for (;;) {
-                const int32_t s = FindText(d, kStart[k], -pos);
+                const int32_t s = BareStart(d, k, pos, len);
                 if (s == 0) break;
                 if (literals.size() == 255) return ++errors, -6;
-                const int32_t e = FindText(d, kEnd[k], -s);
+                const int32_t e = EndOf(d, k, s + len);
                 if (e == 0) return ++errors, -2;
                 const int32_t stop = e + static_cast<int32_t>(std::string(kEnd[k]).size());
                 literals.push_back(
@@ -448,7 +512,8 @@ TEST(ProtectEquivalence, MatchesTheLiteralAlgorithmOnRandomDocuments) {
         "</style>", "</STYLE",    ">",          "<%",          "%>",
         "<%>",      "%",          "<",          "a",           " ",
         "\n",       "<@PRE@>",    "<@SCR@>",    "@PRE",        "\xFE",
-        "<!--",     "-->"};
+        "<!--",     "-->",        "<pre\n>",    "<PRE x>",     "<listing >",
+        "<xmp\t>"};
     std::mt19937 random(12345);
     int compared = 0, literal_misplaced = 0;
     for (int round = 0; round < 20000; ++round) {
