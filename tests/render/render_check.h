@@ -29,8 +29,12 @@ struct RenderCheck {
     std::optional<PageShot> after;
     ShotDifference difference;
     std::string error;  // compression or browser failure; empty when both shots were taken
+    // The engine refused the page with this code and wrote nothing: the page stays exactly
+    // as it was (a malformed page, for example a PRE element the browser leaves open to the
+    // end). Nothing is rendered then.
+    int32_t refused = 0;
 
-    bool Passed() const { return error.empty() && difference.Identical(); }
+    bool Passed() const { return refused != 0 || (error.empty() && difference.Identical()); }
 };
 
 // Shots of one page's original, kept between checks of that page.

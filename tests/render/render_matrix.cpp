@@ -143,11 +143,15 @@ int PrintMatrix(const Arguments& args) {
                                 ": compared with the charset declaration in both, because " +
                                 std::string(check.charset_exception));
             }
-            if (!check.error.empty()) {
+            if (check.refused != 0) {
+                cell = "ref" + std::to_string(check.refused);
+                notes.push_back(page + " / " + set.label + ": refused by the engine with " +
+                                std::to_string(check.refused) + "; the page stays as it was");
+            } else if (!check.error.empty()) {
                 cell = "ERR";
                 details.push_back(page + " / " + set.label + ": " + check.error);
             }
-            if (check.error.empty() && !check.difference.Identical()) {
+            if (check.refused == 0 && check.error.empty() && !check.difference.Identical()) {
                 cell = std::to_string(check.difference.pixels);
                 details.push_back(page + " / " + set.label + ": " +
                                   check.difference.Describe(*check.before, *check.after));
@@ -158,13 +162,13 @@ int PrintMatrix(const Arguments& args) {
                                           tsqz::test::ReadFile(work.File("compressed.html")));
                 }
             }
-            if (cell != "ok" && cell != "ok*") ++changed;
+            if (!check.Passed()) ++changed;
             std::printf(" %7s", cell.c_str());
             std::fflush(stdout);
         }
         std::printf("\n");
     }
-    if (!notes.empty()) std::printf("\nok*:\n");
+    if (!notes.empty()) std::printf("\nNotes (ok*: charset exception; refN: refused with N):\n");
     for (const std::string& line : notes)
         std::printf("  %s\n", line.c_str());
     if (!details.empty()) std::printf("\nDifferences:\n");
