@@ -782,7 +782,6 @@ struct QuietFont {
     int32_t close;
     int32_t reach;    // the last byte any element of the run up to here depended on
     int32_t present;  // present bytes from the run's start to reach, when recorded
-    bool same_tag;    // some element up to here had the same tag as the run's next tag
 };
 
 // Consecutive FONT start tags that the cleanup passed without a change, all compared with the
@@ -879,35 +878,13 @@ class Cleanup {
         return {copy.empty(), kNone};
     }
 
-    bool AllSqueezed(int32_t from, int32_t before) const {
-        for (int32_t i = text_.Next(from); i < before; i = text_.Succ(i)) {
-            if (!IsSqueezed(text_.Byte(i))) return false;
-        }
-        return true;
-    }
-
-    bool SameTag(int32_t a, int32_t a_close, int32_t b, int32_t b_close) const {
-        for (;;) {
-            while (a <= a_close && IsSqueezed(text_.Byte(a))) {
-                a = text_.Succ(a);
-            }
-            while (b <= b_close && IsSqueezed(text_.Byte(b))) {
-                b = text_.Succ(b);
-            }
-            if (a > a_close || b > b_close) return a > a_close && b > b_close;
-            if (FoldCase(text_.Byte(a)) != FoldCase(text_.Byte(b))) return false;
-            a = text_.Succ(a);
-            b = text_.Succ(b);
-        }
-    }
-
     void FinishRun(QuietRun& run) {
         if (run.elements.size() >= 2) runs_[run.elements.front().start] = std::move(run);
         run = QuietRun{};
     }
 
     void RecordQuiet(QuietRun& run, int32_t start, int32_t close, int32_t decided_by, int32_t next,
-                     int32_t next_close, bool same_tag) {
+                     int32_t next_close) {
         if (decided_by == kNone) {
             FinishRun(run);
             return;
@@ -921,8 +898,7 @@ class Cleanup {
         const QuietFont* last = run.elements.empty() ? nullptr : &run.elements.back();
         const int32_t first = last ? run.elements.front().start : start;
         const int32_t reach = std::max({last ? last->reach : close, close, decided_by});
-        run.elements.push_back({start, close, reach, text_.PresentIn(first, reach),
-                                same_tag || (last && last->same_tag)});
+        run.elements.push_back({start, close, reach, text_.PresentIn(first, reach)});
     }
 
     // Passes a run recorded by an earlier cycle that starts at `start`, when the cleanup would
@@ -954,10 +930,6 @@ class Cleanup {
             }
         }
         if (lo == 0) return false;
-        if (stored.elements[lo - 1].same_tag &&
-            (next == after_end || Strips(after_end, next, true).empty)) {
-            return false;
-        }
         stored.elements.resize(lo);
         FinishRun(run);
         run = std::move(stored);
@@ -1012,23 +984,12 @@ class Cleanup {
             if (next == kNone) break;
             const int32_t next_close = text_.FindByte('>', next, text_.End());
             if (next_close == kNone) break;
-            const bool same = SameTag(start, close, next, next_close);
-            if (same && next == after_end) {
-                FinishRun(run);
-                quiet_fonts_.Finish();
-                Remove(end, next_close);
-                ++count;
-            } else if (same && Strips(after_end, next, true).empty) {
-                FinishRun(run);
-                quiet_fonts_.Finish();
-                Remove(next, next_close);
-                Remove(end, end_close);
-                ++count;
-            } else {
-                RecordQuiet(run, start, close, content.decided_by, next, next_close, same);
-                // Everything this iteration read lies between its tag and the next one's ">".
-                quiet_fonts_.Record(text_, start, next_close, start);
-            }
+            // An element that holds text is kept as it is, also when an equal one follows:
+            // merging the two redraws the text between them in the element's font (a smaller
+            // or larger space, a font left open across paragraphs), which shows.
+            RecordQuiet(run, start, close, content.decided_by, next, next_close);
+            // Everything this iteration read lies between its tag and the next one's ">".
+            quiet_fonts_.Record(text_, start, next_close, start);
             cursor = text_.Succ(start);
         }
         FinishRun(run);
@@ -1168,17 +1129,11 @@ class Cleanup {
             const int32_t next = p.next_start.Next(text_, after_end);
             if (next == kNone) break;
             restart = next;
-            if (next == after_end || AllSqueezed(after_end, next)) {
-                p.quiet.Finish();
-                // Adjacent elements merge without counting; whitespace between counts.
-                if (next != after_end) ++count;
-                RemoveFrom(next, start_length);
-                RemoveFrom(end, end_length);
-                stay = true;
-            } else {
-                // Everything this iteration read lies between its tag and the next start tag.
-                p.quiet.Record(text_, start, text_.Advance(next, start_length - 1), next);
-            }
+            // Neighbouring elements that hold text are not merged: the browser would draw
+            // their text as one run, which moves glyphs and gives a space between them the
+            // element's style.
+            // Everything this iteration read lies between its tag and the next start tag.
+            p.quiet.Record(text_, start, text_.Advance(next, start_length - 1), next);
         }
         p.quiet.Finish();
         return count;

@@ -13,16 +13,10 @@
 
 namespace tsqz::literal {
 
-inline bool Blank(unsigned char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-inline bool EndsAttribute(unsigned char c) {
-    return Blank(c) || c == '>' || c == '/';
-}
+inline bool Blank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+inline bool EndsAttribute(unsigned char c) { return Blank(c) || c == '>' || c == '/'; }
 
-inline int32_t F(const Text& t, std::string_view p, int32_t from) {
-    return Find(t, p, from, true);
-}
+inline int32_t F(const Text& t, std::string_view p, int32_t from) { return Find(t, p, from, true); }
 inline int32_t B(const Text& t, std::string_view p, int32_t limit) {
     return FindBack(t, p, limit, true);
 }
@@ -152,31 +146,11 @@ inline int32_t FontCleanup(Text& t, bool lf, char le) {
             c = s + 1;
             continue;
         }
+        // An element holding text stays, equal neighbour or not (no merging).
         const int32_t g = F(t, "<font", d + 7);
         if (!g) return count;
         const int32_t ge = FindChar(t, '>', g);
         if (!ge) return count;
-        Text first = Slice(t, s, e), second = Slice(t, g, ge);
-        Squeeze(first, lf);
-        Squeeze(second, lf);
-        if (!EqualIgnoringCase(first, second)) {
-            c = s + 1;
-            continue;
-        }
-        if (g == d + 7) {
-            DeleteAt(t, d, ge - d + 1);
-            ++count;
-        } else {
-            Text between = Slice(t, d + 7, g - 1);
-            StripNonText(between, le);
-            StripFont(between);
-            Squeeze(between, lf);
-            if (between.empty()) {
-                DeleteAt(t, g, ge - g + 1);
-                DeleteAt(t, d, 7);
-                ++count;
-            }
-        }
         c = s + 1;
     }
 }
@@ -231,21 +205,7 @@ inline int32_t PhraseCleanup(const Engine& engine, Text& t, bool lf) {
             }
             const int32_t g = F(t, open, d + lc);
             if (!g || !FindChar(t, '>', g)) break;
-            restart = g;
-            Text between = Slice(t, d + lc, g - 1);
-            if (between.empty()) {
-                DeleteAt(t, g, lo);
-                DeleteAt(t, d, lc);
-                stay = true;
-                continue;
-            }
-            Squeeze(between, lf);
-            if (between.empty()) {
-                DeleteAt(t, g, lo);
-                DeleteAt(t, d, lc);
-                ++count;
-                stay = true;
-            }
+            restart = g;  // neighbours holding text are not merged
         }
     }
     return count;
