@@ -71,9 +71,7 @@ constexpr std::string_view kCharsetMarkers[] = {"charset=", "charset ="};
 bool IsSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
-bool IsAsciiLetter(unsigned char c) {
-    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-}
+bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
 // Byte ranges [first, last) in which "&quot;" stays: the inside of a single-quoted attribute
 // value, where an apostrophe would end the value, and the first byte of an unquoted value,

@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i])) {
             if (!entry.is_regular_file()) continue;
             std::ifstream in(entry.path(), std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::string bytes((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
             ++count;
         }
