@@ -1,6 +1,8 @@
 // Which tags white space shows beside: text-level (inline) elements against block-level ones.
 #include "inline_elements.h"
 
+#include <array>
+
 namespace tsqz {
 namespace {
 
@@ -25,38 +27,104 @@ constexpr std::string_view kBlockElements[] = {
     "TH",      "THEAD",     "TITLE",    "TR",         "UL",      "XMP",
 };
 
+// Both tables in one, grouped by name length and first letter, so that a name is compared
+// only with the few names of its own length that start with its letter.
+constexpr size_t kLetters = 26;
+constexpr size_t kBuckets = (tag_detail::kLongestName + 1) * kLetters;
+
+struct NameRow {
+    std::string_view name;
+    TagInfo::Kind kind;
+};
+
+struct NameIndex {
+    std::array<NameRow, std::size(kInlineElements) + std::size(kBlockElements)> rows{};
+    std::array<uint8_t, kBuckets + 1> first{};  // rows of bucket b: first[b] to first[b + 1]
+};
+
+constexpr size_t BucketOf(std::string_view upper) {
+    return upper.size() * kLetters + static_cast<size_t>(upper[0] - 'A');
+}
+
+constexpr NameIndex BuildNameIndex() {
+    NameIndex index;
+    std::array<NameRow, index.rows.size()> all{};
+    size_t count = 0;
+    for (const std::string_view name : kInlineElements)
+        all[count++] = {name, TagInfo::Kind::kTextLevel};
+    for (const std::string_view name : kBlockElements)
+        all[count++] = {name, TagInfo::Kind::kBlock};
+    std::array<size_t, kBuckets + 1> sizes{};
+    for (const NameRow& row : all)
+        ++sizes[BucketOf(row.name)];
+    size_t next = 0;
+    for (size_t b = 0; b < kBuckets; ++b) {
+        index.first[b] = static_cast<uint8_t>(next);
+        next += sizes[b];
+    }
+    index.first[kBuckets] = static_cast<uint8_t>(next);
+    std::array<size_t, kBuckets> filled{};
+    for (const NameRow& row : all) {
+        const size_t b = BucketOf(row.name);
+        index.rows[index.first[b] + filled[b]++] = row;
+    }
+    return index;
+}
+
 template <size_t N>
-constexpr bool NamesFitTheReader(const std::string_view (&names)[N]) {
+constexpr bool NamesFitTheIndex(const std::string_view (&names)[N]) {
     for (const std::string_view name : names) {
-        if (name.size() > static_cast<size_t>(tag_detail::kLongestName)) return false;
+        if (name.empty() || name.size() > static_cast<size_t>(tag_detail::kLongestName) ||
+            name[0] < 'A' || name[0] > 'Z') {
+            return false;
+        }
+        for (const char c : name) {
+            if (c >= 'a' && c <= 'z') return false;
+        }
     }
     return true;
 }
-static_assert(NamesFitTheReader(kInlineElements) && NamesFitTheReader(kBlockElements),
-              "ReadTagAt reads names of at most kLongestName bytes");
+static_assert(
+    NamesFitTheIndex(kInlineElements) && NamesFitTheIndex(kBlockElements),
+    "ReadTagAt reads names of at most kLongestName bytes; the index keys on an upper-case "
+    "first letter");
 
-bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const auto folded = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (folded != static_cast<unsigned char>(upper[i])) return false;
-    }
-    return true;
-}
+constexpr NameIndex kNameIndex = BuildNameIndex();
 
-template <size_t N>
-bool Contains(const std::string_view (&names)[N], std::string_view name) {
-    for (const std::string_view row : names) {
-        if (EqualsIgnoringCase(name, row)) return true;
+// The name in upper case, or an empty text when it cannot be a name of the tables.
+std::string_view ToUpperName(std::string_view name, char (&buffer)[tag_detail::kLongestName]) {
+    if (name.empty() || name.size() > std::size(buffer)) return {};
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        buffer[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
     }
-    return false;
+    return {buffer, name.size()};
 }
 
 }  // namespace
 
-bool IsInlineElementName(std::string_view name) { return Contains(kInlineElements, name); }
+TagInfo::Kind KindOfUpperName(std::string_view upper) {
+    if (upper.empty() || upper.size() > static_cast<size_t>(tag_detail::kLongestName) ||
+        upper[0] < 'A' || upper[0] > 'Z') {
+        return TagInfo::Kind::kUnknown;
+    }
+    const size_t b = BucketOf(upper);
+    for (size_t r = kNameIndex.first[b]; r < kNameIndex.first[b + 1]; ++r) {
+        if (kNameIndex.rows[r].name == upper) return kNameIndex.rows[r].kind;
+    }
+    return TagInfo::Kind::kUnknown;
+}
 
-bool IsBlockElementName(std::string_view name) { return Contains(kBlockElements, name); }
+bool IsInlineElementName(std::string_view name) {
+    char buffer[tag_detail::kLongestName];
+    const std::string_view upper = ToUpperName(name, buffer);
+    return !upper.empty() && KindOfUpperName(upper) == TagInfo::Kind::kTextLevel;
+}
+
+bool IsBlockElementName(std::string_view name) {
+    char buffer[tag_detail::kLongestName];
+    const std::string_view upper = ToUpperName(name, buffer);
+    return !upper.empty() && KindOfUpperName(upper) == TagInfo::Kind::kBlock;
+}
 
 }  // namespace tsqz
