@@ -2,6 +2,7 @@
 #include "inline_elements.h"
 
 #include <array>
+#include <cstdint>
 
 namespace tsqz {
 namespace {
@@ -32,8 +33,28 @@ constexpr std::string_view kBlockElements[] = {
 constexpr size_t kLetters = 26;
 constexpr size_t kBuckets = (tag_detail::kLongestName + 1) * kLetters;
 
+// A name of at most kLongestName bytes as two numbers: its first eight bytes and the rest.
+struct NameKey {
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    constexpr bool operator==(const NameKey&) const = default;
+};
+
+constexpr NameKey KeyOf(std::string_view name) {
+    NameKey key;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const uint64_t byte = static_cast<unsigned char>(name[i]);
+        if (i < 8) {
+            key.head |= byte << (8 * i);
+        } else {
+            key.tail |= byte << (8 * (i - 8));
+        }
+    }
+    return key;
+}
+
 struct NameRow {
-    std::string_view name;
+    NameKey key;
     TagInfo::Kind kind;
 };
 
@@ -48,14 +69,18 @@ constexpr size_t BucketOf(std::string_view upper) {
 
 constexpr NameIndex BuildNameIndex() {
     NameIndex index;
-    std::array<NameRow, index.rows.size()> all{};
+    struct Named {
+        std::string_view name;
+        TagInfo::Kind kind;
+    };
+    std::array<Named, index.rows.size()> all{};
     size_t count = 0;
     for (const std::string_view name : kInlineElements)
         all[count++] = {name, TagInfo::Kind::kTextLevel};
     for (const std::string_view name : kBlockElements)
         all[count++] = {name, TagInfo::Kind::kBlock};
     std::array<size_t, kBuckets + 1> sizes{};
-    for (const NameRow& row : all)
+    for (const Named& row : all)
         ++sizes[BucketOf(row.name)];
     size_t next = 0;
     for (size_t b = 0; b < kBuckets; ++b) {
@@ -64,9 +89,9 @@ constexpr NameIndex BuildNameIndex() {
     }
     index.first[kBuckets] = static_cast<uint8_t>(next);
     std::array<size_t, kBuckets> filled{};
-    for (const NameRow& row : all) {
+    for (const Named& row : all) {
         const size_t b = BucketOf(row.name);
-        index.rows[index.first[b] + filled[b]++] = row;
+        index.rows[index.first[b] + filled[b]++] = {KeyOf(row.name), row.kind};
     }
     return index;
 }
@@ -89,6 +114,16 @@ static_assert(
     "ReadTagAt reads names of at most kLongestName bytes; the index keys on an upper-case "
     "first letter");
 
+constexpr bool NoNameInBothTables() {
+    for (const std::string_view a : kInlineElements) {
+        for (const std::string_view b : kBlockElements) {
+            if (a == b) return false;
+        }
+    }
+    return true;
+}
+static_assert(NoNameInBothTables(), "a name is either text-level or block-level");
+
 constexpr NameIndex kNameIndex = BuildNameIndex();
 
 // The name in upper case, or an empty text when it cannot be a name of the tables.
@@ -109,8 +144,9 @@ TagInfo::Kind KindOfUpperName(std::string_view upper) {
         return TagInfo::Kind::kUnknown;
     }
     const size_t b = BucketOf(upper);
+    const NameKey key = KeyOf(upper);
     for (size_t r = kNameIndex.first[b]; r < kNameIndex.first[b + 1]; ++r) {
-        if (kNameIndex.rows[r].name == upper) return kNameIndex.rows[r].kind;
+        if (kNameIndex.rows[r].key == key) return kNameIndex.rows[r].kind;
     }
     return TagInfo::Kind::kUnknown;
 }

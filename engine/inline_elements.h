@@ -95,6 +95,13 @@ class OpenFontElements {
 
   private:
     static constexpr std::string_view kNames[] = {"FONT", "BIG", "SMALL", "TT", "CODE"};
+    // The index of the name that starts with this byte (either case), -1 for none.
+    static constexpr int FontNameByLetter(unsigned char c) {
+        for (int i = 0; i < static_cast<int>(std::size(kNames)); ++i) {
+            if ((c & 0xDF) == static_cast<unsigned char>(kNames[i][0])) return i;
+        }
+        return -1;
+    }
     int32_t next_ = 1;  // first position not looked at yet
     int32_t open_[std::size(kNames)] = {};
     int32_t open_total_ = 0;
@@ -181,33 +188,21 @@ void OpenFontElements::Take(const ByteAt& at, int32_t open) {
     int32_t name = open + 1;
     const bool end = at(name) == '/';
     if (end) ++name;
-    // Every name starts with one of these letters; most tags are let go after one look.
-    switch (at(name) & 0xDF) {
-        case 'F':
-        case 'B':
-        case 'S':
-        case 'T':
-        case 'C':
-            break;
-        default:
-            return;
+    // The names start with different letters, so the first one tells which name to compare.
+    const int i = FontNameByLetter(at(name));
+    if (i < 0) return;
+    const std::string_view wanted = kNames[i];
+    const auto length = static_cast<int32_t>(wanted.size());
+    for (int32_t k = 1; k < length; ++k) {
+        if ((at(name + k) & 0xDF) != static_cast<unsigned char>(wanted[k])) return;
     }
-    for (size_t i = 0; i < std::size(kNames); ++i) {
-        const std::string_view wanted = kNames[i];
-        const auto length = static_cast<int32_t>(wanted.size());
-        int32_t k = 0;
-        while (k < length && (at(name + k) & 0xDF) == static_cast<unsigned char>(wanted[k])) {
-            ++k;
-        }
-        if (k < length || !EndsName(at(name + length))) continue;
-        if (!end) {
-            ++open_[i];
-            ++open_total_;
-        } else if (open_[i] > 0) {
-            --open_[i];
-            --open_total_;
-        }
-        return;
+    if (!EndsName(at(name + length))) return;
+    if (!end) {
+        ++open_[i];
+        ++open_total_;
+    } else if (open_[i] > 0) {
+        --open_[i];
+        --open_total_;
     }
 }
 

@@ -61,6 +61,46 @@ size_t TagOpenOf(std::string_view s, size_t gt) {
     return open == nullptr ? kNone : static_cast<size_t>(static_cast<const char*>(open) - s.data());
 }
 
+bool PatternAt(std::string_view s, size_t at, std::string_view pattern) {
+    if (at + pattern.size() > s.size()) return false;
+    for (size_t k = 0; k < pattern.size(); ++k) {
+        if (!BytesMatch(static_cast<unsigned char>(pattern[k]),
+                        static_cast<unsigned char>(s[at + k]), true)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The index of the first match at or after `from` of the search of text.h that ignores case,
+// kNone if none. The places are found from the pattern's first two bytes, which must not be
+// the "?" wildcard.
+size_t FindNoCase(std::string_view s, std::string_view pattern, size_t from) {
+    // The text bytes that BytesMatch lets stand for a pattern byte: itself and, for a letter,
+    // its other case (also "`" for "@", as the searches of text.h have it).
+    const auto other = [](char p) {
+        const auto c = static_cast<unsigned char>(p);
+        const auto flipped = static_cast<unsigned char>(c ^ 0x20);
+        return static_cast<char>(c <= 0x7A && flipped >= 0x41 && flipped <= 0x7A ? flipped : c);
+    };
+    const char a = pattern[0];
+    const char a2 = other(a);
+    const char b = pattern[1];
+    const char b2 = other(b);
+    size_t found = kNone;
+    ScanPlaces(
+        s, from,
+        [=](Bytes16 b0, Bytes16 b1, Bytes16) {
+            return ((b0 == a) | (b0 == a2)) & ((b1 == b) | (b1 == b2));
+        },
+        [&](size_t i) {
+            if (!PatternAt(s, i, pattern)) return i + 1;
+            found = i;
+            return kScanEnd;
+        });
+    return found;
+}
+
 // Builds what a walk leaves of a text: the text with bytes dropped or replaced at increasing
 // indices, the stretches between them copied whole. The walk reads the text as it was; the
 // result takes its place at Finish, only if something changed. `spare` lends its buffer and
@@ -155,15 +195,13 @@ size_t NonSpaceWithRank(std::string_view s, size_t rank) {
 }
 
 TitleCopy KeepTitleWithDoubleSpaces(const Text& chunk) {
-    const int32_t start = Find(chunk, "<title>", 1, true);
-    if (start == 0) return {};
-    const int32_t end = Find(chunk, "</title>", start, true);
-    if (end == 0) return {};
-    const std::string_view title = std::string_view(chunk).substr(static_cast<size_t>(start - 1),
-                                                                  static_cast<size_t>(end - start));
+    const size_t start = FindNoCase(chunk, "<title>", 0);
+    if (start == kNone) return {};
+    const size_t end = FindNoCase(chunk, "</title>", start);
+    if (end == kNone) return {};
+    const std::string_view title = std::string_view(chunk).substr(start, end - start);
     if (title.find("  ") == std::string_view::npos) return {};
-    return {Text(title), CountNonBlanks(chunk, static_cast<size_t>(start - 1)),
-            CountNonBlanks(chunk, static_cast<size_t>(end - 1))};
+    return {Text(title), CountNonBlanks(chunk, start), CountNonBlanks(chunk, end)};
 }
 
 void PutTitleBack(Text& chunk, const TitleCopy& title) {
@@ -180,8 +218,8 @@ void PutTitleBack(Text& chunk, const TitleCopy& title) {
 void CollapseBlanks(Text& text, Text& spare) {
     const std::string_view s = text;
     const size_t n = s.size();
-    const int32_t body = Find(s, "<body", 1, true);
-    const size_t head_end = body == 0 ? 0 : static_cast<size_t>(body - 1);
+    const size_t body = FindNoCase(s, "<body", 0);
+    const size_t head_end = body == kNone ? 0 : body;
     Compactor out(text, spare);
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     // Handles the run that starts at i, if one does; returns where to go on.
@@ -442,17 +480,6 @@ constexpr RowsByName IndexTagSpaceRules() {
 
 constexpr RowsByName kRowsByName = IndexTagSpaceRules();
 
-bool PatternAt(std::string_view s, size_t at, std::string_view pattern) {
-    if (at + pattern.size() > s.size()) return false;
-    for (size_t k = 0; k < pattern.size(); ++k) {
-        if (!BytesMatch(static_cast<unsigned char>(pattern[k]),
-                        static_cast<unsigned char>(s[at + k]), true)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // What the rows of step 13 delete around the tag whose "<" is at index `open`: the space
 // before it, the space after the first ">" from it, or both. Every fixed pattern of rule 2
 // ends at that ">", so rules 2 and 3 delete the same byte.
@@ -504,16 +531,26 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
     const ByteReader at{s};
     Compactor out(text, spare);
     OpenFontElements fonts;
-    size_t open = kNone;            // the last "<" met
-    bool unended = false;           // and no ">" met since
-    bool drop_after_close = false;  // a row of step 13 deletes the space after the next ">"
+    size_t open = kNone;   // the last "<" met
+    bool unended = false;  // and no ">" met since
+    // The space after the next ">" goes by a row of step 13 (drop_after_close), or may go by
+    // one for the tag at `pending` (its kind is read only if a space does follow the ">").
+    bool drop_after_close = false;
+    size_t pending = kNone;
+    const auto settle_pending = [&] {
+        if (pending != kNone && !InlineTagAt(s, pending)) drop_after_close = true;
+        pending = kNone;
+    };
     ScanBytes<'<', '>'>(s, 0, [&](size_t i) {
         if (s[i] == '<') {
-            if ((steps & kTagSpecific) != 0 && i >= 1) {
+            if ((steps & kTagSpecific) != 0 && i >= 1 && !fonts.Open()) {
                 const TagSpaces found = TagSpacesAt(s, i, closing_li_stripped);
-                if ((found.before || found.after_close) && !fonts.Open() && !InlineTagAt(s, i)) {
-                    if (found.before) out.Drop(i - 1);
+                if (found.before && !InlineTagAt(s, i)) {
+                    out.Drop(i - 1);
                     drop_after_close = drop_after_close || found.after_close;
+                } else if (found.after_close && !found.before) {
+                    settle_pending();
+                    pending = i;
                 }
             }
             fonts.Take(at, static_cast<int32_t>(i) + 1);
@@ -525,8 +562,10 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
         unended = false;
         if (i + 1 >= n || s[i + 1] != ' ') {
             drop_after_close = false;
+            pending = kNone;
             return i + 1;
         }
+        settle_pending();
         if (drop_after_close) {
             drop_after_close = false;
             out.Drop(i + 1);
@@ -604,8 +643,9 @@ void RemoveSpacesAfterEquals(Text& text, Text& spare) {
 
 // Keyword-list compaction: ", " becomes "," in the content of the first keywords META.
 void CompactKeywordList(Text& chunk) {
-    const int32_t name = Find(chunk, "name=\"keywords\"", 1, true);
-    if (name == 0) return;
+    const size_t found = FindNoCase(chunk, "name=\"keywords\"", 0);
+    if (found == kNone) return;
+    const auto name = static_cast<int32_t>(found) + 1;
     const int32_t content = Find(chunk, "content=", name, true);
     if (content == 0) return;
     const int32_t open = FindChar(chunk, '"', content);
@@ -676,6 +716,8 @@ std::vector<int32_t> TagBreakPoints(std::string_view s) {
     OpenFontElements fonts;
     size_t open = kNone;
     bool unended = false;
+    size_t read = kNone;  // the last tag whose kind was read, and whether it is text-level
+    bool read_inline = false;
     ScanBytes<'<', '>'>(s, 0, [&](size_t i) {
         if (s[i] == '<') {
             fonts.Take(at, static_cast<int32_t>(i) + 1);
@@ -684,9 +726,19 @@ std::vector<int32_t> TagBreakPoints(std::string_view s) {
             return i + 1;
         }
         if (unended && !fonts.Open()) {
-            const bool inline_before = InlineTagAt(s, open);
-            const bool inline_after = i + 1 >= n || s[i + 1] != '<' || InlineTagAt(s, i + 1);
-            if (!inline_before || !inline_after) breaks.push_back(static_cast<int32_t>(i) + 1);
+            // The tag after a ">" is often the next one asked about.
+            const bool inline_before = open == read ? read_inline : InlineTagAt(s, open);
+            bool breaks_here = !inline_before;
+            if (!breaks_here) {
+                if (i + 1 >= n || s[i + 1] != '<') {
+                    breaks_here = false;
+                } else {
+                    read = i + 1;
+                    read_inline = InlineTagAt(s, read);
+                    breaks_here = !read_inline;
+                }
+            }
+            if (breaks_here) breaks.push_back(static_cast<int32_t>(i) + 1);
         }
         unended = false;
         return i + 1;
