@@ -1,6 +1,9 @@
 // Which tags white space shows beside: text-level (inline) elements against block-level ones.
 #include "inline_elements.h"
 
+#include <array>
+#include <cstdint>
+
 namespace tsqz {
 namespace {
 
@@ -25,38 +28,139 @@ constexpr std::string_view kBlockElements[] = {
     "TH",      "THEAD",     "TITLE",    "TR",         "UL",      "XMP",
 };
 
+// Both tables in one, grouped by name length and first letter, so that a name is compared
+// only with the few names of its own length that start with its letter.
+constexpr size_t kLetters = 26;
+constexpr size_t kBuckets = (tag_detail::kLongestName + 1) * kLetters;
+
+// A name of at most kLongestName bytes as two numbers: its first eight bytes and the rest.
+struct NameKey {
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    constexpr bool operator==(const NameKey&) const = default;
+};
+
+constexpr NameKey KeyOf(std::string_view name) {
+    NameKey key;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const uint64_t byte = static_cast<unsigned char>(name[i]);
+        if (i < 8) {
+            key.head |= byte << (8 * i);
+        } else {
+            key.tail |= byte << (8 * (i - 8));
+        }
+    }
+    return key;
+}
+
+struct NameRow {
+    NameKey key;
+    TagInfo::Kind kind;
+};
+
+struct NameIndex {
+    std::array<NameRow, std::size(kInlineElements) + std::size(kBlockElements)> rows{};
+    std::array<uint8_t, kBuckets + 1> first{};  // rows of bucket b: first[b] to first[b + 1]
+};
+
+constexpr size_t BucketOf(std::string_view upper) {
+    return upper.size() * kLetters + static_cast<size_t>(upper[0] - 'A');
+}
+
+constexpr NameIndex BuildNameIndex() {
+    NameIndex index;
+    struct Named {
+        std::string_view name;
+        TagInfo::Kind kind;
+    };
+    std::array<Named, index.rows.size()> all{};
+    size_t count = 0;
+    for (const std::string_view name : kInlineElements)
+        all[count++] = {name, TagInfo::Kind::kTextLevel};
+    for (const std::string_view name : kBlockElements)
+        all[count++] = {name, TagInfo::Kind::kBlock};
+    std::array<size_t, kBuckets + 1> sizes{};
+    for (const Named& row : all)
+        ++sizes[BucketOf(row.name)];
+    size_t next = 0;
+    for (size_t b = 0; b < kBuckets; ++b) {
+        index.first[b] = static_cast<uint8_t>(next);
+        next += sizes[b];
+    }
+    index.first[kBuckets] = static_cast<uint8_t>(next);
+    std::array<size_t, kBuckets> filled{};
+    for (const Named& row : all) {
+        const size_t b = BucketOf(row.name);
+        index.rows[index.first[b] + filled[b]++] = {KeyOf(row.name), row.kind};
+    }
+    return index;
+}
+
 template <size_t N>
-constexpr bool NamesFitTheReader(const std::string_view (&names)[N]) {
+constexpr bool NamesFitTheIndex(const std::string_view (&names)[N]) {
     for (const std::string_view name : names) {
-        if (name.size() > static_cast<size_t>(tag_detail::kLongestName)) return false;
+        if (name.empty() || name.size() > static_cast<size_t>(tag_detail::kLongestName) ||
+            name[0] < 'A' || name[0] > 'Z') {
+            return false;
+        }
+        for (const char c : name) {
+            if (c >= 'a' && c <= 'z') return false;
+        }
     }
     return true;
 }
-static_assert(NamesFitTheReader(kInlineElements) && NamesFitTheReader(kBlockElements),
-              "ReadTagAt reads names of at most kLongestName bytes");
+static_assert(
+    NamesFitTheIndex(kInlineElements) && NamesFitTheIndex(kBlockElements),
+    "ReadTagAt reads names of at most kLongestName bytes; the index keys on an upper-case "
+    "first letter");
 
-bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const auto folded = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (folded != static_cast<unsigned char>(upper[i])) return false;
+constexpr bool NoNameInBothTables() {
+    for (const std::string_view a : kInlineElements) {
+        for (const std::string_view b : kBlockElements) {
+            if (a == b) return false;
+        }
     }
     return true;
 }
+static_assert(NoNameInBothTables(), "a name is either text-level or block-level");
 
-template <size_t N>
-bool Contains(const std::string_view (&names)[N], std::string_view name) {
-    for (const std::string_view row : names) {
-        if (EqualsIgnoringCase(name, row)) return true;
+constexpr NameIndex kNameIndex = BuildNameIndex();
+
+// The name in upper case, or an empty text when it cannot be a name of the tables.
+std::string_view ToUpperName(std::string_view name, char (&buffer)[tag_detail::kLongestName]) {
+    if (name.empty() || name.size() > std::size(buffer)) return {};
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        buffer[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
     }
-    return false;
+    return {buffer, name.size()};
 }
 
 }  // namespace
 
-bool IsInlineElementName(std::string_view name) { return Contains(kInlineElements, name); }
+TagInfo::Kind KindOfUpperName(std::string_view upper) {
+    if (upper.empty() || upper.size() > static_cast<size_t>(tag_detail::kLongestName) ||
+        upper[0] < 'A' || upper[0] > 'Z') {
+        return TagInfo::Kind::kUnknown;
+    }
+    const size_t b = BucketOf(upper);
+    const NameKey key = KeyOf(upper);
+    for (size_t r = kNameIndex.first[b]; r < kNameIndex.first[b + 1]; ++r) {
+        if (kNameIndex.rows[r].key == key) return kNameIndex.rows[r].kind;
+    }
+    return TagInfo::Kind::kUnknown;
+}
 
-bool IsBlockElementName(std::string_view name) { return Contains(kBlockElements, name); }
+bool IsInlineElementName(std::string_view name) {
+    char buffer[tag_detail::kLongestName];
+    const std::string_view upper = ToUpperName(name, buffer);
+    return !upper.empty() && KindOfUpperName(upper) == TagInfo::Kind::kTextLevel;
+}
+
+bool IsBlockElementName(std::string_view name) {
+    char buffer[tag_detail::kLongestName];
+    const std::string_view upper = ToUpperName(name, buffer);
+    return !upper.empty() && KindOfUpperName(upper) == TagInfo::Kind::kBlock;
+}
 
 }  // namespace tsqz

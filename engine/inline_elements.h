@@ -35,6 +35,10 @@ struct TagInfo {
     bool IsInline() const { return kind == Kind::kTextLevel || kind == Kind::kUnknown; }
 };
 
+// The kind of element a name stands for, given in upper case (ASCII letters folded, other
+// bytes as they are) and starting with a letter: text-level, block-level or unknown.
+TagInfo::Kind KindOfUpperName(std::string_view upper);
+
 // Reads the tag whose "<" is at position `open` (1-based) of a text, with `at(position)`
 // giving the byte there and 0 outside the text. The name is what follows "<" or "</", up to
 // white space, "/", ">", "<" or the end of the text, and must start with an ASCII letter (so
@@ -82,8 +86,22 @@ class OpenFontElements {
     // The text lost `count` bytes before the next position to look at.
     void Shift(int32_t count) { next_ -= count; }
 
+    // For a walk that finds the "<" bytes itself instead of asking OpenAt: takes in the tag
+    // whose "<" is at `open`. Every "<" of the text must be taken, in order; Open() then tells
+    // whether an element is open after the last one taken.
+    template <typename ByteAt>
+    void Take(const ByteAt& at, int32_t open);
+    bool Open() const { return open_total_ > 0; }
+
   private:
     static constexpr std::string_view kNames[] = {"FONT", "BIG", "SMALL", "TT", "CODE"};
+    // The index of the name that starts with this byte (either case), -1 for none.
+    static constexpr int FontNameByLetter(unsigned char c) {
+        for (int i = 0; i < static_cast<int>(std::size(kNames)); ++i) {
+            if ((c & 0xDF) == static_cast<unsigned char>(kNames[i][0])) return i;
+        }
+        return -1;
+    }
     int32_t next_ = 1;  // first position not looked at yet
     int32_t open_[std::size(kNames)] = {};
     int32_t open_total_ = 0;
@@ -127,17 +145,14 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open) {
     }
     char name[kLongestName];
     int32_t length = 0;
-    for (; !EndsName(at(pos)); ++pos) {
+    for (unsigned char c; !EndsName(c = at(pos)); ++pos) {
         if (length == kLongestName) {
             tag.kind = Kind::kUnknown;
             return tag;
         }
-        name[length++] = static_cast<char>(at(pos));
+        name[length++] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
     }
-    const std::string_view whole(name, static_cast<size_t>(length));
-    tag.kind = IsInlineElementName(whole)  ? Kind::kTextLevel
-               : IsBlockElementName(whole) ? Kind::kBlock
-                                           : Kind::kUnknown;
+    tag.kind = KindOfUpperName(std::string_view(name, static_cast<size_t>(length)));
     return tag;
 }
 
@@ -161,31 +176,34 @@ int32_t TagEnds::Advance(const ByteAt& at, int32_t pos) {
 
 template <typename ByteAt>
 bool OpenFontElements::OpenAt(const ByteAt& at, int32_t pos) {
-    using namespace tag_detail;
     for (; next_ < pos; ++next_) {
-        if (at(next_) != '<') continue;
-        int32_t name = next_ + 1;
-        const bool end = at(name) == '/';
-        if (end) ++name;
-        for (size_t i = 0; i < std::size(kNames); ++i) {
-            const std::string_view wanted = kNames[i];
-            const auto length = static_cast<int32_t>(wanted.size());
-            int32_t k = 0;
-            while (k < length && (at(name + k) & 0xDF) == static_cast<unsigned char>(wanted[k])) {
-                ++k;
-            }
-            if (k < length || !EndsName(at(name + length))) continue;
-            if (!end) {
-                ++open_[i];
-                ++open_total_;
-            } else if (open_[i] > 0) {
-                --open_[i];
-                --open_total_;
-            }
-            break;
-        }
+        if (at(next_) == '<') Take(at, next_);
     }
     return open_total_ > 0;
+}
+
+template <typename ByteAt>
+void OpenFontElements::Take(const ByteAt& at, int32_t open) {
+    using namespace tag_detail;
+    int32_t name = open + 1;
+    const bool end = at(name) == '/';
+    if (end) ++name;
+    // The names start with different letters, so the first one tells which name to compare.
+    const int i = FontNameByLetter(at(name));
+    if (i < 0) return;
+    const std::string_view wanted = kNames[i];
+    const auto length = static_cast<int32_t>(wanted.size());
+    for (int32_t k = 1; k < length; ++k) {
+        if ((at(name + k) & 0xDF) != static_cast<unsigned char>(wanted[k])) return;
+    }
+    if (!EndsName(at(name + length))) return;
+    if (!end) {
+        ++open_[i];
+        ++open_total_;
+    } else if (open_[i] > 0) {
+        --open_[i];
+        --open_total_;
+    }
 }
 
 }  // namespace tsqz

@@ -65,6 +65,27 @@ TEST(InlineElementsTest, ReadsTheWholeNameOfStartAndEndTags) {
         {"<script>", Kind::kUnknown, false},
         {"<frame</h1>", Kind::kBlock, false},
         {"<b<i>", Kind::kTextLevel, false},
+        // Names that share a length and a first letter, or all but their last bytes.
+        {"<tD>", Kind::kBlock, false},
+        {"<Th>", Kind::kBlock, false},
+        {"<tr>", Kind::kBlock, false},
+        {"<tt>", Kind::kTextLevel, false},
+        {"<tq>", Kind::kUnknown, false},
+        {"<BlockQuotE>", Kind::kBlock, false},
+        {"<blockquotx>", Kind::kUnknown, false},
+        {"<plaintext>", Kind::kBlock, false},
+        {"<plaintexy>", Kind::kUnknown, false},
+        {"<frameset>", Kind::kBlock, false},
+        {"<framesex>", Kind::kUnknown, false},
+        {"<textarea>", Kind::kTextLevel, false},
+        {"<textareb>", Kind::kUnknown, false},
+        {"<strike>", Kind::kTextLevel, false},
+        {"<strong>", Kind::kTextLevel, false},
+        {"<i>", Kind::kTextLevel, false},
+        {"<p>", Kind::kBlock, false},
+        {"<z>", Kind::kUnknown, false},
+        {"<h6>", Kind::kBlock, false},
+        {"<h7>", Kind::kUnknown, false},
     };
     for (const TagRow& row : kRows) {
         SCOPED_TRACE(std::string(row.text));

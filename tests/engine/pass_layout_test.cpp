@@ -135,6 +135,8 @@ TEST_F(LayoutTest, ListValuesStayInsideTheirTag) {
         {"<frameset cols = \"1, 2\">", "<frameset cols =\"1, 2\">"},  // not the name "cols="
         {"<area coords=\"1, 2\"", "<area coords=\"1,2\""},
         {"<area coords=\"1, 2", "<area coords=\"1, 2"},
+        // Compacting one name's value can make another name appear, which is then compacted.
+        {"<x coords=\"ro ws=\" y=\"a b\">", "<x coords=\"rows=\"y=\"a b\">"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
@@ -708,6 +710,185 @@ TEST_F(LayoutTest, JoiningAndRewrappingMatchInPlaceVersions) {
         Text literal = input;
         ReplaceAllRepeat(literal, lf_only ? "\n\n" : "\r\n\r\n", lf_only ? "\n" : "\r\n");
         ASSERT_EQ(collapsed, literal);
+    }
+}
+
+// The passes look at sixteen bytes at a time and hand over only some places to look at
+// closely, so these chunks are long enough for many such blocks, and the tokens are those
+// that make places: spaces beside line ends, tags and "=", the names that end in "s=", and
+// tags whose kind or font change is read. A chunk that starts with "<" has steps 11 and 13 of
+// space removal done in one walk; one that does not, one by one.
+constexpr std::string_view kPlaceTokens[] = {
+    " ",
+    " ",
+    "  ",
+    " \t",
+    "\t",
+    "\n",
+    " \n ",
+    " \r\n",
+    "\r\n ",
+    "< ",
+    "</ ",
+    " >",
+    " <",
+    "> <",
+    "<p",
+    "<P ",
+    "</p>",
+    "<br>",
+    "<BR >",
+    "<li>",
+    "</LI>",
+    "<dt>",
+    "</dt>",
+    "<tr>",
+    "</TD>",
+    "<td",
+    "<th >",
+    "<h2>",
+    "</H2>",
+    "<body>",
+    "<BODY ",
+    "</body>",
+    "<frameset>",
+    "</frame>",
+    "<iframe>",
+    "</IFRAME>",
+    "<blockquote>",
+    "</blockquote>",
+    "<center>",
+    "</CENTER>",
+    "<title>",
+    "</Title>",
+    "<TiTlE>",
+    "<font>",
+    "</FONT>",
+    "<code>",
+    "</code >",
+    "<small>",
+    "<big>",
+    "</tt>",
+    "<TT>",
+    "<b>",
+    "</b>",
+    "<a href=x>",
+    "</a>",
+    "<span>",
+    "<img>",
+    "<xyz>",
+    "</xyz>",
+    "<\xFE\xFE >",
+    "<\xFE\xFE>",
+    "<!-- x -->",
+    "<>",
+    "<<",
+    ">>",
+    "=",
+    "= ",
+    " = ",
+    "a= ",
+    "x",
+    "word",
+    "s=",
+    "S= ",
+    "cols=",
+    "ROWS= ",
+    "coords=\"",
+    "\"",
+    "\" ",
+    "1, 2",
+    "name=\"keywords\"",
+    "NAME=\"Keywords\" content=\"",
+    ", ",
+    "`",
+    "@",
+    "co",
+    "ro",
+    "ws=",
+    "ords=",
+};
+
+Text RandomPlaces(std::mt19937& rng, int max_tokens) {
+    std::uniform_int_distribution<int> count(0, max_tokens);
+    std::uniform_int_distribution<size_t> pick(0, std::size(kPlaceTokens) - 1);
+    Text text;
+    for (int n = count(rng); n > 0; --n)
+        text += kPlaceTokens[pick(rng)];
+    return text;
+}
+
+TEST_F(LayoutTest, LongChunksMatchInPlaceVersions) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 1500; ++round) {
+        Text input = RandomPlaces(rng, 250);
+        if (round % 4 == 1) input = "<p>" + input;
+        if (round % 4 == 2) input = " " + input;
+        const bool lf_only = round % 2 == 0;
+        const bool strip_li = round % 3 == 0;
+        const auto width = static_cast<uint16_t>(std::uniform_int_distribution<int>(1, 120)(rng));
+        SCOPED_TRACE(input);
+        engine.run.lf_only = lf_only;
+        engine.options.StripClosingLI = strip_li;
+        engine.run.wrap_column = width;
+        ASSERT_EQ(Spaces(input), LiteralSpaces(input, lf_only, strip_li));
+        Text joined = input;
+        JoinLines(engine, joined);
+        ASSERT_EQ(joined, LiteralJoin(input, lf_only));
+        Text wrapped = input;
+        RewrapText(engine, wrapped);
+        ASSERT_EQ(wrapped, LiteralRewrap(input, lf_only, width)) << "width " << width;
+    }
+}
+
+Text Repeat(std::string_view unit, size_t times) {
+    Text out;
+    for (size_t i = 0; i < times; ++i)
+        out += unit;
+    return out;
+}
+
+// Chunks that would send a walk back or ahead over the same bytes again and again, or that
+// give it nothing to stop at, come out as the in-place versions give them.
+TEST_F(LayoutTest, PathologicalChunksMatchInPlaceVersions) {
+    const Text inputs[] = {
+        Repeat("<p", 600),                   // no ">" at all
+        Repeat("a > ", 600),                 // only ">" that end no tag
+        " " + Repeat("x = ", 500),           // "= " outside every tag
+        "<x " + Repeat("a= = ", 400) + ">",  // "= " behind "= "
+        Repeat(" \t ", 700),                 // one run of blanks
+        Repeat("\n \n", 600),                // spaces between line ends
+        Repeat("\r\n \r\n", 400),
+        "<font size=2>" + Repeat("<p> a </p> \n", 150),  // a font change never closed
+        Repeat("<tt>", 200) + Repeat("</tt> <p> x", 200),
+        Text(2500, 'w') + " w",   // no break point for a long way
+        Repeat("<b>x</b>", 300),  // a run of text-level tags
+        Repeat("<>", 800),
+        Repeat("< ", 800),
+        " " + Repeat("<a<>", 400) + " y",  // step 12 visiting the "<" before ">"
+        " " + Repeat("<p> x <p> ", 200),
+        Repeat("cols=\"1 2\" ", 200),
+        "<x rows=" + Repeat("\"a b\" ", 200),
+        "<title>a  b</title>" + Repeat(" <td> c ", 200),
+    };
+    for (const Text& input : inputs) {
+        SCOPED_TRACE(input.substr(0, 40));
+        for (const bool lf_only : {true, false}) {
+            engine.run.lf_only = lf_only;
+            for (const bool strip_li : {false, true}) {
+                engine.options.StripClosingLI = strip_li;
+                ASSERT_EQ(Spaces(input), LiteralSpaces(input, lf_only, strip_li));
+            }
+            Text joined = input;
+            JoinLines(engine, joined);
+            ASSERT_EQ(joined, LiteralJoin(input, lf_only));
+            for (const uint16_t width : {1, 30, 254}) {
+                engine.run.wrap_column = width;
+                Text wrapped = input;
+                RewrapText(engine, wrapped);
+                ASSERT_EQ(wrapped, LiteralRewrap(input, lf_only, width)) << "width " << width;
+            }
+        }
     }
 }
 
