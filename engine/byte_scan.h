@@ -87,6 +87,24 @@ class Bytes16 {
 // The value a visit returns to end the scan.
 inline constexpr size_t kScanEnd = std::string_view::npos;
 
+namespace scan_detail {
+
+// Visits the marked lanes of the sixteen bytes at i in order; returns where the scan goes on
+// (i + 16, or further when a visit jumps past the block), or kScanEnd.
+template <typename Visit>
+size_t VisitLanes(uint32_t mask, size_t i, const Visit& visit) {
+    while (mask != 0) {
+        const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+        const size_t go_on = visit(at);
+        if (go_on == kScanEnd || go_on >= i + 16) return go_on;
+        // Lanes before where the visit goes on are passed over.
+        mask &= ~0u << (go_on > at ? go_on - i : at + 1 - i);
+    }
+    return i + 16;
+}
+
+}  // namespace scan_detail
+
 // Calls `visit(i)` for each index i of the text, from `from` on and in order, that may be a
 // place: where `test(b0, b1, b2)` marks the lane of b0, b0 to b2 being the sixteen bytes at i,
 // i + 1 and i + 2. The last bytes of the text, where the three loads would reach past its
@@ -97,21 +115,10 @@ void ScanPlaces(std::string_view text, size_t from, const Test& test, const Visi
     const size_t n = text.size();
     size_t i = from;
     while (i + 18 <= n) {
-        uint32_t mask =
+        const uint32_t mask =
             test(Bytes16::Load(s + i), Bytes16::Load(s + i + 1), Bytes16::Load(s + i + 2)).Mask();
-        size_t next = i + 16;
-        while (mask != 0) {
-            const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
-            const size_t go_on = visit(at);
-            if (go_on == kScanEnd) return;
-            if (go_on >= i + 16) {
-                next = go_on;
-                break;
-            }
-            // Lanes before where the visit goes on are passed over.
-            mask &= ~0u << (go_on > at ? go_on - i : at + 1 - i);
-        }
-        i = next;
+        i = scan_detail::VisitLanes(mask, i, visit);
+        if (i == kScanEnd) return;
     }
     while (i < n) {
         const size_t go_on = visit(i);
@@ -129,19 +136,8 @@ void ScanBytes(std::string_view text, size_t from, const Visit& visit) {
     size_t i = from;
     while (i + 16 <= n) {
         const Bytes16 b = Bytes16::Load(s + i);
-        uint32_t mask = ((b == Wanted) | ...).Mask();
-        size_t next = i + 16;
-        while (mask != 0) {
-            const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
-            const size_t go_on = visit(at);
-            if (go_on == kScanEnd) return;
-            if (go_on >= i + 16) {
-                next = go_on;
-                break;
-            }
-            mask &= ~0u << (go_on > at ? go_on - i : at + 1 - i);
-        }
-        i = next;
+        i = scan_detail::VisitLanes(((b == Wanted) | ...).Mask(), i, visit);
+        if (i == kScanEnd) return;
     }
     while (i < n) {
         if (((s[i] == Wanted) || ...)) {
