@@ -86,7 +86,8 @@ TEST(PipelineLayoutTest, CrLfPageThroughEveryPass) {
 // documents and options before it.
 TEST(PipelineLayoutTest, StyleWrapColumnFollowsTheCurrentDocument) {
     Text style = "<style>\n";
-    for (int i = 0; i < 40; ++i) style += ".c" + std::to_string(i) + " { color: red; }\n";
+    for (int i = 0; i < 40; ++i)
+        style += ".c" + std::to_string(i) + " { color: red; }\n";
     const Text page = WithCrLf("<html><head>" + style + "</style></head><body>x</body></html>\n");
 
     Engine fresh;
