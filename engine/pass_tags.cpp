@@ -3,6 +3,7 @@
 #include <tuple>
 #include <vector>
 
+#include "byte_scan.h"
 #include "passes.h"
 #include "tag_scan.h"
 
@@ -53,21 +54,33 @@ std::string_view WithoutClose(std::string_view pattern) {
 // tags always agree and styling by class keeps applying. An end tag that closes a converted
 // start tag is converted in any form (</CODE > too); a bare end tag that closes nothing is
 // converted as well. `open` carries the nesting from one chunk to the next.
+//
+// Only a "<" followed by the name's first letter, directly or after "/", can start such a tag;
+// a sixteen-byte test hands over just those places, as most tags of a page are other elements.
+// Every name begins with a letter, so its two cases are the two bytes to look for.
 void ConvertElementTags(Text& chunk, std::string_view name, std::string_view short_name,
                         std::vector<bool>& open) {
     const size_t n = chunk.size();
+    const auto first = static_cast<unsigned char>(name[0]);
+    const char upper = static_cast<char>(first & ~0x20), lower = static_cast<char>(first | 0x20);
+    const auto may_start = [upper, lower](Bytes16 b0, Bytes16 b1, Bytes16 b2) {
+        const Bytes16 named1 = (b1 == upper) | (b1 == lower);
+        const Bytes16 named2 = (b2 == upper) | (b2 == lower);
+        return (b0 == '<') & (named1 | ((b1 == '/') & named2));
+    };
     Text out;
     size_t copied = 0;
-    for (size_t lt = chunk.find('<'); lt != Text::npos; lt = chunk.find('<', lt + 1)) {
+    ScanPlaces(chunk, 0, may_start, [&](size_t lt) -> size_t {
+        if (chunk[lt] != '<') return lt + 1;
         size_t at = lt + 1;
         const bool end_tag = at < n && chunk[at] == '/';
         if (end_tag) ++at;
-        if (!NameAt(chunk, at, name)) continue;
+        if (!NameAt(chunk, at, name)) return lt + 1;
         const size_t after = at + name.size();
-        if (after >= n) continue;
+        if (after >= n) return lt + 1;
         const auto next = static_cast<unsigned char>(chunk[after]);
         const bool bare = next == '>';
-        if (!bare && !EndsTagName(next)) continue;  // a longer name such as <EMBED>
+        if (!bare && !EndsTagName(next)) return lt + 1;  // a longer name such as <EMBED>
         bool convert;
         if (!end_tag) {
             convert = bare;
@@ -78,12 +91,13 @@ void ConvertElementTags(Text& chunk, std::string_view name, std::string_view sho
             convert = open.back();
             open.pop_back();
         }
-        if (!convert) continue;
+        if (!convert) return lt + 1;
         if (out.empty()) out.reserve(n);
         out.append(chunk, copied, at - copied);
         out.append(short_name);
         copied = after;
-    }
+        return lt + 1;
+    });
     if (copied == 0) return;
     out.append(chunk, copied, Text::npos);
     chunk.swap(out);
