@@ -135,6 +135,46 @@ void ReplaceQuotEntities(Text& text) {
     text.swap(out);
 }
 
+// The table row whose name stands at index at (just after which is its "&"), or nullptr.
+const EntityRow* TableRowAt(std::string_view text, size_t at) {
+    const std::string_view rest = text.substr(at);
+    // Every name is "&", a letter, letters or digits and ";": most "&" of a page (in "&amp;",
+    // in a URL's query) fail on the second byte or the length.
+    if (rest.size() < 2 || !IsAsciiLetter(static_cast<unsigned char>(rest[1]))) return nullptr;
+    for (size_t row = 0; row < std::size(kEntityTable); ++row) {
+        const std::string_view name = kEntityTable[row].name;
+        if (rest.size() < name.size()) continue;
+        if (row < kCaseInsensitiveRows) {
+            if (Find(rest.substr(0, name.size()), name, 1, true) == 1) return &kEntityTable[row];
+        } else if (rest.substr(0, name.size()) == name) {
+            return &kEntityTable[row];
+        }
+    }
+    return nullptr;
+}
+
+// The table's rows, each as a replace-all over the whole chunk in the table's order, in one
+// pass over the chunk's "&": a name has its only "&" in front and only letters or digits
+// before its closing ";", so two matches never overlap, a reference "&#...;" written for one
+// row matches no row, and it cannot join with the bytes around it into a match either. Each
+// "&" therefore turns into the reference of the one row it starts, whichever row runs first.
+void ReplaceTableEntities(Text& text) {
+    Text out;
+    size_t copied = 0;
+    for (size_t at = text.find('&'); at != Text::npos; at = text.find('&', at + 1)) {
+        const EntityRow* row = TableRowAt(text, at);
+        if (row == nullptr) continue;
+        if (out.empty()) out.reserve(text.size());
+        out.append(text, copied, at - copied);
+        out.append(row->numeric);
+        copied = at + row->name.size();
+        at = copied - 1;
+    }
+    if (copied == 0) return;
+    out.append(text, copied, Text::npos);
+    text.swap(out);
+}
+
 // The HEAD start tag itself: "<head" followed by ">" or white space, so that longer names
 // beginning with those letters (an HTML5 "<header>") are passed over.
 int32_t FindHeadTag(std::string_view text) {
@@ -157,12 +197,7 @@ void CompressEntities(Engine& engine, Text& chunk) {
     if (FindChar(chunk, '&', 1) == 0) return;
     if (steps.nbsp) ReplaceAll(chunk, kNbsp, kSpaceReference);
     if (steps.quot) ReplaceQuotEntities(chunk);
-    if (steps.table) {
-        for (size_t row = 0; row < std::size(kEntityTable); ++row) {
-            ReplaceAllCase(chunk, kEntityTable[row].name, kEntityTable[row].numeric,
-                           row < kCaseInsensitiveRows);
-        }
-    }
+    if (steps.table) ReplaceTableEntities(chunk);
     if (engine.options.UseISOTag) InsertCharsetDeclaration(engine, chunk, false);
     EndSavings(engine, chunk, kSlotEntities);
 }

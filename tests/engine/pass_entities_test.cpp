@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "engine/passes.h"
 #include "engine/pipeline.h"
+#include "support/random_markup.h"
 
 namespace tsqz {
 namespace {
@@ -76,6 +78,57 @@ TEST(EntityPass, TableRowsAndCase) {
         std::string chunk = row.input;
         CompressEntities(engine, chunk);
         EXPECT_EQ(chunk, row.expected);
+    }
+}
+
+// The table rows as replace-alls one after another over the whole text, for the rows that the
+// pieces below can spell (in the table's order); the pieces spell no other row's name.
+std::string ReplaceRowsLiterally(std::string text) {
+    struct LiteralRow {
+        std::string_view name, numeric;
+        bool ignore_case;
+    };
+    const LiteralRow rows[] = {{"&trade;", "&#153;", true},   {"&frac14;", "&#188;", false},
+                               {"&frac12;", "&#189;", false}, {"&AElig;", "&#198;", false},
+                               {"&THORN;", "&#222;", false},  {"&aelig;", "&#230;", false},
+                               {"&thorn;", "&#254;", false}};
+    for (const LiteralRow& row : rows) {
+        for (size_t at = 0; at + row.name.size() <= text.size();) {
+            bool match = true;
+            for (size_t i = 0; i < row.name.size() && match; ++i) {
+                const char a = text[at + i], b = row.name[i];
+                match = a == b || (row.ignore_case && (a | 0x20) == (b | 0x20) &&
+                                   (b | 0x20) >= 'a' && (b | 0x20) <= 'z');
+            }
+            if (!match) {
+                ++at;
+                continue;
+            }
+            text.replace(at, row.name.size(), row.numeric);
+            at += row.numeric.size();
+        }
+    }
+    return text;
+}
+
+// The whole table handled at each "&" in one pass equals its rows applied one after another,
+// with names in any arrangement: side by side, cut short, wrapped in other "&" and ";",
+// next to references the rows write, and the one row that ignores case.
+TEST(EntityPass, TableEqualsItsRowsOneAfterAnother) {
+    test::MarkupSource source(
+        {"&",    ";",  "&amp;",  "&&",    "trade",  "TRADE",   "tRaDe",   "trad",    "frac1",
+         "4",    "2",  "frac14", "AElig", "aelig",  "AE",      "lig",     "thorn",   "THORN",
+         "#153", "&#", "x",      " ",     "&nbsp;", "&trade;", "&thorn;", "&frac14;"},
+        5);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string input = source.Next(24);
+        Engine engine = EngineAtLevel(4);
+        std::string chunk = input;
+        CompressEntities(engine, chunk);
+        SCOPED_TRACE(input);
+        ASSERT_EQ(chunk, ReplaceRowsLiterally(input));
+        EXPECT_EQ(engine.stats.file[kSlotEntities],
+                  static_cast<int32_t>(input.size() - chunk.size()));
     }
 }
 
