@@ -135,18 +135,19 @@ void ReplaceQuotEntities(Text& text) {
     text.swap(out);
 }
 
-// The table row whose name stands at index at (just after which is its "&"), or nullptr.
+// The table row whose name starts at index at (an "&"), or nullptr.
 const EntityRow* TableRowAt(std::string_view text, size_t at) {
     const std::string_view rest = text.substr(at);
     // Every name is "&", a letter, letters or digits and ";": most "&" of a page (in "&amp;",
-    // in a URL's query) fail on the second byte or the length.
+    // in a URL's query) fail on the second byte.
     if (rest.size() < 2 || !IsAsciiLetter(static_cast<unsigned char>(rest[1]))) return nullptr;
+    const char letter = rest[1];
     for (size_t row = 0; row < std::size(kEntityTable); ++row) {
         const std::string_view name = kEntityTable[row].name;
         if (rest.size() < name.size()) continue;
         if (row < kCaseInsensitiveRows) {
             if (Find(rest.substr(0, name.size()), name, 1, true) == 1) return &kEntityTable[row];
-        } else if (rest.substr(0, name.size()) == name) {
+        } else if (name[1] == letter && rest.substr(0, name.size()) == name) {
             return &kEntityTable[row];
         }
     }

@@ -1,4 +1,6 @@
 // Attribute quote removal: the double quotes around single-token attribute values.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -49,6 +51,15 @@ constexpr QuoteEntry kQuoteEntries[] = {
     {"CLEAR=", QuoteRule::kGeneral},
     {"VALUE=", QuoteRule::kNumber},
 };
+
+// The places of a match are found through the letter before its "=".
+static_assert([] {
+    for (const QuoteEntry& entry : kQuoteEntries) {
+        const char letter = entry.attribute[entry.attribute.size() - 2];
+        if (letter < 'A' || letter > 'Z' || entry.attribute.back() != '=') return false;
+    }
+    return true;
+}());
 
 // How one entry is applied, worked out from its rule and the options.
 struct EntryPlan {
@@ -104,23 +115,36 @@ class LiveText {
     static constexpr size_t kNone = Text::npos;
 
     explicit LiveText(std::string_view text) : text_(text) {
-        // Every attribute text ends in "=", and "=" is never removed: its places are the only
-        // places where a match can end, for every entry.
+        // Every attribute text ends in a letter and "=", and "=" is never removed: its places
+        // are the only places where a match can end, for every entry. Only double quotes are
+        // ever removed, so the live byte before an "=" that a match ends at is the first byte
+        // before it that is not a double quote: the places are filed by that letter.
         for (const char* p = text.data(); p != text.data() + text.size(); ++p) {
             p = static_cast<const char*>(std::memchr(p, '=', text.data() + text.size() - p));
             if (!p) break;
-            equals_.push_back(static_cast<size_t>(p - text.data()));
+            const char* before = p;
+            while (before != text.data() && before[-1] == '"')
+                --before;
+            if (before == text.data()) continue;
+            const auto letter = static_cast<unsigned char>(before[-1] | 0x20);
+            if (letter < 'a' || letter > 'z') continue;
+            equals_[letter - 'a'].push_back(static_cast<size_t>(p - text.data()));
         }
     }
 
     size_t size() const { return text_.size(); }
     std::string_view view() const { return text_; }
     char operator[](size_t i) const { return text_[i]; }
-    const std::vector<size_t>& equals() const { return equals_; }
+    // The places of "=" where a match of the attribute may end, in order.
+    const std::vector<size_t>& EqualsFor(std::string_view attribute) const {
+        const auto letter = static_cast<unsigned char>(attribute[attribute.size() - 2] | 0x20);
+        return equals_[letter - 'a'];
+    }
 
     bool Dead(size_t i) const { return !dead_.empty() && dead_[i] != 0; }
     void Kill(size_t i) {
         if (dead_.empty()) dead_.resize(text_.size());
+        if (dead_[i] == 0) killed_.push_back(i);
         dead_[i] = 1;
     }
 
@@ -159,21 +183,26 @@ class LiveText {
         return j;
     }
 
-    // The chunk without its dead bytes.
-    void Rebuild(Text& chunk) const {
-        if (dead_.empty()) return;
+    // The chunk without its dead bytes, copied a live stretch at a time.
+    void Rebuild(Text& chunk) {
+        if (killed_.empty()) return;
+        std::sort(killed_.begin(), killed_.end());
         Text out;
-        out.reserve(text_.size());
-        for (size_t i = 0; i < text_.size(); ++i) {
-            if (!dead_[i]) out.push_back(text_[i]);
+        out.reserve(text_.size() - killed_.size());
+        size_t copied = 0;
+        for (size_t dead : killed_) {
+            out.append(text_, copied, dead - copied);
+            copied = dead + 1;
         }
+        out.append(text_, copied, std::string_view::npos);
         chunk.swap(out);
     }
 
   private:
     std::string_view text_;
-    std::vector<size_t> equals_;
-    std::vector<uint8_t> dead_;  // empty until the first removal
+    std::array<std::vector<size_t>, 26> equals_;  // by the letter before, "a" to "z"
+    std::vector<uint8_t> dead_;                   // empty until the first removal
+    std::vector<size_t> killed_;                  // the dead places, in the order of removal
 };
 
 // "Is this position inside a tag?" (the last "<" at or before it lies after the last ">" at or
@@ -210,7 +239,7 @@ class TagLookBack {
 void StripEntry(LiveText& text, const EntryPlan& plan) {
     const size_t n = text.size();
     TagLookBack tags(text.view());
-    const std::vector<size_t>& equals = text.equals();
+    const std::vector<size_t>& equals = text.EqualsFor(plan.attribute);
     size_t next_equals = 0;
     size_t from = 0;
     size_t opening = 0;

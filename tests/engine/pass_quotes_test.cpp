@@ -270,6 +270,26 @@ TEST(QuoteRemoval, SameAsTheLiteralLoopOnLongMarkupWithManyEntries) {
     }
 }
 
+// Names cut by quotes that an earlier entry removes ("ALIGN="WIDTH"="5"" gives a WIDTH match
+// whose "=" follows a removed quote), names in any case and split into pieces, and "=" after
+// other bytes: the pass looks only at the "=" whose letter before (past any quotes) fits.
+TEST(QuoteRemoval, SameAsTheLiteralLoopWhereRemovedQuotesJoinNames) {
+    test::MarkupSource source(
+        {"<P ", ">", "\"",  "\"", "ALIGN=", "align=\"", "WIDTH",  "width",  "WID",
+         "TH",  "=", "\"=", "SI", "ZE",     "SIZE=",    "VALUE=", "BORDER", "COLOR",
+         "=\"", " ", "5",   "x",  "#1",     "a=",       "\n"},
+        29);
+    for (int i = 0; i < 10000; ++i) {
+        const std::string input = source.Next(60);
+        const bool colours = source.Choice(1) == 1;
+        SCOPED_TRACE(input);
+        const Outcome out = RunPass(input, colours);
+        ASSERT_EQ(out.text, LiteralQuoteRemoval(input, colours));
+        EXPECT_EQ(out.saved, static_cast<int32_t>(input.size() - out.text.size()));
+    }
+    EXPECT_EQ(RunPass("<P ALIGN=\"WIDTH\"=\"5\">", false).text, "<P ALIGN=WIDTH=5>");
+}
+
 TEST(QuoteRemoval, TruncatedMarkupNeverGrows) {
     const std::string page =
         R"(<BODY TEXT="#000000"><TABLE BORDER="0" WIDTH="100%"><TR><TD ALIGN="left" )"
