@@ -4,19 +4,38 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_scan.h"
+
 namespace tsqz {
 
 namespace {
 
-// First index at or after `from` where the needle stands exactly; npos when none.
+// First index at or after `from` where the needle stands exactly; npos when none. The
+// needles are short delimiters ("//", "%>"): a sixteen-byte test for their first two bytes
+// hands over the few candidates, which are then compared in full.
 size_t FindExact(std::string_view haystack, std::string_view needle, size_t from) {
-    if (from > haystack.size() || needle.size() > haystack.size() - from) {
-        return std::string_view::npos;
+    constexpr size_t npos = std::string_view::npos;
+    if (needle.empty() || from > haystack.size() || needle.size() > haystack.size() - from) {
+        return npos;
     }
-    const void* hit =
-        memmem(haystack.data() + from, haystack.size() - from, needle.data(), needle.size());
-    return hit == nullptr ? std::string_view::npos
-                          : static_cast<size_t>(static_cast<const char*>(hit) - haystack.data());
+    if (needle.size() == 1) {
+        const void* hit = std::memchr(haystack.data() + from, needle[0], haystack.size() - from);
+        return hit == nullptr
+                   ? npos
+                   : static_cast<size_t>(static_cast<const char*>(hit) - haystack.data());
+    }
+    const char first = needle[0], second = needle[1];
+    size_t found = npos;
+    ScanPlaces(
+        haystack, from,
+        [first, second](Bytes16 b0, Bytes16 b1, Bytes16) { return (b0 == first) & (b1 == second); },
+        [&](size_t i) -> size_t {
+            if (i + needle.size() > haystack.size()) return kScanEnd;
+            if (haystack.compare(i, needle.size(), needle) != 0) return i + 1;
+            found = i;
+            return kScanEnd;
+        });
+    return found;
 }
 
 }  // namespace

@@ -89,6 +89,37 @@ TEST(RewriterTest, EditsAndSearchesMatchInPlaceText) {
     }
 }
 
+// The first place at or after start (1-based) where the pattern stands byte for byte, or 0.
+int32_t FindLiterally(const Text& text, std::string_view pattern, int32_t start) {
+    for (size_t i = static_cast<size_t>(start - 1); i + pattern.size() <= text.size(); ++i) {
+        if (text.compare(i, pattern.size(), pattern) == 0) return static_cast<int32_t>(i + 1);
+    }
+    return 0;
+}
+
+// Exact searches over long texts, before and after the cursor and across it, find the first
+// place as a byte-by-byte walk does: patterns at every place of a sixteen-byte block, at the
+// very end, cut off by the end, and patterns that overlap themselves.
+TEST(RewriterTest, ExactSearchesFindTheFirstPlace) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 3000; ++round) {
+        const Text source = RandomText(rng, "/*%>a", 120);
+        Text model = source;
+        Rewriter text(source);
+        for (int step = 0; step < 6; ++step) {
+            const Text pattern = RandomText(rng, "/*%>", 4);
+            if (pattern.empty()) continue;
+            const int32_t start = std::uniform_int_distribution<int32_t>(1, Len(model) + 1)(rng);
+            SCOPED_TRACE(model + " @" + std::to_string(start) + " " + pattern);
+            ASSERT_EQ(text.Find(pattern, start), FindLiterally(model, pattern, start));
+            if (model.empty()) break;
+            const int32_t at = std::uniform_int_distribution<int32_t>(1, Len(model))(rng);
+            text.Delete(at, 1);
+            DeleteAt(model, at, 1);
+        }
+    }
+}
+
 // The run helpers give the fixed point of the repeated replace-all they stand for.
 TEST(RewriterTest, RunHelpersMatchRepeatedReplaceAll) {
     std::mt19937 rng(11);
