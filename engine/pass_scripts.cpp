@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "byte_scan.h"
 #include "passes.h"
 #include "script_steps.h"
 #include "text_rewriter.h"
@@ -320,6 +321,22 @@ constexpr Replacement kASPLineJoins[] = {
     {"%>\n", "%>"}, {"<%\r\n", "<%"}, {"%>\r\n", "%>"},
 };
 
+// Length of the stretch at the start of the text that holds none of the stop bytes.
+size_t PlainStretch(std::string_view text, const std::array<char, 5>& stops) {
+    size_t i = 0;
+    for (; i + 16 <= text.size(); i += 16) {
+        const Bytes16 b = Bytes16::Load(text.data() + i);
+        const uint32_t mask = ((b == stops[0]) | (b == stops[1]) | (b == stops[2]) |
+                               (b == stops[3]) | (b == stops[4]))
+                                  .Mask();
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+    for (; i < text.size(); ++i) {
+        if (std::find(stops.begin(), stops.end(), text[i]) != stops.end()) return i;
+    }
+    return text.size();
+}
+
 }  // namespace
 
 void CodeReader::Read(const Rewriter& text, unsigned char c) {
@@ -349,9 +366,32 @@ void CodeReader::Read(const Rewriter& text, unsigned char c) {
     previous_ = c;
 }
 
+std::array<char, 5> CodeReader::Stops() const {
+    if (in_comment_) return {'/', '/', '/', '/', '/'};
+    if (quote_ != 0) {
+        const auto quote = static_cast<char>(quote_);
+        return {'\\', quote, '\n', quote, quote};
+    }
+    if (in_url_) return {')', '\n', ')', ')', ')'};
+    if (style_sheet_) return {'"', '\'', '*', '(', '('};
+    return {'"', '\'', '`', '*', '*'};
+}
+
+// Reads byte by byte only where a byte may change the state: the stretches in between only
+// leave their last byte as the previous one, so they are passed over sixteen bytes at a time.
 bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
-    for (; pos_ < at; ++pos_)
+    while (pos_ < at) {
+        const std::string_view run = text.RunAt(pos_);
+        const size_t plain =
+            escaped_ ? 0 : PlainStretch(run.substr(0, static_cast<size_t>(at - pos_)), Stops());
+        if (plain > 0) {
+            previous_ = static_cast<unsigned char>(run[plain - 1]);
+            pos_ += static_cast<int32_t>(plain);
+            continue;
+        }
         Read(text, text.At(pos_));
+        ++pos_;
+    }
     return quote_ == 0 && !in_comment_ && !in_url_;
 }
 

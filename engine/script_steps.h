@@ -1,6 +1,7 @@
 // The steps of the script and style-sheet compressors, for the passes and their tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -31,6 +32,8 @@ class CodeReader {
 
   private:
     void Read(const Rewriter& text, unsigned char c);
+    // The bytes that may change the state as it stands; all others only pass by.
+    std::array<char, 5> Stops() const;
 
     bool style_sheet_;
     int32_t pos_ = 1;

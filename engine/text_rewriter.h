@@ -36,6 +36,16 @@ class Rewriter {
         i = i - done_.size() + next_;
         return i < source_.size() ? static_cast<unsigned char>(source_[i]) : 0;
     }
+    // The bytes from a position of the current text to the end of the stretch that holds it
+    // (the edited part or the unread rest), for readers that go through the text in order;
+    // empty outside the text.
+    std::string_view RunAt(int32_t pos) const {
+        if (pos < 1) return {};
+        size_t i = static_cast<size_t>(pos - 1);
+        if (i < done_.size()) return std::string_view(done_).substr(i);
+        i = i - done_.size() + next_;
+        return i < source_.size() ? source_.substr(i) : std::string_view();
+    }
     // As FindText with a start of `start` (negated when ignoring case), over the current text.
     int32_t Find(std::string_view pattern, int32_t start, bool ignore_case = false) const;
     // Whether the pattern matches at a position of the current text, as FindText compares.

@@ -331,10 +331,63 @@ Text RandomBlock(std::mt19937& rng, const std::vector<std::string_view>& tokens,
     return text;
 }
 
+// The code reader's rules read one byte at a time: strings end at their line end unless it
+// is escaped (template strings of scripts run on), "/*" opens a comment that "*/" closes, and
+// in style sheets "url(" opens a literal that ")" or a line end closes.
+class LiteralReader {
+  public:
+    explicit LiteralReader(bool style_sheet) : style_sheet_(style_sheet) {}
+
+    // Reads every byte before the 1-based position `at`.
+    void ReadTo(const Text& text, int32_t at) {
+        for (; pos_ < at && pos_ <= Len(text); ++pos_) {
+            unsigned char c = ByteAt(text, pos_);
+            if (in_comment_) {
+                if (previous_ == '*' && c == '/') {
+                    in_comment_ = false;
+                    c = 0;
+                }
+            } else if (quote_ != 0) {
+                if (escaped_) {
+                    escaped_ = c == '\r';
+                } else if (c == '\\') {
+                    escaped_ = true;
+                } else if (c == quote_ || (c == '\n' && quote_ != '`')) {
+                    quote_ = 0;
+                }
+            } else if (in_url_) {
+                in_url_ = c != ')' && c != '\n';
+            } else if (c == '"' || c == '\'' || (c == '`' && !style_sheet_)) {
+                quote_ = c;
+            } else if (previous_ == '/' && c == '*') {
+                in_comment_ = true;
+                c = 0;
+            } else if (style_sheet_ && c == '(' && pos_ >= 4) {
+                Text before = text.substr(static_cast<size_t>(pos_ - 4), 3);
+                for (char& b : before)
+                    b = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+                in_url_ = before == "url";
+            }
+            previous_ = c;
+        }
+    }
+    bool Code() const { return quote_ == 0 && !in_comment_ && !in_url_; }
+    bool InLiteral() const { return quote_ != 0 || in_url_; }
+
+  private:
+    bool style_sheet_;
+    int32_t pos_ = 1;
+    unsigned char quote_ = 0;
+    bool escaped_ = false;
+    bool in_comment_ = false;
+    bool in_url_ = false;
+    unsigned char previous_ = 0;
+};
+
 bool LiteralCodeAt(const Text& text, int32_t pos, bool style_sheet) {
-    Rewriter view(text);
-    CodeReader reader(style_sheet);
-    return reader.IsCodeAt(view, pos);
+    LiteralReader reader(style_sheet);
+    reader.ReadTo(text, pos);
+    return reader.Code();
 }
 
 Text LiteralComments(Text t, bool style_sheet) {
@@ -441,10 +494,9 @@ Text LiteralVBOperators(Text t, bool comments_removed) {
 Text LiteralStyleLines(Text t, bool lf_only, int32_t width) {
     {
         const Text source = t;
-        CodeReader reader(true);
-        const Rewriter view(source);
+        LiteralReader reader(true);
         for (int32_t p = 1; p <= Len(t); ++p) {
-            reader.IsCodeAt(view, p);
+            reader.ReadTo(source, p);
             char& c = t[static_cast<size_t>(p - 1)];
             if (reader.InLiteral() && c == ';') c = '\x01';
             if (reader.InLiteral() && c == '}') c = '\x02';
@@ -524,6 +576,35 @@ TEST(ScriptStepsTest, CommentRemovalMatchesInPlaceVersion) {
         Text fast = input;
         RemoveCodeComments(fast, style_sheet);
         ASSERT_EQ(fast, LiteralComments(input, style_sheet));
+    }
+}
+
+// The code reader, asked at growing positions of an edited text (so that it reads across the
+// edited part and the unread rest), answers as the byte-by-byte reading does at each of them.
+TEST(ScriptStepsTest, CodeReaderMatchesReadingByteByByte) {
+    const std::vector<std::string_view> tokens = {
+        "/*", "*/", "/",    "*",    "\n", "\r\n", "\r", "'", "\"",
+        "`",  "\\", "url(", "uRl(", "(",  ")",    "x",  " ", "abcdefghijklmnopqrst"};
+    std::mt19937 rng(9);
+    for (int round = 0; round < 6000; ++round) {
+        const Text source = RandomBlock(rng, tokens, 60);
+        const bool style_sheet = round % 2 == 0;
+        Text model = source;
+        Rewriter text(source);
+        if (!model.empty()) {
+            const int32_t at = std::uniform_int_distribution<int32_t>(1, Len(model))(rng);
+            text.Delete(at, 1);
+            DeleteAt(model, at, 1);
+        }
+        SCOPED_TRACE(model);
+        CodeReader reader(style_sheet);
+        LiteralReader literal(style_sheet);
+        for (int32_t p = 1; p <= Len(model) + 1;
+             p += std::uniform_int_distribution<int32_t>(1, 24)(rng)) {
+            literal.ReadTo(model, p);
+            ASSERT_EQ(reader.IsCodeAt(text, p), literal.Code()) << p;
+            ASSERT_EQ(reader.InLiteral(), literal.InLiteral()) << p;
+        }
     }
 }
 
