@@ -378,16 +378,20 @@ std::array<char, 5> CodeReader::Stops() const {
 }
 
 // Reads byte by byte only where a byte may change the state: the stretches in between only
-// leave their last byte as the previous one, so they are passed over sixteen bytes at a time.
+// leave their last byte as the previous one, so longer ones are passed over sixteen bytes at
+// a time. A reader asked at every position (style line breaking) reads each byte in turn.
 bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
+    constexpr int32_t kWorthSkipping = 16;
     while (pos_ < at) {
-        const std::string_view run = text.RunAt(pos_);
-        const size_t plain =
-            escaped_ ? 0 : PlainStretch(run.substr(0, static_cast<size_t>(at - pos_)), Stops());
-        if (plain > 0) {
-            previous_ = static_cast<unsigned char>(run[plain - 1]);
-            pos_ += static_cast<int32_t>(plain);
-            continue;
+        if (at - pos_ >= kWorthSkipping && !escaped_) {
+            const std::string_view run = text.RunAt(pos_);
+            const size_t plain =
+                PlainStretch(run.substr(0, static_cast<size_t>(at - pos_)), Stops());
+            if (plain > 0) {
+                previous_ = static_cast<unsigned char>(run[plain - 1]);
+                pos_ += static_cast<int32_t>(plain);
+                continue;
+            }
         }
         Read(text, text.At(pos_));
         ++pos_;
