@@ -1,4 +1,5 @@
 // Character entities and the charset declaration.
+#include <algorithm>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,19 @@ constexpr EntityRow kEntityTable[] = {
 };
 static_assert(std::size(kEntityTable) == 64);
 constexpr size_t kCaseInsensitiveRows = 1;  // "&trade;" matches in any case
+
+struct NameLengths {
+    size_t shortest;
+    size_t longest;
+};
+constexpr NameLengths kNameLengths = [] {
+    NameLengths lengths{kEntityTable[0].name.size(), kEntityTable[0].name.size()};
+    for (const EntityRow& row : kEntityTable) {
+        lengths.shortest = std::min(lengths.shortest, row.name.size());
+        lengths.longest = std::max(lengths.longest, row.name.size());
+    }
+    return lengths;
+}();
 
 constexpr std::string_view kNbsp = "&nbsp;";
 constexpr std::string_view kSpaceReference = "&#32;";
@@ -141,6 +155,10 @@ const EntityRow* TableRowAt(std::string_view text, size_t at) {
     // Every name is "&", a letter, letters or digits and ";": most "&" of a page (in "&amp;",
     // in a URL's query) fail on the second byte.
     if (rest.size() < 2 || !IsAsciiLetter(static_cast<unsigned char>(rest[1]))) return nullptr;
+    // "&amp;" and "&lt;" have their ";" too early, a URL's "&id=" none at all.
+    const size_t semicolon =
+        rest.substr(0, kNameLengths.longest).find(';', kNameLengths.shortest - 1);
+    if (semicolon == std::string_view::npos) return nullptr;
     const char letter = rest[1];
     for (size_t row = 0; row < std::size(kEntityTable); ++row) {
         const std::string_view name = kEntityTable[row].name;
