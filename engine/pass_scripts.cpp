@@ -399,6 +399,11 @@ bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
     return quote_ == 0 && !in_comment_ && !in_url_;
 }
 
+int32_t CodeReader::SameStateThrough(const Rewriter& text) const {
+    if (escaped_) return pos_;
+    return pos_ + static_cast<int32_t>(PlainStretch(text.RunAt(pos_), Stops()));
+}
+
 ScriptLanguage GuessScriptLanguage(std::string_view block, bool lf_only) {
     for (std::string_view shape : lf_only ? kLineShapesLF : kLineShapesCRLF) {
         if (Find(block, shape, 1, false) != 0) return ScriptLanguage::kJavaScript;
@@ -458,9 +463,12 @@ void BreakStyleLines(Text& block, bool lf_only, int32_t width) {
     {
         const Rewriter view(block);
         CodeReader reader(true);
-        for (int32_t pos = 1; pos <= n; ++pos) {
+        for (int32_t pos = 1; pos <= n;) {
             reader.IsCodeAt(view, pos);
-            marked[static_cast<size_t>(pos)] = reader.InLiteral();
+            const uint8_t literal = reader.InLiteral();
+            const int32_t last = std::min(n, reader.SameStateThrough(view));
+            for (; pos <= last; ++pos)
+                marked[static_cast<size_t>(pos)] = literal;
         }
     }
     const auto candidate = [&](int32_t pos) {

@@ -30,6 +30,10 @@ class CodeReader {
     // Whether the position reached lies inside a string literal or a style sheet's url(...).
     bool InLiteral() const { return quote_ != 0 || in_url_; }
 
+    // The last position up to which the state stays what it is at the position reached (the
+    // bytes before it pass by without changing it); at least that position.
+    int32_t SameStateThrough(const Rewriter& text) const;
+
   private:
     void Read(const Rewriter& text, unsigned char c);
     // The bytes that may change the state as it stands; all others only pass by.

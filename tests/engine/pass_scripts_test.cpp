@@ -580,7 +580,8 @@ TEST(ScriptStepsTest, CommentRemovalMatchesInPlaceVersion) {
 }
 
 // The code reader, asked at growing positions of an edited text (so that it reads across the
-// edited part and the unread rest), answers as the byte-by-byte reading does at each of them.
+// edited part and the unread rest), answers as the byte-by-byte reading does at each of them,
+// and the state it says holds for the next stretch does.
 TEST(ScriptStepsTest, CodeReaderMatchesReadingByteByByte) {
     const std::vector<std::string_view> tokens = {
         "/*", "*/", "/",    "*",    "\n", "\r\n", "\r", "'", "\"",
@@ -604,6 +605,15 @@ TEST(ScriptStepsTest, CodeReaderMatchesReadingByteByByte) {
             literal.ReadTo(model, p);
             ASSERT_EQ(reader.IsCodeAt(text, p), literal.Code()) << p;
             ASSERT_EQ(reader.InLiteral(), literal.InLiteral()) << p;
+            // The state holds through the position the reader names.
+            const int32_t same = reader.SameStateThrough(text);
+            ASSERT_GE(same, p);
+            LiteralReader ahead = literal;
+            for (int32_t q = p + 1; q <= std::min(same, Len(model) + 1); ++q) {
+                ahead.ReadTo(model, q);
+                ASSERT_EQ(ahead.Code(), literal.Code()) << p << " " << q;
+                ASSERT_EQ(ahead.InLiteral(), literal.InLiteral()) << p << " " << q;
+            }
         }
     }
 }
