@@ -43,6 +43,53 @@ const TagRow* FindRow(TagRule rule) {
     return nullptr;
 }
 
+// Bit k set where the byte at p + k is c, for the 64 bytes from p.
+uint64_t Mask64(const char* p, char c) {
+    uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k)
+        mask |= uint64_t{(Bytes16::Load(p + 16 * k) == c).Mask()} << (16 * k);
+    return mask;
+}
+
+// Bit k set where the byte at p + k is the lower-case letter c or its upper case.
+uint64_t LetterMask64(const char* p, char c) {
+    alignas(16) static constexpr char kCaseBit[16] = {0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+                                                      0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+                                                      0x20, 0x20, 0x20, 0x20};
+    const Bytes16 case_bit = Bytes16::Load(kCaseBit);
+    uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k)
+        mask |= uint64_t{((Bytes16::Load(p + 16 * k) | case_bit) == c).Mask()} << (16 * k);
+    return mask;
+}
+
+// Calls visit(i) in order for each index i of a "<" followed by `upper` or `lower`, directly
+// or after "/", and for every index of the last bytes of the text (fewer than 66), which the
+// visit checks in full.
+template <typename Visit>
+void ForEachTagStart(std::string_view text, char upper, char lower, Visit&& visit) {
+    const char* s = text.data();
+    const size_t n = text.size();
+    const auto named = [upper, lower](char c) -> uint64_t { return c == upper || c == lower; };
+    size_t i = 0;
+    for (; i + 66 <= n; i += 64) {
+        const uint64_t lt = Mask64(s + i, '<');
+        if (lt == 0) continue;
+        const uint64_t letter = LetterMask64(s + i, lower);
+        const uint64_t slash = Mask64(s + i, '/');
+        // The masks moved on by one and two bytes, with the bytes after the 64 filled in.
+        const uint64_t letter1 = letter >> 1 | named(s[i + 64]) << 63;
+        const uint64_t letter2 = letter >> 2 | named(s[i + 64]) << 62 | named(s[i + 65]) << 63;
+        const uint64_t slash1 = slash >> 1 | uint64_t{s[i + 64] == '/'} << 63;
+        for (uint64_t places = lt & (letter1 | (slash1 & letter2)); places != 0;
+             places &= places - 1) {
+            visit(i + static_cast<size_t>(__builtin_ctzll(places)));
+        }
+    }
+    for (; i < n; ++i)
+        visit(i);
+}
+
 std::string_view WithoutClose(std::string_view pattern) {
     return pattern.substr(0, pattern.size() - 1);
 }
@@ -56,31 +103,26 @@ std::string_view WithoutClose(std::string_view pattern) {
 // converted as well. `open` carries the nesting from one chunk to the next.
 //
 // Only a "<" followed by the name's first letter, directly or after "/", can start such a tag;
-// a sixteen-byte test hands over just those places, as most tags of a page are other elements.
-// Every name begins with a letter, so its two cases are the two bytes to look for.
+// a test of 64 bytes at a time hands over just those places, as most tags of a page are other
+// elements. Every name begins with a letter, so its two cases are the two bytes to look for.
 void ConvertElementTags(Text& chunk, std::string_view name, std::string_view short_name,
                         std::vector<bool>& open) {
     const size_t n = chunk.size();
     const auto first = static_cast<unsigned char>(name[0]);
     const char upper = static_cast<char>(first & ~0x20), lower = static_cast<char>(first | 0x20);
-    const auto may_start = [upper, lower](Bytes16 b0, Bytes16 b1, Bytes16 b2) {
-        const Bytes16 named1 = (b1 == upper) | (b1 == lower);
-        const Bytes16 named2 = (b2 == upper) | (b2 == lower);
-        return (b0 == '<') & (named1 | ((b1 == '/') & named2));
-    };
     Text out;
     size_t copied = 0;
-    ScanPlaces(chunk, 0, may_start, [&](size_t lt) -> size_t {
-        if (chunk[lt] != '<') return lt + 1;
+    ForEachTagStart(chunk, upper, lower, [&](size_t lt) {
+        if (chunk[lt] != '<') return;
         size_t at = lt + 1;
         const bool end_tag = at < n && chunk[at] == '/';
         if (end_tag) ++at;
-        if (!NameAt(chunk, at, name)) return lt + 1;
+        if (!NameAt(chunk, at, name)) return;
         const size_t after = at + name.size();
-        if (after >= n) return lt + 1;
+        if (after >= n) return;
         const auto next = static_cast<unsigned char>(chunk[after]);
         const bool bare = next == '>';
-        if (!bare && !EndsTagName(next)) return lt + 1;  // a longer name such as <EMBED>
+        if (!bare && !EndsTagName(next)) return;  // a longer name such as <EMBED>
         bool convert;
         if (!end_tag) {
             convert = bare;
@@ -91,12 +133,11 @@ void ConvertElementTags(Text& chunk, std::string_view name, std::string_view sho
             convert = open.back();
             open.pop_back();
         }
-        if (!convert) return lt + 1;
+        if (!convert) return;
         if (out.empty()) out.reserve(n);
         out.append(chunk, copied, at - copied);
         out.append(short_name);
         copied = after;
-        return lt + 1;
     });
     if (copied == 0) return;
     out.append(chunk, copied, Text::npos);
