@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "byte_scan.h"
 #include "passes.h"
 
 namespace tsqz {
@@ -87,6 +88,16 @@ bool IsSpace(unsigned char c) {
 }
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
+// The first "=" or ">" at or after index from, or npos.
+size_t NextEqualsOrClose(std::string_view text, size_t from) {
+    size_t found = std::string_view::npos;
+    ScanBytes<'=', '>'>(text, from, [&found](size_t at) {
+        found = at;
+        return kScanEnd;
+    });
+    return found;
+}
+
 // Byte ranges [first, last) in which "&quot;" stays: the inside of a single-quoted attribute
 // value, where an apostrophe would end the value, and the first byte of an unquoted value,
 // where an apostrophe would open a quoted one. A tag runs from "<" and a letter to the first
@@ -103,11 +114,10 @@ std::vector<std::pair<size_t, size_t>> FindQuotKeepRanges(std::string_view text)
             continue;
         }
         size_t j = lt + 2;
-        while (j < n && text[j] != '>') {
-            if (text[j] != '=') {
-                ++j;
-                continue;
-            }
+        for (;;) {
+            j = NextEqualsOrClose(text, j);
+            if (j == std::string_view::npos) j = n;
+            if (j >= n || text[j] == '>') break;
             ++j;
             while (j < n && IsSpace(static_cast<unsigned char>(text[j])))
                 ++j;

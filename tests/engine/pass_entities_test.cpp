@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/passes.h"
 #include "engine/pipeline.h"
@@ -155,6 +156,67 @@ TEST(EntityPass, QuotInsideTags) {
         std::string chunk = row.input;
         CompressEntities(engine, chunk);
         EXPECT_EQ(chunk, row.expected);
+    }
+}
+
+// "&quot;" becomes an apostrophe except inside a single-quoted attribute value and as the
+// first byte of an unquoted one, found by walking every byte of every tag.
+std::string ReplaceQuotLiterally(const std::string& text) {
+    std::vector<bool> keep(text.size(), false);
+    const auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+    const auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    };
+    const size_t n = text.size();
+    for (size_t i = 0; i + 1 < n;) {
+        if (text[i] != '<' || !letter(text[i + 1])) {
+            ++i;
+            continue;
+        }
+        size_t j = i + 2;
+        while (j < n && text[j] != '>') {
+            if (text[j++] != '=') continue;
+            while (j < n && space(text[j]))
+                ++j;
+            if (j >= n) break;
+            if (text[j] != '"' && text[j] != '\'') {
+                keep[j] = true;
+                continue;
+            }
+            size_t close = j + 1;
+            while (close < n && text[close] != text[j])
+                ++close;
+            for (size_t k = j + 1; text[j] == '\'' && k < close; ++k)
+                keep[k] = true;
+            j = close < n ? close + 1 : n;
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (size_t i = 0; i < n; ++i) {
+        if (text.compare(i, 6, "&quot;") == 0 && !keep[i]) {
+            out += '\'';
+            i += 5;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The "&quot;" step equals the walk over every byte of every tag on long random markup, with
+// values quoted either way, left open, unquoted, and "=" and ">" inside values.
+TEST(EntityPass, QuotEqualsTheWalkOverEveryTag) {
+    test::MarkupSource source({"<a", "<", ">", " ", "=", "= ", "\"", "'", "&quot;", "&quot;",
+                               "title", "x", "\n", "a<b", "<p class=", "1>0"},
+                              17);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string input = source.Next(50);
+        Engine engine = EngineAtLevel(3);
+        std::string chunk = input;
+        CompressEntities(engine, chunk);
+        SCOPED_TRACE(input);
+        ASSERT_EQ(chunk, ReplaceQuotLiterally(input));
     }
 }
 
