@@ -30,6 +30,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "byte_scan.h"
 #include "dispatch.h"
 #include "engine.h"
 #include "include/tagsqueeze.h"
@@ -275,10 +276,30 @@ size_t NumberedAspAt(std::string_view text, size_t i, size_t count) {
 
 // Which kinds' start tags the text holds anywhere, found as the searches find them (ignoring
 // ASCII case).
+// Only a "<" followed by the second byte of some kind's start tag, a letter in either case, is
+// looked at; a sixteen-byte test finds those places.
 std::array<bool, kPlaceholderKinds> StartTagsIn(std::string_view text) {
+    static_assert([] {
+        for (const KindRow& row : kKinds) {
+            if (row.start_tag[0] != '<' || row.start_tag[1] < 'a' || row.start_tag[1] > 'z')
+                return false;
+        }
+        return true;
+    }());
+    alignas(16) static constexpr char kCaseBit[16] = {0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+                                                      0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+                                                      0x20, 0x20, 0x20, 0x20};
+    const auto may_start = [](Bytes16 b0, Bytes16 b1, Bytes16) {
+        const Bytes16 folded = b1 | Bytes16::Load(kCaseBit);
+        Bytes16 named = folded == kKinds[0].start_tag[1];
+        for (size_t kind = 1; kind < kPlaceholderKinds; ++kind)
+            named = named | (folded == kKinds[kind].start_tag[1]);
+        return (b0 == '<') & named;
+    };
     std::array<bool, kPlaceholderKinds> present{};
     size_t missing = kPlaceholderKinds;
-    for (size_t i = text.find('<'); i != npos && missing > 0; i = text.find('<', i + 1)) {
+    ScanPlaces(text, 0, may_start, [&](size_t i) -> size_t {
+        if (text[i] != '<') return i + 1;
         for (size_t kind = 0; kind < kPlaceholderKinds; ++kind) {
             const std::string_view tag = kKinds[kind].start_tag;
             if (present[kind] || text.size() - i < tag.size()) continue;
@@ -292,7 +313,8 @@ std::array<bool, kPlaceholderKinds> StartTagsIn(std::string_view text) {
                 --missing;
             }
         }
-    }
+        return missing == 0 ? kScanEnd : i + 1;
+    });
     return present;
 }
 
