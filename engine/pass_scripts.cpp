@@ -366,6 +366,34 @@ void CodeReader::Read(const Rewriter& text, unsigned char c) {
     previous_ = c;
 }
 
+namespace {
+
+// The bytes of the text that may change a reader's state, as a table over all byte values.
+constexpr std::array<bool, 256> StopTable(std::string_view bytes) {
+    std::array<bool, 256> table{};
+    for (char c : bytes)
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+
+}  // namespace
+
+const std::array<bool, 256>& CodeReader::StopBytes() const {
+    static constexpr std::array<bool, 256> kComment = StopTable("/");
+    static constexpr std::array<bool, 256> kDoubleQuoted = StopTable("\\\"\n");
+    static constexpr std::array<bool, 256> kSingleQuoted = StopTable("\\'\n");
+    static constexpr std::array<bool, 256> kTemplate = StopTable("\\`\n");
+    static constexpr std::array<bool, 256> kUrl = StopTable(")\n");
+    static constexpr std::array<bool, 256> kStyleCode = StopTable("\"'*(");
+    static constexpr std::array<bool, 256> kScriptCode = StopTable("\"'`*");
+    if (in_comment_) return kComment;
+    if (quote_ == '"') return kDoubleQuoted;
+    if (quote_ == '\'') return kSingleQuoted;
+    if (quote_ != 0) return kTemplate;
+    if (in_url_) return kUrl;
+    return style_sheet_ ? kStyleCode : kScriptCode;
+}
+
 std::array<char, 5> CodeReader::Stops() const {
     if (in_comment_) return {'/', '/', '/', '/', '/'};
     if (quote_ != 0) {
@@ -378,23 +406,37 @@ std::array<char, 5> CodeReader::Stops() const {
 }
 
 // Reads byte by byte only where a byte may change the state: the stretches in between only
-// leave their last byte as the previous one, so longer ones are passed over sixteen bytes at
-// a time. A reader asked at every position (style line breaking) reads each byte in turn.
+// leave their last byte as the previous one. A stretch is first looked through byte by byte
+// for a few bytes (strings and the code between them are often short), then sixteen bytes
+// at a time.
 bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
-    constexpr int32_t kWorthSkipping = 16;
+    constexpr size_t kFirstLook = 16;
     while (pos_ < at) {
-        if (at - pos_ >= kWorthSkipping && !escaped_) {
-            const std::string_view run = text.RunAt(pos_);
-            const size_t plain =
-                PlainStretch(run.substr(0, static_cast<size_t>(at - pos_)), Stops());
-            if (plain > 0) {
-                previous_ = static_cast<unsigned char>(run[plain - 1]);
-                pos_ += static_cast<int32_t>(plain);
-                continue;
-            }
+        const std::string_view run = text.RunAt(pos_).substr(0, static_cast<size_t>(at - pos_));
+        if (run.empty()) {  // past the end of the text, where the bytes read as 0
+            Read(text, 0);
+            ++pos_;
+            continue;
         }
-        Read(text, text.At(pos_));
-        ++pos_;
+        const int32_t base = pos_;
+        for (size_t i = 0; i < run.size(); ++i) {
+            if (!escaped_) {
+                const std::array<bool, 256>& stop = StopBytes();
+                const size_t first_end = std::min(run.size(), i + kFirstLook);
+                size_t j = i;
+                while (j < first_end && !stop[static_cast<unsigned char>(run[j])])
+                    ++j;
+                if (j == first_end && j < run.size()) j += PlainStretch(run.substr(j), Stops());
+                if (j > i) {
+                    previous_ = static_cast<unsigned char>(run[j - 1]);
+                    i = j;
+                    if (i == run.size()) break;
+                }
+            }
+            pos_ = base + static_cast<int32_t>(i);
+            Read(text, static_cast<unsigned char>(run[i]));
+        }
+        pos_ = base + static_cast<int32_t>(run.size());
     }
     return quote_ == 0 && !in_comment_ && !in_url_;
 }

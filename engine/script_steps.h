@@ -38,6 +38,8 @@ class CodeReader {
     void Read(const Rewriter& text, unsigned char c);
     // The bytes that may change the state as it stands; all others only pass by.
     std::array<char, 5> Stops() const;
+    // The same bytes as a table over all byte values.
+    const std::array<bool, 256>& StopBytes() const;
 
     bool style_sheet_;
     int32_t pos_ = 1;
