@@ -129,25 +129,27 @@ size_t FindFrom(std::string_view text, std::string_view pattern, size_t from, bo
     const auto p1 = static_cast<unsigned char>(pattern[1 % m]);
     if (m >= 2 && p1 != '?' &&
         (anchor == m || Commonness(static_cast<unsigned char>(pattern[anchor])) >= 7)) {
-        // No rare byte to look for ("<script", "</li>", letters only): the first two bytes,
-        // in either case where case is ignored, are tested sixteen places at a time.
-        const auto pair = [](unsigned char p, bool ignore_case) {
-            const int alt = AlternateByte(p, ignore_case);
-            return std::pair<char, char>(static_cast<char>(p),
-                                         static_cast<char>(alt < 0 ? p : alt));
+        // No rare byte to look for ("<script", "</li>", letters only): two bytes of the pattern,
+        // in either case where case is ignored, are tested sixteen places at a time. They are
+        // its first two, or for an end tag the "/" and the next, as "</" opens every end tag.
+        const size_t k = m >= 3 && p0 == '<' && p1 == '/' && pattern[2] != '?' ? 1 : 0;
+        const auto pair = [ignore_case](char p) {
+            const int alt = AlternateByte(static_cast<unsigned char>(p), ignore_case);
+            return std::pair<char, char>(p, static_cast<char>(alt < 0 ? p : alt));
         };
-        const auto [a, a_alt] = pair(p0, ignore_case);
-        const auto [b, b_alt] = pair(p1, ignore_case);
+        const auto [a, a_alt] = pair(pattern[k]);
+        const auto [b, b_alt] = pair(pattern[k + 1]);
         size_t found = std::string_view::npos;
         ScanPlaces(
-            text, from,
+            text, from + k,
             [a = a, a_alt = a_alt, b = b, b_alt = b_alt](Bytes16 b0, Bytes16 b1, Bytes16) {
                 return ((b0 == a) | (b0 == a_alt)) & ((b1 == b) | (b1 == b_alt));
             },
             [&](size_t i) -> size_t {
-                if (i > last) return kScanEnd;
-                if (!MatchesAll(d + i, pattern, ignore_case)) return i + 1;
-                found = i;
+                const size_t start = i - k;
+                if (start > last) return kScanEnd;
+                if (!MatchesAll(d + start, pattern, ignore_case)) return i + 1;
+                found = start;
                 return kScanEnd;
             });
         return found;

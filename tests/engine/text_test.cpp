@@ -235,6 +235,31 @@ TEST(TextEquivalence, SearchesAgreeWithLiteralLoopsOnLongSparseTexts) {
     }
 }
 
+// End-tag patterns are looked for by their "/" and the byte after it: matches at the start
+// and end of the text, right after another "<" or "</", and in texts full of "</".
+TEST(TextEquivalence, EndTagSearchesAgreeWithLiteralLoops) {
+    std::mt19937 rng(31);
+    std::uniform_int_distribution<size_t> pick(0, 8);
+    const std::string patterns[] = {"</a", "</A>", "</ab>", "</?", "</", "</a?b", "<</a", "</`"};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(std::uniform_int_distribution<size_t>(0, 120)(rng), ' ');
+        for (char& c : text)
+            c = "</aAbB>@`"[pick(rng)];
+        for (const std::string& pattern : patterns) {
+            const int32_t n = Len(text);
+            for (int32_t start : {1, -1, n / 2 + 1, -(n / 3 + 1)}) {
+                SCOPED_TRACE("text=[" + text + "] pattern=[" + pattern +
+                             "] start=" + std::to_string(start));
+                ASSERT_EQ(FindText(text, pattern, start), LiteralFindText(text, pattern, start));
+            }
+            std::string fast = text, literal = text;
+            ASSERT_EQ(ReplaceAllCase(fast, pattern, "", true),
+                      LiteralReplaceAll(literal, pattern, "", true));
+            ASSERT_EQ(fast, literal);
+        }
+    }
+}
+
 TEST(TextEquivalence, ReplaceAllAgreesWithInsertAndDeleteInPlace) {
     std::mt19937 rng(7);
     for (int round = 0; round < 20000; ++round) {
