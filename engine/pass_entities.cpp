@@ -1,5 +1,6 @@
 // Character entities and the charset declaration.
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -101,14 +102,15 @@ size_t NextEqualsOrClose(std::string_view text, size_t from) {
 // Byte ranges [first, last) in which "&quot;" stays: the inside of a single-quoted attribute
 // value, where an apostrophe would end the value, and the first byte of an unquoted value,
 // where an apostrophe would open a quoted one. A tag runs from "<" and a letter to the first
-// ">" outside a quoted value; a value left open runs to the end of the chunk.
-std::vector<std::pair<size_t, size_t>> FindQuotKeepRanges(std::string_view text) {
+// ">" outside a quoted value; a value left open runs to the end of the chunk. Tags that start
+// after index `last` are not looked at.
+std::vector<std::pair<size_t, size_t>> FindQuotKeepRanges(std::string_view text, size_t last) {
     std::vector<std::pair<size_t, size_t>> keep;
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
         const size_t lt = text.find('<', i);
-        if (lt == std::string_view::npos || lt + 1 >= n) break;
+        if (lt == std::string_view::npos || lt + 1 >= n || lt > last) break;
         if (!IsAsciiLetter(static_cast<unsigned char>(text[lt + 1]))) {
             i = lt + 1;
             continue;
@@ -142,7 +144,10 @@ std::vector<std::pair<size_t, size_t>> FindQuotKeepRanges(std::string_view text)
 void ReplaceQuotEntities(Text& text) {
     size_t at = text.find(kQuot);
     if (at == Text::npos) return;
-    const auto keep = FindQuotKeepRanges(text);
+    // Only the tags up to the last "&" can hold an "&quot;".
+    const void* last_amp = memrchr(text.data(), '&', text.size());
+    const auto keep = FindQuotKeepRanges(
+        text, static_cast<size_t>(static_cast<const char*>(last_amp) - text.data()));
     size_t k = 0;
     Text out;
     out.reserve(text.size());
