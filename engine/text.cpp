@@ -294,7 +294,11 @@ void ReplaceChar(Text& text, unsigned char from, unsigned char to) {
 }
 
 int32_t RemoveChar(Text& text, unsigned char byte) {
-    text.erase(std::remove(text.begin(), text.end(), static_cast<char>(byte)), text.end());
+    // Most texts hold none of the byte (a tab, a CR): the library search finds that fastest.
+    const void* first = std::memchr(text.data(), byte, text.size());
+    if (first == nullptr) return Len(text);
+    const auto from = text.begin() + (static_cast<const char*>(first) - text.data());
+    text.erase(std::remove(from, text.end(), static_cast<char>(byte)), text.end());
     return Len(text);
 }
 

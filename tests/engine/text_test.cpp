@@ -175,6 +175,13 @@ TEST(TextEdit, TrimAndRemove) {
     EXPECT_EQ(t, "ab\n");
     ReplaceChar(t, '\n', ' ');
     EXPECT_EQ(t, "ab ");
+    // Texts without the byte, with it first, last or only, stay whole or lose every copy.
+    for (const auto& [before, after] : std::initializer_list<std::pair<Text, Text>>{
+             {"", ""}, {"abc", "abc"}, {"\tab", "ab"}, {"ab\t", "ab"}, {"\t\t", ""}}) {
+        Text text = before;
+        EXPECT_EQ(RemoveChar(text, '\t'), Len(after));
+        EXPECT_EQ(text, after);
+    }
 }
 
 TEST(TextEdit, DateStampUsesEnglishMonthsWithAPoint) {
