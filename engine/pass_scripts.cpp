@@ -321,6 +321,14 @@ constexpr Replacement kASPLineJoins[] = {
     {"%>\n", "%>"}, {"<%\r\n", "<%"}, {"%>\r\n", "%>"},
 };
 
+// The bytes of the text that may change a code reader's state, as a table over all byte values.
+constexpr std::array<bool, 256> StopTable(std::string_view bytes) {
+    std::array<bool, 256> table{};
+    for (char c : bytes)
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+
 // Length of the stretch at the start of the text that holds none of the stop bytes.
 size_t PlainStretch(std::string_view text, const std::array<char, 5>& stops) {
     size_t i = 0;
@@ -365,18 +373,6 @@ void CodeReader::Read(const Rewriter& text, unsigned char c) {
     }
     previous_ = c;
 }
-
-namespace {
-
-// The bytes of the text that may change a reader's state, as a table over all byte values.
-constexpr std::array<bool, 256> StopTable(std::string_view bytes) {
-    std::array<bool, 256> table{};
-    for (char c : bytes)
-        table[static_cast<unsigned char>(c)] = true;
-    return table;
-}
-
-}  // namespace
 
 const std::array<bool, 256>& CodeReader::StopBytes() const {
     static constexpr std::array<bool, 256> kComment = StopTable("/");
