@@ -139,15 +139,39 @@ std::vector<std::pair<size_t, size_t>> FindQuotKeepRanges(std::string_view text,
     return keep;
 }
 
+// Whether the byte before index at, past any white space, is "=": where a value begins.
+bool AfterEquals(std::string_view text, size_t at) {
+    while (at > 0 && IsSpace(static_cast<unsigned char>(text[at - 1])))
+        --at;
+    return at > 0 && text[at - 1] == '=';
+}
+
+// Whether any "&quot;" may lie in a keep range: one stays only where a value begins (after
+// "=" and white space) or after an apostrophe that begins one. Most chunks have neither, and
+// then the walk over their tags is not needed.
+bool MayKeepSomeQuot(std::string_view text) {
+    constexpr size_t npos = std::string_view::npos;
+    size_t first_opening = text.find(kApostrophe);
+    while (first_opening != npos && !AfterEquals(text, first_opening))
+        first_opening = text.find(kApostrophe, first_opening + 1);
+    for (size_t at = text.find(kQuot); at != npos; at = text.find(kQuot, at + kQuot.size())) {
+        if ((first_opening != npos && at > first_opening) || AfterEquals(text, at)) return true;
+    }
+    return false;
+}
+
 // "&quot;" becomes an apostrophe outside the keep ranges; one left-to-right pass, the same
 // as a replace-all where there is nothing to keep.
 void ReplaceQuotEntities(Text& text) {
     size_t at = text.find(kQuot);
     if (at == Text::npos) return;
-    // Only the tags up to the last "&" can hold an "&quot;".
-    const void* last_amp = memrchr(text.data(), '&', text.size());
-    const auto keep = FindQuotKeepRanges(
-        text, static_cast<size_t>(static_cast<const char*>(last_amp) - text.data()));
+    std::vector<std::pair<size_t, size_t>> keep;
+    if (MayKeepSomeQuot(text)) {
+        // Only the tags up to the last "&" can hold an "&quot;".
+        const void* last_amp = memrchr(text.data(), '&', text.size());
+        keep = FindQuotKeepRanges(
+            text, static_cast<size_t>(static_cast<const char*>(last_amp) - text.data()));
+    }
     size_t k = 0;
     Text out;
     out.reserve(text.size());
