@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "byte_scan.h"
 #include "passes.h"
 #include "tag_scan.h"
 
@@ -60,6 +61,15 @@ static_assert([] {
     }
     return true;
 }());
+
+// Which letters, "a" to "z", stand before the "=" of some entry.
+constexpr std::array<bool, 26> kLastLetters = [] {
+    std::array<bool, 26> letters{};
+    for (const QuoteEntry& entry : kQuoteEntries)
+        letters[static_cast<size_t>((entry.attribute[entry.attribute.size() - 2] | 0x20) - 'a')] =
+            true;
+    return letters;
+}();
 
 // How one entry is applied, worked out from its rule and the options.
 struct EntryPlan {
@@ -119,17 +129,17 @@ class LiveText {
         // are the only places where a match can end, for every entry. Only double quotes are
         // ever removed, so the live byte before an "=" that a match ends at is the first byte
         // before it that is not a double quote: the places are filed by that letter.
-        for (const char* p = text.data(); p != text.data() + text.size(); ++p) {
-            p = static_cast<const char*>(std::memchr(p, '=', text.data() + text.size() - p));
-            if (!p) break;
-            const char* before = p;
-            while (before != text.data() && before[-1] == '"')
+        // Letters that end no attribute text file nothing.
+        ScanBytes<'='>(text, 0, [this, text](size_t at) {
+            size_t before = at;
+            while (before != 0 && text[before - 1] == '"')
                 --before;
-            if (before == text.data()) continue;
-            const auto letter = static_cast<unsigned char>(before[-1] | 0x20);
-            if (letter < 'a' || letter > 'z') continue;
-            equals_[letter - 'a'].push_back(static_cast<size_t>(p - text.data()));
-        }
+            if (before == 0) return at + 1;
+            const auto letter = static_cast<unsigned char>(text[before - 1] | 0x20);
+            if (letter >= 'a' && letter <= 'z' && kLastLetters[letter - 'a'])
+                equals_[letter - 'a'].push_back(at);
+            return at + 1;
+        });
     }
 
     size_t size() const { return text_.size(); }
