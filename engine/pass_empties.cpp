@@ -9,11 +9,13 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "byte_scan.h"
 #include "passes.h"
 
 namespace tsqz {
@@ -1169,17 +1171,255 @@ class Cleanup {
     TagsOnly tags_;
 };
 
+// ---------------------------------------------------------------------------------------------
+// The first cleanup cycle read without changing anything.
+//
+// Most chunks hold FONT and phrase elements that all keep text, and no bare anchor; then the
+// first cycle removes nothing and the cycles end with the chunk as it was. A walk over the
+// "<" bytes finds every tag the cycle searches for, and the cycle's sweeps are then followed
+// on the unchanged text, up to the first removal they would make. Only a chunk where one
+// would be made goes through the cleanup proper.
+
+// Phrase names by the first letter of the name, one bit per entry of kPhraseNames.
+constexpr std::array<uint32_t, 26> kNamesByLetter = [] {
+    std::array<uint32_t, 26> letters{};
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        letters[static_cast<size_t>(kPhraseNames[k][0] - 'a')] |= 1u << k;
+    }
+    return letters;
+}();
+static_assert(std::size(kPhraseNames) <= 32);
+
+// The tags the cycle searches for, each list in text order (0-based places of the "<").
+struct TagPlaces {
+    bool image = false;        // "<img"
+    bool bare_anchor = false;  // "<a>"
+    std::vector<int32_t> font_starts;
+    std::vector<int32_t> font_ends;
+    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_starts;
+    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_ends;
+};
+
+// The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
+int PhraseNameAt(std::string_view text, size_t at) {
+    if (at >= text.size()) return -1;
+    const unsigned char letter = FoldCase(At(text, at));
+    if (letter < 'a' || letter > 'z') return -1;
+    for (uint32_t names = kNamesByLetter[letter - 'a']; names != 0; names &= names - 1) {
+        const int k = __builtin_ctz(names);
+        if (MatchesAt(text, at, kPhraseNames[k])) return k;
+    }
+    return -1;
+}
+
+void FindTagPlaces(std::string_view text, TagPlaces& places) {
+    ScanBytes<'<'>(text, 0, [&](size_t i) {
+        const auto at = static_cast<int32_t>(i);
+        if (MatchesAt(text, i, "<font")) {
+            places.font_starts.push_back(at);
+        } else if (MatchesAt(text, i, "</font>")) {
+            places.font_ends.push_back(at);
+        } else if (MatchesAt(text, i, "</")) {
+            if (const int k = PhraseNameAt(text, i + 2); k >= 0)
+                places.phrase_ends[k].push_back(at);
+        } else {
+            places.image = places.image || MatchesAt(text, i, "<img");
+            places.bare_anchor = places.bare_anchor || MatchesAt(text, i, "<a>");
+            if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
+                places.phrase_starts[k].push_back(at);
+            }
+        }
+        return i + 1;
+    });
+}
+
+// The first place in the list at or after `from`, or kNone.
+int32_t FirstFrom(const std::vector<int32_t>& places, int32_t from) {
+    const auto found = std::lower_bound(places.begin(), places.end(), from);
+    return found == places.end() ? kNone : *found;
+}
+
+// Follows the first cycle over an unchanged chunk. Every byte it reads counts against a
+// budget of a few times the chunk's length; a chunk that would take more (deeply nested
+// elements holding only tags) is left to the cleanup proper, which is linear.
+class FirstCycleReader {
+  public:
+    FirstCycleReader(std::string_view text, const TagPlaces& places, bool lf_only,
+                     unsigned char line_end)
+        : text_(text),
+          places_(places),
+          lf_only_(lf_only),
+          forms_(line_end),
+          budget_(4 * static_cast<int64_t>(text.size()) + 4096) {}
+
+    // Whether the first cycle removes nothing (false also when the budget ran out).
+    bool RemovesNothing() {
+        return !places_.bare_anchor && FontsRemoveNothing() && PhrasesRemoveNothing();
+    }
+
+  private:
+    enum class Piece { kKeeps, kEmpty, kUnknown };
+
+    // The first ">" at or after `from`, or kNone.
+    int32_t FindClose(int32_t from) {
+        if (from >= Len(text_)) return kNone;
+        const size_t found = text_.find('>', static_cast<size_t>(from));
+        const int32_t end = found == kNpos ? Len(text_) : static_cast<int32_t>(found);
+        budget_ -= end - from;
+        return found == kNpos ? kNone : end;
+    }
+
+    // What the FONT cleanup's stripping and squeezing leave of [from, before): a text byte
+    // before any "<" is never stripped; anything else is decided on a copy, as the cleanup
+    // does, when it is short.
+    Piece FontContent(int32_t from, int32_t before) {
+        int32_t i = from;
+        while (i < before && IsSqueezed(At(text_, static_cast<size_t>(i)), lf_only_)) {
+            ++i;
+        }
+        budget_ -= i - from;
+        if (i == before) return Piece::kEmpty;
+        if (text_[static_cast<size_t>(i)] != '<') return Piece::kKeeps;
+        constexpr int32_t kLongestCopy = 4096;
+        if (before - from > kLongestCopy) return Piece::kUnknown;
+        budget_ -= 8 * (before - from);
+        Text copy(text_.substr(static_cast<size_t>(from), static_cast<size_t>(before - from)));
+        forms_.StripNonText(copy);
+        Squeeze(copy, lf_only_);
+        return copy.empty() ? Piece::kEmpty : Piece::kKeeps;
+    }
+
+    // Whether [from, before) holds only tags and whitespace, as the phrase cleanup reads it.
+    bool HoldsOnlyTags(int32_t from, int32_t before) {
+        bool in_tag = false;
+        for (int32_t i = from; i < before; ++i) {
+            const unsigned char c = At(text_, static_cast<size_t>(i));
+            if (IsSqueezed(c, lf_only_)) continue;
+            if (in_tag) {
+                in_tag = c != '>';
+            } else if (c != '<') {
+                budget_ -= i - from;
+                return false;
+            } else {
+                in_tag = true;
+            }
+        }
+        budget_ -= before - from;
+        return !in_tag;
+    }
+
+    bool FontsRemoveNothing() {
+        constexpr int32_t kStartLength = 5;  // "<font"
+        constexpr int32_t kEndLength = 7;    // "</font>"
+        int32_t cursor = 0;
+        for (;;) {
+            if (budget_ < 0) return false;
+            const int32_t start = FirstFrom(places_.font_starts, cursor);
+            if (start == kNone) return true;
+            const int32_t close = FindClose(start + kStartLength);
+            const int32_t end = FirstFrom(places_.font_ends, start);
+            if (close == kNone || end == kNone || end < close) return true;
+            if (end == close + 1) return false;
+            const Piece content = FontContent(close + 1, end);
+            if (content != Piece::kKeeps) return false;
+            const int32_t next = FirstFrom(places_.font_starts, end + kEndLength);
+            if (next == kNone || FindClose(next) == kNone) return true;
+            cursor = start + 1;
+        }
+    }
+
+    bool PhrasesRemoveNothing() {
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            const auto start_length = static_cast<int32_t>(kPhraseNames[k].size() + 1);
+            const std::vector<int32_t>& starts = places_.phrase_starts[k];
+            const std::vector<int32_t>& ends = places_.phrase_ends[k];
+            for (int32_t start = starts.empty() ? kNone : starts.front(); start != kNone;) {
+                if (budget_ < 0) return false;
+                const int32_t inside = start + start_length;
+                const int32_t end = FirstFrom(ends, inside);
+                if (end == kNone) break;
+                if (end == inside || HoldsOnlyTags(inside, end)) return false;
+                start = FirstFrom(starts, end + start_length + 1);
+            }
+        }
+        return true;
+    }
+
+    std::string_view text_;
+    const TagPlaces& places_;
+    const bool lf_only_;
+    const StrippedForms forms_;
+    int64_t budget_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Step 3 over the chunk: which rows to run.
+
+// Where each row's "=" stands in it.
+constexpr std::array<size_t, std::size(kDefaultAttributes)> kEqualsAt = [] {
+    std::array<size_t, std::size(kDefaultAttributes)> at{};
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        at[k] = kDefaultAttributes[k].text.find('=');
+    }
+    return at;
+}();
+static_assert(std::size(kDefaultAttributes) <= 32);
+
+// The rows among `wanted` (one bit per row) that match somewhere in the text, from one walk
+// over its "=" bytes. A row that matches nowhere has nothing to do.
+uint32_t RowsFound(std::string_view text, uint32_t wanted) {
+    uint32_t found = 0;
+    if (wanted == 0) return found;
+    ScanBytes<'='>(text, 0, [&](size_t e) {
+        for (uint32_t rows = wanted & ~found; rows != 0; rows &= rows - 1) {
+            const int k = __builtin_ctz(rows);
+            if (e >= kEqualsAt[k] &&
+                MatchesAt(text, e - kEqualsAt[k], kDefaultAttributes[k].text)) {
+                found |= 1u << k;
+            }
+        }
+        return found == wanted ? kScanEnd : e + 1;
+    });
+    return found;
+}
+
 }  // namespace
 
 void RemoveEmptyTags(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
     const unsigned char line_end = engine.run.lf_only ? '\n' : '\r';
-    ZeroImageBorders(chunk, line_end);
-    chunk = Cleanup(engine, std::move(chunk)).Run();
+    auto places = std::make_unique<TagPlaces>();
+    FindTagPlaces(chunk, *places);
+    if (places->image) {
+        const size_t before = chunk.size();
+        ZeroImageBorders(chunk, line_end);
+        if (chunk.size() != before) {
+            places = std::make_unique<TagPlaces>();
+            FindTagPlaces(chunk, *places);
+        }
+    }
+    if (FirstCycleReader(chunk, *places, engine.run.lf_only, line_end).RemovesNothing()) {
+        // The cycle pumps once per phrase name, whether or not the name is there.
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            PumpMessages(engine);
+        }
+    } else {
+        chunk = Cleanup(engine, std::move(chunk)).Run();
+    }
     const bool quotes_removed = engine.options.StripQuotes != 0;
-    for (const DefaultAttribute& row : kDefaultAttributes) {
-        if (row.quoted && quotes_removed) continue;
-        RemoveDefaultAttribute(chunk, row, line_end);
+    uint32_t wanted = 0;
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        if (!(kDefaultAttributes[k].quoted && quotes_removed)) wanted |= 1u << k;
+    }
+    // Each row works on what the rows before it left; the rows still to come are looked for
+    // again whenever one removes something.
+    uint32_t found = RowsFound(chunk, wanted);
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        wanted &= ~(1u << k);
+        if (!(found & (1u << k))) continue;
+        const size_t before = chunk.size();
+        RemoveDefaultAttribute(chunk, kDefaultAttributes[k], line_end);
+        if (chunk.size() != before) found = RowsFound(chunk, wanted);
     }
     EndSavings(engine, chunk, kSlotStripEmpties);
 }
