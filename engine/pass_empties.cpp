@@ -7,6 +7,7 @@
 // cycles use searches that remember what they found and are kept true across each deletion.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -141,9 +142,12 @@ class LastMatch {
 
     // 0-based start of the last match, or -1.
     int64_t In(std::string_view text) {
-        for (; next_ + pattern_.size() <= text.size(); ++next_) {
-            if (MatchesAt(text, next_, pattern_)) last_ = static_cast<int64_t>(next_);
+        if (next_ + pattern_.size() > text.size()) return last_;
+        for (size_t at = FindIn(text, pattern_, next_); at != kNpos;
+             at = FindIn(text, pattern_, at + 1)) {
+            last_ = static_cast<int64_t>(at);
         }
+        next_ = text.size() - pattern_.size() + 1;
         return last_;
     }
 
@@ -240,9 +244,13 @@ class TagContext {
     explicit TagContext(unsigned char line_end) : links_(line_end) {}
 
     void Append(Text& out, std::string_view bytes) {
-        for (size_t k = 0; k < bytes.size(); ++k) {
-            if (bytes[k] == '<') last_open_ = static_cast<int64_t>(out.size() + k);
-            if (bytes[k] == '>') last_close_ = static_cast<int64_t>(out.size() + k);
+        if (const void* open = memrchr(bytes.data(), '<', bytes.size())) {
+            last_open_ =
+                static_cast<int64_t>(out.size()) + (static_cast<const char*>(open) - bytes.data());
+        }
+        if (const void* close = memrchr(bytes.data(), '>', bytes.size())) {
+            last_close_ =
+                static_cast<int64_t>(out.size()) + (static_cast<const char*>(close) - bytes.data());
         }
         out.append(bytes);
     }
@@ -1180,6 +1188,48 @@ class Cleanup {
 // on the unchanged text, up to the first removal they would make. Only a chunk where one
 // would be made goes through the cleanup proper.
 
+// Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
+// compared with them in one step.
+uint64_t WordAt(std::string_view text, size_t at) {
+    uint64_t word = 0;
+    if (at + 8 <= text.size()) {
+        std::memcpy(&word, text.data() + at, 8);
+    } else if (at < text.size()) {
+        std::memcpy(&word, text.data() + at, text.size() - at);
+    }
+    return word;
+}
+
+// A pattern of at most eight bytes, lower case, as a word laid out as WordAt reads one. A
+// text word matches when, with the case bit set at the pattern's letters, it holds the
+// pattern's bytes: letters in either case, every other byte exactly, as the searches match.
+struct WordPattern {
+    uint64_t value = 0;
+    uint64_t fold = 0;
+    uint64_t care = 0;
+
+    constexpr WordPattern() = default;
+    constexpr explicit WordPattern(std::string_view pattern) {
+        for (size_t k = 0; k < pattern.size() && k < 8; ++k) {
+            const size_t shift = 8 * (std::endian::native == std::endian::little ? k : 7 - k);
+            const auto c = static_cast<unsigned char>(pattern[k]);
+            value |= uint64_t{c} << shift;
+            if (c >= 'a' && c <= 'z') fold |= uint64_t{0x20} << shift;
+            care |= uint64_t{0xFF} << shift;
+        }
+    }
+    bool Matches(uint64_t word) const { return ((word | fold) & care) == value; }
+};
+
+constexpr std::array<WordPattern, std::size(kPhraseNames)> kNameWords = [] {
+    std::array<WordPattern, std::size(kPhraseNames)> words{};
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        words[k] = WordPattern(kPhraseNames[k]);
+    }
+    return words;
+}();
+static_assert(kLongestName <= 8);
+
 // Phrase names by the first letter of the name, one bit per entry of kPhraseNames.
 constexpr std::array<uint32_t, 26> kNamesByLetter = [] {
     std::array<uint32_t, 26> letters{};
@@ -1205,26 +1255,35 @@ int PhraseNameAt(std::string_view text, size_t at) {
     if (at >= text.size()) return -1;
     const unsigned char letter = FoldCase(At(text, at));
     if (letter < 'a' || letter > 'z') return -1;
-    for (uint32_t names = kNamesByLetter[letter - 'a']; names != 0; names &= names - 1) {
+    uint32_t names = kNamesByLetter[letter - 'a'];
+    if (names == 0) return -1;
+    const uint64_t word = WordAt(text, at);
+    for (; names != 0; names &= names - 1) {
         const int k = __builtin_ctz(names);
-        if (MatchesAt(text, at, kPhraseNames[k])) return k;
+        if (kNameWords[k].Matches(word)) return k;
     }
     return -1;
 }
 
 void FindTagPlaces(std::string_view text, TagPlaces& places) {
+    static constexpr WordPattern kFontStart("font");
+    static constexpr WordPattern kFontEnd("/font>");
+    static constexpr WordPattern kImage("img");
+    static constexpr WordPattern kBareAnchor("a>");
     ScanBytes<'<'>(text, 0, [&](size_t i) {
         const auto at = static_cast<int32_t>(i);
-        if (MatchesAt(text, i, "<font")) {
+        const uint64_t word = WordAt(text, i + 1);
+        if (kFontStart.Matches(word)) {
             places.font_starts.push_back(at);
-        } else if (MatchesAt(text, i, "</font>")) {
+        } else if (kFontEnd.Matches(word)) {
             places.font_ends.push_back(at);
-        } else if (MatchesAt(text, i, "</")) {
-            if (const int k = PhraseNameAt(text, i + 2); k >= 0)
+        } else if (i + 1 < text.size() && text[i + 1] == '/') {
+            if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
                 places.phrase_ends[k].push_back(at);
+            }
         } else {
-            places.image = places.image || MatchesAt(text, i, "<img");
-            places.bare_anchor = places.bare_anchor || MatchesAt(text, i, "<a>");
+            places.image = places.image || kImage.Matches(word);
+            places.bare_anchor = places.bare_anchor || kBareAnchor.Matches(word);
             if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
                 places.phrase_starts[k].push_back(at);
             }
@@ -1365,20 +1424,56 @@ constexpr std::array<size_t, std::size(kDefaultAttributes)> kEqualsAt = [] {
 }();
 static_assert(std::size(kDefaultAttributes) <= 32);
 
-// The rows among `wanted` (one bit per row) that match somewhere in the text, from one walk
-// over its "=" bytes. A row that matches nowhere has nothing to do.
-uint32_t RowsFound(std::string_view text, uint32_t wanted) {
-    uint32_t found = 0;
-    if (wanted == 0) return found;
+// For each byte, the rows (one bit each) that may match where that byte stands just before,
+// or just after, an "=".
+struct RowsBesideEquals {
+    std::array<uint32_t, 256> before{};
+    std::array<uint32_t, 256> after{};
+};
+
+constexpr RowsBesideEquals kRowsBesideEquals = [] {
+    RowsBesideEquals rows;
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        const std::string_view text = kDefaultAttributes[k].text;
+        const auto p = static_cast<unsigned char>(text[kEqualsAt[k] - 1]);
+        const auto q = static_cast<unsigned char>(text[kEqualsAt[k] + 1]);
+        for (size_t c = 0; c < 256; ++c) {
+            if (FoldCase(static_cast<unsigned char>(c)) == FoldCase(p)) rows.before[c] |= 1u << k;
+            if (FoldCase(static_cast<unsigned char>(c)) == FoldCase(q)) rows.after[c] |= 1u << k;
+        }
+    }
+    return rows;
+}();
+
+// What one walk over the "=" bytes of a text finds.
+struct EqualsFound {
+    uint32_t rows = 0;         // the rows among those wanted that match somewhere
+    bool zero_border = false;  // a "border=" with a value that starts 0 or a quote
+};
+
+// A row that matches nowhere has nothing to do, and an image border can go only where a
+// "border=" is followed by a zero.
+EqualsFound FindAtEquals(std::string_view text, uint32_t wanted, bool borders) {
+    EqualsFound found;
+    if (wanted == 0 && !borders) return found;
     ScanBytes<'='>(text, 0, [&](size_t e) {
-        for (uint32_t rows = wanted & ~found; rows != 0; rows &= rows - 1) {
+        if (e == 0 || e + 1 >= text.size()) return e + 1;
+        const unsigned char before = At(text, e - 1);
+        const unsigned char after = At(text, e + 1);
+        uint32_t rows = wanted & ~found.rows & kRowsBesideEquals.before[before] &
+                        kRowsBesideEquals.after[after];
+        for (; rows != 0; rows &= rows - 1) {
             const int k = __builtin_ctz(rows);
             if (e >= kEqualsAt[k] &&
                 MatchesAt(text, e - kEqualsAt[k], kDefaultAttributes[k].text)) {
-                found |= 1u << k;
+                found.rows |= 1u << k;
             }
         }
-        return found == wanted ? kScanEnd : e + 1;
+        if (borders && !found.zero_border && (after == '0' || after == '"') && e >= 6 &&
+            MatchesAt(text, e - 6, "border=")) {
+            found.zero_border = true;
+        }
+        return found.rows == wanted && (found.zero_border || !borders) ? kScanEnd : e + 1;
     });
     return found;
 }
@@ -1388,12 +1483,19 @@ uint32_t RowsFound(std::string_view text, uint32_t wanted) {
 void RemoveEmptyTags(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
     const unsigned char line_end = engine.run.lf_only ? '\n' : '\r';
+    const bool quotes_removed = engine.options.StripQuotes != 0;
+    uint32_t wanted = 0;
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        if (!(kDefaultAttributes[k].quoted && quotes_removed)) wanted |= 1u << k;
+    }
+    EqualsFound found = FindAtEquals(chunk, wanted, true);
+    const size_t length = chunk.size();  // every step only removes: the same length, the same text
+
     auto places = std::make_unique<TagPlaces>();
     FindTagPlaces(chunk, *places);
-    if (places->image) {
-        const size_t before = chunk.size();
+    if (places->image && found.zero_border) {
         ZeroImageBorders(chunk, line_end);
-        if (chunk.size() != before) {
+        if (chunk.size() != length) {
             places = std::make_unique<TagPlaces>();
             FindTagPlaces(chunk, *places);
         }
@@ -1406,20 +1508,16 @@ void RemoveEmptyTags(Engine& engine, Text& chunk) {
     } else {
         chunk = Cleanup(engine, std::move(chunk)).Run();
     }
-    const bool quotes_removed = engine.options.StripQuotes != 0;
-    uint32_t wanted = 0;
-    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
-        if (!(kDefaultAttributes[k].quoted && quotes_removed)) wanted |= 1u << k;
-    }
+
+    if (chunk.size() != length) found = FindAtEquals(chunk, wanted, false);
     // Each row works on what the rows before it left; the rows still to come are looked for
     // again whenever one removes something.
-    uint32_t found = RowsFound(chunk, wanted);
     for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
         wanted &= ~(1u << k);
-        if (!(found & (1u << k))) continue;
+        if (!(found.rows & (1u << k))) continue;
         const size_t before = chunk.size();
         RemoveDefaultAttribute(chunk, kDefaultAttributes[k], line_end);
-        if (chunk.size() != before) found = RowsFound(chunk, wanted);
+        if (chunk.size() != before) found = FindAtEquals(chunk, wanted, false);
     }
     EndSavings(engine, chunk, kSlotStripEmpties);
 }
