@@ -10,7 +10,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -359,9 +358,127 @@ void RemoveEvery(Text& copy, std::string_view pattern) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Step 2, on the chunk.
+// Step 2: where the tags are that the cleanup looks for.
 
 constexpr int32_t kNone = -1;
+
+// Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
+// compared with them in one step.
+uint64_t WordAt(std::string_view text, size_t at) {
+    uint64_t word = 0;
+    if (at + 8 <= text.size()) {
+        std::memcpy(&word, text.data() + at, 8);
+    } else if (at < text.size()) {
+        std::memcpy(&word, text.data() + at, text.size() - at);
+    }
+    return word;
+}
+
+// A pattern of at most eight bytes, lower case, as a word laid out as WordAt reads one. A
+// text word matches when, with the case bit set at the pattern's letters, it holds the
+// pattern's bytes: letters in either case, every other byte exactly, as the searches match.
+struct WordPattern {
+    uint64_t value = 0;
+    uint64_t fold = 0;
+    uint64_t care = 0;
+
+    constexpr WordPattern() = default;
+    constexpr explicit WordPattern(std::string_view pattern) {
+        for (size_t k = 0; k < pattern.size() && k < 8; ++k) {
+            const size_t shift = 8 * (std::endian::native == std::endian::little ? k : 7 - k);
+            const auto c = static_cast<unsigned char>(pattern[k]);
+            value |= uint64_t{c} << shift;
+            if (c >= 'a' && c <= 'z') fold |= uint64_t{0x20} << shift;
+            care |= uint64_t{0xFF} << shift;
+        }
+    }
+    bool Matches(uint64_t word) const { return ((word | fold) & care) == value; }
+};
+
+constexpr std::array<WordPattern, std::size(kPhraseNames)> kNameWords = [] {
+    std::array<WordPattern, std::size(kPhraseNames)> words{};
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        words[k] = WordPattern(kPhraseNames[k]);
+    }
+    return words;
+}();
+static_assert(kLongestName <= 8);
+
+// Phrase names by the first letter of the name, one bit per entry of kPhraseNames.
+constexpr std::array<uint32_t, 26> kNamesByLetter = [] {
+    std::array<uint32_t, 26> letters{};
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        letters[static_cast<size_t>(kPhraseNames[k][0] - 'a')] |= 1u << k;
+    }
+    return letters;
+}();
+static_assert(std::size(kPhraseNames) <= 32);
+
+// The tags the cleanup searches for, each list in text order (0-based places of the "<").
+struct TagPlaces {
+    bool image = false;  // "<img"
+    std::vector<int32_t> bare_anchors;
+    std::vector<int32_t> anchor_ends;  // "</a>"
+    std::vector<int32_t> font_starts;
+    std::vector<int32_t> font_ends;
+    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_starts;
+    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_ends;
+};
+
+// The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
+int PhraseNameAt(std::string_view text, size_t at) {
+    if (at >= text.size()) return -1;
+    const unsigned char letter = FoldCase(At(text, at));
+    if (letter < 'a' || letter > 'z') return -1;
+    uint32_t names = kNamesByLetter[letter - 'a'];
+    if (names == 0) return -1;
+    const uint64_t word = WordAt(text, at);
+    for (; names != 0; names &= names - 1) {
+        const int k = __builtin_ctz(names);
+        if (kNameWords[k].Matches(word)) return k;
+    }
+    return -1;
+}
+
+void FindTagPlaces(std::string_view text, TagPlaces& places) {
+    static constexpr WordPattern kFontStart("font");
+    static constexpr WordPattern kFontEnd("/font>");
+    static constexpr WordPattern kImage("img");
+    static constexpr WordPattern kBareAnchor("a>");
+    static constexpr WordPattern kAnchorEnd("/a>");
+    ScanBytes<'<'>(text, 0, [&](size_t i) {
+        const auto at = static_cast<int32_t>(i);
+        const uint64_t word = WordAt(text, i + 1);
+        if (kFontStart.Matches(word)) {
+            places.font_starts.push_back(at);
+        } else if (kFontEnd.Matches(word)) {
+            places.font_ends.push_back(at);
+        } else if (kAnchorEnd.Matches(word)) {
+            places.anchor_ends.push_back(at);
+        } else if (i + 1 < text.size() && text[i + 1] == '/') {
+            if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
+                places.phrase_ends[k].push_back(at);
+            }
+        } else if (kBareAnchor.Matches(word)) {
+            places.bare_anchors.push_back(at);
+        } else {
+            places.image = places.image || kImage.Matches(word);
+            if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
+                places.phrase_starts[k].push_back(at);
+            }
+        }
+        return i + 1;
+    });
+}
+
+// The first place in the list at or after `from`, or kNone.
+int32_t FirstFrom(const std::vector<int32_t>& places, int32_t from) {
+    const auto found = std::lower_bound(places.begin(), places.end(), from);
+    return found == places.end() ? kNone : *found;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Step 2, on the chunk.
 
 // The chunk during the cleanup cycles. Bytes never move: a removed byte is only marked, so a
 // removal costs just the bytes it removes and positions held across it stay put. A removed
@@ -389,6 +506,8 @@ class SparseText {
         return i < end_ ? At(bytes_, static_cast<size_t>(i)) : 0;
     }
     bool Present(int32_t i) const { return next_[i] == i; }
+    // Whether no byte has been removed yet.
+    bool Unchanged() const { return !changed_; }
 
     // The first present position at or after i, End() when none.
     int32_t Next(int32_t i) const {
@@ -475,6 +594,7 @@ class SparseText {
     // Removes the present bytes in [a, b].
     void Remove(int32_t a, int32_t b) {
         for (int32_t i = Next(a); i <= b && i < end_; i = Next(i + 1)) {
+            changed_ = true;
             next_[i] = i + 1;
             prev_[i + 1] = i;
             for (int32_t k = i + 1; k <= end_; k += k & -k) {
@@ -520,6 +640,7 @@ class SparseText {
     mutable std::vector<int32_t> next_;  // union-find: next_[i] == i while byte i is present
     mutable std::vector<int32_t> prev_;  // the same backwards, for position i at i + 1
     std::vector<int32_t> tree_;          // Fenwick tree of present bytes
+    bool changed_ = false;
 };
 
 // The tag forms that the strippings remove, for the document's line end: IMG tags, A start
@@ -595,6 +716,9 @@ class Seeker {
   public:
     explicit Seeker(std::string_view pattern) : pattern_(pattern) {}
 
+    // Every place where the pattern matches while the text is unchanged, in text order.
+    void UsePlaces(const std::vector<int32_t>* places) { places_ = places; }
+
     // The first match at or after `from`, or kNone.
     int32_t Next(const SparseText& text, int32_t from) {
         from = text.Next(from);
@@ -613,7 +737,7 @@ class Seeker {
                 continue;
             }
             const Stretch* ahead = NearestAfter(s->end);
-            const int32_t hit = text.Find(pattern_, s->end, ahead ? ahead->lo : text.End());
+            const int32_t hit = Search(text, s->end, ahead ? ahead->lo : text.End());
             if (hit != kNone) {
                 s->state = kHit;
                 s->end = hit;
@@ -642,6 +766,13 @@ class Seeker {
         int32_t end = 0;
         uint32_t used = 0;
     };
+
+    // The first match starting in [from, before), or kNone.
+    int32_t Search(const SparseText& text, int32_t from, int32_t before) const {
+        if (places_ == nullptr || !text.Unchanged()) return text.Find(pattern_, from, before);
+        const int32_t hit = FirstFrom(*places_, std::max(from, 0));
+        return hit != kNone && hit < std::min(before, text.End()) ? hit : kNone;
+    }
 
     // A stretch other than `except` whose knowledge covers a search from `at`.
     Stretch* Covering(int32_t at, const Stretch* except) {
@@ -700,6 +831,7 @@ class Seeker {
     }
 
     std::string pattern_;
+    const std::vector<int32_t>* places_ = nullptr;
     Stretch stretches_[4];
     uint32_t clock_ = 0;
     bool used_ = false;  // whether any stretch has been filled
@@ -808,15 +940,25 @@ struct QuietRun {
 // remembered searches stay true to the text.
 class Cleanup {
   public:
-    Cleanup(Engine& engine, Text&& text)
+    // `places` are those of the text as given.
+    Cleanup(Engine& engine, Text&& text, const TagPlaces& places)
         : engine_(engine),
           text_(std::move(text)),
           lf_only_(engine.run.lf_only),
-          forms_(engine.run.lf_only ? '\n' : '\r') {
+          forms_(engine.run.lf_only ? '\n' : '\r'),
+          places_(places) {
         phrases_.reserve(std::size(kPhraseNames));
-        for (std::string_view name : kPhraseNames) {
-            phrases_.emplace_back(name);
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            phrases_.emplace_back(kPhraseNames[k]);
+            phrases_[k].start_from_scan.UsePlaces(&places.phrase_starts[k]);
+            phrases_[k].next_start.UsePlaces(&places.phrase_starts[k]);
+            phrases_[k].end_after_start.UsePlaces(&places.phrase_ends[k]);
         }
+        font_from_cursor_.UsePlaces(&places.font_starts);
+        font_after_end_.UsePlaces(&places.font_starts);
+        font_end_.UsePlaces(&places.font_ends);
+        bare_open_.UsePlaces(&places.bare_anchors);
+        bare_close_.UsePlaces(&places.anchor_ends);
         seekers_ = {&font_from_cursor_, &font_end_, &font_after_end_, &bare_open_, &bare_close_};
         for (PhraseSearches& p : phrases_) {
             for (Seeker* s : {&p.present, &p.start_from_scan, &p.end_after_start, &p.next_start}) {
@@ -825,14 +967,21 @@ class Cleanup {
         }
     }
 
-    // Cycles of the FONT cleanup and the phrase cleanup until neither changes anything.
-    Text Run() {
-        for (;;) {
-            const int32_t fonts = CleanFonts();
-            const int32_t phrases = CleanPhrases();
-            if (fonts == 0 && phrases == 0) return text_.TakeRemaining();
+    // One cycle of the FONT cleanup and the phrase cleanup; whether it removed anything.
+    bool Cycle() {
+        const int32_t fonts = CleanFonts();
+        const int32_t phrases = CleanPhrases();
+        return fonts != 0 || phrases != 0;
+    }
+
+    // Cycles until one removes nothing.
+    void Run() {
+        while (Cycle()) {
         }
     }
+
+    // The text as it now stands; the object is spent afterwards.
+    Text TakeRemaining() { return text_.TakeRemaining(); }
 
   private:
     // Removes the present bytes in [a, b].
@@ -1060,16 +1209,27 @@ class Cleanup {
         // Most chunks hold few of the names: one walk over the ">" bytes tells which, and a
         // name that was missing cannot be there while nothing has been removed since (only a
         // removal joins bytes into new text), so its own search through the chunk is spared.
-        const std::array<bool, std::size(kPhraseNames)> named = NamesPresent();
+        // On the unchanged text the places of the start tags tell it, and a name without a
+        // start tag has no element to clean.
+        const std::array<bool, std::size(kPhraseNames)> named =
+            text_.Unchanged() ? NamesStarting() : NamesPresent();
         const uint64_t removals_at_walk = removals_;
         int32_t count = 0;
         for (size_t k = 0; k < phrases_.size(); ++k) {
             PhraseSearches& p = phrases_[k];
             PumpMessages(engine_);
             if (!named[k] && removals_ == removals_at_walk) continue;
-            if (p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
+            if (text_.Unchanged() || p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
         }
         return count;
+    }
+
+    std::array<bool, std::size(kPhraseNames)> NamesStarting() const {
+        std::array<bool, std::size(kPhraseNames)> named{};
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            named[k] = !places_.phrase_starts[k].empty();
+        }
+        return named;
     }
 
     // Which phrase names the present bytes hold, found as the searches find them (ignoring
@@ -1171,6 +1331,7 @@ class Cleanup {
     Seeker bare_open_{"<a>"};
     Seeker bare_close_{"</a>"};
     std::vector<PhraseSearches> phrases_;
+    const TagPlaces& places_;
     std::vector<Seeker*> seekers_;
     uint64_t removals_ = 0;  // removals so far, to tell whether the text changed
     std::unordered_map<int32_t, QuietRun> runs_;
@@ -1188,116 +1349,6 @@ class Cleanup {
 // on the unchanged text, up to the first removal they would make. Only a chunk where one
 // would be made goes through the cleanup proper.
 
-// Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
-// compared with them in one step.
-uint64_t WordAt(std::string_view text, size_t at) {
-    uint64_t word = 0;
-    if (at + 8 <= text.size()) {
-        std::memcpy(&word, text.data() + at, 8);
-    } else if (at < text.size()) {
-        std::memcpy(&word, text.data() + at, text.size() - at);
-    }
-    return word;
-}
-
-// A pattern of at most eight bytes, lower case, as a word laid out as WordAt reads one. A
-// text word matches when, with the case bit set at the pattern's letters, it holds the
-// pattern's bytes: letters in either case, every other byte exactly, as the searches match.
-struct WordPattern {
-    uint64_t value = 0;
-    uint64_t fold = 0;
-    uint64_t care = 0;
-
-    constexpr WordPattern() = default;
-    constexpr explicit WordPattern(std::string_view pattern) {
-        for (size_t k = 0; k < pattern.size() && k < 8; ++k) {
-            const size_t shift = 8 * (std::endian::native == std::endian::little ? k : 7 - k);
-            const auto c = static_cast<unsigned char>(pattern[k]);
-            value |= uint64_t{c} << shift;
-            if (c >= 'a' && c <= 'z') fold |= uint64_t{0x20} << shift;
-            care |= uint64_t{0xFF} << shift;
-        }
-    }
-    bool Matches(uint64_t word) const { return ((word | fold) & care) == value; }
-};
-
-constexpr std::array<WordPattern, std::size(kPhraseNames)> kNameWords = [] {
-    std::array<WordPattern, std::size(kPhraseNames)> words{};
-    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
-        words[k] = WordPattern(kPhraseNames[k]);
-    }
-    return words;
-}();
-static_assert(kLongestName <= 8);
-
-// Phrase names by the first letter of the name, one bit per entry of kPhraseNames.
-constexpr std::array<uint32_t, 26> kNamesByLetter = [] {
-    std::array<uint32_t, 26> letters{};
-    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
-        letters[static_cast<size_t>(kPhraseNames[k][0] - 'a')] |= 1u << k;
-    }
-    return letters;
-}();
-static_assert(std::size(kPhraseNames) <= 32);
-
-// The tags the cycle searches for, each list in text order (0-based places of the "<").
-struct TagPlaces {
-    bool image = false;        // "<img"
-    bool bare_anchor = false;  // "<a>"
-    std::vector<int32_t> font_starts;
-    std::vector<int32_t> font_ends;
-    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_starts;
-    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_ends;
-};
-
-// The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
-int PhraseNameAt(std::string_view text, size_t at) {
-    if (at >= text.size()) return -1;
-    const unsigned char letter = FoldCase(At(text, at));
-    if (letter < 'a' || letter > 'z') return -1;
-    uint32_t names = kNamesByLetter[letter - 'a'];
-    if (names == 0) return -1;
-    const uint64_t word = WordAt(text, at);
-    for (; names != 0; names &= names - 1) {
-        const int k = __builtin_ctz(names);
-        if (kNameWords[k].Matches(word)) return k;
-    }
-    return -1;
-}
-
-void FindTagPlaces(std::string_view text, TagPlaces& places) {
-    static constexpr WordPattern kFontStart("font");
-    static constexpr WordPattern kFontEnd("/font>");
-    static constexpr WordPattern kImage("img");
-    static constexpr WordPattern kBareAnchor("a>");
-    ScanBytes<'<'>(text, 0, [&](size_t i) {
-        const auto at = static_cast<int32_t>(i);
-        const uint64_t word = WordAt(text, i + 1);
-        if (kFontStart.Matches(word)) {
-            places.font_starts.push_back(at);
-        } else if (kFontEnd.Matches(word)) {
-            places.font_ends.push_back(at);
-        } else if (i + 1 < text.size() && text[i + 1] == '/') {
-            if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
-                places.phrase_ends[k].push_back(at);
-            }
-        } else {
-            places.image = places.image || kImage.Matches(word);
-            places.bare_anchor = places.bare_anchor || kBareAnchor.Matches(word);
-            if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
-                places.phrase_starts[k].push_back(at);
-            }
-        }
-        return i + 1;
-    });
-}
-
-// The first place in the list at or after `from`, or kNone.
-int32_t FirstFrom(const std::vector<int32_t>& places, int32_t from) {
-    const auto found = std::lower_bound(places.begin(), places.end(), from);
-    return found == places.end() ? kNone : *found;
-}
-
 // Follows the first cycle over an unchanged chunk. Every byte it reads counts against a
 // budget of a few times the chunk's length; a chunk that would take more (deeply nested
 // elements holding only tags) is left to the cleanup proper, which is linear.
@@ -1313,7 +1364,7 @@ class FirstCycleReader {
 
     // Whether the first cycle removes nothing (false also when the budget ran out).
     bool RemovesNothing() {
-        return !places_.bare_anchor && FontsRemoveNothing() && PhrasesRemoveNothing();
+        return places_.bare_anchors.empty() && FontsRemoveNothing() && PhrasesRemoveNothing();
     }
 
   private:
@@ -1478,6 +1529,30 @@ EqualsFound FindAtEquals(std::string_view text, uint32_t wanted, bool borders) {
     return found;
 }
 
+void PumpPerName(const Engine& engine) {
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        PumpMessages(engine);
+    }
+}
+
+// The cleanup cycles, until one removes nothing. The cycle after the first is read on the
+// unchanged text first, as the first one was: it mostly removes nothing.
+void RunCleanup(Engine& engine, Text& chunk, unsigned char line_end, const TagPlaces& places) {
+    Cleanup first(engine, std::move(chunk), places);
+    const bool changed = first.Cycle();
+    chunk = first.TakeRemaining();
+    if (!changed) return;
+    TagPlaces now;
+    FindTagPlaces(chunk, now);
+    if (FirstCycleReader(chunk, now, engine.run.lf_only, line_end).RemovesNothing()) {
+        PumpPerName(engine);
+        return;
+    }
+    Cleanup rest(engine, std::move(chunk), now);
+    rest.Run();
+    chunk = rest.TakeRemaining();
+}
+
 }  // namespace
 
 void RemoveEmptyTags(Engine& engine, Text& chunk) {
@@ -1491,22 +1566,20 @@ void RemoveEmptyTags(Engine& engine, Text& chunk) {
     EqualsFound found = FindAtEquals(chunk, wanted, true);
     const size_t length = chunk.size();  // every step only removes: the same length, the same text
 
-    auto places = std::make_unique<TagPlaces>();
-    FindTagPlaces(chunk, *places);
-    if (places->image && found.zero_border) {
+    TagPlaces places;
+    FindTagPlaces(chunk, places);
+    if (places.image && found.zero_border) {
         ZeroImageBorders(chunk, line_end);
         if (chunk.size() != length) {
-            places = std::make_unique<TagPlaces>();
-            FindTagPlaces(chunk, *places);
+            places = TagPlaces{};
+            FindTagPlaces(chunk, places);
         }
     }
-    if (FirstCycleReader(chunk, *places, engine.run.lf_only, line_end).RemovesNothing()) {
+    if (FirstCycleReader(chunk, places, engine.run.lf_only, line_end).RemovesNothing()) {
         // The cycle pumps once per phrase name, whether or not the name is there.
-        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
-            PumpMessages(engine);
-        }
+        PumpPerName(engine);
     } else {
-        chunk = Cleanup(engine, std::move(chunk)).Run();
+        RunCleanup(engine, chunk, line_end, places);
     }
 
     if (chunk.size() != length) found = FindAtEquals(chunk, wanted, false);
