@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "byte_scan.h"
@@ -490,14 +491,11 @@ class SparseText {
           end_(Len(bytes_)),
           next_(static_cast<size_t>(end_) + 1),
           prev_(static_cast<size_t>(end_) + 1),
-          tree_(static_cast<size_t>(end_) + 1, 0) {
+          tree_(static_cast<size_t>(end_) + 1) {
         for (int32_t i = 0; i <= end_; ++i) {
             next_[i] = prev_[i] = i;
-        }
-        for (int32_t i = 1; i <= end_; ++i) {
-            tree_[i] += 1;
-            const int32_t up = i + (i & -i);
-            if (up <= end_) tree_[up] += tree_[i];
+            // With every byte present, node i counts the i & -i bytes it stands for.
+            tree_[i] = i & -i;
         }
     }
 
@@ -593,6 +591,9 @@ class SparseText {
 
     // Removes the present bytes in [a, b].
     void Remove(int32_t a, int32_t b) {
+        if (std::max(a, 0) <= std::min(b, end_ - 1)) {
+            removed_.emplace_back(std::max(a, 0), std::min(b, end_ - 1));
+        }
         for (int32_t i = Next(a); i <= b && i < end_; i = Next(i + 1)) {
             changed_ = true;
             next_[i] = i + 1;
@@ -605,13 +606,24 @@ class SparseText {
 
     // The text as it now stands; the object is spent afterwards.
     Text TakeRemaining() {
-        if (PresentIn(0, end_ - 1) == end_) return std::move(bytes_);
-        Text rest;
-        rest.reserve(static_cast<size_t>(PresentIn(0, end_ - 1)));
-        for (int32_t i = 0; i < end_; ++i) {
-            if (Present(i)) rest += bytes_[static_cast<size_t>(i)];
+        // After a removal every byte of its range is gone, so the bytes left are those
+        // outside all the ranges; they move down in runs.
+        std::sort(removed_.begin(), removed_.end());
+        size_t kept = 0;
+        size_t from = 0;  // the first byte not yet moved or dropped
+        for (const auto& [a, b] : removed_) {
+            const auto first = static_cast<size_t>(a);
+            const auto last = static_cast<size_t>(b);
+            if (last < from) continue;
+            if (first > from) {
+                std::memmove(bytes_.data() + kept, bytes_.data() + from, first - from);
+                kept += first - from;
+            }
+            from = last + 1;
         }
-        return rest;
+        std::memmove(bytes_.data() + kept, bytes_.data() + from, bytes_.size() - from);
+        bytes_.resize(kept + bytes_.size() - from);
+        return std::move(bytes_);
     }
 
   private:
@@ -640,6 +652,7 @@ class SparseText {
     mutable std::vector<int32_t> next_;  // union-find: next_[i] == i while byte i is present
     mutable std::vector<int32_t> prev_;  // the same backwards, for position i at i + 1
     std::vector<int32_t> tree_;          // Fenwick tree of present bytes
+    std::vector<std::pair<int32_t, int32_t>> removed_;  // ranges [a, b] removed so far
     bool changed_ = false;
 };
 
