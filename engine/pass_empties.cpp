@@ -405,13 +405,22 @@ constexpr std::array<WordPattern, std::size(kPhraseNames)> kNameWords = [] {
 }();
 static_assert(kLongestName <= 8);
 
-// Phrase names by the first letter of the name, one bit per entry of kPhraseNames.
-constexpr std::array<uint32_t, 26> kNamesByLetter = [] {
-    std::array<uint32_t, 26> letters{};
+// The byte after a name's first letter as a column of kNamesByStart: a letter in either case,
+// or the ">" of a one-letter name; -1 for any other byte.
+constexpr int SecondColumn(unsigned char c) {
+    c = FoldCase(c);
+    return c >= 'a' && c <= 'z' ? c - 'a' : c == '>' ? 26 : -1;
+}
+
+// Phrase names by their first two bytes, one bit per entry of kPhraseNames.
+constexpr std::array<std::array<uint32_t, 27>, 26> kNamesByStart = [] {
+    std::array<std::array<uint32_t, 27>, 26> table{};
     for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
-        letters[static_cast<size_t>(kPhraseNames[k][0] - 'a')] |= 1u << k;
+        const std::string_view name = kPhraseNames[k];
+        const int second = SecondColumn(static_cast<unsigned char>(name[1]));
+        table[static_cast<size_t>(name[0] - 'a')][static_cast<size_t>(second)] |= 1u << k;
     }
-    return letters;
+    return table;
 }();
 static_assert(std::size(kPhraseNames) <= 32);
 
@@ -428,10 +437,11 @@ struct TagPlaces {
 
 // The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
 int PhraseNameAt(std::string_view text, size_t at) {
-    if (at >= text.size()) return -1;
-    const unsigned char letter = FoldCase(At(text, at));
-    if (letter < 'a' || letter > 'z') return -1;
-    uint32_t names = kNamesByLetter[letter - 'a'];
+    if (at + 1 >= text.size()) return -1;
+    const unsigned char first = FoldCase(At(text, at));
+    const int second = SecondColumn(At(text, at + 1));
+    if (first < 'a' || first > 'z' || second < 0) return -1;
+    uint32_t names = kNamesByStart[first - 'a'][static_cast<size_t>(second)];
     if (names == 0) return -1;
     const uint64_t word = WordAt(text, at);
     for (; names != 0; names &= names - 1) {
@@ -441,32 +451,36 @@ int PhraseNameAt(std::string_view text, size_t at) {
     return -1;
 }
 
+// One walk over the "<" bytes; the byte after each (and after a "</") tells which of the
+// forms it may start, so most tags are passed after a look at one or two bytes.
 void FindTagPlaces(std::string_view text, TagPlaces& places) {
-    static constexpr WordPattern kFontStart("font");
-    static constexpr WordPattern kFontEnd("/font>");
-    static constexpr WordPattern kImage("img");
-    static constexpr WordPattern kBareAnchor("a>");
-    static constexpr WordPattern kAnchorEnd("/a>");
+    static constexpr WordPattern kFontStart("<font");
+    static constexpr WordPattern kFontEnd("</font>");
+    static constexpr WordPattern kImage("<img");
+    static constexpr WordPattern kBareAnchor("<a>");
+    static constexpr WordPattern kAnchorEnd("</a>");
+    const size_t n = text.size();
     ScanBytes<'<'>(text, 0, [&](size_t i) {
         const auto at = static_cast<int32_t>(i);
-        const uint64_t word = WordAt(text, i + 1);
-        if (kFontStart.Matches(word)) {
-            places.font_starts.push_back(at);
-        } else if (kFontEnd.Matches(word)) {
-            places.font_ends.push_back(at);
-        } else if (kAnchorEnd.Matches(word)) {
-            places.anchor_ends.push_back(at);
-        } else if (i + 1 < text.size() && text[i + 1] == '/') {
-            if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
+        if (i + 2 >= n) return kScanEnd;  // every form is three bytes or more
+        const unsigned char second = FoldCase(At(text, i + 1));
+        if (second == '/') {
+            const unsigned char third = FoldCase(At(text, i + 2));
+            if (third == 'f') {
+                if (kFontEnd.Matches(WordAt(text, i))) places.font_ends.push_back(at);
+            } else if (third == 'a' && kAnchorEnd.Matches(WordAt(text, i))) {
+                places.anchor_ends.push_back(at);
+            } else if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
                 places.phrase_ends[k].push_back(at);
             }
-        } else if (kBareAnchor.Matches(word)) {
+        } else if (second == 'f') {
+            if (kFontStart.Matches(WordAt(text, i))) places.font_starts.push_back(at);
+        } else if (second == 'a' && kBareAnchor.Matches(WordAt(text, i))) {
             places.bare_anchors.push_back(at);
-        } else {
-            places.image = places.image || kImage.Matches(word);
-            if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
-                places.phrase_starts[k].push_back(at);
-            }
+        } else if (second == 'i' && kImage.Matches(WordAt(text, i))) {
+            places.image = true;
+        } else if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
+            places.phrase_starts[k].push_back(at);
         }
         return i + 1;
     });
