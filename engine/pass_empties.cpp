@@ -451,37 +451,41 @@ int PhraseNameAt(std::string_view text, size_t at) {
     return -1;
 }
 
-// One walk over the "<" bytes; the byte after each (and after a "</") tells which of the
-// forms it may start, so most tags are passed after a look at one or two bytes.
-void FindTagPlaces(std::string_view text, TagPlaces& places) {
+// Notes the form that the "<" at `i` starts, if it is one the cleanup looks for. The byte
+// after it (and after a "</") tells which it may be, so most tags are passed after a look at
+// one or two bytes.
+void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
     static constexpr WordPattern kFontStart("<font");
     static constexpr WordPattern kFontEnd("</font>");
     static constexpr WordPattern kImage("<img");
     static constexpr WordPattern kBareAnchor("<a>");
     static constexpr WordPattern kAnchorEnd("</a>");
-    const size_t n = text.size();
-    ScanBytes<'<'>(text, 0, [&](size_t i) {
-        const auto at = static_cast<int32_t>(i);
-        if (i + 2 >= n) return kScanEnd;  // every form is three bytes or more
-        const unsigned char second = FoldCase(At(text, i + 1));
-        if (second == '/') {
-            const unsigned char third = FoldCase(At(text, i + 2));
-            if (third == 'f') {
-                if (kFontEnd.Matches(WordAt(text, i))) places.font_ends.push_back(at);
-            } else if (third == 'a' && kAnchorEnd.Matches(WordAt(text, i))) {
-                places.anchor_ends.push_back(at);
-            } else if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
-                places.phrase_ends[k].push_back(at);
-            }
-        } else if (second == 'f') {
-            if (kFontStart.Matches(WordAt(text, i))) places.font_starts.push_back(at);
-        } else if (second == 'a' && kBareAnchor.Matches(WordAt(text, i))) {
-            places.bare_anchors.push_back(at);
-        } else if (second == 'i' && kImage.Matches(WordAt(text, i))) {
-            places.image = true;
-        } else if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
-            places.phrase_starts[k].push_back(at);
+    const auto at = static_cast<int32_t>(i);
+    if (i + 2 >= text.size()) return;  // every form is three bytes or more
+    const unsigned char second = FoldCase(At(text, i + 1));
+    if (second == '/') {
+        const unsigned char third = FoldCase(At(text, i + 2));
+        if (third == 'f') {
+            if (kFontEnd.Matches(WordAt(text, i))) places.font_ends.push_back(at);
+        } else if (third == 'a' && kAnchorEnd.Matches(WordAt(text, i))) {
+            places.anchor_ends.push_back(at);
+        } else if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
+            places.phrase_ends[k].push_back(at);
         }
+    } else if (second == 'f') {
+        if (kFontStart.Matches(WordAt(text, i))) places.font_starts.push_back(at);
+    } else if (second == 'a' && kBareAnchor.Matches(WordAt(text, i))) {
+        places.bare_anchors.push_back(at);
+    } else if (second == 'i' && kImage.Matches(WordAt(text, i))) {
+        places.image = true;
+    } else if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
+        places.phrase_starts[k].push_back(at);
+    }
+}
+
+void FindTagPlaces(std::string_view text, TagPlaces& places) {
+    ScanBytes<'<'>(text, 0, [&](size_t i) {
+        NoteTag(text, i, places);
         return i + 1;
     });
 }
@@ -1529,31 +1533,49 @@ struct EqualsFound {
     bool zero_border = false;  // a "border=" with a value that starts 0 or a quote
 };
 
-// A row that matches nowhere has nothing to do, and an image border can go only where a
-// "border=" is followed by a zero.
-EqualsFound FindAtEquals(std::string_view text, uint32_t wanted, bool borders) {
+// Notes the rows among `wanted` that match around the "=" at `e` (a row that matches nowhere
+// has nothing to do), and, when `borders`, a "border=" there whose value may be zero (an
+// image border can go nowhere else). Returns whether nothing is left to find.
+bool NoteEquals(std::string_view text, size_t e, uint32_t wanted, bool borders,
+                EqualsFound& found) {
+    if (e == 0 || e + 1 >= text.size()) return false;
+    const unsigned char before = At(text, e - 1);
+    const unsigned char after = At(text, e + 1);
+    uint32_t rows =
+        wanted & ~found.rows & kRowsBesideEquals.before[before] & kRowsBesideEquals.after[after];
+    for (; rows != 0; rows &= rows - 1) {
+        const int k = __builtin_ctz(rows);
+        if (e >= kEqualsAt[k] && MatchesAt(text, e - kEqualsAt[k], kDefaultAttributes[k].text)) {
+            found.rows |= 1u << k;
+        }
+    }
+    if (borders && !found.zero_border && (after == '0' || after == '"') && e >= 6 &&
+        MatchesAt(text, e - 6, "border=")) {
+        found.zero_border = true;
+    }
+    return found.rows == wanted && (found.zero_border || !borders);
+}
+
+EqualsFound FindAtEquals(std::string_view text, uint32_t wanted) {
     EqualsFound found;
-    if (wanted == 0 && !borders) return found;
+    if (wanted == 0) return found;
     ScanBytes<'='>(text, 0, [&](size_t e) {
-        if (e == 0 || e + 1 >= text.size()) return e + 1;
-        const unsigned char before = At(text, e - 1);
-        const unsigned char after = At(text, e + 1);
-        uint32_t rows = wanted & ~found.rows & kRowsBesideEquals.before[before] &
-                        kRowsBesideEquals.after[after];
-        for (; rows != 0; rows &= rows - 1) {
-            const int k = __builtin_ctz(rows);
-            if (e >= kEqualsAt[k] &&
-                MatchesAt(text, e - kEqualsAt[k], kDefaultAttributes[k].text)) {
-                found.rows |= 1u << k;
-            }
-        }
-        if (borders && !found.zero_border && (after == '0' || after == '"') && e >= 6 &&
-            MatchesAt(text, e - 6, "border=")) {
-            found.zero_border = true;
-        }
-        return found.rows == wanted && (found.zero_border || !borders) ? kScanEnd : e + 1;
+        return NoteEquals(text, e, wanted, false, found) ? kScanEnd : e + 1;
     });
     return found;
+}
+
+// Both of the above in one walk.
+void FindTagsAndEquals(std::string_view text, uint32_t wanted, TagPlaces& places,
+                       EqualsFound& found) {
+    ScanBytes<'<', '='>(text, 0, [&](size_t i) {
+        if (text[i] == '<') {
+            NoteTag(text, i, places);
+        } else {
+            NoteEquals(text, i, wanted, true, found);
+        }
+        return i + 1;
+    });
 }
 
 void PumpPerName(const Engine& engine) {
@@ -1590,11 +1612,10 @@ void RemoveEmptyTags(Engine& engine, Text& chunk) {
     for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
         if (!(kDefaultAttributes[k].quoted && quotes_removed)) wanted |= 1u << k;
     }
-    EqualsFound found = FindAtEquals(chunk, wanted, true);
     const size_t length = chunk.size();  // every step only removes: the same length, the same text
-
     TagPlaces places;
-    FindTagPlaces(chunk, places);
+    EqualsFound found;
+    FindTagsAndEquals(chunk, wanted, places, found);
     if (places.image && found.zero_border) {
         ZeroImageBorders(chunk, line_end);
         if (chunk.size() != length) {
@@ -1609,7 +1630,7 @@ void RemoveEmptyTags(Engine& engine, Text& chunk) {
         RunCleanup(engine, chunk, line_end, places);
     }
 
-    if (chunk.size() != length) found = FindAtEquals(chunk, wanted, false);
+    if (chunk.size() != length) found = FindAtEquals(chunk, wanted);
     // Each row works on what the rows before it left; the rows still to come are looked for
     // again whenever one removes something.
     for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
@@ -1617,7 +1638,7 @@ void RemoveEmptyTags(Engine& engine, Text& chunk) {
         if (!(found.rows & (1u << k))) continue;
         const size_t before = chunk.size();
         RemoveDefaultAttribute(chunk, kDefaultAttributes[k], line_end);
-        if (chunk.size() != before) found = FindAtEquals(chunk, wanted, false);
+        if (chunk.size() != before) found = FindAtEquals(chunk, wanted);
     }
     EndSavings(engine, chunk, kSlotStripEmpties);
 }
