@@ -428,7 +428,6 @@ static_assert(std::size(kPhraseNames) <= 32);
 struct TagPlaces {
     bool image = false;  // "<img"
     std::vector<int32_t> bare_anchors;
-    std::vector<int32_t> anchor_ends;  // "</a>"
     std::vector<int32_t> font_starts;
     std::vector<int32_t> font_ends;
     std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_starts;
@@ -459,7 +458,6 @@ void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
     static constexpr WordPattern kFontEnd("</font>");
     static constexpr WordPattern kImage("<img");
     static constexpr WordPattern kBareAnchor("<a>");
-    static constexpr WordPattern kAnchorEnd("</a>");
     const auto at = static_cast<int32_t>(i);
     if (i + 2 >= text.size()) return;  // every form is three bytes or more
     const unsigned char second = FoldCase(At(text, i + 1));
@@ -467,8 +465,6 @@ void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
         const unsigned char third = FoldCase(At(text, i + 2));
         if (third == 'f') {
             if (kFontEnd.Matches(WordAt(text, i))) places.font_ends.push_back(at);
-        } else if (third == 'a' && kAnchorEnd.Matches(WordAt(text, i))) {
-            places.anchor_ends.push_back(at);
         } else if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
             places.phrase_ends[k].push_back(at);
         }
@@ -989,7 +985,6 @@ class Cleanup {
         font_after_end_.UsePlaces(&places.font_starts);
         font_end_.UsePlaces(&places.font_ends);
         bare_open_.UsePlaces(&places.bare_anchors);
-        bare_close_.UsePlaces(&places.anchor_ends);
         seekers_ = {&font_from_cursor_, &font_end_, &font_after_end_, &bare_open_, &bare_close_};
         for (PhraseSearches& p : phrases_) {
             for (Seeker* s : {&p.present, &p.start_from_scan, &p.end_after_start, &p.next_start}) {

@@ -212,6 +212,7 @@ TEST(EmptyTagsTest, CyclesAndMessagePump) {
         int cycles;
     };
     const Case cases[] = {{"plain text", 1},
+                          {"<em></em>text", 2},
                           {"<font size=2><b></b></font>", 3},
                           {"<font a><font b><font c></font></font></font><font d>", 4}};
     for (const Case& c : cases) {
