@@ -5,6 +5,9 @@
 // loops here give the same result as the plain loops but avoid their repeated rescans: the
 // attribute loops and the image-border loop build their output in one pass, and the cleanup
 // cycles use searches that remember what they found and are kept true across each deletion.
+// Most chunks need little of this: one walk over their "<" and "=" bytes finds the tags and
+// settings the loops look for, so a loop with nothing to find is passed over, and a cleanup
+// cycle that would remove nothing is read on the unchanged chunk instead of run.
 #include <algorithm>
 #include <array>
 #include <bit>
