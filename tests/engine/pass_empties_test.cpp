@@ -142,6 +142,20 @@ TEST(EmptyTagsTest, DefaultAttributes) {
     });
 }
 
+// Tags and settings in any mix of cases; names that begin alike stay apart.
+TEST(EmptyTagsTest, AnyCaseAndNamesThatBeginAlike) {
+    ExpectRows({
+        {"<FoNt Size=2></fOnT>x", "x"},
+        {"<ADDRESS>\n</Address>", "\n"},
+        {"<Blink><BR></bLiNk><BIG>b</BIG>", "<BR><BIG>b</BIG>"},
+        {"<StRoNg>a</sTrOnG><strike></STRIKE>", "<StRoNg>a</sTrOnG>"},
+        {"<SUB></sup><SUP></SUB>", "</sup><SUP>"},
+        {"<A>x</A>", "x"},
+        {"<IMG SRC=a BORDER=0 VSPACE=0 ALT=\"\">", "<IMG SRC=a   >"},
+        {"<Img><TABLE BORDER=0>", "<Img><TABLE>"},
+    });
+}
+
 // With quote removal on, the quoted forms are not looked for.
 TEST(EmptyTagsTest, QuotedFormsSkippedAfterQuoteRemoval) {
     const Settings quotes_removed{true, true};
