@@ -408,20 +408,29 @@ constexpr std::array<WordPattern, std::size(kPhraseNames)> kNameWords = [] {
 }();
 static_assert(kLongestName <= 8);
 
-// The byte after a name's first letter as a column of kNamesByStart: a letter in either case,
-// or the ">" of a one-letter name; -1 for any other byte.
-constexpr int SecondColumn(unsigned char c) {
-    c = FoldCase(c);
-    return c >= 'a' && c <= 'z' ? c - 'a' : c == '>' ? 26 : -1;
-}
+// Phrase names by their first two bytes, one bit per entry of kPhraseNames. A name's first
+// byte picks a row (a letter in either case; row 26 for any other byte) and its second byte
+// a column (a letter in either case, or the ">" of a one-letter name; column 27 for any
+// other byte); the last row and column are empty.
+struct NamesByStart {
+    std::array<uint8_t, 256> row{};
+    std::array<uint8_t, 256> column{};
+    std::array<std::array<uint32_t, 28>, 27> names{};
+};
 
-// Phrase names by their first two bytes, one bit per entry of kPhraseNames.
-constexpr std::array<std::array<uint32_t, 27>, 26> kNamesByStart = [] {
-    std::array<std::array<uint32_t, 27>, 26> table{};
+constexpr NamesByStart kNamesByStart = [] {
+    NamesByStart table;
+    for (size_t c = 0; c < 256; ++c) {
+        const unsigned char folded = FoldCase(static_cast<unsigned char>(c));
+        const bool letter = folded >= 'a' && folded <= 'z';
+        table.row[c] = static_cast<uint8_t>(letter ? folded - 'a' : 26);
+        table.column[c] = static_cast<uint8_t>(letter ? folded - 'a' : c == '>' ? 26 : 27);
+    }
     for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
         const std::string_view name = kPhraseNames[k];
-        const int second = SecondColumn(static_cast<unsigned char>(name[1]));
-        table[static_cast<size_t>(name[0] - 'a')][static_cast<size_t>(second)] |= 1u << k;
+        const uint8_t row = table.row[static_cast<unsigned char>(name[0])];
+        const uint8_t column = table.column[static_cast<unsigned char>(name[1])];
+        table.names[row][column] |= 1u << k;
     }
     return table;
 }();
@@ -440,10 +449,9 @@ struct TagPlaces {
 // The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
 int PhraseNameAt(std::string_view text, size_t at) {
     if (at + 1 >= text.size()) return -1;
-    const unsigned char first = FoldCase(At(text, at));
-    const int second = SecondColumn(At(text, at + 1));
-    if (first < 'a' || first > 'z' || second < 0) return -1;
-    uint32_t names = kNamesByStart[first - 'a'][static_cast<size_t>(second)];
+    uint32_t names =
+        kNamesByStart
+            .names[kNamesByStart.row[At(text, at)]][kNamesByStart.column[At(text, at + 1)]];
     if (names == 0) return -1;
     const uint64_t word = WordAt(text, at);
     for (; names != 0; names &= names - 1) {
@@ -1428,23 +1436,28 @@ class FirstCycleReader {
         return copy.empty() ? Piece::kEmpty : Piece::kKeeps;
     }
 
-    // Whether [from, before) holds only tags and whitespace, as the phrase cleanup reads it.
+    // Whether [from, before) holds only tags and whitespace, as the phrase cleanup reads it:
+    // outside a tag only whitespace and "<" may stand, and a tag runs to its ">".
     bool HoldsOnlyTags(int32_t from, int32_t before) {
-        bool in_tag = false;
-        for (int32_t i = from; i < before; ++i) {
+        int32_t i = from;
+        bool only_tags = true;
+        while (i < before) {
             const unsigned char c = At(text_, static_cast<size_t>(i));
-            if (IsSqueezed(c, lf_only_)) continue;
-            if (in_tag) {
-                in_tag = c != '>';
-            } else if (c != '<') {
-                budget_ -= i - from;
-                return false;
-            } else {
-                in_tag = true;
+            if (IsSqueezed(c, lf_only_)) {
+                ++i;
+                continue;
             }
+            const size_t close = c == '<' ? text_.substr(0, static_cast<size_t>(before))
+                                                .find('>', static_cast<size_t>(i) + 1)
+                                          : kNpos;
+            if (close == kNpos) {
+                only_tags = false;
+                break;
+            }
+            i = static_cast<int32_t>(close) + 1;
         }
-        budget_ -= before - from;
-        return !in_tag;
+        budget_ -= i - from;
+        return only_tags;
     }
 
     bool FontsRemoveNothing() {
