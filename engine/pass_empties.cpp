@@ -1485,13 +1485,22 @@ class FirstCycleReader {
             const auto start_length = static_cast<int32_t>(kPhraseNames[k].size() + 1);
             const std::vector<int32_t>& starts = places_.phrase_starts[k];
             const std::vector<int32_t>& ends = places_.phrase_ends[k];
-            for (int32_t start = starts.empty() ? kNone : starts.front(); start != kNone;) {
+            // Both lists are read forwards: each element's end tag, and the start tag after
+            // that, lie further on than the last.
+            size_t s = 0;
+            size_t e = 0;
+            while (s < starts.size()) {
                 if (budget_ < 0) return false;
-                const int32_t inside = start + start_length;
-                const int32_t end = FirstFrom(ends, inside);
-                if (end == kNone) break;
+                const int32_t inside = starts[s] + start_length;
+                while (e < ends.size() && ends[e] < inside) {
+                    ++e;
+                }
+                if (e == ends.size()) break;
+                const int32_t end = ends[e];
                 if (end == inside || HoldsOnlyTags(inside, end)) return false;
-                start = FirstFrom(starts, end + start_length + 1);
+                while (s < starts.size() && starts[s] < end + start_length + 1) {
+                    ++s;
+                }
             }
         }
         return true;
