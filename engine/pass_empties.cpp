@@ -605,6 +605,24 @@ class SparseText {
         return kNone;
     }
 
+    // Whether the pattern matches the present bytes across the place of some removal: kSome,
+    // kNone, or kUnknown after too many removals to look at each. Any match that is not in
+    // the bytes as they were given runs across one.
+    enum class Across { kNone, kSome, kUnknown };
+    Across MatchesAcrossRemovals(std::string_view pattern) const {
+        constexpr size_t kFewRemovals = 64;
+        if (removed_.size() > kFewRemovals) return Across::kUnknown;
+        for (const auto& range : removed_) {
+            // A match across the removal holds the present byte before it and starts there
+            // or at most pattern.size() - 2 present bytes earlier.
+            int32_t at = Prev(range.first - 1);
+            for (size_t k = 0; k + 1 < pattern.size() && at != kNone; ++k, at = Prev(at - 1)) {
+                if (MatchesAt(at, pattern)) return Across::kSome;
+            }
+        }
+        return Across::kNone;
+    }
+
     // The present bytes in [a, b).
     Text Copy(int32_t a, int32_t b) const {
         Text copy;
@@ -1256,6 +1274,12 @@ class Cleanup {
             PhraseSearches& p = phrases_[k];
             PumpMessages(engine_);
             if (!named[k] && removals_ == removals_at_walk) continue;
+            // A name without a start tag in the text as given has one now only where a
+            // removal joined one.
+            if (!text_.Unchanged() && places_.phrase_starts[k].empty() &&
+                text_.MatchesAcrossRemovals(p.start_tag) == SparseText::Across::kNone) {
+                continue;
+            }
             if (text_.Unchanged() || p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
         }
         return count;

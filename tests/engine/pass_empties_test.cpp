@@ -120,6 +120,10 @@ TEST(EmptyTagsTest, PhraseElements) {
         {"<strong><em></em></strong>", ""},
         {"<a>text</a>", "text"},
         {"<tt><a href=x></a></tt>", "<a href=x></a>"},
+        // Start tags that a removal joins, later in the same cycle and in the next one.
+        {"<sm<b></b>all></small>x", "x"},
+        {"<e<b></b>m></em>x", "x"},
+        {"<a>text</a><s<a>up></sup>", "text"},
     });
 }
 
@@ -227,6 +231,10 @@ TEST(EmptyTagsTest, CyclesAndMessagePump) {
     };
     const Case cases[] = {{"plain text", 1},
                           {"<em></em>text", 2},
+                          // A start tag joined by a removal is cleaned in the same cycle
+                          // when its name comes later.
+                          {"<small<b></b>></small>x", 2},
+                          {"<s<b></b>mall></small>x", 2},
                           {"<font size=2><b></b></font>", 3},
                           {"<font a><font b><font c></font></font></font><font d>", 4}};
     for (const Case& c : cases) {
