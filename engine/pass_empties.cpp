@@ -1622,6 +1622,7 @@ void FindTagsAndEquals(std::string_view text, uint32_t wanted, TagPlaces& places
     });
 }
 
+// The pumps of a cleanup cycle: one per phrase name.
 void PumpPerName(const Engine& engine) {
     for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
         PumpMessages(engine);
@@ -1631,9 +1632,12 @@ void PumpPerName(const Engine& engine) {
 // The cleanup cycles, until one removes nothing. The cycle after the first is read on the
 // unchanged text first, as the first one was: it mostly removes nothing.
 void RunCleanup(Engine& engine, Text& chunk, unsigned char line_end, const TagPlaces& places) {
-    Cleanup first(engine, std::move(chunk), places);
-    const bool changed = first.Cycle();
-    chunk = first.TakeRemaining();
+    bool changed = false;
+    {
+        Cleanup first(engine, std::move(chunk), places);
+        changed = first.Cycle();
+        chunk = first.TakeRemaining();
+    }
     if (!changed) return;
     TagPlaces now;
     FindTagPlaces(chunk, now);
