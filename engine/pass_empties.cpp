@@ -649,23 +649,34 @@ class SparseText {
 
     // The text as it now stands; the object is spent afterwards.
     Text TakeRemaining() {
-        // After a removal every byte of its range is gone, so the bytes left are those
-        // outside all the ranges; they move down in runs.
-        std::sort(removed_.begin(), removed_.end());
         size_t kept = 0;
-        size_t from = 0;  // the first byte not yet moved or dropped
-        for (const auto& [a, b] : removed_) {
-            const auto first = static_cast<size_t>(a);
-            const auto last = static_cast<size_t>(b);
-            if (last < from) continue;
-            if (first > from) {
-                std::memmove(bytes_.data() + kept, bytes_.data() + from, first - from);
-                kept += first - from;
+        const auto keep = [&](size_t from, size_t to) {
+            std::memmove(bytes_.data() + kept, bytes_.data() + from, to - from);
+            kept += to - from;
+        };
+        if (removed_.size() > bytes_.size() / 64) {
+            // Many removals: the runs of present bytes, read off the marks.
+            for (int32_t i = Next(0); i < end_;) {
+                int32_t j = i;
+                while (j < end_ && Present(j)) {
+                    ++j;
+                }
+                keep(static_cast<size_t>(i), static_cast<size_t>(j));
+                i = Next(j);
             }
-            from = last + 1;
+        } else {
+            // Few: after a removal every byte of its range is gone, so the bytes left are
+            // those outside all the ranges.
+            std::sort(removed_.begin(), removed_.end());
+            size_t from = 0;  // the first byte not yet kept or dropped
+            for (const auto& [a, b] : removed_) {
+                if (static_cast<size_t>(b) < from) continue;
+                if (static_cast<size_t>(a) > from) keep(from, static_cast<size_t>(a));
+                from = static_cast<size_t>(b) + 1;
+            }
+            keep(from, bytes_.size());
         }
-        std::memmove(bytes_.data() + kept, bytes_.data() + from, bytes_.size() - from);
-        bytes_.resize(kept + bytes_.size() - from);
+        bytes_.resize(kept);
         return std::move(bytes_);
     }
 
