@@ -5,15 +5,21 @@
 // loops here give the same result as the plain loops but avoid their repeated rescans: the
 // attribute loops and the image-border loop build their output in one pass, and the cleanup
 // cycles use searches that remember what they found and are kept true across each deletion.
+// Most chunks need little of this: one walk over their "<" and "=" bytes finds the tags and
+// settings the loops look for, so a loop with nothing to find is passed over, and a cleanup
+// cycle that would remove nothing is read on the unchanged chunk instead of run.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
+#include "byte_scan.h"
 #include "passes.h"
 
 namespace tsqz {
@@ -139,9 +145,12 @@ class LastMatch {
 
     // 0-based start of the last match, or -1.
     int64_t In(std::string_view text) {
-        for (; next_ + pattern_.size() <= text.size(); ++next_) {
-            if (MatchesAt(text, next_, pattern_)) last_ = static_cast<int64_t>(next_);
+        if (next_ + pattern_.size() > text.size()) return last_;
+        for (size_t at = FindIn(text, pattern_, next_); at != kNpos;
+             at = FindIn(text, pattern_, at + 1)) {
+            last_ = static_cast<int64_t>(at);
         }
+        next_ = text.size() - pattern_.size() + 1;
         return last_;
     }
 
@@ -238,9 +247,13 @@ class TagContext {
     explicit TagContext(unsigned char line_end) : links_(line_end) {}
 
     void Append(Text& out, std::string_view bytes) {
-        for (size_t k = 0; k < bytes.size(); ++k) {
-            if (bytes[k] == '<') last_open_ = static_cast<int64_t>(out.size() + k);
-            if (bytes[k] == '>') last_close_ = static_cast<int64_t>(out.size() + k);
+        if (const void* open = memrchr(bytes.data(), '<', bytes.size())) {
+            last_open_ =
+                static_cast<int64_t>(out.size()) + (static_cast<const char*>(open) - bytes.data());
+        }
+        if (const void* close = memrchr(bytes.data(), '>', bytes.size())) {
+            last_close_ =
+                static_cast<int64_t>(out.size()) + (static_cast<const char*>(close) - bytes.data());
         }
         out.append(bytes);
     }
@@ -349,9 +362,149 @@ void RemoveEvery(Text& copy, std::string_view pattern) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Step 2, on the chunk.
+// Step 2: where the tags are that the cleanup looks for.
 
 constexpr int32_t kNone = -1;
+
+// Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
+// compared with them in one step.
+uint64_t WordAt(std::string_view text, size_t at) {
+    uint64_t word = 0;
+    if (at + 8 <= text.size()) {
+        std::memcpy(&word, text.data() + at, 8);
+    } else if (at < text.size()) {
+        std::memcpy(&word, text.data() + at, text.size() - at);
+    }
+    return word;
+}
+
+// A pattern of at most eight bytes, lower case, as a word laid out as WordAt reads one. A
+// text word matches when, with the case bit set at the pattern's letters, it holds the
+// pattern's bytes: letters in either case, every other byte exactly, as the searches match.
+struct WordPattern {
+    uint64_t value = 0;
+    uint64_t fold = 0;
+    uint64_t care = 0;
+
+    constexpr WordPattern() = default;
+    constexpr explicit WordPattern(std::string_view pattern) {
+        for (size_t k = 0; k < pattern.size() && k < 8; ++k) {
+            const size_t shift = 8 * (std::endian::native == std::endian::little ? k : 7 - k);
+            const auto c = static_cast<unsigned char>(pattern[k]);
+            value |= uint64_t{c} << shift;
+            if (c >= 'a' && c <= 'z') fold |= uint64_t{0x20} << shift;
+            care |= uint64_t{0xFF} << shift;
+        }
+    }
+    bool Matches(uint64_t word) const { return ((word | fold) & care) == value; }
+};
+
+constexpr std::array<WordPattern, std::size(kPhraseNames)> kNameWords = [] {
+    std::array<WordPattern, std::size(kPhraseNames)> words{};
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        words[k] = WordPattern(kPhraseNames[k]);
+    }
+    return words;
+}();
+static_assert(kLongestName <= 8);
+
+// Phrase names by their first two bytes, one bit per entry of kPhraseNames. A name's first
+// byte picks a row (a letter in either case; row 26 for any other byte) and its second byte
+// a column (a letter in either case, or the ">" of a one-letter name; column 27 for any
+// other byte); the last row and column are empty.
+struct NamesByStart {
+    std::array<uint8_t, 256> row{};
+    std::array<uint8_t, 256> column{};
+    std::array<std::array<uint32_t, 28>, 27> names{};
+};
+
+constexpr NamesByStart kNamesByStart = [] {
+    NamesByStart table;
+    for (size_t c = 0; c < 256; ++c) {
+        const unsigned char folded = FoldCase(static_cast<unsigned char>(c));
+        const bool letter = folded >= 'a' && folded <= 'z';
+        table.row[c] = static_cast<uint8_t>(letter ? folded - 'a' : 26);
+        table.column[c] = static_cast<uint8_t>(letter ? folded - 'a' : c == '>' ? 26 : 27);
+    }
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        const std::string_view name = kPhraseNames[k];
+        const uint8_t row = table.row[static_cast<unsigned char>(name[0])];
+        const uint8_t column = table.column[static_cast<unsigned char>(name[1])];
+        table.names[row][column] |= 1u << k;
+    }
+    return table;
+}();
+static_assert(std::size(kPhraseNames) <= 32);
+
+// The tags the cleanup searches for, each list in text order (0-based places of the "<").
+struct TagPlaces {
+    bool image = false;  // "<img"
+    std::vector<int32_t> bare_anchors;
+    std::vector<int32_t> font_starts;
+    std::vector<int32_t> font_ends;
+    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_starts;
+    std::array<std::vector<int32_t>, std::size(kPhraseNames)> phrase_ends;
+};
+
+// The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
+int PhraseNameAt(std::string_view text, size_t at) {
+    if (at + 1 >= text.size()) return -1;
+    uint32_t names =
+        kNamesByStart
+            .names[kNamesByStart.row[At(text, at)]][kNamesByStart.column[At(text, at + 1)]];
+    if (names == 0) return -1;
+    const uint64_t word = WordAt(text, at);
+    for (; names != 0; names &= names - 1) {
+        const int k = __builtin_ctz(names);
+        if (kNameWords[k].Matches(word)) return k;
+    }
+    return -1;
+}
+
+// Notes the form that the "<" at `i` starts, if it is one the cleanup looks for. The byte
+// after it (and after a "</") tells which it may be, so most tags are passed after a look at
+// one or two bytes.
+void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
+    static constexpr WordPattern kFontStart("<font");
+    static constexpr WordPattern kFontEnd("</font>");
+    static constexpr WordPattern kImage("<img");
+    static constexpr WordPattern kBareAnchor("<a>");
+    const auto at = static_cast<int32_t>(i);
+    if (i + 2 >= text.size()) return;  // every form is three bytes or more
+    const unsigned char second = FoldCase(At(text, i + 1));
+    if (second == '/') {
+        const unsigned char third = FoldCase(At(text, i + 2));
+        if (third == 'f') {
+            if (kFontEnd.Matches(WordAt(text, i))) places.font_ends.push_back(at);
+        } else if (const int k = PhraseNameAt(text, i + 2); k >= 0) {
+            places.phrase_ends[k].push_back(at);
+        }
+    } else if (second == 'f') {
+        if (kFontStart.Matches(WordAt(text, i))) places.font_starts.push_back(at);
+    } else if (second == 'a' && kBareAnchor.Matches(WordAt(text, i))) {
+        places.bare_anchors.push_back(at);
+    } else if (second == 'i' && kImage.Matches(WordAt(text, i))) {
+        places.image = true;
+    } else if (const int k = PhraseNameAt(text, i + 1); k >= 0) {
+        places.phrase_starts[k].push_back(at);
+    }
+}
+
+void FindTagPlaces(std::string_view text, TagPlaces& places) {
+    ScanBytes<'<'>(text, 0, [&](size_t i) {
+        NoteTag(text, i, places);
+        return i + 1;
+    });
+}
+
+// The first place in the list at or after `from`, or kNone.
+int32_t FirstFrom(const std::vector<int32_t>& places, int32_t from) {
+    const auto found = std::lower_bound(places.begin(), places.end(), from);
+    return found == places.end() ? kNone : *found;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Step 2, on the chunk.
 
 // The chunk during the cleanup cycles. Bytes never move: a removed byte is only marked, so a
 // removal costs just the bytes it removes and positions held across it stay put. A removed
@@ -363,14 +516,11 @@ class SparseText {
           end_(Len(bytes_)),
           next_(static_cast<size_t>(end_) + 1),
           prev_(static_cast<size_t>(end_) + 1),
-          tree_(static_cast<size_t>(end_) + 1, 0) {
+          tree_(static_cast<size_t>(end_) + 1) {
         for (int32_t i = 0; i <= end_; ++i) {
             next_[i] = prev_[i] = i;
-        }
-        for (int32_t i = 1; i <= end_; ++i) {
-            tree_[i] += 1;
-            const int32_t up = i + (i & -i);
-            if (up <= end_) tree_[up] += tree_[i];
+            // With every byte present, node i counts the i & -i bytes it stands for.
+            tree_[i] = i & -i;
         }
     }
 
@@ -379,6 +529,8 @@ class SparseText {
         return i < end_ ? At(bytes_, static_cast<size_t>(i)) : 0;
     }
     bool Present(int32_t i) const { return next_[i] == i; }
+    // Whether no byte has been removed yet.
+    bool Unchanged() const { return !changed_; }
 
     // The first present position at or after i, End() when none.
     int32_t Next(int32_t i) const {
@@ -453,6 +605,24 @@ class SparseText {
         return kNone;
     }
 
+    // Whether the pattern matches the present bytes across the place of some removal: kSome,
+    // kNone, or kUnknown after too many removals to look at each. Any match that is not in
+    // the bytes as they were given runs across one.
+    enum class Across { kNone, kSome, kUnknown };
+    Across MatchesAcrossRemovals(std::string_view pattern) const {
+        constexpr size_t kFewRemovals = 64;
+        if (removed_.size() > kFewRemovals) return Across::kUnknown;
+        for (const auto& range : removed_) {
+            // A match across the removal holds the present byte before it and starts there
+            // or at most pattern.size() - 2 present bytes earlier.
+            int32_t at = Prev(range.first - 1);
+            for (size_t k = 0; k + 1 < pattern.size() && at != kNone; ++k, at = Prev(at - 1)) {
+                if (MatchesAt(at, pattern)) return Across::kSome;
+            }
+        }
+        return Across::kNone;
+    }
+
     // The present bytes in [a, b).
     Text Copy(int32_t a, int32_t b) const {
         Text copy;
@@ -464,7 +634,11 @@ class SparseText {
 
     // Removes the present bytes in [a, b].
     void Remove(int32_t a, int32_t b) {
+        if (std::max(a, 0) <= std::min(b, end_ - 1)) {
+            removed_.emplace_back(std::max(a, 0), std::min(b, end_ - 1));
+        }
         for (int32_t i = Next(a); i <= b && i < end_; i = Next(i + 1)) {
+            changed_ = true;
             next_[i] = i + 1;
             prev_[i + 1] = i;
             for (int32_t k = i + 1; k <= end_; k += k & -k) {
@@ -475,13 +649,35 @@ class SparseText {
 
     // The text as it now stands; the object is spent afterwards.
     Text TakeRemaining() {
-        if (PresentIn(0, end_ - 1) == end_) return std::move(bytes_);
-        Text rest;
-        rest.reserve(static_cast<size_t>(PresentIn(0, end_ - 1)));
-        for (int32_t i = 0; i < end_; ++i) {
-            if (Present(i)) rest += bytes_[static_cast<size_t>(i)];
+        size_t kept = 0;
+        const auto keep = [&](size_t from, size_t to) {
+            std::memmove(bytes_.data() + kept, bytes_.data() + from, to - from);
+            kept += to - from;
+        };
+        if (removed_.size() > bytes_.size() / 64) {
+            // Many removals: the runs of present bytes, read off the marks.
+            for (int32_t i = Next(0); i < end_;) {
+                int32_t j = i;
+                while (j < end_ && Present(j)) {
+                    ++j;
+                }
+                keep(static_cast<size_t>(i), static_cast<size_t>(j));
+                i = Next(j);
+            }
+        } else {
+            // Few: after a removal every byte of its range is gone, so the bytes left are
+            // those outside all the ranges.
+            std::sort(removed_.begin(), removed_.end());
+            size_t from = 0;  // the first byte not yet kept or dropped
+            for (const auto& [a, b] : removed_) {
+                if (static_cast<size_t>(b) < from) continue;
+                if (static_cast<size_t>(a) > from) keep(from, static_cast<size_t>(a));
+                from = static_cast<size_t>(b) + 1;
+            }
+            keep(from, bytes_.size());
         }
-        return rest;
+        bytes_.resize(kept);
+        return std::move(bytes_);
     }
 
   private:
@@ -510,6 +706,8 @@ class SparseText {
     mutable std::vector<int32_t> next_;  // union-find: next_[i] == i while byte i is present
     mutable std::vector<int32_t> prev_;  // the same backwards, for position i at i + 1
     std::vector<int32_t> tree_;          // Fenwick tree of present bytes
+    std::vector<std::pair<int32_t, int32_t>> removed_;  // ranges [a, b] removed so far
+    bool changed_ = false;
 };
 
 // The tag forms that the strippings remove, for the document's line end: IMG tags, A start
@@ -585,6 +783,9 @@ class Seeker {
   public:
     explicit Seeker(std::string_view pattern) : pattern_(pattern) {}
 
+    // Every place where the pattern matches while the text is unchanged, in text order.
+    void UsePlaces(const std::vector<int32_t>* places) { places_ = places; }
+
     // The first match at or after `from`, or kNone.
     int32_t Next(const SparseText& text, int32_t from) {
         from = text.Next(from);
@@ -603,7 +804,7 @@ class Seeker {
                 continue;
             }
             const Stretch* ahead = NearestAfter(s->end);
-            const int32_t hit = text.Find(pattern_, s->end, ahead ? ahead->lo : text.End());
+            const int32_t hit = Search(text, s->end, ahead ? ahead->lo : text.End());
             if (hit != kNone) {
                 s->state = kHit;
                 s->end = hit;
@@ -632,6 +833,13 @@ class Seeker {
         int32_t end = 0;
         uint32_t used = 0;
     };
+
+    // The first match starting in [from, before), or kNone.
+    int32_t Search(const SparseText& text, int32_t from, int32_t before) const {
+        if (places_ == nullptr || !text.Unchanged()) return text.Find(pattern_, from, before);
+        const int32_t hit = FirstFrom(*places_, std::max(from, 0));
+        return hit != kNone && hit < std::min(before, text.End()) ? hit : kNone;
+    }
 
     // A stretch other than `except` whose knowledge covers a search from `at`.
     Stretch* Covering(int32_t at, const Stretch* except) {
@@ -690,6 +898,7 @@ class Seeker {
     }
 
     std::string pattern_;
+    const std::vector<int32_t>* places_ = nullptr;
     Stretch stretches_[4];
     uint32_t clock_ = 0;
     bool used_ = false;  // whether any stretch has been filled
@@ -798,15 +1007,24 @@ struct QuietRun {
 // remembered searches stay true to the text.
 class Cleanup {
   public:
-    Cleanup(Engine& engine, Text&& text)
+    // `places` are those of the text as given.
+    Cleanup(Engine& engine, Text&& text, const TagPlaces& places)
         : engine_(engine),
           text_(std::move(text)),
           lf_only_(engine.run.lf_only),
-          forms_(engine.run.lf_only ? '\n' : '\r') {
+          forms_(engine.run.lf_only ? '\n' : '\r'),
+          places_(places) {
         phrases_.reserve(std::size(kPhraseNames));
-        for (std::string_view name : kPhraseNames) {
-            phrases_.emplace_back(name);
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            phrases_.emplace_back(kPhraseNames[k]);
+            phrases_[k].start_from_scan.UsePlaces(&places.phrase_starts[k]);
+            phrases_[k].next_start.UsePlaces(&places.phrase_starts[k]);
+            phrases_[k].end_after_start.UsePlaces(&places.phrase_ends[k]);
         }
+        font_from_cursor_.UsePlaces(&places.font_starts);
+        font_after_end_.UsePlaces(&places.font_starts);
+        font_end_.UsePlaces(&places.font_ends);
+        bare_open_.UsePlaces(&places.bare_anchors);
         seekers_ = {&font_from_cursor_, &font_end_, &font_after_end_, &bare_open_, &bare_close_};
         for (PhraseSearches& p : phrases_) {
             for (Seeker* s : {&p.present, &p.start_from_scan, &p.end_after_start, &p.next_start}) {
@@ -815,14 +1033,21 @@ class Cleanup {
         }
     }
 
-    // Cycles of the FONT cleanup and the phrase cleanup until neither changes anything.
-    Text Run() {
-        for (;;) {
-            const int32_t fonts = CleanFonts();
-            const int32_t phrases = CleanPhrases();
-            if (fonts == 0 && phrases == 0) return text_.TakeRemaining();
+    // One cycle of the FONT cleanup and the phrase cleanup; whether it removed anything.
+    bool Cycle() {
+        const int32_t fonts = CleanFonts();
+        const int32_t phrases = CleanPhrases();
+        return fonts != 0 || phrases != 0;
+    }
+
+    // Cycles until one removes nothing.
+    void Run() {
+        while (Cycle()) {
         }
     }
+
+    // The text as it now stands; the object is spent afterwards.
+    Text TakeRemaining() { return text_.TakeRemaining(); }
 
   private:
     // Removes the present bytes in [a, b].
@@ -1050,16 +1275,33 @@ class Cleanup {
         // Most chunks hold few of the names: one walk over the ">" bytes tells which, and a
         // name that was missing cannot be there while nothing has been removed since (only a
         // removal joins bytes into new text), so its own search through the chunk is spared.
-        const std::array<bool, std::size(kPhraseNames)> named = NamesPresent();
+        // On the unchanged text the places of the start tags tell it, and a name without a
+        // start tag has no element to clean.
+        const std::array<bool, std::size(kPhraseNames)> named =
+            text_.Unchanged() ? NamesStarting() : NamesPresent();
         const uint64_t removals_at_walk = removals_;
         int32_t count = 0;
         for (size_t k = 0; k < phrases_.size(); ++k) {
             PhraseSearches& p = phrases_[k];
             PumpMessages(engine_);
             if (!named[k] && removals_ == removals_at_walk) continue;
-            if (p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
+            // A name without a start tag in the text as given has one now only where a
+            // removal joined one.
+            if (!text_.Unchanged() && places_.phrase_starts[k].empty() &&
+                text_.MatchesAcrossRemovals(p.start_tag) == SparseText::Across::kNone) {
+                continue;
+            }
+            if (text_.Unchanged() || p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
         }
         return count;
+    }
+
+    std::array<bool, std::size(kPhraseNames)> NamesStarting() const {
+        std::array<bool, std::size(kPhraseNames)> named{};
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            named[k] = !places_.phrase_starts[k].empty();
+        }
+        return named;
     }
 
     // Which phrase names the present bytes hold, found as the searches find them (ignoring
@@ -1161,6 +1403,7 @@ class Cleanup {
     Seeker bare_open_{"<a>"};
     Seeker bare_close_{"</a>"};
     std::vector<PhraseSearches> phrases_;
+    const TagPlaces& places_;
     std::vector<Seeker*> seekers_;
     uint64_t removals_ = 0;  // removals so far, to tell whether the text changed
     std::unordered_map<int32_t, QuietRun> runs_;
@@ -1169,17 +1412,292 @@ class Cleanup {
     TagsOnly tags_;
 };
 
+// ---------------------------------------------------------------------------------------------
+// The first cleanup cycle read without changing anything.
+//
+// Most chunks hold FONT and phrase elements that all keep text, and no bare anchor; then the
+// first cycle removes nothing and the cycles end with the chunk as it was. A walk over the
+// "<" bytes finds every tag the cycle searches for, and the cycle's sweeps are then followed
+// on the unchanged text, up to the first removal they would make. Only a chunk where one
+// would be made goes through the cleanup proper.
+
+// Follows the first cycle over an unchanged chunk. Every byte it reads counts against a
+// budget of a few times the chunk's length; a chunk that would take more (deeply nested
+// elements holding only tags) is left to the cleanup proper, which is linear.
+class FirstCycleReader {
+  public:
+    FirstCycleReader(std::string_view text, const TagPlaces& places, bool lf_only,
+                     unsigned char line_end)
+        : text_(text),
+          places_(places),
+          lf_only_(lf_only),
+          forms_(line_end),
+          budget_(4 * static_cast<int64_t>(text.size()) + 4096) {}
+
+    // Whether the first cycle removes nothing (false also when the budget ran out).
+    bool RemovesNothing() {
+        return places_.bare_anchors.empty() && FontsRemoveNothing() && PhrasesRemoveNothing();
+    }
+
+  private:
+    enum class Piece { kKeeps, kEmpty, kUnknown };
+
+    // The first ">" at or after `from`, or kNone.
+    int32_t FindClose(int32_t from) {
+        if (from >= Len(text_)) return kNone;
+        const size_t found = text_.find('>', static_cast<size_t>(from));
+        const int32_t end = found == kNpos ? Len(text_) : static_cast<int32_t>(found);
+        budget_ -= end - from;
+        return found == kNpos ? kNone : end;
+    }
+
+    // What the FONT cleanup's stripping and squeezing leave of [from, before): a text byte
+    // before any "<" is never stripped; anything else is decided on a copy, as the cleanup
+    // does, when it is short.
+    Piece FontContent(int32_t from, int32_t before) {
+        int32_t i = from;
+        while (i < before && IsSqueezed(At(text_, static_cast<size_t>(i)), lf_only_)) {
+            ++i;
+        }
+        budget_ -= i - from;
+        if (i == before) return Piece::kEmpty;
+        if (text_[static_cast<size_t>(i)] != '<') return Piece::kKeeps;
+        constexpr int32_t kLongestCopy = 4096;
+        if (before - from > kLongestCopy) return Piece::kUnknown;
+        budget_ -= 8 * (before - from);
+        Text copy(text_.substr(static_cast<size_t>(from), static_cast<size_t>(before - from)));
+        forms_.StripNonText(copy);
+        Squeeze(copy, lf_only_);
+        return copy.empty() ? Piece::kEmpty : Piece::kKeeps;
+    }
+
+    // Whether [from, before) holds only tags and whitespace, as the phrase cleanup reads it:
+    // outside a tag only whitespace and "<" may stand, and a tag runs to its ">".
+    bool HoldsOnlyTags(int32_t from, int32_t before) {
+        int32_t i = from;
+        bool only_tags = true;
+        while (i < before) {
+            const unsigned char c = At(text_, static_cast<size_t>(i));
+            if (IsSqueezed(c, lf_only_)) {
+                ++i;
+                continue;
+            }
+            const size_t close = c == '<' ? text_.substr(0, static_cast<size_t>(before))
+                                                .find('>', static_cast<size_t>(i) + 1)
+                                          : kNpos;
+            if (close == kNpos) {
+                only_tags = false;
+                break;
+            }
+            i = static_cast<int32_t>(close) + 1;
+        }
+        budget_ -= i - from;
+        return only_tags;
+    }
+
+    bool FontsRemoveNothing() {
+        constexpr int32_t kStartLength = 5;  // "<font"
+        constexpr int32_t kEndLength = 7;    // "</font>"
+        int32_t cursor = 0;
+        for (;;) {
+            if (budget_ < 0) return false;
+            const int32_t start = FirstFrom(places_.font_starts, cursor);
+            if (start == kNone) return true;
+            const int32_t close = FindClose(start + kStartLength);
+            const int32_t end = FirstFrom(places_.font_ends, start);
+            if (close == kNone || end == kNone || end < close) return true;
+            if (end == close + 1) return false;
+            const Piece content = FontContent(close + 1, end);
+            if (content != Piece::kKeeps) return false;
+            const int32_t next = FirstFrom(places_.font_starts, end + kEndLength);
+            if (next == kNone || FindClose(next) == kNone) return true;
+            cursor = start + 1;
+        }
+    }
+
+    bool PhrasesRemoveNothing() {
+        for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+            const auto start_length = static_cast<int32_t>(kPhraseNames[k].size() + 1);
+            const std::vector<int32_t>& starts = places_.phrase_starts[k];
+            const std::vector<int32_t>& ends = places_.phrase_ends[k];
+            // Both lists are read forwards: each element's end tag, and the start tag after
+            // that, lie further on than the last.
+            size_t s = 0;
+            size_t e = 0;
+            while (s < starts.size()) {
+                if (budget_ < 0) return false;
+                const int32_t inside = starts[s] + start_length;
+                while (e < ends.size() && ends[e] < inside) {
+                    ++e;
+                }
+                if (e == ends.size()) break;
+                const int32_t end = ends[e];
+                if (end == inside || HoldsOnlyTags(inside, end)) return false;
+                while (s < starts.size() && starts[s] < end + start_length + 1) {
+                    ++s;
+                }
+            }
+        }
+        return true;
+    }
+
+    std::string_view text_;
+    const TagPlaces& places_;
+    const bool lf_only_;
+    const StrippedForms forms_;
+    int64_t budget_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Step 3 over the chunk: which rows to run.
+
+// Where each row's "=" stands in it.
+constexpr std::array<size_t, std::size(kDefaultAttributes)> kEqualsAt = [] {
+    std::array<size_t, std::size(kDefaultAttributes)> at{};
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        at[k] = kDefaultAttributes[k].text.find('=');
+    }
+    return at;
+}();
+static_assert(std::size(kDefaultAttributes) <= 32);
+
+// For each byte, the rows (one bit each) that may match where that byte stands just before,
+// or just after, an "=".
+struct RowsBesideEquals {
+    std::array<uint32_t, 256> before{};
+    std::array<uint32_t, 256> after{};
+};
+
+constexpr RowsBesideEquals kRowsBesideEquals = [] {
+    RowsBesideEquals rows;
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        const std::string_view text = kDefaultAttributes[k].text;
+        const auto p = static_cast<unsigned char>(text[kEqualsAt[k] - 1]);
+        const auto q = static_cast<unsigned char>(text[kEqualsAt[k] + 1]);
+        for (size_t c = 0; c < 256; ++c) {
+            if (FoldCase(static_cast<unsigned char>(c)) == FoldCase(p)) rows.before[c] |= 1u << k;
+            if (FoldCase(static_cast<unsigned char>(c)) == FoldCase(q)) rows.after[c] |= 1u << k;
+        }
+    }
+    return rows;
+}();
+
+// What one walk over the "=" bytes of a text finds.
+struct EqualsFound {
+    uint32_t rows = 0;         // the rows among those wanted that match somewhere
+    bool zero_border = false;  // a "border=" with a value that starts 0 or a quote
+};
+
+// Notes the rows among `wanted` that match around the "=" at `e` (a row that matches nowhere
+// has nothing to do), and, when `borders`, a "border=" there whose value may be zero (an
+// image border can go nowhere else). Returns whether nothing is left to find.
+bool NoteEquals(std::string_view text, size_t e, uint32_t wanted, bool borders,
+                EqualsFound& found) {
+    if (e == 0 || e + 1 >= text.size()) return false;
+    const unsigned char before = At(text, e - 1);
+    const unsigned char after = At(text, e + 1);
+    uint32_t rows =
+        wanted & ~found.rows & kRowsBesideEquals.before[before] & kRowsBesideEquals.after[after];
+    for (; rows != 0; rows &= rows - 1) {
+        const int k = __builtin_ctz(rows);
+        if (e >= kEqualsAt[k] && MatchesAt(text, e - kEqualsAt[k], kDefaultAttributes[k].text)) {
+            found.rows |= 1u << k;
+        }
+    }
+    if (borders && !found.zero_border && (after == '0' || after == '"') && e >= 6 &&
+        MatchesAt(text, e - 6, "border=")) {
+        found.zero_border = true;
+    }
+    return found.rows == wanted && (found.zero_border || !borders);
+}
+
+EqualsFound FindAtEquals(std::string_view text, uint32_t wanted) {
+    EqualsFound found;
+    if (wanted == 0) return found;
+    ScanBytes<'='>(text, 0, [&](size_t e) {
+        return NoteEquals(text, e, wanted, false, found) ? kScanEnd : e + 1;
+    });
+    return found;
+}
+
+// Both of the above in one walk.
+void FindTagsAndEquals(std::string_view text, uint32_t wanted, TagPlaces& places,
+                       EqualsFound& found) {
+    ScanBytes<'<', '='>(text, 0, [&](size_t i) {
+        if (text[i] == '<') {
+            NoteTag(text, i, places);
+        } else {
+            NoteEquals(text, i, wanted, true, found);
+        }
+        return i + 1;
+    });
+}
+
+// The pumps of a cleanup cycle: one per phrase name.
+void PumpPerName(const Engine& engine) {
+    for (size_t k = 0; k < std::size(kPhraseNames); ++k) {
+        PumpMessages(engine);
+    }
+}
+
+// The cleanup cycles, until one removes nothing. The cycle after the first is read on the
+// unchanged text first, as the first one was: it mostly removes nothing.
+void RunCleanup(Engine& engine, Text& chunk, unsigned char line_end, const TagPlaces& places) {
+    bool changed = false;
+    {
+        Cleanup first(engine, std::move(chunk), places);
+        changed = first.Cycle();
+        chunk = first.TakeRemaining();
+    }
+    if (!changed) return;
+    TagPlaces now;
+    FindTagPlaces(chunk, now);
+    if (FirstCycleReader(chunk, now, engine.run.lf_only, line_end).RemovesNothing()) {
+        PumpPerName(engine);
+        return;
+    }
+    Cleanup rest(engine, std::move(chunk), now);
+    rest.Run();
+    chunk = rest.TakeRemaining();
+}
+
 }  // namespace
 
 void RemoveEmptyTags(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
     const unsigned char line_end = engine.run.lf_only ? '\n' : '\r';
-    ZeroImageBorders(chunk, line_end);
-    chunk = Cleanup(engine, std::move(chunk)).Run();
     const bool quotes_removed = engine.options.StripQuotes != 0;
-    for (const DefaultAttribute& row : kDefaultAttributes) {
-        if (row.quoted && quotes_removed) continue;
-        RemoveDefaultAttribute(chunk, row, line_end);
+    uint32_t wanted = 0;
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        if (!(kDefaultAttributes[k].quoted && quotes_removed)) wanted |= 1u << k;
+    }
+    const size_t length = chunk.size();  // every step only removes: the same length, the same text
+    TagPlaces places;
+    EqualsFound found;
+    FindTagsAndEquals(chunk, wanted, places, found);
+    if (places.image && found.zero_border) {
+        ZeroImageBorders(chunk, line_end);
+        if (chunk.size() != length) {
+            places = TagPlaces{};
+            FindTagPlaces(chunk, places);
+        }
+    }
+    if (FirstCycleReader(chunk, places, engine.run.lf_only, line_end).RemovesNothing()) {
+        // The cycle pumps once per phrase name, whether or not the name is there.
+        PumpPerName(engine);
+    } else {
+        RunCleanup(engine, chunk, line_end, places);
+    }
+
+    if (chunk.size() != length) found = FindAtEquals(chunk, wanted);
+    // Each row works on what the rows before it left; the rows still to come are looked for
+    // again whenever one removes something.
+    for (size_t k = 0; k < std::size(kDefaultAttributes); ++k) {
+        wanted &= ~(1u << k);
+        if (!(found.rows & (1u << k))) continue;
+        const size_t before = chunk.size();
+        RemoveDefaultAttribute(chunk, kDefaultAttributes[k], line_end);
+        if (chunk.size() != before) found = FindAtEquals(chunk, wanted);
     }
     EndSavings(engine, chunk, kSlotStripEmpties);
 }

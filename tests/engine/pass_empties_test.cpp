@@ -120,6 +120,10 @@ TEST(EmptyTagsTest, PhraseElements) {
         {"<strong><em></em></strong>", ""},
         {"<a>text</a>", "text"},
         {"<tt><a href=x></a></tt>", "<a href=x></a>"},
+        // Start tags that a removal joins, later in the same cycle and in the next one.
+        {"<sm<b></b>all></small>x", "x"},
+        {"<e<b></b>m></em>x", "x"},
+        {"<a>text</a><s<a>up></sup>", "text"},
     });
 }
 
@@ -139,6 +143,20 @@ TEST(EmptyTagsTest, DefaultAttributes) {
         {"<img src=a><table border=0>", "<img src=a><table>"},
         {"<img src=a><table border=\"0\">", "<img src=a><table>"},
         {"<img src=a><a href=x><table border=0></a>", "<img src=a><a href=x><table border=0></a>"},
+    });
+}
+
+// Tags and settings in any mix of cases; names that begin alike stay apart.
+TEST(EmptyTagsTest, AnyCaseAndNamesThatBeginAlike) {
+    ExpectRows({
+        {"<FoNt Size=2></fOnT>x", "x"},
+        {"<ADDRESS>\n</Address>", "\n"},
+        {"<Blink><BR></bLiNk><BIG>b</BIG>", "<BR><BIG>b</BIG>"},
+        {"<StRoNg>a</sTrOnG><strike></STRIKE>", "<StRoNg>a</sTrOnG>"},
+        {"<SUB></sup><SUP></SUB>", "</sup><SUP>"},
+        {"<A>x</A>", "x"},
+        {"<IMG SRC=a BORDER=0 VSPACE=0 ALT=\"\">", "<IMG SRC=a   >"},
+        {"<Img><TABLE BORDER=0>", "<Img><TABLE>"},
     });
 }
 
@@ -212,6 +230,11 @@ TEST(EmptyTagsTest, CyclesAndMessagePump) {
         int cycles;
     };
     const Case cases[] = {{"plain text", 1},
+                          {"<em></em>text", 2},
+                          // A start tag joined by a removal is cleaned in the same cycle
+                          // when its name comes later.
+                          {"<small<b></b>></small>x", 2},
+                          {"<s<b></b>mall></small>x", 2},
                           {"<font size=2><b></b></font>", 3},
                           {"<font a><font b><font c></font></font></font><font d>", 4}};
     for (const Case& c : cases) {
@@ -372,6 +395,126 @@ TEST(EmptyTagsTest, TruncatedMarkup) {
             ExpectSameAsLiteral(page.substr(0, n), settings);
         }
     }
+}
+
+// Pages like real ones: FONT and phrase elements that nearly all hold text, in either case,
+// beside tags of every other kind, so that the first cleanup cycle mostly removes nothing
+// and, when it does, only at one late place (an empty element, a bare anchor, an element
+// holding only tags, one whose end tag is missing).
+std::string RandomPage(std::mt19937& rng) {
+    // clang-format off
+    static const std::vector<std::pair<std::string, std::string>> kElements = {
+        {"<font size=2>", "</font>"}, {"<FONT color=red>", "</FONT>"}, {"<font", "</font>"},
+        {"<b>", "</b>"}, {"<B>", "</b>"}, {"<i>", "</I>"}, {"<em>", "</em>"},
+        {"<tt>", "</tt>"}, {"<code>", "</code>"}, {"<strong>", "</strong>"},
+        {"<address>", "</address>"}, {"<u>", "</u>"}, {"<big>", "</big>"},
+        {"<a href=x>", "</a>"}, {"<span>", "</span>"}, {"<b class=x>", "</b>"}};
+    static const std::vector<std::string> kInside = {
+        "text", "x", " y ", "\n", "\r\n", "<img src=y>", "<img\nsrc=y>", "<br>", "<br clear=all>",
+        "<p>", "</p>", "<a href=x>", "</a>", "<div>", "</div>", "<", ">", "<!-- c -->", "\t",
+        " ", "<img src=y border=0>", "<td vspace=0 alt=\"\">", "<center>", "</center>",
+        "<p align=\"left\">", "<table border=\"0\" width = \"100%\">"};
+    static const std::vector<std::string> kRare = {
+        "<b></b>", "<a>", "</a>", "<font size=1></font>", "<i> <br> </i>", "<em>", "</em>",
+        "<font size=3><img src=y></font>", "<tt>\n</tt>", "<FONT>", "</FONT>"};
+    // clang-format on
+    std::uniform_int_distribution<int> percent(0, 99);
+    const auto pick = [&](const auto& list) {
+        return list[static_cast<size_t>(percent(rng)) % list.size()];
+    };
+    std::string page;
+    const int pieces = percent(rng) % 60 + 1;
+    int open = 0;
+    std::vector<std::string> ends;
+    for (int k = 0; k < pieces; ++k) {
+        const int roll = percent(rng);
+        if (roll < 30 && open < 8) {
+            const auto& element = pick(kElements);
+            page += element.first;
+            ends.push_back(element.second);
+            ++open;
+            page += pick(kInside);
+            page += "word";
+        } else if (roll < 55 && open > 0) {
+            page += ends.back();
+            ends.pop_back();
+            --open;
+        } else if (roll < 57) {
+            page += pick(kRare);
+        } else {
+            page += pick(kInside);
+        }
+    }
+    while (!ends.empty() && percent(rng) < 90) {
+        page += ends.back();
+        ends.pop_back();
+    }
+    return page;
+}
+
+// The pass equals the plain loops on such pages, both where it finds that nothing needs
+// cleaning and where it does not.
+TEST(EmptyTagsTest, SameAsPlainLoopsOnPagesThatMostlyKeepTheirTags) {
+    std::mt19937 rng(99);
+    int unchanged = 0;
+    const int rounds = 20000;
+    for (int round = 0; round < rounds; ++round) {
+        const std::string input = RandomPage(rng);
+        const Settings settings{(round & 1) != 0, (round & 2) != 0};
+        ExpectSameAsLiteral(input, settings);
+        Engine engine;
+        Text text = input;
+        const char line_end = settings.lf_only ? '\n' : '\r';
+        literal::ZeroBorders(text, line_end);
+        if (literal::FontCleanup(text, settings.lf_only, line_end) == 0 &&
+            literal::PhraseCleanup(engine, text, settings.lf_only) == 0) {
+            ++unchanged;
+        }
+    }
+    // Both kinds of page came up often: a first cleanup cycle that removes nothing, and one
+    // that removes something.
+    EXPECT_GT(unchanged, rounds / 5);
+    EXPECT_LT(unchanged, rounds * 4 / 5);
+}
+
+// What the cleanup removes joins the text around it, which can complete an attribute setting
+// that the chunk did not hold before; a setting at the very end or start of the chunk.
+TEST(EmptyTagsTest, SettingsCompletedByTheCleanup) {
+    ExpectRows({
+        {"<img al<b></b>t=\"\" src=a>", "<img  src=a>"},
+        {"<img src=a><table bor<font size=2></font>der=0>", "<img src=a><table>"},
+        {"<td v<em></em>space=0>", "<td >"},
+        {"<img src=a><p al<a>ign=\"left\"></a>", "<img src=a><p >"},
+        {"<img vspace=0", "<img vspace=0"},
+        {"=0>", "=0>"},
+        {"<img src=a border=", "<img src=a border="},
+    });
+}
+
+// Deep nesting of elements that hold text only after many tags, and elements so long that
+// their content is not copied: each way through equals the plain loops.
+TEST(EmptyTagsTest, SameAsPlainLoopsOnDeepTagsOnlyPrefixes) {
+    for (const int depth : {10, 60, 200}) {
+        for (const std::string prefix : {"<br clear=all>", "<img src=y>\n", "<b>", "<a href=x>"}) {
+            std::string input;
+            for (int k = 0; k < depth; ++k) {
+                input += (k % 3 == 0 ? "<FONT size=2>" : "<font size=3>") + prefix;
+            }
+            input += "text";
+            for (int k = 0; k < depth; ++k) {
+                input += "</font>";
+            }
+            SCOPED_TRACE(::testing::Message() << depth << " " << prefix);
+            ExpectSameAsLiteral(input, Settings{true, false});
+            ExpectSameAsLiteral(input + "<font size=4>", Settings{false, false});
+        }
+    }
+    std::string long_content = "<font size=2>";
+    for (int k = 0; k < 600; ++k) {
+        long_content += "<br clear=all>\n";
+    }
+    ExpectSameAsLiteral(long_content + "x</font><font size=2>", Settings{true, false});
+    ExpectSameAsLiteral(long_content + "</font><font size=2>", Settings{true, false});
 }
 
 // Long runs that make the plain loops rescan: deep nesting, long merge chains, many images.
