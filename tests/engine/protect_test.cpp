@@ -19,6 +19,16 @@ namespace {
 
 const std::string kThorn = "\xFE";
 
+// "<html>" and fewer than `limit` pieces picked at random.
+std::string RandomDocument(std::mt19937& random, const std::vector<std::string>& pieces,
+                           int limit) {
+    std::string doc = "<html>";
+    const int n = static_cast<int>(random() % static_cast<unsigned>(limit));
+    for (int i = 0; i < n; ++i)
+        doc += pieces[random() % pieces.size()];
+    return doc;
+}
+
 std::string Repeat(const std::string& piece, int times) {
     std::string out;
     for (int i = 0; i < times; ++i)
@@ -517,10 +527,7 @@ TEST(ProtectEquivalence, MatchesTheLiteralAlgorithmOnRandomDocuments) {
     std::mt19937 random(12345);
     int compared = 0, literal_misplaced = 0;
     for (int round = 0; round < 20000; ++round) {
-        std::string doc = "<html>";
-        const int n = static_cast<int>(random() % 24);
-        for (int i = 0; i < n; ++i)
-            doc += pieces[random() % pieces.size()];
+        const std::string doc = RandomDocument(random, pieces, 24);
         SCOPED_TRACE(doc);
 
         Engine engine;
@@ -567,10 +574,7 @@ TEST(ProtectEquivalence, StartTagsInAnyCaseAmongOtherTags) {
     std::mt19937 random(4242);
     int cut = 0;
     for (int round = 0; round < 8000; ++round) {
-        std::string doc = "<html>";
-        const int n = static_cast<int>(random() % 60);
-        for (int i = 0; i < n; ++i)
-            doc += pieces[random() % pieces.size()];
+        const std::string doc = RandomDocument(random, pieces, 60);
         SCOPED_TRACE(doc);
         Engine engine;
         std::string fast = doc;
@@ -603,10 +607,7 @@ TEST(ProtectEquivalence, DisturbedPlaceholdersOnRandomDocuments) {
                                              "<listing>g</listing>"};
     std::mt19937 random(777);
     for (int round = 0; round < 5000; ++round) {
-        std::string doc = "<html>";
-        const int n = static_cast<int>(random() % 16);
-        for (int i = 0; i < n; ++i)
-            doc += pieces[random() % pieces.size()];
+        const std::string doc = RandomDocument(random, pieces, 16);
         SCOPED_TRACE(doc);
         Engine engine;
         const RoundTrip r = CutAndRestore(engine, doc, DropComments);
