@@ -39,16 +39,7 @@ constexpr const char* kPromptCaption = CONFIRM_TEXT(
 constexpr const char* kContinue = CONFIRM_TEXT("&Continue");
 constexpr const char* kCancel = CONFIRM_TEXT("C&ancel");
 
-constexpr int kIndent = 22;
 constexpr int kTextWidth = 420;
-
-QWidget* indented(QWidget* control) {
-    auto* holder = new QWidget(control->parentWidget());
-    auto* layout = new QHBoxLayout(holder);
-    layout->setContentsMargins(kIndent, 0, 0, 0);
-    layout->addWidget(control);
-    return holder;
-}
 
 }  // namespace
 
@@ -122,11 +113,11 @@ TOptconfirm::TOptconfirm(TAppContext& context, bool& cancel, QWidget* mainWindow
     layout->addWidget(text);
     layout->addSpacing(6);
     layout->addWidget(reportCheckBox);
-    layout->addWidget(indented(detailedCheckBox));
-    layout->addWidget(indented(appendCheckBox));
+    layout->addWidget(WindowRules::indented(detailedCheckBox));
+    layout->addWidget(WindowRules::indented(appendCheckBox));
     layout->addSpacing(6);
     layout->addWidget(overwriteRadioButton);
-    layout->addWidget(indented(backupCheckBox));
+    layout->addWidget(WindowRules::indented(backupCheckBox));
     layout->addWidget(targetRadioButton);
     layout->addSpacing(6);
     layout->addWidget(promptCheckBox);

@@ -105,7 +105,6 @@ constexpr const char* kReportNameHint =
     USER_TEXT("Press \"...\" to choose the file that reports are appended to.");
 
 // Indent of controls that belong to the one above them.
-constexpr int kIndent = 22;
 
 QString userText(const char* text) { return QCoreApplication::translate("TUserOptions", text); }
 
@@ -117,14 +116,6 @@ Control* makeControl(const char* caption, const char* hint, const char* name, QW
     control->setToolTip(userText(hint));
     control->setObjectName(QLatin1String(name));
     return control;
-}
-
-QWidget* indented(QWidget* control) {
-    auto* holder = new QWidget(control->parentWidget());
-    auto* layout = new QHBoxLayout(holder);
-    layout->setContentsMargins(kIndent, 0, 0, 0);
-    layout->addWidget(control);
-    return holder;
 }
 
 }  // namespace
@@ -232,7 +223,7 @@ BackupOptionsPage::BackupOptionsPage(TAppContext& context, QWidget* parent)
     });
 
     pageLayout()->addWidget(overwriteRadioButton);
-    pageLayout()->addWidget(indented(backupCheckBox));
+    pageLayout()->addWidget(WindowRules::indented(backupCheckBox));
     pageLayout()->addWidget(targetRadioButton);
     pageLayout()->addSpacing(8);
     pageLayout()->addWidget(promptCheckBox);
@@ -324,7 +315,7 @@ ReportOptionsPage::ReportOptionsPage(TAppContext& context, QWidget* parent)
 
     pageLayout()->addWidget(reportCheckBox);
     auto* details = new QGridLayout;
-    details->setContentsMargins(kIndent, 0, 0, 0);
+    details->setContentsMargins(WindowRules::kDependentIndent, 0, 0, 0);
     details->addWidget(briefRadioButton, 0, 0);
     details->addWidget(detailedRadioButton, 1, 0);
     details->addWidget(wholeJobRadioButton, 0, 1);

@@ -3,6 +3,7 @@
 #include "frontend/window_rules.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QScreen>
 #include <QWidget>
 
@@ -76,6 +77,14 @@ void readWindowPosition(QWidget* mainWindow, const TSettingsFile& settings) {
 void writeWindowPosition(const QWidget* mainWindow, const TSettingsFile& settings) {
     settings.writeInt(Ini::kWindowPositions, Ini::kMenuTop, mainWindow->pos().y());
     settings.writeInt(Ini::kWindowPositions, Ini::kMenuLeft, mainWindow->pos().x());
+}
+
+QWidget* indented(QWidget* control) {
+    auto* holder = new QWidget(control->parentWidget());
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(kDependentIndent, 0, 0, 0);
+    layout->addWidget(control);
+    return holder;
 }
 
 }  // namespace WindowRules

@@ -1,5 +1,6 @@
 // Rules every front-end window follows when it is created: the font rule, the placement of
-// secondary windows over the main window, and the main window's remembered position.
+// secondary windows over the main window, the main window's remembered position, and the
+// indentation of dependent controls.
 #pragma once
 
 #include <QPoint>
@@ -37,5 +38,10 @@ QPoint mainWindowPosition(int storedLeft, int storedTop, const QSize& windowSize
 void readWindowPosition(QWidget* mainWindow, const TSettingsFile& settings);
 // Writes MenuTop, then MenuLeft.
 void writeWindowPosition(const QWidget* mainWindow, const TSettingsFile& settings);
+
+// How far a control that only matters while the one above it is checked stands in.
+constexpr int kDependentIndent = 22;
+// The control in a holder that indents it by kDependentIndent, for adding to a layout.
+QWidget* indented(QWidget* control);
 
 }  // namespace WindowRules
