@@ -11,7 +11,9 @@
 #include <QTest>
 #include <QWidget>
 
+#include "frontend/app_settings.h"
 #include "frontend/desktop.h"
+#include "frontend/settings_file.h"
 #include "toolkit/message_box.h"
 
 namespace FrontendTest {
@@ -129,6 +131,23 @@ class FakeDesktop : public TDesktop {
     QString chosenDirectory;
     QStringList directoryCaptions;
     QStringList directoryStatusTexts;
+};
+
+// A program directory with its settings file, the context loaded from it, and a stand-in
+// main window for the option windows to hide and show again.
+struct WindowSetup {
+    explicit WindowSetup(const QByteArray& settings) : context(desktop) {
+        dir.writeSettings(settings);
+        context.load(dir.path());
+        mainWindow.show();
+    }
+    TSettingsFile file() const { return TSettingsFile(dir.settingsPath()); }
+    QByteArray bytes() const { return ScratchProgramDir::readFile(dir.settingsPath()); }
+
+    ScratchProgramDir dir;
+    FakeDesktop desktop;
+    TAppContext context;
+    QWidget mainWindow;
 };
 
 }  // namespace FrontendTest

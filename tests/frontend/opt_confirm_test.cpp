@@ -14,19 +14,7 @@ using namespace FrontendTest;
 
 namespace {
 
-struct Setup {
-    explicit Setup(const QByteArray& settings) : context(desktop) {
-        dir.writeSettings(settings);
-        context.load(dir.path());
-        mainWindow.show();
-    }
-    QByteArray bytes() const { return ScratchProgramDir::readFile(dir.settingsPath()); }
-
-    ScratchProgramDir dir;
-    FakeDesktop desktop;
-    TAppContext context;
-    QWidget mainWindow;
-};
+using Setup = WindowSetup;
 
 template <class Control = QAbstractButton>
 Control* control(const TOptconfirm& window, const char* name) {

@@ -20,20 +20,7 @@ using namespace FrontendTest;
 
 namespace {
 
-struct Setup {
-    explicit Setup(const QByteArray& settings) : context(desktop) {
-        dir.writeSettings(settings);
-        context.load(dir.path());
-        mainWindow.show();
-    }
-    TSettingsFile file() const { return TSettingsFile(dir.settingsPath()); }
-    QByteArray bytes() const { return ScratchProgramDir::readFile(dir.settingsPath()); }
-
-    ScratchProgramDir dir;
-    FakeDesktop desktop;
-    TAppContext context;
-    QWidget mainWindow;
-};
+using Setup = WindowSetup;
 
 template <class Control>
 Control* control(const TUserOptions& assistant, const char* name) {

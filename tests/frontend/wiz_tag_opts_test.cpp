@@ -38,22 +38,7 @@ constexpr const char* kStartingOptions =
     "WordWrap=120\n"
     "[Script block options]\nScriptEOLs=1\nASPBlocks=0\n";
 
-// A program directory with its settings file, the context loaded from it, and a stand-in
-// main window.
-struct Setup {
-    explicit Setup(const QByteArray& settings) : context(desktop) {
-        dir.writeSettings(settings);
-        context.load(dir.path());
-        mainWindow.show();
-    }
-    TSettingsFile file() const { return TSettingsFile(dir.settingsPath()); }
-    QByteArray bytes() const { return ScratchProgramDir::readFile(dir.settingsPath()); }
-
-    ScratchProgramDir dir;
-    FakeDesktop desktop;
-    TAppContext context;
-    QWidget mainWindow;
-};
+using Setup = WindowSetup;
 
 TCheckList* list(const TWizTagOpts& wizard, const char* name) {
     return wizard.findChild<TCheckList*>(QLatin1String(name));
