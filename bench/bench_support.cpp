@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "engine.h"
-#include "persist.h"
+#include "run/engine.h"
+#include "run/persist.h"
 #include "platform/files.h"
 
 namespace tsqz::bench {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "options.h"
+#include "run/options.h"
 
 namespace tsqz::bench {
 

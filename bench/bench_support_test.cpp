@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine.h"
-#include "pipeline.h"
+#include "run/engine.h"
+#include "run/pipeline.h"
 
 namespace tsqz::bench {
 namespace {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "dispatch.h"
-#include "engine.h"
-#include "passes.h"
-#include "pipeline.h"
+#include "passes/dispatch.h"
+#include "run/engine.h"
+#include "passes/passes.h"
+#include "run/pipeline.h"
 
 namespace {
 

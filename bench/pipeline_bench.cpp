@@ -18,9 +18,9 @@
 #include <unistd.h>
 
 #include "bench_support.h"
-#include "dispatch.h"
-#include "engine.h"
-#include "pipeline.h"
+#include "passes/dispatch.h"
+#include "run/engine.h"
+#include "run/pipeline.h"
 #include "platform/files.h"
 
 namespace tsqz::bench {

@@ -1,7 +1,7 @@
 // How the tool words a failure.
 #include "cli/messages.h"
 
-#include "engine/error_texts.h"
+#include "engine/run/error_texts.h"
 #include "engine/include/tagsqueeze.h"
 
 namespace tsqz::cli {

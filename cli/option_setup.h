@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/options.h"
+#include "engine/run/options.h"
 
 namespace tsqz::cli {
 

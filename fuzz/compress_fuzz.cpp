@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine.h"
+#include "run/engine.h"
 #include "fuzz_options.h"
-#include "options.h"
-#include "pipeline.h"
+#include "run/options.h"
+#include "run/pipeline.h"
 
 namespace {
 

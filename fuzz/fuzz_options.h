@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "options.h"
+#include "run/options.h"
 
 namespace tsqz::fuzz {
 

@@ -1,6 +1,6 @@
 // The sixteen-byte scans: which places they hand over, where they go on, and that they read
 // no byte outside the text (the texts sit in buffers of their exact size, for the sanitizers).
-#include "byte_scan.h"
+#include "text/byte_scan.h"
 
 #include <gtest/gtest.h>
 

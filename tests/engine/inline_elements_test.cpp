@@ -1,5 +1,5 @@
 // Which tags white space shows beside, read from their "<", and which tag a ">" ends.
-#include "inline_elements.h"
+#include "passes/inline_elements.h"
 
 #include <gtest/gtest.h>
 

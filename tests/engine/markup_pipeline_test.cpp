@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "pipeline.h"
+#include "run/pipeline.h"
 
 namespace tsqz {
 namespace {

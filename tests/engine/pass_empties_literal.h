@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/engine.h"
-#include "engine/text.h"
+#include "engine/run/engine.h"
+#include "engine/text/text.h"
 
 namespace tsqz::literal {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/engine.h"
-#include "engine/passes.h"
-#include "engine/pipeline.h"
+#include "engine/run/engine.h"
+#include "engine/passes/passes.h"
+#include "engine/run/pipeline.h"
 #include "pass_empties_literal.h"
 #include "support/test_support.h"
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/passes.h"
-#include "engine/pipeline.h"
+#include "engine/passes/passes.h"
+#include "engine/run/pipeline.h"
 #include "support/random_markup.h"
 
 namespace tsqz {

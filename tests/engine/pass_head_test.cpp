@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/passes.h"
-#include "engine/pipeline.h"
+#include "engine/passes/passes.h"
+#include "engine/run/pipeline.h"
 
 namespace tsqz {
 namespace {

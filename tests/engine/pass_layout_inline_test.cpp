@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "dispatch.h"
-#include "passes.h"
+#include "passes/dispatch.h"
+#include "passes/passes.h"
 
 namespace tsqz {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "dispatch.h"
-#include "inline_elements.h"
-#include "passes.h"
+#include "passes/dispatch.h"
+#include "passes/inline_elements.h"
+#include "passes/passes.h"
 
 namespace tsqz {
 namespace {

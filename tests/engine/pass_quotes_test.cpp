@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "passes.h"
+#include "passes/passes.h"
 #include "support/random_markup.h"
 
 namespace tsqz {

@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "passes.h"
-#include "script_steps.h"
+#include "passes/passes.h"
+#include "passes/script_steps.h"
 
 namespace tsqz {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "passes.h"
+#include "passes/passes.h"
 #include "support/random_markup.h"
 
 namespace tsqz {

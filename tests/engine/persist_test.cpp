@@ -1,6 +1,6 @@
 // Option persistence: reading the option block from INI files and the key store, and writing,
 // and deleting, the switch templates.
-#include "persist.h"
+#include "run/persist.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "options.h"
+#include "run/options.h"
 #include "platform/keystore.h"
 #include "support/test_support.h"
 

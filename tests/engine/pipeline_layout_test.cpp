@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "engine.h"
-#include "pipeline.h"
+#include "run/engine.h"
+#include "run/pipeline.h"
 
 namespace tsqz {
 namespace {

@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "engine.h"
-#include "errors.h"
+#include "run/engine.h"
+#include "run/errors.h"
 #include "include/tagsqueeze.h"
-#include "passes.h"
-#include "pipeline.h"
-#include "protect.h"
+#include "passes/passes.h"
+#include "run/pipeline.h"
+#include "run/protect.h"
 #include "support/test_support.h"
 
 namespace tsqz {

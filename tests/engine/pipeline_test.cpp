@@ -1,13 +1,13 @@
 // The run of one document: cut points, basefont size, option rules and the error log.
-#include "pipeline.h"
+#include "run/pipeline.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "errors.h"
-#include "options.h"
+#include "run/errors.h"
+#include "run/options.h"
 #include "support/test_support.h"
 
 namespace tsqz {

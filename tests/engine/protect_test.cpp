@@ -1,6 +1,6 @@
 // Protected blocks: what extraction leaves in the document, its limits and codes, and that
 // every block comes back at its own place, also when the passes disturb the placeholders.
-#include "protect.h"
+#include "run/protect.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine.h"
+#include "run/engine.h"
 #include "include/tagsqueeze.h"
-#include "passes.h"
-#include "text.h"
+#include "passes/passes.h"
+#include "text/text.h"
 
 namespace tsqz {
 namespace {

@@ -1,6 +1,6 @@
 // Compression reports: golden per-file and job reports, report assembly from the work files,
 // percentages in the locale's form, and report writes that fail part-way.
-#include "report.h"
+#include "run/report.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "errors.h"
+#include "run/errors.h"
 #include "include/tagsqueeze.h"
-#include "stats.h"
+#include "run/stats.h"
 #include "support/test_support.h"
 
 namespace tsqz {

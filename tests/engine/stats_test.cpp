@@ -1,5 +1,5 @@
 // Statistics: the two resets, document and job sizes, and the figures hosts read.
-#include "stats.h"
+#include "run/stats.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "include/tagsqueeze.h"
-#include "pipeline.h"
-#include "report.h"
+#include "run/pipeline.h"
+#include "run/report.h"
 
 namespace tsqz {
 namespace {

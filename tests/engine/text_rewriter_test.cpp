@@ -1,6 +1,6 @@
 // The forward rewriter against plain in-place edits, and its run helpers against repeated
 // replace-all.
-#include "text_rewriter.h"
+#include "text/text_rewriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The search and edit primitives: their guards, and the fast forms against literal loops.
-#include "text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,58 @@
+// Error codes and the error log.
+#include "run/errors.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "run/engine.h"
+#include "platform/paths.h"
+
+namespace tsqz {
+namespace {
+
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+void AppendErrorLog(std::string_view name, int32_t code) {
+    const std::string path = platform::ProgramDirectory() + std::string(kErrorLogName);
+    std::string entry;
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (fd < 0) return;
+        entry = "\r\nError log:\r\n==========\r\n";
+    } else {
+        entry = "\r\n";
+    }
+    std::string_view shown = name.size() > 60 ? platform::FileNamePart(name) : name;
+    entry += "Error processing ";
+    entry += shown;
+    entry += ":\r\n";
+    if (const ErrorText* text = FindErrorText(code)) {
+        entry += text->first;
+        entry += "\r\n";
+        entry += text->second;
+        entry += "\r\n";
+    } else {
+        entry += "(error " + std::to_string(code) + ")\r\n\r\n";
+    }
+    WriteAll(fd, entry);
+    ::close(fd);
+}
+
+void LogError(const Engine& engine, std::string_view name) {
+    if (engine.report.enabled) AppendErrorLog(name, engine.error_code);
+}
+
+}  // namespace tsqz

@@ -1,0 +1,181 @@
+// The compression run of one document.
+#include "run/pipeline.h"
+
+#include "passes/dispatch.h"
+#include "run/errors.h"
+#include "passes/passes.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "run/protect.h"
+#include "run/stats.h"
+
+namespace tsqz {
+namespace {
+
+constexpr int32_t kChunkWindow = 65534;  // a chunk runs from s to at most s + 65534
+constexpr size_t kMaxChunks = 256;
+
+// Ends a run with a failure that is counted and logged whatever the report switch says.
+int32_t FailLoggedAlways(Engine& engine, std::string_view name, int32_t code) {
+    engine.error_code = code;
+    ++engine.error_count;
+    AppendErrorLog(name, code);
+    return code;
+}
+
+// Tells the profiling observer that a whole-document stage starts or ends.
+void Observe(const Engine& engine, ObservedStage stage, bool starting) {
+    if (engine.hooks.step_observer) engine.hooks.step_observer(stage, starting);
+}
+
+int32_t LoadDocument(std::string_view path, Text& document) {
+    if (path.size() > platform::kMaxPath) return TSQZ_ERR_PATH_TOO_LONG;
+    switch (platform::ReadWholeFile(std::string(path), document)) {
+        case platform::ReadResult::kOk:
+            return document.size() > kMaxDocumentSize ? TSQZ_ERR_TOO_MANY_CHUNKS : 0;
+        case platform::ReadResult::kMissing:
+            return TSQZ_ERR_FILE_NOT_FOUND;
+        case platform::ReadResult::kUnreadable:
+            return TSQZ_ERR_UNREADABLE;
+    }
+    return TSQZ_ERR_UNREADABLE;
+}
+
+}  // namespace
+
+uint8_t FindBasefontSize(std::string_view document) {
+    const int32_t at = Find(document, "basefont", 1, true);
+    if (at == 0) return 3;
+    const int32_t size = Find(document, "size", at, true);
+    const int32_t close = FindChar(document, '>', at);
+    if (size == 0 || close == 0 || size > close) return 3;
+    int32_t p = size + 4;
+    if (ByteAt(document, p) == ' ') ++p;
+    if (ByteAt(document, p) == '=') ++p;
+    if (ByteAt(document, p) == ' ') ++p;
+    if (ByteAt(document, p) == '"') ++p;
+    const unsigned char digit = ByteAt(document, p);
+    return (digit >= '0' && digit <= '9') ? static_cast<uint8_t>(digit - '0') : 3;
+}
+
+int32_t CutIntoChunks(std::string_view document, std::vector<std::string_view>& chunks) {
+    chunks.clear();
+    const int32_t length = Len(document);
+    int32_t s = 1;
+    for (;;) {
+        if (chunks.size() == kMaxChunks) return TSQZ_ERR_TOO_MANY_CHUNKS;
+        if (s + kChunkWindow >= length) {
+            chunks.push_back(document.substr(static_cast<size_t>(s - 1)));
+            return 0;
+        }
+        const int32_t w = s + kChunkWindow;
+        // Only a cut point that starts after s counts, so the back searches look at
+        // positions s+1..w alone instead of the whole text before w.
+        const std::string_view window = document.substr(static_cast<size_t>(s), w - s);
+        int32_t t = 0;
+        for (std::string_view cut : {"<P>", "<P ", "<DIV"}) {
+            t = FindBack(window, cut, Len(window), true);
+            if (t != 0) break;
+        }
+        if (t == 0) return TSQZ_ERR_NO_CUT_POINT;
+        t += s;  // back to a document position
+        chunks.push_back(document.substr(static_cast<size_t>(s - 1), static_cast<size_t>(t - s)));
+        s = t;
+    }
+}
+
+int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view name,
+                    std::string_view output, RunOutcome& outcome) {
+    outcome = RunOutcome{};
+    engine.error_code = 0;
+    engine.run = RunState{};
+    engine.store.Clear();
+    if (engine.stats.on) ResetFileStatistics(engine);
+
+    if (output.size() > platform::kMaxPath)
+        return FailLoggedAlways(engine, name, TSQZ_ERR_PATH_TOO_LONG);
+
+    Text document;
+    if (Find(source, "<HTML", 1, true) != 0) {
+        outcome.buffer_mode = true;
+        engine.run.buffer_mode = true;
+        if (source.size() > kMaxDocumentSize)
+            return FailLoggedAlways(engine, name, TSQZ_ERR_TOO_MANY_CHUNKS);
+        document.assign(source);
+    } else {
+        if (int32_t code = LoadDocument(source, document); code != 0) {
+            return FailLoggedAlways(engine, name, code);
+        }
+        Yield(engine);
+    }
+
+    NoteSizeBefore(engine, Len(document));
+    engine.run.basefont = FindBasefontSize(document);
+    engine.run.lf_only = document.find("\r\n") == std::string::npos;
+    // The style compressor wraps at extraction time: give it this document's column.
+    SetWrapColumn(engine);
+
+    if (Find(document, "html>", 1, true) == 0) {
+        engine.error_code = TSQZ_ERR_NOT_HTML;
+        return TSQZ_ERR_NOT_HTML;
+    }
+
+    Observe(engine, kStageExtract, true);
+    const int32_t extracted = ExtractProtectedBlocks(engine, document);
+    Observe(engine, kStageExtract, false);
+    if (extracted != 0) {
+        engine.error_code = extracted;
+        LogError(engine, name);
+        return extracted;
+    }
+
+    std::vector<std::string_view> pieces;
+    Observe(engine, kStageCut, true);
+    const int32_t cut = CutIntoChunks(document, pieces);
+    Observe(engine, kStageCut, false);
+    if (cut != 0) {
+        engine.error_code = cut;
+        ++engine.error_count;
+        if (cut == TSQZ_ERR_NO_CUT_POINT) {
+            LogError(engine, name);
+        } else {
+            AppendErrorLog(name, cut);
+        }
+        return cut;
+    }
+    Yield(engine);
+    DispatchChunks(engine, document, pieces);
+    pieces.clear();
+
+    Observe(engine, kStageRestore, true);
+    engine.error_code = RestoreProtectedBlocks(engine, document);
+    Observe(engine, kStageRestore, false);
+    if (engine.options.ASPBlocks) {
+        Observe(engine, kStageASP, true);
+        CompressASPDocument(engine, document);
+        Observe(engine, kStageASP, false);
+    }
+    if (engine.error_code < 0) {
+        ++engine.error_count;
+        LogError(engine, name);
+    }
+
+    NoteSizeAfter(engine, Len(document));
+    Yield(engine);
+
+    if (outcome.buffer_mode) {
+        outcome.document.swap(document);
+        outcome.completed = true;
+        return engine.error_code;
+    }
+    PumpMessages(engine);
+    const bool written = platform::WriteFileAtomically(std::string(output), document);
+    PumpMessages(engine);
+    // A failed write is -9; a counted failure before it (the style restore) stays the result.
+    if (!written) engine.error_code = TSQZ_ERR_WRITE;
+    outcome.completed = true;
+    Yield(engine);
+    return engine.error_code;
+}
+
+}  // namespace tsqz

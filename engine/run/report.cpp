@@ -1,0 +1,486 @@
+// Compression reports: the per-file report, the job report and its assembly into the report
+// file, and the figures the host reads.
+//
+// Every report is built in memory and then written in one piece: a file that is replaced goes
+// through a temporary file and a rename, a file that grows gets the whole piece appended or,
+// if that write fails, is cut back to its old length. So a failing disk never leaves half a
+// report behind.
+#include "run/report.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "run/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace tsqz {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Work files in the program directory, and the per-file report's default name (current folder).
+constexpr std::string_view kSummaryFile = "~htmlwrk.tmp";
+constexpr std::string_view kFileStatsFile = "~fileinf.tmp";
+constexpr std::string_view kCommentFile = "~comment.tmp";
+constexpr std::string_view kDefaultReport = "optrpt.txt";
+
+constexpr size_t kRuleWidth = 66;
+constexpr size_t kLabelWidth = 31;
+constexpr size_t kFigureWidth = 18;
+
+// clang-format off
+constexpr std::string_view kFilesProcessed   = "Total HTML files processed:                  ";
+constexpr std::string_view kJobBefore        = "Combined web size prior to compression:     ";
+constexpr std::string_view kJobAfter         = "Combined web size after compression:        ";
+constexpr std::string_view kAmountSaved      = "Total amount saved by compression:          ";
+constexpr std::string_view kJobPercent       = "Percentage reduction in HTML content:        ";
+constexpr std::string_view kFileBefore       = "File size prior to compression:             ";
+constexpr std::string_view kFileAfter        = "File size after compression:                ";
+constexpr std::string_view kFilePercent      = "Percentage reduction in file size:           ";
+constexpr std::string_view kOptionHeader =
+    "Option:                        Bytes saved:      Percent of total:";
+// clang-format on
+static_assert(kFilesProcessed.size() == 45 && kJobPercent.size() == 45 &&
+              kFilePercent.size() == 45);
+static_assert(kJobBefore.size() == 44 && kJobAfter.size() == 44 && kAmountSaved.size() == 44);
+static_assert(kFileBefore.size() == 44 && kFileAfter.size() == 44);
+static_assert(kOptionHeader.size() == kRuleWidth && kOptionHeader.find("Bytes saved:") == 31 &&
+              kOptionHeader.find("Percent of total:") == 49);
+
+using OptionTest = bool (*)(const OptionBlock&);
+
+// One savings counter's line in the reports: label, statistics slot, when it is printed.
+struct SavingsLine {
+    std::string_view label;
+    int slot;
+    OptionTest printed;
+};
+
+// clang-format off
+constexpr std::array<SavingsLine, 26> kSavingsLines = {{
+    {"<EM> to <I>", kSlotEMToI, [](const OptionBlock& o) { return o.EMToI != 0; }},
+    {"<CITE> to <I>", kSlotCITEToI, [](const OptionBlock& o) { return o.CITEToI != 0; }},
+    {"<ADDRESS> to <I>", kSlotADDRESSToI, [](const OptionBlock& o) { return o.ADDRESSToI != 0; }},
+    {"<DFN> to <I>", kSlotDFNToI, [](const OptionBlock& o) { return o.DFNToI != 0; }},
+    {"<CODE> to <TT>", kSlotCODEToTT, [](const OptionBlock& o) { return o.CODEToTT != 0; }},
+    {"<SAMP> to <TT>", kSlotSAMPToTT, [](const OptionBlock& o) { return o.SAMPToTT != 0; }},
+    {"<KBD> to <TT>", kSlotKBDToTT, [](const OptionBlock& o) { return o.KBDToTT != 0; }},
+    {"</P> tag removal", kSlotStripClosingP, [](const OptionBlock& o) { return o.StripClosingP != 0; }},
+    {"</LI> tag removal", kSlotStripClosingLI, [](const OptionBlock& o) { return o.StripClosingLI != 0; }},
+    {"Standardized color attributes", kSlotStandardColors, [](const OptionBlock& o) { return o.StandardColors != 0; }},
+    {"Empty/redundant tag removal", kSlotStripEmpties, [](const OptionBlock& o) { return o.StripEmpties != 0; }},
+    {"Redundant quote removal", kSlotStripQuotes, [](const OptionBlock& o) { return o.StripQuotes != 0; }},
+    {"Unneeded space removal", kSlotStripSpaces, [](const OptionBlock& o) { return o.StripSpaces != 0; }},
+    {"Line length optimization", kSlotOptimizeLines, [](const OptionBlock& o) { return o.OptimizeLines != 0; }},
+    {"Character entity compression", kSlotEntities, [](const OptionBlock& o) { return o.StandardizeChars != 0; }},
+    {"<!DOCTYPE> (DTD) tag removal", kSlotNoDTD, [](const OptionBlock& o) { return o.NoDTD != 0; }},
+    {"Generator tag removal", kSlotStripGenerator, [](const OptionBlock& o) { return o.StripGenerator != 0; }},
+    {"<META> tag removal", kSlotStripAllMeta, [](const OptionBlock& o) { return o.StripAllMeta != 0; }},
+    {"Non-HTML content removal", kSlotStripNonHTML, [](const OptionBlock& o) { return o.StripNonHTML != 0; }},
+    {"Comment tag & content removal", kSlotStripComments, [](const OptionBlock& o) { return o.StripComments != 0; }},
+    {"CR/LF to LF replacement", kSlotCRLFToLF, [](const OptionBlock& o) { return o.CRLFToLF != 0; }},
+    {"<STRONG> to <B>", kSlotSTRONGtoB, [](const OptionBlock& o) { return o.STRONGtoB != 0; }},
+    {"ASP/Java/VBSCript compression", kSlotScripts, [](const OptionBlock& o) { return o.CompressScripts != 0; }},
+    {"Font tag/attribute compression", kSlotShrinkFontTags, [](const OptionBlock& o) { return o.ShrinkFontTags != 0; }},
+    {"Style block compression", kSlotStyleSheets, [](const OptionBlock& o) { return o.CompressStyleSheets != 0; }},
+    {"Unneeded empty line removal", kSlotStripBlankLines, [](const OptionBlock& o) { return o.StripBlankLines != 0; }},
+}};
+
+// The "Tag conversions" group, by slot. The per-file report moves the entity line after the
+// style line; both orders are the reports' own and are kept as they are.
+constexpr std::array<int, 19> kJobTagGroup = {
+    kSlotSTRONGtoB, kSlotEMToI, kSlotCITEToI, kSlotADDRESSToI, kSlotDFNToI, kSlotCODEToTT,
+    kSlotSAMPToTT, kSlotKBDToTT, kSlotStripClosingP, kSlotStripClosingLI, kSlotStandardColors,
+    kSlotNoDTD, kSlotStripGenerator, kSlotStripAllMeta, kSlotEntities, kSlotStripEmpties,
+    kSlotStyleSheets, kSlotStripComments, kSlotShrinkFontTags};
+constexpr std::array<int, 19> kFileTagGroup = {
+    kSlotSTRONGtoB, kSlotEMToI, kSlotCITEToI, kSlotADDRESSToI, kSlotDFNToI, kSlotCODEToTT,
+    kSlotSAMPToTT, kSlotKBDToTT, kSlotStripClosingP, kSlotStripClosingLI, kSlotStandardColors,
+    kSlotNoDTD, kSlotStripGenerator, kSlotStripAllMeta, kSlotStripEmpties, kSlotStyleSheets,
+    kSlotEntities, kSlotStripComments, kSlotShrinkFontTags};
+
+// CompressionSavings: the slot behind each index 1..28 (index 0 is the savings total).
+constexpr std::array<int, 29> kSavingsIndex = {
+    0, kSlotSTRONGtoB, kSlotEMToI, kSlotCITEToI, kSlotADDRESSToI, kSlotDFNToI, kSlotCODEToTT,
+    kSlotSAMPToTT, kSlotKBDToTT, kSlotStripClosingP, kSlotStripEmpties, kSlotStripComments,
+    kSlotStripAllMeta, kSlotEntities, kSlotNoDTD, kSlotStripClosingLI, kSlotStandardColors,
+    kSlotShrinkFontTags, kSlotStripNonHTML, kSlotOptimizeLines, kSlotStripBlankLines,
+    kSlotStripSpaces, kSlotStripQuotes, kSlotCRLFToLF, kSlotStyleSheets, kSlotScripts,
+    kSlotScriptSpaces, kSlotScriptLines, kSlotScriptComments};
+// clang-format on
+
+const SavingsLine& LineForSlot(int slot) {
+    for (const SavingsLine& line : kSavingsLines) {
+        if (line.slot == slot) return line;
+    }
+    return kSavingsLines.front();  // every slot of the groups has a line
+}
+
+int32_t Clamp32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// Appends one report line with its CR LF.
+class Lines {
+  public:
+    void Add(std::string_view text = {}) {
+        text_ += text;
+        text_ += kLineEnd;
+    }
+    void Add(std::string_view label, int64_t figure, std::string_view unit = {}) {
+        text_ += label;
+        text_ += std::to_string(figure);
+        text_ += unit;
+        text_ += kLineEnd;
+    }
+    void Rule(char c, size_t width = kRuleWidth) {
+        text_.append(width, c);
+        text_ += kLineEnd;
+    }
+    std::string& text() { return text_; }
+
+  private:
+    std::string text_;
+};
+
+std::string PadRight(std::string text, size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
+
+// The option line: label to 31 bytes, the figure to 18, then its share of the job's reduction.
+std::string OptionLine(std::string_view label, int32_t figure, int64_t job_reduction) {
+    std::string line = PadRight(std::string(label), kLabelWidth);
+    line += PadRight(std::to_string(figure), kFigureWidth);
+    if (figure >= 1 && job_reduction != 0) {
+        line += FormatPercentFigure(static_cast<double>(figure) * 100.0 /
+                                    static_cast<double>(job_reduction));
+        line += '%';
+    } else {
+        line += "0%";
+    }
+    return line;
+}
+
+// The per-option section of the job report (job counters) or of the per-file report.
+void AddOptionSection(Lines& out, const Engine& engine, bool job) {
+    const OptionBlock& o = engine.options;
+    const auto& counters = job ? engine.stats.job : engine.stats.file;
+    const int64_t reduction = int64_t{engine.stats.job_before} - engine.stats.job_after;
+    auto add_line = [&](int slot) {
+        const SavingsLine& line = LineForSlot(slot);
+        if (line.printed(o)) {
+            out.Add(OptionLine(line.label, counters[static_cast<size_t>(slot)], reduction));
+        }
+    };
+
+    if (job) {
+        out.Rule('*');
+        out.Add();
+        out.Add("Per-option savings (HTML)");
+        out.Rule('=', 25);
+        out.Add("This section lists the savings achieved on a per-option basis");
+        out.Add("for the current job. Statistics are provided only for the options");
+        out.Add("specified for this job.");
+    } else {
+        out.Add("Per-option savings for this file");
+        out.Rule('=', 32);
+    }
+    out.Add();
+    out.Add(kOptionHeader);
+    out.Rule('-');
+    out.Add("Tag conversions");
+    out.Rule('-');
+    for (int slot : job ? kJobTagGroup : kFileTagGroup)
+        add_line(slot);
+    out.Rule('-');
+    out.Add("General file compression");
+    out.Rule('-');
+    add_line(kSlotStripQuotes);
+    add_line(kSlotStripSpaces);
+    if (o.StripBlankLines) {
+        if (o.OptimizeLines) {
+            out.Add("  (Blank line removal not applicable;");
+            out.Add("   blank lines were removed when line lengths were optimized)");
+        } else {
+            add_line(kSlotStripBlankLines);
+        }
+    }
+    add_line(kSlotOptimizeLines);
+    add_line(kSlotStripNonHTML);
+    if (o.CRLFToLF) {
+        add_line(kSlotCRLFToLF);
+        if (o.StripBlankLines) {
+            out.Add("  (Figure may be skewed; some CR's may have been");
+            // The per-file report's note has no closing parenthesis; kept as the reports had it.
+            out.Add(job ? "   removed during line length optimization)"
+                        : "   removed during line length optimization");
+        }
+    }
+    add_line(kSlotScripts);
+    if (!job) out.Add();
+}
+
+// The time of day in the locale's format, lower-cased ("2:05:09 pm").
+std::string TimeText(const std::tm& now) {
+    char buffer[128];
+    const size_t n = std::strftime(buffer, sizeof buffer, "%X", &now);
+    std::string text(buffer, n);
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+std::string JobReportText(const Engine& engine) {
+    const Stats& s = engine.stats;
+    Lines out;
+    out.Rule('*');
+    out.Add();
+    const std::tm now = LocalNow(engine);
+    out.Add("Compression report generated " + DateStamp(now) + " at " + TimeText(now));
+    out.Add();
+    out.Add("HTML processing totals");
+    out.Rule('=', 22);
+    out.Add();
+    out.Add(kFilesProcessed, s.files_processed);
+    out.Add(kJobBefore, s.job_before, " bytes");
+    out.Add(kJobAfter, s.job_after, " bytes");
+    if (s.job_after < s.job_before && s.job_after != 0) {
+        const int64_t saved = int64_t{s.job_before} - s.job_after;
+        out.Add(kAmountSaved, saved, " bytes");
+        out.Add(std::string(kJobPercent) +
+                FormatPercentFigure(static_cast<double>(saved) * 100.0 / s.job_before) + "%");
+    } else {
+        out.Add("No savings achieved in this pass.");
+        out.Add("Compressor could not not compress this web.");
+    }
+    out.Add();
+    if (s.on && engine.report.detailed) AddOptionSection(out, engine, true);
+    out.Add();
+    return std::move(out.text());
+}
+
+std::string FileReportText(const Engine& engine, bool batch) {
+    const Stats& s = engine.stats;
+    Lines out;
+    if (batch) {
+        out.Rule('*');
+        out.Add();
+    }
+    out.Add("Compression statistics for: ");
+    out.Add(engine.document_name);
+    out.Add();
+    out.Add(kFileBefore, s.file_before, " bytes");
+    out.Add(kFileAfter, s.file_after, " bytes");
+    if (s.file_after < s.file_before && s.file_after != 0) {
+        const int64_t saved = int64_t{s.file_before} - s.file_after;
+        out.Add(kAmountSaved, saved, " bytes");
+        out.Add(std::string(kFilePercent) +
+                FormatPercentFigure(static_cast<double>(saved) * 100.0 / s.file_before) + "%");
+    } else {
+        out.Add("No savings achieved by compression.");
+        out.Add("Compressor could not not reduce the size of this file.");
+    }
+    out.Add();
+    if (s.on && engine.report.detailed) AddOptionSection(out, engine, false);
+    return std::move(out.text());
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Appends the bytes as a whole: on a failed write the file is cut back to its old length (or
+// removed, when this call created it).
+bool AppendWhole(const std::string& path, std::string_view bytes) {
+    const bool existed = platform::FileExists(path);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    bool ok = WriteAll(fd, bytes);
+    if (!ok) (void)!::ftruncate(fd, st.st_size);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        (void)!::truncate(path.c_str(), st.st_size);
+    }
+    if (!ok && !existed) ::unlink(path.c_str());
+    return ok;
+}
+
+// Copies a text line by line, every line ending in CR LF: a last line without its line end
+// gets one, and LF or CR line ends become CR LF.
+void AddLinesOf(std::string& out, std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) {
+            out.append(text, i, std::string_view::npos);
+            out += kLineEnd;
+            return;
+        }
+        out.append(text, i, end - i);
+        out += kLineEnd;
+        i = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2
+                                                                                  : end + 1;
+    }
+}
+
+// Takes one work file's lines into the report being built; false when it is missing or
+// cannot be read.
+bool TakeWorkFile(const std::string& path, std::string& report) {
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) return false;
+    AddLinesOf(report, bytes);
+    return true;
+}
+
+std::string ReportPath(const Engine& engine) {
+    return engine.report.name.empty() ? std::string(kDefaultReport) : engine.report.name;
+}
+
+// Report assembly after a successful job report: summary, comment, per-file statistics (when
+// asked for) and the error log, appended to the report file or replacing it.
+int32_t AssembleReport(Engine& engine) {
+    const ReportSettings& r = engine.report;
+    if (!r.enabled) return 0;
+    const std::string dir = platform::ProgramDirectory();
+    const std::string target = ReportPath(engine);
+    const std::string summary = dir + std::string(kSummaryFile);
+    if (!r.append && platform::FileExists(target)) ::unlink(target.c_str());
+    if (!platform::FileExists(summary)) {
+        ShowMessageBox(engine, "Report data not found...aborting",
+                       "Summary statistics for this job cannot be found. Unable to write report.");
+        return 0;
+    }
+
+    std::string report;
+    if (!TakeWorkFile(summary, report)) AppendErrorLog(target, TSQZ_ERR_REPORT_APPEND);
+    TakeWorkFile(dir + std::string(kCommentFile), report);
+    if (r.file_statistics && !TakeWorkFile(dir + std::string(kFileStatsFile), report)) {
+        AppendErrorLog(target, TSQZ_ERR_REPORT_FILESTATS);
+    }
+    TakeWorkFile(dir + std::string(kErrorLogName), report);
+
+    const bool written =
+        r.append ? AppendWhole(target, report) : platform::WriteFileAtomically(target, report);
+    // Nothing is lost when the report cannot be written: the work files stay for another try.
+    if (!written) return TSQZ_ERR_REPORT_CREATE;
+    for (std::string_view name : {kCommentFile, kFileStatsFile, kSummaryFile, kErrorLogName}) {
+        ::unlink((dir + std::string(name)).c_str());
+    }
+    return 0;
+}
+
+int32_t WriteJobReport(Engine& engine) {
+    const std::string path = platform::ProgramDirectory() + std::string(kSummaryFile);
+    errno = 0;
+    if (!platform::WriteFileAtomically(path, JobReportText(engine))) {
+        const int error = errno != 0 ? errno : EIO;
+        ShowMessageBox(
+            engine, "Report output failed",
+            "Unable to write compression report (I/O error " + std::to_string(error) + ".");
+        return TSQZ_ERR_REPORT_CREATE;
+    }
+    return 0;
+}
+
+// The per-file report for the document name: in batch mode appended to the per-file work
+// file, otherwise replacing the report file.
+int32_t WriteFileReport(Engine& engine) {
+    const bool batch = engine.mode.batch != 0;
+    const std::string text = FileReportText(engine, batch);
+    const bool written =
+        batch ? AppendWhole(platform::ProgramDirectory() + std::string(kFileStatsFile), text)
+              : platform::WriteFileAtomically(ReportPath(engine), text);
+    return written ? 0 : TSQZ_ERR_REPORT_CREATE;
+}
+
+}  // namespace
+
+std::string FormatPercentFigure(double value) {
+    const std::lconv* lc = std::localeconv();
+    const std::string_view point =
+        (lc && lc->decimal_point && *lc->decimal_point) ? lc->decimal_point : ".";
+    const std::string_view separator = (lc && lc->thousands_sep) ? lc->thousands_sep : "";
+    const long long cents = std::llround(value * 100.0);
+    const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                                   : static_cast<unsigned long long>(cents);
+    const std::string whole = std::to_string(magnitude / 100);
+    std::string text = cents < 0 ? "-" : "";
+    for (size_t i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0) text += separator;
+        text += whole[i];
+    }
+    text += point;
+    const unsigned long long fraction = magnitude % 100;
+    text += static_cast<char>('0' + fraction / 10);
+    text += static_cast<char>('0' + fraction % 10);
+    return text;
+}
+
+void AddFileReportEntry(Engine& engine) { WriteFileReport(engine); }
+
+int32_t WriteReport(Engine& engine, uint8_t kind) {
+    if (kind != 0) {
+        if (int32_t code = WriteJobReport(engine); code != 0) return code;
+        return AssembleReport(engine);
+    }
+    engine.mode.batch = engine.report.append ? 1 : 0;
+    return WriteFileReport(engine);
+}
+
+int32_t BaseStats(const Engine& engine, bool last_document, bool percent) {
+    const Stats& s = engine.stats;
+    const int64_t before = last_document ? s.file_before : s.job_before;
+    const int64_t after = last_document ? s.file_after : s.job_after;
+    if (!percent) return Clamp32(before - after);
+    if (before == 0) return 0;
+    return Clamp32((before - after) * 100 / before);  // truncates toward zero
+}
+
+const char* SavingsText(Engine& engine, uint8_t index, bool job, bool percent) {
+    const Stats& s = engine.stats;
+    if (percent) {
+        const int64_t reduction = int64_t{s.job_before} - s.job_after;
+        const double share = (s.job_before == 0 || reduction == 0)
+                                 ? 0.0
+                                 : static_cast<double>(reduction) * 100.0 / s.job_before;
+        engine.savings_text = FormatPercentFigure(share);
+    } else {
+        int32_t figure = 0;
+        if (index == 0) {
+            figure = job ? s.job_total : s.file_total;
+        } else if (index < kSavingsIndex.size()) {
+            const auto slot = static_cast<size_t>(kSavingsIndex[index]);
+            figure = job ? s.job[slot] : s.file[slot];
+        }
+        engine.savings_text = std::to_string(figure);
+    }
+    return engine.savings_text.c_str();
+}
+
+}  // namespace tsqz
