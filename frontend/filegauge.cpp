@@ -11,7 +11,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -25,10 +24,12 @@
 #include "frontend/app_settings.h"
 #include "frontend/help_viewer.h"
 #include "frontend/launcher.h"
+#include "frontend/report_target.h"
 #include "frontend/window_rules.h"
 #include "platform/files.h"
 #include "toolkit/gradient_caption.h"
 #include "toolkit/message_box.h"
+#include "toolkit/path_label.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ constexpr const char* kOk = GAUGE_TEXT("&OK");
 constexpr const char* kOverwriteBackupCaption =
     GAUGE_TEXT("Confirming overwrite of existing backup");
 constexpr const char* kOverwriteBackupText = GAUGE_TEXT(
-    "Tagsqueeze has detected an existing backup of this document.Are you sure you wish "
+    "Tagsqueeze has detected an existing backup of this document. Are you sure you wish "
     "to overwrite the backup with a new backup? Press Yes only if you are sure that the "
     "existing backup is NOT your only uncompressed copy of this document.");
 constexpr const char* kAbortingCaption = GAUGE_TEXT("Aborting compression");
@@ -242,8 +243,7 @@ TFilegauge::TFilegauge(TAppContext& appContext, QWidget* mainWindow)
     previewPushButton->setEnabled(context.settings.showPreviewDlg);
     reportPushButton->setEnabled(context.settings.outputReport);
     okPushButton->setEnabled(false);
-    sourceLineEdit->setText(context.currentDocument);
-    sourceLineEdit->setCursorPosition(0);
+    sourcePathLabel->setPath(context.currentDocument);
     errorsLabel->setText(QStringLiteral("0"));
 
     // Modal over the main window only, so that help opened with F1 stays usable.
@@ -272,12 +272,10 @@ void TFilegauge::createWidgets() {
     stepsProgressBar->setRange(0, kSteps);
     stepsProgressBar->setValue(0);
     stepsProgressBar->setTextVisible(false);
-    sourceLineEdit = new QLineEdit(this);
-    sourceLineEdit->setObjectName(QStringLiteral("sourceLineEdit"));
-    sourceLineEdit->setReadOnly(true);
-    sourceLineEdit->setFrame(false);
-    sourceLineEdit->setFocusPolicy(Qt::NoFocus);
-    sourceLineEdit->setFixedWidth(kFieldWidth);
+    // A long path loses its middle, so the document's name stays in view.
+    sourcePathLabel = new TPathLabel(this);
+    sourcePathLabel->setObjectName(QStringLiteral("sourcePathLabel"));
+    sourcePathLabel->setFixedWidth(kFieldWidth);
 
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
@@ -315,7 +313,7 @@ void TFilegauge::createWidgets() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(headingCaption);
     layout->addWidget(stepsProgressBar);
-    layout->addWidget(sourceLineEdit);
+    layout->addWidget(sourcePathLabel);
     layout->addWidget(panel);
     layout->addWidget(buttonRow);
 }
@@ -399,7 +397,9 @@ bool TFilegauge::prepareFiles(JobFiles& files) {
     files.reference = source + QLatin1String(kBackupExtension);
     if (QFileInfo::exists(files.reference) && settings.overwritePrompt) {
         const NormalCursor normal;
-        if (!TMessageBox::question(tr(kOverwriteBackupCaption), tr(kOverwriteBackupText))) {
+        // Enter answers No: the backup may be the only original left.
+        if (!TMessageBox::question(tr(kOverwriteBackupCaption), tr(kOverwriteBackupText), nullptr,
+                                   TMessageBox::Default::No)) {
             TMessageBox::error(tr(kAbortingCaption), tr(kBackupPreserved));
             return false;
         }
@@ -423,8 +423,12 @@ void TFilegauge::callEngine(const JobFiles& files, const QString& reportPath) {
     int32_t status = 0;
     ReadCompressionParams(engineText(settings.optionsPath).constData(), &status);
     SetCompressionMode(settings.analysis ? 0 : 1, 0, 1);
+    // Appended reports are added to the report file here, after the engine has written this
+    // job's report: the engine itself would only gather them in a work file.
+    TReportTarget report(reportPath, settings.appendReports);
+    const QByteArray reportName = engineText(report.engineReportName());
     if (settings.outputReport) {
-        SetReportParameters(engineText(reportPath).constData(), settings.appendReports ? 1 : 0,
+        SetReportParameters(reportName.isEmpty() ? nullptr : reportName.constData(), 0,
                             settings.briefReport ? 0 : 1, settings.statisticsByFile ? 1 : 0);
     }
     ResetCompressionStatistics(1);
@@ -451,7 +455,14 @@ void TFilegauge::callEngine(const JobFiles& files, const QString& reportPath) {
     if (CompressionBaseStats(0, 0) != 0)
         percentageLabel->setText(fromEngine(CompressionSavings(0, 0, 1)) + u'%');
     headingCaption->setText(tr(settings.analysis ? kAnalysisComplete : kCompressionComplete));
-    if (settings.outputReport) WriteCompressionReport(0);
+    if (settings.outputReport) {
+        if (!reportName.isEmpty()) WriteCompressionReport(0);
+        if (!report.finish()) {
+            const NormalCursor normal;
+            TMessageBox::error(compressionErrorCaption(TSQZ_ERR_REPORT_APPEND),
+                               compressionErrorText(TSQZ_ERR_REPORT_APPEND, reportPath));
+        }
+    }
 }
 
 void TFilegauge::finish() {

@@ -6,13 +6,13 @@
 #include <QElapsedTimer>
 
 class QLabel;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
 class TAppContext;
 class TGradientCaption;
+class TPathLabel;
 
 class TFilegauge : public QDialog {
     Q_OBJECT
@@ -67,7 +67,7 @@ class TFilegauge : public QDialog {
 
     TGradientCaption* headingCaption;
     QProgressBar* stepsProgressBar;
-    QLineEdit* sourceLineEdit;
+    TPathLabel* sourcePathLabel;
     QLabel* byteSavingsLabel;
     QLabel* percentageLabel;
     QLabel* errorsLabel;

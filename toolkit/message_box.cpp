@@ -34,8 +34,9 @@ QMessageBox::Icon iconFor(TMessageBox::Kind kind) {
 
 }  // namespace
 
-bool TMessageBox::question(const QString& caption, const QString& text, QWidget* owner) {
-    return show(Kind::Question, caption, text, owner);
+bool TMessageBox::question(const QString& caption, const QString& text, QWidget* owner,
+                           Default defaultButton) {
+    return show(Kind::Question, caption, text, owner, defaultButton);
 }
 
 void TMessageBox::information(const QString& caption, const QString& text, QWidget* owner) {
@@ -58,7 +59,8 @@ TMessageBox::Interceptor TMessageBox::setInterceptor(Interceptor replacement) {
     return previous;
 }
 
-bool TMessageBox::show(Kind kind, const QString& caption, const QString& text, QWidget* owner) {
+bool TMessageBox::show(Kind kind, const QString& caption, const QString& text, QWidget* owner,
+                       Default defaultButton) {
     if (interceptor()) return interceptor()(kind, caption, text);
     if (!owner) owner = applicationWindow();
     if (!owner) owner = QApplication::activeWindow();
@@ -68,6 +70,8 @@ bool TMessageBox::show(Kind kind, const QString& caption, const QString& text, Q
                     isQuestion ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
     // Texts name tags such as "<SCRIPT>"; as rich text they would vanish from the box.
     box.setTextFormat(Qt::PlainText);
-    if (isQuestion) box.setDefaultButton(QMessageBox::Yes);
+    if (isQuestion) {
+        box.setDefaultButton(defaultButton == Default::No ? QMessageBox::No : QMessageBox::Yes);
+    }
     return box.exec() == QMessageBox::Yes;
 }

@@ -16,8 +16,12 @@ class TMessageBox {
     // (true = Yes).
     using Interceptor = std::function<bool(Kind kind, const QString& caption, const QString& text)>;
 
-    // Yes/No; true for Yes.
-    static bool question(const QString& caption, const QString& text, QWidget* owner = nullptr);
+    // Which button Enter presses in a question.
+    enum class Default { Yes, No };
+
+    // Yes/No; true for Yes. A question whose Yes destroys something defaults to No.
+    static bool question(const QString& caption, const QString& text, QWidget* owner = nullptr,
+                         Default defaultButton = Default::Yes);
     static void information(const QString& caption, const QString& text, QWidget* owner = nullptr);
     static void warning(const QString& caption, const QString& text, QWidget* owner = nullptr);
     static void error(const QString& caption, const QString& text, QWidget* owner = nullptr);
@@ -28,5 +32,6 @@ class TMessageBox {
     static Interceptor setInterceptor(Interceptor interceptor);
 
   private:
-    static bool show(Kind kind, const QString& caption, const QString& text, QWidget* owner);
+    static bool show(Kind kind, const QString& caption, const QString& text, QWidget* owner,
+                     Default defaultButton = Default::Yes);
 };

@@ -3,7 +3,7 @@
 // results shown, the error box, reports, and the window's own behaviour.
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -12,6 +12,7 @@
 #include "frontend/help_viewer.h"
 #include "frontend_test_support.h"
 #include "toolkit/gradient_caption.h"
+#include "toolkit/path_label.h"
 
 using namespace FrontendTest;
 
@@ -75,7 +76,7 @@ struct Job {
 QByteArray read(const QString& path) { return ScratchProgramDir::readFile(path); }
 
 const QString kOverwriteQuestion = QStringLiteral(
-    "Tagsqueeze has detected an existing backup of this document.Are you sure you wish to "
+    "Tagsqueeze has detected an existing backup of this document. Are you sure you wish to "
     "overwrite the backup with a new backup? Press Yes only if you are sure that the existing "
     "backup is NOT your only uncompressed copy of this document.");
 
@@ -97,6 +98,8 @@ class FilegaugeTest : public QObject {
     void engineFailureIsReportedAndTheJobStillFinishes();
     void percentageCoversEveryDocumentSinceStart();
     void reportsAreWrittenOnlyWhenSwitchedOn();
+    void appendedReportsCollectInTheNamedReportFile();
+    void enterOnTheBackupQuestionKeepsTheBackup();
     void processingTimeGroupsDigitsInThrees();
     void compressionErrorTextsJoinTheirPieces();
     void windowCannotCloseUntilTheJobHasFinished();
@@ -302,6 +305,84 @@ void FilegaugeTest::reportsAreWrittenOnlyWhenSwitchedOn() {
     }
 }
 
+// "Append all reports to a single file": each job's report is added to the end of the report
+// file named on the reporting page, which "&Report" opens. The appended text is the report the
+// job writes without Append, nothing else; no work file is left behind.
+void FilegaugeTest::appendedReportsCollectInTheNamedReportFile() {
+    // Brief reports: the shares of a detailed one grow with every job since the start.
+    Job job("[Report Options]\nOutputReport=1\n");
+    QDir().mkpath(job.dir.path() + QStringLiteral("reports"));
+    const QString report = job.dir.path() + QStringLiteral("reports/all jobs.txt");
+    job.context.settingsFile().writeText("Report Options", "LastReport", report);
+
+    // Without Append: the report file holds this job's report alone. An analysis leaves the
+    // document as it is, so every later report of it reads the same.
+    job.run(true);
+    const QByteArray one = read(report);
+    QVERIFY(one.startsWith("Compression statistics for: \r\n" + job.document.toUtf8()));
+    job.run(true);
+    QCOMPARE(read(report), one);
+
+    job.context.settings.appendReports = true;
+    job.run(true);
+    job.run(true);
+    QCOMPARE(read(report), one + one + one);
+    QVERIFY(job.messages.boxes.isEmpty());
+    QVERIFY(!QFileInfo::exists(job.dir.file("~fileinf.tmp")));
+    QVERIFY(!QFileInfo::exists(job.dir.file("optrpt.txt")));
+
+    // A compression appends as well, and "&Report" opens the report file.
+    job.context.settings.overwritePrompt = false;
+    TFilegauge gauge(job.context, nullptr);
+    gauge.runJob();
+    const QByteArray all = read(report);
+    QVERIFY(all.startsWith(one + one + one + "Compression statistics for: "));
+    QCOMPARE(all.count("Compression statistics for: "), 4);
+    gauge.findChild<QPushButton*>("reportPushButton")->click();
+    QCOMPARE(job.desktop.starts.size(), 1);
+    QCOMPARE(job.desktop.starts[0].arguments.last(), report);
+
+    // A report file that cannot be read (here a folder) is left alone, and the job says so.
+    const QString folder = job.dir.path() + QStringLiteral("reports/folder.txt");
+    QDir().mkpath(folder);
+    job.context.settingsFile().writeText("Report Options", "LastReport", folder);
+    job.run(true);
+    QCOMPARE(job.messages.boxes.size(), 1);
+    QCOMPARE(job.messages.boxes[0].caption, QStringLiteral("Compression error -15"));
+    QCOMPARE(job.messages.boxes[0].text,
+             QStringLiteral("I/O errors were reported by the system when attempting to add "
+                            "report data to the current report ") +
+                 folder + QStringLiteral(". Report file may be locked or may have been erased."));
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(read(report), all);
+}
+
+// Enter in the backup question presses "No": the backup may be the only original left. The
+// real boxes are shown here and get Enter as a user would press it.
+void FilegaugeTest::enterOnTheBackupQuestionKeepsTheBackup() {
+    Job job("");
+    QCOMPARE(job.run(), TFilegauge::State::kFinished);
+    const TMessageBox::Interceptor recorder = TMessageBox::setInterceptor({});
+    QStringList captions;
+    QTimer pressEnter;
+    connect(&pressEnter, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        captions.append(box->windowTitle());
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && box->isAncestorOf(focus) ? focus : box, Qt::Key_Return);
+    });
+    pressEnter.start(50);
+    job.run();
+    pressEnter.stop();
+    TMessageBox::setInterceptor(recorder);
+
+    QCOMPARE(captions, QStringList({"Confirming overwrite of existing backup",
+                                    "Aborting compression"}));
+    QCOMPARE(read(job.backup()), kPage);
+    QCOMPARE(read(job.document), kCompressedPage);
+}
+
 void FilegaugeTest::processingTimeGroupsDigitsInThrees() {
     QCOMPARE(TFilegauge::formatProcessingTime(0), QStringLiteral("0ms"));
     QCOMPARE(TFilegauge::formatProcessingTime(999), QStringLiteral("999ms"));
@@ -343,7 +424,7 @@ void FilegaugeTest::windowCannotCloseUntilTheJobHasFinished() {
     TFilegauge gauge(job.context, nullptr);
     QCOMPARE(gauge.windowTitle(), QStringLiteral("Tagsqueeze freeware "));
     QVERIFY(!(gauge.windowFlags() & Qt::WindowCloseButtonHint));
-    QCOMPARE(gauge.findChild<QLineEdit*>("sourceLineEdit")->text(), job.document);
+    QCOMPARE(gauge.findChild<TPathLabel*>("sourcePathLabel")->path(), job.document);
     auto* ok = gauge.findChild<QPushButton*>("okPushButton");
     auto* preview = gauge.findChild<QPushButton*>("previewPushButton");
     QCOMPARE(ok->text(), QStringLiteral("&OK"));
