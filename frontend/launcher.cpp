@@ -60,11 +60,32 @@ constexpr const char* kReportFileName = "optrpt.txt";
 constexpr const char* kFilesListExtension = ".LST";
 // Opens a file with whatever the desktop associates with it.
 constexpr const char* kDesktopOpener = "xdg-open";
+// Commands the user's environment names, tried when the desktop cannot open a file. $BROWSER
+// is a list of commands separated by ":"; a "%s" in one stands for the file.
+constexpr const char* kBrowserVariable = "BROWSER";
+constexpr const char* kEditorVariables[] = {"VISUAL", "EDITOR"};
 
 QString tr(const char* text) { return QCoreApplication::translate("TLauncher", text); }
 
 void showError(const MessageText& message) {
     TMessageBox::error(tr(message.caption), tr(message.text));
+}
+
+// A command line split into the program and its arguments; nothing for empty text.
+QList<TCommand> commandFrom(const QString& commandLine) {
+    QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty()) return {};
+    const QString program = words.takeFirst();
+    return {{program, words}};
+}
+
+// The commands an environment variable names, each entry of a ":" list being one command.
+QList<TCommand> commandsFromVariable(const char* name, bool list) {
+    const QString value = qEnvironmentVariable(name);
+    QList<TCommand> commands;
+    for (const QString& entry : list ? value.split(u':', Qt::SkipEmptyParts) : QStringList{value})
+        commands.append(commandFrom(entry));
+    return commands;
 }
 
 }  // namespace
@@ -90,18 +111,36 @@ TCommand TLauncher::editorCommand() const {
 
     // The open command is a command line of its own ("editor --new-window "), so it is split
     // into the program and its leading arguments.
-    QStringList words = QProcess::splitCommand(context.desktop().textOpenCommand());
-    if (!words.isEmpty()) {
-        const QString program = words.takeFirst();
-        return {program, words};
-    }
-    return {QLatin1String(kDesktopOpener), {}};
+    const QList<TCommand> textCommand = commandFrom(context.desktop().textOpenCommand());
+    return textCommand.isEmpty() ? TCommand{QLatin1String(kDesktopOpener), {}} : textCommand[0];
+}
+
+QList<TCommand> TLauncher::editorCommands() const {
+    QList<TCommand> commands = {editorCommand()};
+    if (commands[0].program != QLatin1String(kDesktopOpener))
+        commands.append({QLatin1String(kDesktopOpener), {}});
+    for (const char* variable : kEditorVariables)
+        commands.append(commandsFromVariable(variable, false));
+    return commands;
 }
 
 bool TLauncher::startWithFile(const TCommand& command, const QString& file) {
     QStringList arguments = command.arguments;
-    arguments.append(file);
+    bool placed = false;
+    for (QString& argument : arguments) {
+        if (!argument.contains(QLatin1String("%s"))) continue;
+        argument.replace(QLatin1String("%s"), file);
+        placed = true;
+    }
+    if (!placed) arguments.append(file);
     return context.desktop().startProgram(command.program, arguments);
+}
+
+bool TLauncher::openInEditor(const QString& file) {
+    for (const TCommand& command : editorCommands()) {
+        if (startWithFile(command, file)) return true;
+    }
+    return false;
 }
 
 void TLauncher::showInBrowser(const QString& file, bool withMessages) {
@@ -111,7 +150,13 @@ void TLauncher::showInBrowser(const QString& file, bool withMessages) {
         if (!startWithFile({browser, {}}, file)) showError(kBrowserStartFailed);
         return;
     }
-    if (!context.desktop().openWithAssociation(file) && withMessages) showError(kNoBrowser);
+    // The desktop's opener may exist and still open nothing (no browser that starts, no
+    // program for the type): the browsers the environment names come next.
+    if (context.desktop().openWithAssociation(file)) return;
+    for (const TCommand& command : commandsFromVariable(kBrowserVariable, true)) {
+        if (startWithFile(command, file)) return;
+    }
+    if (withMessages) showError(kNoBrowser);
 }
 
 void TLauncher::viewReportOrList(const QString& path) {
@@ -128,7 +173,7 @@ void TLauncher::viewReport() {
         showError(kReportNotFound);
         return;
     }
-    if (!startWithFile(editorCommand(), report)) showError(kEditorStartFailed);
+    if (!openInEditor(report)) showError(kEditorStartFailed);
 }
 
 void TLauncher::openFilesList(const QString& listPath) {
@@ -137,7 +182,7 @@ void TLauncher::openFilesList(const QString& listPath) {
                            tr(kListNotFound.text) + listPath + tr(kListNotFoundEnd));
         return;
     }
-    if (!startWithFile(editorCommand(), listPath)) showError(kEditorStartFailed);
+    if (!openInEditor(listPath)) showError(kEditorStartFailed);
 }
 
 void TLauncher::chooseDefaultBrowser(QWidget* parent) {

@@ -77,6 +77,11 @@ constexpr const char* kChooserTitle = USER_TEXT("Select editor or report browser
 // Programs here carry no extension, so the first filter lists every file too.
 constexpr const char* kChooserFilters[] = {USER_TEXT("Executable files (*)"),
                                            USER_TEXT("All files (*)")};
+// The report name's own chooser: an existing report or a new file name.
+constexpr const char* kReportChooserTitle =
+    USER_TEXT("Select or name the report file for appended reports:");
+constexpr const char* kReportChooserFilters[] = {USER_TEXT("Report files (*.txt)"),
+                                                 USER_TEXT("All files (*)")};
 
 // Balloon hints of the controls.
 constexpr const char* kExpertHint =
@@ -349,7 +354,11 @@ void ReportOptionsPage::showReportPath() {
 }
 
 void ReportOptionsPage::chooseReport() {
-    const QString report = UserOptions::chooseProgram(appContext, this, reportNameEdit->text());
+    QStringList filters;
+    for (const char* filter : kReportChooserFilters)
+        filters.append(userText(filter));
+    const QString report = appContext.desktop().chooseFileToWrite(
+        this, userText(kReportChooserTitle), filters, reportNameEdit->text());
     if (report.isEmpty()) return;
     appContext.settingsFile().writeText(Ini::kReportOptions, Ini::kLastReport, report);
     reportNameEdit->setText(report);

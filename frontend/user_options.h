@@ -80,7 +80,6 @@ class TUserOptions : public TAssistant {
 };
 
 namespace UserOptions {
-// The chooser for the editor program, used for the report file as well: an existing file, or
-// empty text when cancelled.
+// The chooser for the editor program: an existing file, or empty text when cancelled.
 QString chooseProgram(TAppContext& context, QWidget* parent, const QString& current);
 }  // namespace UserOptions

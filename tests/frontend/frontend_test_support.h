@@ -98,7 +98,7 @@ class FakeDesktop : public TDesktop {
 
     bool startProgram(const QString& program, const QStringList& arguments) override {
         starts.append({program, arguments});
-        return startSucceeds;
+        return startSucceeds && !failingPrograms.contains(program);
     }
     bool openWithAssociation(const QString& file) override {
         associationOpens.append(file);
@@ -112,6 +112,13 @@ class FakeDesktop : public TDesktop {
         chooserFilters = filters;
         return chosenFile;
     }
+    QString chooseFileToWrite(QWidget*, const QString& title, const QStringList& filters,
+                              const QString& currentFile) override {
+        chooserTitles.append(title);
+        chooserStartDirectories.append(currentFile);
+        chooserFilters = filters;
+        return chosenFile;
+    }
     QString chooseDirectory(QWidget*, const QString& caption, const QString& statusText,
                             const QString&) override {
         directoryCaptions.append(caption);
@@ -121,6 +128,7 @@ class FakeDesktop : public TDesktop {
 
     QList<Start> starts;
     bool startSucceeds = true;
+    QStringList failingPrograms;  // these fail to open anything, whatever startSucceeds says
     QStringList associationOpens;
     bool associationSucceeds = true;
     QString textCommand;

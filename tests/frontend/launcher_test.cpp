@@ -1,9 +1,14 @@
 // Showing documents in the browser, reports and files lists in the editor, and choosing the
 // preview browser, with every message compared exactly.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
+#include <initializer_list>
+#include <utility>
+
 #include "frontend/app_settings.h"
+#include "frontend/desktop.h"
 #include "frontend/launcher.h"
 #include "frontend/settings_file.h"
 #include "frontend_test_support.h"
@@ -26,7 +31,40 @@ const QString kEditorFailedText = QStringLiteral(
     "Unable to load default text editor application. Either reinstall Notepad with or verify "
     "your current file associations for your default text editor.");
 
-// A program directory with a settings file, a context loaded from it and a fake desktop.
+// Sets environment variables for the scope (empty text removes one), restoring them after.
+class EnvironmentScope {
+  public:
+    EnvironmentScope(std::initializer_list<std::pair<const char*, QByteArray>> values) {
+        for (const auto& [name, value] : values) {
+            saved.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+            if (value.isEmpty()) {
+                qunsetenv(name);
+            } else {
+                qputenv(name, value);
+            }
+        }
+    }
+    ~EnvironmentScope() {
+        for (const Saved& old : saved) {
+            if (old.wasSet) {
+                qputenv(old.name, old.value);
+            } else {
+                qunsetenv(old.name);
+            }
+        }
+    }
+
+  private:
+    struct Saved {
+        const char* name;
+        bool wasSet;
+        QByteArray value;
+    };
+    QList<Saved> saved;
+};
+
+// A program directory with a settings file, a context loaded from it and a fake desktop. The
+// user's own $BROWSER, $VISUAL and $EDITOR are out of the way.
 struct Setup {
     explicit Setup(const QByteArray& settings = "[Tag Options]\n") : context(desktop) {
         dir.writeSettings(settings);
@@ -39,11 +77,19 @@ struct Setup {
     }
     TSettingsFile file() const { return context.settingsFile(); }
 
+    EnvironmentScope noUserCommands{{"BROWSER", {}}, {"VISUAL", {}}, {"EDITOR", {}}};
     ScratchProgramDir dir;
     FakeDesktop desktop;
     TAppContext context;
     MessageRecorder messages;
 };
+
+QStringList programsStarted(const FakeDesktop& desktop) {
+    QStringList programs;
+    for (const FakeDesktop::Start& start : desktop.starts)
+        programs.append(start.program);
+    return programs;
+}
 
 }  // namespace
 
@@ -60,6 +106,9 @@ class LauncherTest : public QObject {
     void viewReportOrListDecidesByTheListExtension();
     void missingReportAndListAreReported();
     void editorThatFailsToStartIsReported();
+    void browserVariableTakesOverWhenTheAssociationOpensNothing();
+    void editorsAreTriedInTurnBeforeTheFailureIsReported();
+    void systemDesktopWatchesTheStartedProgramBriefly();
     void choosingADefaultBrowserRecordsIt();
 };
 
@@ -240,6 +289,100 @@ void LauncherTest::editorThatFailsToStartIsReported() {
         QCOMPARE(box.caption, QStringLiteral("Unable to load file"));
         QCOMPARE(box.text, kEditorFailedText);
     }
+}
+
+// The desktop's opener may exist and open nothing: the commands in $BROWSER (a ":" list, "%s"
+// standing for the file) come next, and only then the design's box.
+void LauncherTest::browserVariableTakesOverWhenTheAssociationOpensNothing() {
+    Setup setup;
+    const EnvironmentScope browsers{{"BROWSER", "gone-browser:web --new-tab %s --private"}};
+    setup.desktop.associationSucceeds = false;
+    setup.desktop.failingPrograms = {QStringLiteral("gone-browser")};
+    const QString page = setup.makeFile(QStringLiteral("a page.htm"));
+    TLauncher(setup.context).showInBrowser(page, true);
+
+    QCOMPARE(setup.desktop.associationOpens, QStringList({page}));
+    QCOMPARE(programsStarted(setup.desktop), QStringList({"gone-browser", "web"}));
+    QCOMPARE(setup.desktop.starts[0].arguments, QStringList({page}));
+    QCOMPARE(setup.desktop.starts[1].arguments, QStringList({"--new-tab", page, "--private"}));
+    QVERIFY(setup.messages.boxes.isEmpty());
+
+    // Nothing opens it: the box, as before.
+    setup.desktop.failingPrograms.append(QStringLiteral("web"));
+    TLauncher(setup.context).showInBrowser(page, true);
+    QCOMPARE(setup.messages.boxes.size(), 1);
+    QCOMPARE(setup.messages.boxes[0].caption, QStringLiteral("No browser found"));
+}
+
+// Reports and files lists: the design's editor, the desktop's opener, $VISUAL, $EDITOR; the
+// first that opens the file ends the search, and the box comes only when none did.
+void LauncherTest::editorsAreTriedInTurnBeforeTheFailureIsReported() {
+    Setup setup;
+    const EnvironmentScope editors{{"VISUAL", "visual-editor"}, {"EDITOR", "plain-editor -R"}};
+    setup.desktop.textCommand = QStringLiteral("text-viewer --new ");
+    const QString report = setup.makeFile(QStringLiteral("optrpt.txt"));
+    setup.desktop.failingPrograms = {QStringLiteral("text-viewer"), QStringLiteral("xdg-open"),
+                                     QStringLiteral("visual-editor")};
+    TLauncher launcher(setup.context);
+    launcher.viewReportOrList();
+    QCOMPARE(programsStarted(setup.desktop),
+             QStringList({"text-viewer", "xdg-open", "visual-editor", "plain-editor"}));
+    QCOMPARE(setup.desktop.starts[0].arguments, QStringList({"--new", report}));
+    QCOMPARE(setup.desktop.starts[1].arguments, QStringList({report}));
+    QCOMPARE(setup.desktop.starts[3].arguments, QStringList({"-R", report}));
+    QVERIFY(setup.messages.boxes.isEmpty());
+
+    // The first that works ends the search.
+    setup.desktop.starts.clear();
+    setup.desktop.failingPrograms = {QStringLiteral("text-viewer")};
+    launcher.viewReportOrList();
+    QCOMPARE(programsStarted(setup.desktop), QStringList({"text-viewer", "xdg-open"}));
+
+    setup.desktop.failingPrograms.append({"xdg-open", "visual-editor", "plain-editor"});
+    launcher.viewReportOrList();
+    QCOMPARE(setup.messages.boxes.size(), 1);
+    QCOMPARE(setup.messages.boxes[0].caption, QStringLiteral("Unable to load file"));
+    QCOMPARE(setup.messages.boxes[0].text, kEditorFailedText);
+}
+
+// The real desktop: a program that fails at once counts as not started; one still running
+// after the short watch counts as showing the file and is left running; the windows keep
+// drawing meanwhile. xdg-open is whatever comes first on the search path, here a stand-in.
+void LauncherTest::systemDesktopWatchesTheStartedProgramBriefly() {
+    QTemporaryDir bin;
+    const auto writeScript = [&](const QString& name, const QByteArray& body) {
+        const QString path = bin.filePath(name);
+        ScratchProgramDir::writeFile(path, "#!/bin/sh\n" + body + "\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    };
+    const QString opens = writeScript(QStringLiteral("opens"), "exit 0");
+    const QString refuses = writeScript(QStringLiteral("refuses"), "exit 3");
+    const QString keepsShowing = writeScript(QStringLiteral("keeps-showing"), "sleep 20");
+    TSystemDesktop desktop;
+
+    QVERIFY(desktop.startProgram(opens, {QStringLiteral("a file")}));
+    QVERIFY(!desktop.startProgram(refuses, {}));
+    QVERIFY(!desktop.startProgram(bin.filePath(QStringLiteral("no such program")), {}));
+
+    int ticks = 0;
+    QTimer drawing;
+    connect(&drawing, &QTimer::timeout, this, [&] { ++ticks; });
+    drawing.start(100);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(desktop.startProgram(keepsShowing, {}));
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+
+    // xdg-open that has no program for the file fails the association; one that opened it
+    // succeeds.
+    const EnvironmentScope path{{"PATH", bin.path().toLocal8Bit() + ':' + qgetenv("PATH")}};
+    QFile::copy(refuses, bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(!desktop.openWithAssociation(bin.filePath(QStringLiteral("page.htm"))));
+    QFile::remove(bin.filePath(QStringLiteral("xdg-open")));
+    QFile::copy(opens, bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(desktop.openWithAssociation(bin.filePath(QStringLiteral("page.htm"))));
 }
 
 void LauncherTest::choosingADefaultBrowserRecordsIt() {

@@ -3,12 +3,15 @@
 // pickers, the page sequence, help and closing.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
 
 #include "frontend/app_settings.h"
+#include "frontend/desktop.h"
 #include "frontend/help_viewer.h"
 #include "frontend/settings_file.h"
 #include "frontend/user_options.h"
@@ -61,6 +64,7 @@ class UserOptionsTest : public QObject {
     void reportControlsFollowTheReportAndAppendBoxes();
     void backupFollowsTheSourceChoiceAndWarnsEachTimeItGoesOff();
     void pickersSetTheEditorAndTheReportName();
+    void reportPickerTakesANewFileName();
     void pageSequenceHelpEscapeAndClosing();
 };
 
@@ -278,13 +282,17 @@ void UserOptionsTest::pickersSetTheEditorAndTheReportName() {
     QCOMPARE(editor->text(), QStringLiteral("/usr/bin/texteditor "));
     const QByteArray before = setup.bytes();
 
-    // Cancelling either picker changes nothing.
+    // Cancelling either picker changes nothing. The report name has a picker of its own, which
+    // starts at the report file.
     setup.desktop.chosenFile.clear();
     editor->ellipsisButton()->click();
+    QCOMPARE(setup.desktop.chooserFilters, QStringList({"Executable files (*)", "All files (*)"}));
     report->ellipsisButton()->click();
     QCOMPARE(setup.desktop.chooserTitles,
-             QStringList(2, QStringLiteral("Select editor or report browser application:")));
-    QCOMPARE(setup.desktop.chooserFilters, QStringList({"Executable files (*)", "All files (*)"}));
+             QStringList({"Select editor or report browser application:",
+                          "Select or name the report file for appended reports:"}));
+    QCOMPARE(setup.desktop.chooserFilters, QStringList({"Report files (*.txt)", "All files (*)"}));
+    QCOMPARE(setup.desktop.chooserStartDirectories.last(), setup.dir.file("optrpt.txt"));
     QCOMPARE(editor->text(), QStringLiteral("/usr/bin/texteditor "));
     QCOMPARE(report->text(), setup.dir.file("optrpt.txt"));
     QCOMPARE(setup.bytes(), before);
@@ -308,6 +316,33 @@ void UserOptionsTest::pickersSetTheEditorAndTheReportName() {
     QVERIFY(!labelOf(assistant, editor)->isEnabled());
     control<QCheckBox>(assistant, "useEditorCheckBox")->click();
     QVERIFY(editor->isEnabled());
+}
+
+// The report file need not exist yet: the real dialog takes a name typed into it, and an
+// existing report is taken without an overwrite question (reports are added to it).
+void UserOptionsTest::reportPickerTakesANewFileName() {
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("optrpt.txt"));
+    ScratchProgramDir::writeFile(existing, "old reports\r\n");
+    const QStringList filters = {QStringLiteral("Report files (*.txt)")};
+    TSystemDesktop desktop;
+    for (const QString& wanted : {dir.filePath(QStringLiteral("new report.txt")), existing}) {
+        QString shownTitle;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            shownTitle = dialog->windowTitle();
+            dialog->selectFile(wanted);
+            static_cast<QDialog*>(dialog)->accept();
+            // An overwrite question would be the modal window now.
+            QTest::qWait(50);
+            QVERIFY(!qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+        });
+        QCOMPARE(desktop.chooseFileToWrite(nullptr, QStringLiteral("Report?"), filters, existing),
+                 wanted);
+        QCOMPARE(shownTitle, QStringLiteral("Report?"));
+    }
+    QCOMPARE(ScratchProgramDir::readFile(existing), QByteArray("old reports\r\n"));
 }
 
 void UserOptionsTest::pageSequenceHelpEscapeAndClosing() {
