@@ -35,10 +35,14 @@ bool wantsRegularFonts(bool boldFonts, qreal logicalDpi) {
     return isLargeFontDisplay(logicalDpi) || !boldFonts;
 }
 
+qreal displayDpi(qreal qtLogicalDpi, qreal devicePixelRatio) {
+    return qtLogicalDpi * devicePixelRatio;
+}
+
 qreal activeLogicalDpi() {
     const QWidget* active = QApplication::activeWindow();
     const QScreen* screen = active ? active->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
+    return screen ? displayDpi(screen->logicalDotsPerInch(), screen->devicePixelRatio()) : 96.0;
 }
 
 void applyFontRule(QWidget* window, const TAppSettings& settings) {

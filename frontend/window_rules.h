@@ -21,8 +21,13 @@ constexpr int kScreenMargin = 20;
 bool isLargeFontDisplay(qreal logicalDpi);
 // Regular (non-bold) type: on large-font displays, or when BoldFonts is off.
 bool wantsRegularFonts(bool boldFonts, qreal logicalDpi);
-// The logical dots per inch of the active window's screen (the primary screen when there is
-// no active window).
+// The logical dots per inch of a screen as the large-fonts rule counts them: Qt's logical dots
+// per inch times the device pixel ratio. Qt 6 draws a 144-dpi display (Xft.dpi, QT_FONT_DPI)
+// at a ratio of 1.5 and reports 96 logical dots per inch for it; a ratio of 2 doubles the type
+// as 192 dots per inch would.
+qreal displayDpi(qreal qtLogicalDpi, qreal devicePixelRatio);
+// displayDpi of the active window's screen (the primary screen when there is no active
+// window).
 qreal activeLogicalDpi();
 // The font rule: windows are drawn in bold type unless the rule asks for regular type.
 void applyFontRule(QWidget* window, const TAppSettings& settings);

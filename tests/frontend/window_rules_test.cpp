@@ -16,6 +16,7 @@ class WindowRulesTest : public QObject {
     void secondaryWindowsAreCentredAndKeptOnScreen_data();
     void secondaryWindowsAreCentredAndKeptOnScreen();
     void largeFontsOrBoldFontsOffGiveRegularType();
+    void scaledDisplayHasLargeFonts();
     void negativeStoredPositionCentresThatAxis();
     void mainWindowPositionIsReadAndWrittenBack();
 };
@@ -71,6 +72,26 @@ void WindowRulesTest::largeFontsOrBoldFontsOffGiveRegularType() {
     WindowRules::applyFontRule(&window, settings);
     QVERIFY(!window.font().bold());
     QVERIFY(window.font().italic());
+}
+
+// Qt 6 reports a scaled display (QT_SCALE_FACTOR=2, or 144 dpi through QT_FONT_DPI or Xft.dpi)
+// with 96 logical dots per inch and a device pixel ratio above 1; the rule counts both. ctest
+// runs this case again under each of those settings (frontend.window_rules_scaled_*).
+void WindowRulesTest::scaledDisplayHasLargeFonts() {
+    QCOMPARE(WindowRules::displayDpi(96, 1.5), 144.0);
+    QVERIFY(WindowRules::isLargeFontDisplay(WindowRules::displayDpi(96, 2)));
+    QVERIFY(!WindowRules::isLargeFontDisplay(WindowRules::displayDpi(96, 1)));
+
+    const bool scaled = qEnvironmentVariableIntValue("QT_SCALE_FACTOR") == 2 ||
+                        qEnvironmentVariableIntValue("QT_FONT_DPI") == 144;
+    QWidget window;
+    window.show();
+    QVERIFY(FrontendTest::activate(&window));
+    QCOMPARE(WindowRules::isLargeFontDisplay(WindowRules::activeLogicalDpi()), scaled);
+    TAppSettings settings;
+    settings.boldFonts = true;
+    WindowRules::applyFontRule(&window, settings);
+    QCOMPARE(window.font().bold(), !scaled);
 }
 
 void WindowRulesTest::negativeStoredPositionCentresThatAxis() {
