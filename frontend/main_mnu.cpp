@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <utility>
 
 #include "frontend/app_settings.h"
 #include "frontend/desktop.h"
@@ -135,6 +136,8 @@ constexpr const char* kBackupExtension = ".tsbak";
 
 // The first-run window waits this long after the main window first appears.
 constexpr int kFirstRunDelayMs = 100;
+// How often a document handed over while a modal window is open looks again.
+constexpr int kPendingDocumentRetryMs = 250;
 constexpr int kFieldWidth = 360;
 
 QString sharedText(const char* text) { return QCoreApplication::translate("SharedText", text); }
@@ -183,8 +186,12 @@ class BusyCursor {
 TMainMnu::TMainMnu(TAppContext& appContext, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      context(appContext) {
+      context(appContext),
+      pendingDocumentTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("mainMnu"));
+    pendingDocumentTimer->setSingleShot(true);
+    pendingDocumentTimer->setInterval(kPendingDocumentRetryMs);
+    connect(pendingDocumentTimer, &QTimer::timeout, this, &TMainMnu::openPendingDocument);
     context.load(QFile::decodeName(QByteArray::fromStdString(tsqz::platform::ProgramDirectory())));
 
     createWidgets();
@@ -372,6 +379,35 @@ void TMainMnu::chooseFile(const QString& path) {
     context.recentFiles.add(path);
     setJobButtonsEnabled(true);
     context.settingsFile().writeText(Ini::kGeneralOptions, Ini::kLastCompressedFile, path);
+}
+
+void TMainMnu::openDocument(const QString& path) {
+    pendingDocument = path;
+    openPendingDocument();
+}
+
+void TMainMnu::openPendingDocument() {
+    if (pendingDocument.isEmpty()) return;
+    // A job, an assistant or a dialog works on the current document and the settings; the
+    // document changes only once they are done.
+    if (QApplication::activeModalWidget()) {
+        pendingDocumentTimer->start();
+        return;
+    }
+    const QString path = std::exchange(pendingDocument, QString());
+    if (!QFileInfo(path).isFile()) return;
+    fileDialogFolder = folderOf(path);
+    chooseFile(path);
+}
+
+void TMainMnu::takeDocumentFromDesktop(const QString& path) {
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front) front = this;
+    if (front->isMinimized()) front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
+    front->show();
+    front->raise();
+    front->activateWindow();
+    if (!path.isEmpty()) openDocument(path);
 }
 
 void TMainMnu::selectFile() {
@@ -615,4 +651,5 @@ void TMainMnu::closeEvent(QCloseEvent* event) {
     context.recentFiles.save(file);
     WindowRules::writeWindowPosition(this, file);
     event->accept();
+    emit closed();
 }

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class TAppContext;
 class THintsCheckBox;
 
@@ -45,11 +46,22 @@ class TMainMnu : public QWidget {
     // The output controls and the note line follow CompressSource and ExpertMode; applied
     // whenever the window shows or becomes active again.
     void applyOutputRules();
+    // A document named from outside (the command line, a file manager's "Open with") becomes
+    // the current document, as if dropped on the document field. While a modal window is
+    // open it waits until that window has closed; a path that names no file is ignored.
+    void openDocument(const QString& path);
 
   public slots:
     void compress();
     void analyze();
     void undo();
+    // A later start of the program: the window the user works in comes to the front, and
+    // the document it was given, if any, is opened.
+    void takeDocumentFromDesktop(const QString& path);
+
+  signals:
+    // The window has been closed: the program ends.
+    void closed();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -80,11 +92,14 @@ class TMainMnu : public QWidget {
     void showAssistant(const std::function<void(TMainMnu&)>& assistant);
     void browseRecentFile(const QString& path);
     void setJobButtonsEnabled(bool enabled);
+    void openPendingDocument();
 
     TAppContext& context;
     Windows openers;
     bool shownBefore = false;
     QString fileDialogFolder;
+    QString pendingDocument;
+    QTimer* pendingDocumentTimer;
 
     QLabel* documentLabel;
     QLineEdit* documentLineEdit;
