@@ -3,6 +3,7 @@
 #include "frontend/screenshot.h"
 
 #include <QApplication>
+#include <QPalette>
 #include <QTimer>
 
 #include "frontend/app_settings.h"
@@ -81,6 +82,38 @@ constexpr ShotWindow kShotWindows[] = {
 // Long enough for the window system to map and draw the window.
 constexpr int kSettleMs = 800;
 
+struct PaletteColor {
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+    QRgb color;
+};
+
+// A dark desktop theme's colours: dark grey windows and fields, light text, a blue highlight.
+constexpr PaletteColor kDarkPalette[] = {
+    {QPalette::All, QPalette::Window, 0x31363b},
+    {QPalette::All, QPalette::WindowText, 0xeff0f1},
+    {QPalette::All, QPalette::Base, 0x232629},
+    {QPalette::All, QPalette::AlternateBase, 0x2a2e32},
+    {QPalette::All, QPalette::Text, 0xeff0f1},
+    {QPalette::All, QPalette::Button, 0x3b4045},
+    {QPalette::All, QPalette::ButtonText, 0xeff0f1},
+    {QPalette::All, QPalette::BrightText, 0xffffff},
+    {QPalette::All, QPalette::Highlight, 0x3daee9},
+    {QPalette::All, QPalette::HighlightedText, 0xffffff},
+    {QPalette::All, QPalette::ToolTipBase, 0x31363b},
+    {QPalette::All, QPalette::ToolTipText, 0xeff0f1},
+    {QPalette::All, QPalette::PlaceholderText, 0x8a8e92},
+    {QPalette::All, QPalette::Link, 0x2980b9},
+    {QPalette::All, QPalette::Light, 0x474d54},
+    {QPalette::All, QPalette::Midlight, 0x3f454b},
+    {QPalette::All, QPalette::Mid, 0x2b2f33},
+    {QPalette::All, QPalette::Dark, 0x1c1f22},
+    {QPalette::All, QPalette::Shadow, 0x141618},
+    {QPalette::Disabled, QPalette::WindowText, 0x6e7175},
+    {QPalette::Disabled, QPalette::Text, 0x65686a},
+    {QPalette::Disabled, QPalette::ButtonText, 0x727679},
+};
+
 }  // namespace
 
 QStringList windowNames() {
@@ -88,6 +121,14 @@ QStringList windowNames() {
     for (const ShotWindow& window : kShotWindows)
         names.append(QLatin1String(window.name));
     return names;
+}
+
+void applyAskedPalette() {
+    if (qEnvironmentVariable("TSQZ_SCREENSHOT_PALETTE") != QLatin1String("dark")) return;
+    QPalette palette = QApplication::palette();
+    for (const PaletteColor& entry : kDarkPalette)
+        palette.setColor(entry.group, entry.role, QColor(entry.color));
+    QApplication::setPalette(palette);
 }
 
 void takeIfAsked(TMainMnu& mainWindow) {

@@ -11,6 +11,9 @@ namespace Screenshot {
 
 // The window names TSQZ_SCREENSHOT_WINDOW accepts.
 QStringList windowNames();
+// TSQZ_SCREENSHOT_PALETTE=dark draws the pictures in a dark palette such as a desktop's dark
+// theme sets (light text on dark grey, blue highlight). Call before any window is created.
+void applyAskedPalette();
 // Does nothing unless both variables are set.
 void takeIfAsked(TMainMnu& mainWindow);
 

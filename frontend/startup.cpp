@@ -17,6 +17,7 @@
 #include "frontend/option_windows.h"
 #include "frontend/screenshot.h"
 #include "toolkit/hint_switch.h"
+#include "toolkit/mark_style.h"
 #include "toolkit/message_box.h"
 
 namespace {
@@ -68,6 +69,8 @@ void configureApplication(QApplication& application) {
     // Only closing the main window ends the program (runMainWindow): the help viewer may be
     // the last window shown while an assistant hides the main window.
     application.setQuitOnLastWindowClosed(false);
+    // Check marks and radio dots that a dark desktop palette would make hard to see.
+    TMarkStyle::install();
     THintSwitch* hints = THintSwitch::instance();
     hints->setOn(false);
     hints->setTimings(kHintShowDelayMs, kHintDisplayMs);
@@ -129,6 +132,7 @@ int runTsqzLite(int argc, char** argv) {
 
     QApplication application(argc, argv);
     configureApplication(application);
+    Screenshot::applyAskedPalette();
     TInstanceChannel channel;
     channel.listen();
 

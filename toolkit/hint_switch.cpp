@@ -6,8 +6,9 @@
 #include <QHelpEvent>
 #include <QPointer>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QToolTip>
+
+#include "toolkit/style_layers.h"
 
 namespace {
 
@@ -39,11 +40,7 @@ THintSwitch::THintSwitch(QObject* parent) : QObject(parent) {
 void THintSwitch::setTimings(int showDelay, int displayTime) {
     showDelayMs = showDelay;
     displayMs = displayTime;
-    if (!dynamic_cast<HintTimingStyle*>(QApplication::style())) {
-        // The application owns the new style; the old one becomes its base.
-        QApplication::setStyle(
-            new HintTimingStyle(QStyleFactory::create(QApplication::style()->name())));
-    }
+    if (!StyleLayers::has<HintTimingStyle>()) StyleLayers::push<HintTimingStyle>();
 }
 
 void THintSwitch::setOn(bool hintsOn) {

@@ -1,5 +1,5 @@
-// The toolkit pieces: check list notices, the ellipsis field, the hint switch, file drops and
-// the message boxes.
+// The toolkit pieces: check list notices, the ellipsis field, the hint switch, file drops,
+// the message boxes, the path label and legible marks on dark palettes.
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -8,11 +8,52 @@
 #include <QToolTip>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
+
 #include "toolkit/check_list.h"
 #include "toolkit/ellipsis_edit.h"
 #include "toolkit/file_drop_watcher.h"
 #include "toolkit/hint_switch.h"
+#include "toolkit/mark_style.h"
 #include "toolkit/message_box.h"
+#include "toolkit/path_label.h"
+
+#include <QPainter>
+#include <QStyleOption>
+
+namespace {
+
+// Relative luminance and contrast ratio as the WCAG define them.
+double luminance(const QColor& color) {
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// One mark drawn by the application's style, 16 x 16 on its background, on or off.
+QImage drawnMark(QStyle::PrimitiveElement element, const QPalette& palette,
+                 const QColor& background, bool on) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(background);
+    QStyleOptionButton option;
+    option.rect = image.rect();
+    option.palette = palette;
+    option.state = QStyle::State_Enabled | (on ? QStyle::State_On : QStyle::State_Off);
+    QPainter painter(&image);
+    QApplication::style()->drawPrimitive(element, &option, &painter);
+    return image;
+}
+
+}  // namespace
 
 class ToolkitTest : public QObject {
     Q_OBJECT
@@ -24,6 +65,9 @@ class ToolkitTest : public QObject {
     void fileDropHandsOverTheFirstLocalPath();
     void messageBoxesGoThroughTheInterceptor();
     void realMessageBoxesShowTextLiterally();
+    void pathLabelKeepsBothEndsOfALongPath();
+    void marksStayLegible_data();
+    void marksStayLegible();
 };
 
 void ToolkitTest::checkListNoticesOnlyUserToggles() {
@@ -224,6 +268,79 @@ void ToolkitTest::realMessageBoxesShowTextLiterally() {
     press = QMessageBox::Yes;
     QVERIFY(TMessageBox::question(QStringLiteral("Q"), QStringLiteral("Overwrite?")));
     TMessageBox::setApplicationWindow(nullptr);
+}
+
+// A path too long for the label keeps its start and its file name; the tooltip has it all.
+void ToolkitTest::pathLabelKeepsBothEndsOfALongPath() {
+    const QString path =
+        QStringLiteral("/home/someone/projects/a rather long folder name/www/pages/index.html");
+    TPathLabel label;
+    label.setPath(path);
+    label.setFixedWidth(label.fontMetrics().horizontalAdvance(path) / 2);
+    label.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&label));
+    const QString shown = label.shownText();
+    QVERIFY2(shown.startsWith(QStringLiteral("/home/")), qPrintable(shown));
+    QVERIFY2(shown.endsWith(QStringLiteral("index.html")), qPrintable(shown));
+    QVERIFY(shown.contains(QChar(0x2026)));
+    QCOMPARE(label.toolTip(), path);
+    QCOMPARE(label.path(), path);
+    label.setFixedWidth(label.sizeHint().width());
+    QCOMPARE(label.shownText(), path);
+}
+
+// Check boxes, the rows of check lists and radio buttons on a dark palette (light text on
+// dark grey, as dark desktop themes set it): the frame of an unchecked mark stands out from
+// its background by at least 3:1 (the WCAG measure for controls), and the mark itself puts at
+// least a dozen pixels at 4.5:1 against what was there before. On a light palette the style
+// underneath draws as it always did (its white field shows the box), and its marks pass the
+// second check.
+void ToolkitTest::marksStayLegible_data() {
+    QTest::addColumn<int>("element");
+    QTest::addColumn<bool>("dark");
+    const std::pair<const char*, QStyle::PrimitiveElement> elements[] = {
+        {"check box", QStyle::PE_IndicatorCheckBox},
+        {"check list row", QStyle::PE_IndicatorItemViewItemCheck},
+        {"radio button", QStyle::PE_IndicatorRadioButton},
+    };
+    for (const auto& [name, element] : elements) {
+        for (const bool dark : {true, false}) {
+            QTest::addRow("%s, %s", name, dark ? "dark" : "light") << int(element) << dark;
+        }
+    }
+}
+
+void ToolkitTest::marksStayLegible() {
+    QFETCH(int, element);
+    QFETCH(bool, dark);
+    TMarkStyle::install();
+    QPalette palette = QApplication::palette();
+    if (dark) {
+        palette.setColor(QPalette::Window, QColor(0x31363b));
+        palette.setColor(QPalette::WindowText, QColor(0xeff0f1));
+        palette.setColor(QPalette::Base, QColor(0x232629));
+        palette.setColor(QPalette::Text, QColor(0xeff0f1));
+        palette.setColor(QPalette::Button, QColor(0x3b4045));
+        palette.setColor(QPalette::ButtonText, QColor(0xeff0f1));
+        palette.setColor(QPalette::Highlight, QColor(0x3daee9));
+    }
+    const auto primitive = QStyle::PrimitiveElement(element);
+    // Rows of a check list stand on the field, the others on the window.
+    const QColor background = palette.color(
+        primitive == QStyle::PE_IndicatorItemViewItemCheck ? QPalette::Base : QPalette::Window);
+    const QImage off = drawnMark(primitive, palette, background, false);
+    const QImage on = drawnMark(primitive, palette, background, true);
+
+    double frame = 1;
+    int markPixels = 0;
+    for (int y = 0; y < off.height(); ++y) {
+        for (int x = 0; x < off.width(); ++x) {
+            frame = std::max(frame, contrast(off.pixelColor(x, y), background));
+            if (contrast(on.pixelColor(x, y), off.pixelColor(x, y)) >= 4.5) ++markPixels;
+        }
+    }
+    if (dark) QVERIFY2(frame >= 3.0, qPrintable(QStringLiteral("frame contrast %1").arg(frame)));
+    QVERIFY2(markPixels >= 12, qPrintable(QStringLiteral("%1 mark pixels").arg(markPixels)));
 }
 
 QTEST_MAIN(ToolkitTest)
