@@ -112,12 +112,10 @@ class FakeDesktop : public TDesktop {
         chooserFilters = filters;
         return chosenFile;
     }
-    QString chooseFileToWrite(QWidget*, const QString& title, const QStringList& filters,
+    // Recorded like chooseExistingFile; the start is the current file.
+    QString chooseFileToWrite(QWidget* parent, const QString& title, const QStringList& filters,
                               const QString& currentFile) override {
-        chooserTitles.append(title);
-        chooserStartDirectories.append(currentFile);
-        chooserFilters = filters;
-        return chosenFile;
+        return chooseExistingFile(parent, title, filters, currentFile);
     }
     QString chooseDirectory(QWidget*, const QString& caption, const QString& statusText,
                             const QString&) override {

@@ -292,7 +292,7 @@ void LauncherTest::editorThatFailsToStartIsReported() {
 }
 
 // The desktop's opener may exist and open nothing: the commands in $BROWSER (a ":" list, "%s"
-// standing for the file) come next, and only then the design's box.
+// standing for the file) come next, and only then the box "No browser found".
 void LauncherTest::browserVariableTakesOverWhenTheAssociationOpensNothing() {
     Setup setup;
     const EnvironmentScope browsers{{"BROWSER", "gone-browser:web --new-tab %s --private"}};
@@ -314,8 +314,9 @@ void LauncherTest::browserVariableTakesOverWhenTheAssociationOpensNothing() {
     QCOMPARE(setup.messages.boxes[0].caption, QStringLiteral("No browser found"));
 }
 
-// Reports and files lists: the design's editor, the desktop's opener, $VISUAL, $EDITOR; the
-// first that opens the file ends the search, and the box comes only when none did.
+// Reports and files lists: the preferred editor or the desktop's program for text, then the
+// desktop's opener, $VISUAL, $EDITOR; the first that opens the file ends the search, and the
+// box comes only when none did.
 void LauncherTest::editorsAreTriedInTurnBeforeTheFailureIsReported() {
     Setup setup;
     const EnvironmentScope editors{{"VISUAL", "visual-editor"}, {"EDITOR", "plain-editor -R"}};
