@@ -1,0 +1,829 @@
+// Style-sheet minification: a CSS syntax tokenizer, then a walk over rules, at-rules and
+// declarations that writes each token again with only the white space the syntax needs.
+#include "web/css_minify.h"
+
+#include "text/colour_names.h"
+
+#include <algorithm>
+
+namespace tsqz::web {
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Rules as data.
+
+// Properties whose value may hold a colour name as a colour (and nothing else of that name).
+constexpr std::string_view kColourProperties[] = {
+    "color", "background", "background-color", "border", "border-color", "border-top",
+    "border-right", "border-bottom", "border-left", "border-top-color", "border-right-color",
+    "border-bottom-color", "border-left-color", "outline", "outline-color", "box-shadow",
+    "text-shadow", "fill", "stroke", "caret-color", "column-rule", "column-rule-color",
+    "text-decoration-color", "accent-color", "stop-color", "flood-color", "lighting-color",
+};
+
+// Units of length whose zero may be written as a bare 0.
+constexpr std::string_view kLengthUnits[] = {
+    "px", "em", "rem", "ex", "ch", "vw", "vh", "vmin", "vmax", "cm", "mm", "in", "pt", "pc",
+    "q",
+};
+
+// Properties where a bare 0 means something else than a zero length (a flex factor) or
+// where the value is read by something other than CSS.
+constexpr std::string_view kKeepZeroUnitProperties[] = {
+    "flex", "-webkit-flex", "-ms-flex", "flex-basis", "line-height",
+};
+
+// Properties whose value may hold vendor syntax (old filters carry ARGB hex in functions).
+constexpr std::string_view kOpaqueValueProperties[] = {"filter", "-ms-filter"};
+
+// At-rules whose block holds declarations.
+constexpr std::string_view kDeclarationBlockAtRules[] = {
+    "font-face", "page", "property", "counter-style", "font-palette-values", "viewport",
+    "position-try", "view-transition", "top-left-corner", "top-left", "top-center",
+    "top-right", "top-right-corner", "bottom-left-corner", "bottom-left", "bottom-center",
+    "bottom-right", "bottom-right-corner", "left-top", "left-middle", "left-bottom",
+    "right-top", "right-middle", "right-bottom",
+};
+
+// At-rules whose block holds rules (declarations when nested in a style rule), and whether an
+// empty one may be dropped (an empty @layer still orders layers, so it stays).
+struct GroupAtRule {
+    std::string_view name;
+    bool drop_when_empty;
+};
+constexpr GroupAtRule kGroupAtRules[] = {
+    {"media", true},      {"supports", true}, {"document", true},       {"container", true},
+    {"layer", false},     {"scope", false},   {"starting-style", false}, {"keyframes", false},
+};
+
+// ---------------------------------------------------------------------------------------
+// Byte classes of the tokenizer.
+
+bool IsNewline(unsigned char c) { return c == '\n' || c == '\r' || c == '\f'; }
+bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || IsNewline(c); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsHex(unsigned char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsNameStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80 || c == 0;
+}
+bool IsName(unsigned char c) { return IsNameStart(c) || IsDigit(c) || c == '-'; }
+bool IsNonPrintable(unsigned char c) {
+    return c <= 0x08 || c == 0x0B || (c >= 0x0E && c <= 0x1F) || c == 0x7F;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+std::string LowerCopy(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = Lower(c);
+    return r;
+}
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (Lower(a[k]) != Lower(b[k])) return false;
+    return true;
+}
+template <size_t N>
+bool InList(const std::string_view (&list)[N], std::string_view s) {
+    return std::find(std::begin(list), std::end(list), s) != std::end(list);
+}
+
+class Tokenizer {
+public:
+    explicit Tokenizer(std::string_view s) : s_(s) {}
+
+    bool Run(std::vector<CssToken>& out) {
+        while (p_ < s_.size()) {
+            const uint32_t begin = static_cast<uint32_t>(p_);
+            CssTok kind;
+            uint32_t unit = 0;
+            if (!Next(kind, unit)) return false;
+            const uint32_t end = static_cast<uint32_t>(p_);
+            out.push_back({kind, begin, end, unit ? unit : end});
+        }
+        return true;
+    }
+
+private:
+    unsigned char At(size_t k) const {
+        return k < s_.size() ? static_cast<unsigned char>(s_[k]) : 0xFF;  // 0xFF: past the end
+    }
+    bool End(size_t k) const { return k >= s_.size(); }
+    bool ValidEscape(size_t k) const { return At(k) == '\\' && (End(k + 1) || !IsNewline(At(k + 1))); }
+    bool NameStartAt(size_t k) const { return !End(k) && IsNameStart(At(k)); }
+    bool NameAt(size_t k) const { return !End(k) && IsName(At(k)); }
+    bool StartsIdent(size_t k) const {
+        if (At(k) == '-' && !End(k))
+            return NameStartAt(k + 1) || At(k + 1) == '-' || ValidEscape(k + 1);
+        if (NameStartAt(k)) return true;
+        return ValidEscape(k);
+    }
+    bool StartsNumber(size_t k) const {
+        unsigned char c = At(k);
+        if (End(k)) return false;
+        if (c == '+' || c == '-') {
+            return (!End(k + 1) && IsDigit(At(k + 1))) ||
+                   (At(k + 1) == '.' && !End(k + 2) && IsDigit(At(k + 2)));
+        }
+        if (c == '.') return !End(k + 1) && IsDigit(At(k + 1));
+        return IsDigit(c);
+    }
+    void ConsumeEscape() {  // p_ at the backslash
+        ++p_;
+        if (End(p_)) return;
+        if (IsHex(At(p_))) {
+            for (int n = 0; n < 6 && !End(p_) && IsHex(At(p_)); ++n) ++p_;
+            if (At(p_) == '\r' && At(p_ + 1) == '\n') p_ += 2;
+            else if (!End(p_) && IsSpace(At(p_))) ++p_;
+            return;
+        }
+        ++p_;
+        while (!End(p_) && (At(p_) & 0xC0) == 0x80) ++p_;  // the rest of a UTF-8 character
+    }
+    void ConsumeName() {
+        for (;;) {
+            if (NameAt(p_)) ++p_;
+            else if (ValidEscape(p_)) ConsumeEscape();
+            else return;
+        }
+    }
+    void ConsumeDigits() { while (!End(p_) && IsDigit(At(p_))) ++p_; }
+    void ConsumeNumeric(CssTok& kind, uint32_t& unit) {
+        if (At(p_) == '+' || At(p_) == '-') ++p_;
+        ConsumeDigits();
+        if (At(p_) == '.' && !End(p_ + 1) && IsDigit(At(p_ + 1))) { ++p_; ConsumeDigits(); }
+        if ((At(p_) == 'e' || At(p_) == 'E') && !End(p_ + 1)) {
+            size_t k = p_ + 1;
+            if ((At(k) == '+' || At(k) == '-') && !End(k + 1)) ++k;
+            if (!End(k) && IsDigit(At(k))) { p_ = k; ConsumeDigits(); }
+        }
+        unit = static_cast<uint32_t>(p_);
+        if (StartsIdent(p_)) { ConsumeName(); kind = CssTok::Dimension; }
+        else if (At(p_) == '%' && !End(p_)) { ++p_; kind = CssTok::Percentage; }
+        else kind = CssTok::Number;
+    }
+    bool ConsumeString(unsigned char quote, CssTok& kind) {
+        ++p_;
+        while (!End(p_)) {
+            unsigned char c = At(p_);
+            if (c == quote) { ++p_; kind = CssTok::String; return true; }
+            if (IsNewline(c)) return false;  // a bad string
+            if (c == '\\') {
+                if (End(p_ + 1)) { ++p_; break; }
+                if (At(p_ + 1) == '\r' && At(p_ + 2) == '\n') p_ += 3;
+                else ConsumeEscape();
+                continue;
+            }
+            ++p_;
+        }
+        kind = CssTok::String;  // closed by the end of the sheet
+        return true;
+    }
+    bool ConsumeUrl(CssTok& kind) {  // p_ after "url("
+        while (!End(p_) && IsSpace(At(p_))) ++p_;
+        while (!End(p_)) {
+            unsigned char c = At(p_);
+            if (c == ')') { ++p_; kind = CssTok::Url; return true; }
+            if (IsSpace(c)) {
+                while (!End(p_) && IsSpace(At(p_))) ++p_;
+                if (End(p_)) break;
+                if (At(p_) == ')') { ++p_; kind = CssTok::Url; return true; }
+                return false;  // a bad url
+            }
+            if (c == '"' || c == '\'' || c == '(' || IsNonPrintable(c)) return false;
+            if (c == '\\') {
+                if (!ValidEscape(p_)) return false;
+                ConsumeEscape();
+                continue;
+            }
+            ++p_;
+        }
+        kind = CssTok::Url;
+        return true;
+    }
+    bool ConsumeIdentLike(CssTok& kind) {
+        const size_t begin = p_;
+        ConsumeName();
+        if (At(p_) == '(' && !End(p_)) {
+            ++p_;
+            if (EqualsIgnoreCase(s_.substr(begin, p_ - begin), "url(")) {
+                while (!End(p_ + 1) && IsSpace(At(p_)) && IsSpace(At(p_ + 1))) ++p_;
+                size_t k = p_;
+                if (!End(k) && IsSpace(At(k))) ++k;
+                if (At(k) == '"' || At(k) == '\'') { kind = CssTok::Function; return true; }
+                return ConsumeUrl(kind);
+            }
+            kind = CssTok::Function;
+            return true;
+        }
+        kind = CssTok::Ident;
+        return true;
+    }
+    bool Next(CssTok& kind, uint32_t& unit) {
+        const unsigned char c = At(p_);
+        if (c == '/' && At(p_ + 1) == '*') {
+            const size_t close = s_.find("*/", p_ + 2);
+            if (close == std::string_view::npos) return false;
+            p_ = close + 2;
+            kind = CssTok::Comment;
+            return true;
+        }
+        if (IsSpace(c)) {
+            while (!End(p_) && IsSpace(At(p_))) ++p_;
+            kind = CssTok::Whitespace;
+            return true;
+        }
+        if (c == '"' || c == '\'') return ConsumeString(c, kind);
+        if (c == '#' && (NameAt(p_ + 1) || ValidEscape(p_ + 1))) {
+            ++p_;
+            ConsumeName();
+            kind = CssTok::Hash;
+            return true;
+        }
+        if (StartsNumber(p_)) { ConsumeNumeric(kind, unit); return true; }
+        if (c == '-' && At(p_ + 1) == '-' && At(p_ + 2) == '>') {
+            p_ += 3;
+            kind = CssTok::CDC;
+            return true;
+        }
+        if (StartsIdent(p_)) return ConsumeIdentLike(kind);
+        if (c == '<' && s_.substr(p_, 4) == "<!--") {
+            p_ += 4;
+            kind = CssTok::CDO;
+            return true;
+        }
+        if (c == '@' && StartsIdent(p_ + 1)) {
+            ++p_;
+            ConsumeName();
+            kind = CssTok::AtKeyword;
+            return true;
+        }
+        ++p_;
+        switch (c) {
+            case '(': kind = CssTok::LParen; break;
+            case ')': kind = CssTok::RParen; break;
+            case '[': kind = CssTok::LBracket; break;
+            case ']': kind = CssTok::RBracket; break;
+            case '{': kind = CssTok::LBrace; break;
+            case '}': kind = CssTok::RBrace; break;
+            case ',': kind = CssTok::Comma; break;
+            case ':': kind = CssTok::Colon; break;
+            case ';': kind = CssTok::Semicolon; break;
+            default:
+                kind = CssTok::Delim;
+                while (!End(p_) && (At(p_) & 0xC0) == 0x80) ++p_;
+        }
+        return true;
+    }
+
+    std::string_view s_;
+    size_t p_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// The minifier.
+
+bool IsIdentLikeKind(CssTok k) {
+    return k == CssTok::Ident || k == CssTok::Function || k == CssTok::Url ||
+           k == CssTok::BadUrl;
+}
+bool IsNumericKind(CssTok k) {
+    return k == CssTok::Number || k == CssTok::Percentage || k == CssTok::Dimension;
+}
+
+// Whether two tokens written side by side would be read as something else, so that a space
+// (or an empty comment) must stay between them.
+bool NeedsSeparator(CssTok a, char ad, CssTok b, char bd) {
+    const bool b_word = IsIdentLikeKind(b) || IsNumericKind(b) || (b == CssTok::Delim && bd == '-');
+    if (ad == '\\' || bd == '\\') return a == CssTok::Delim || b == CssTok::Delim || b_word;
+    switch (a) {
+        case CssTok::Ident:
+            return b_word || b == CssTok::CDC || b == CssTok::LParen;
+        case CssTok::AtKeyword:
+        case CssTok::Hash:
+        case CssTok::Dimension:
+            return b_word || b == CssTok::CDC;
+        case CssTok::Number:
+            return b_word || (b == CssTok::Delim && bd == '%');
+        case CssTok::Delim:
+            switch (ad) {
+                case '#': case '-': return b_word || b == CssTok::CDC;
+                case '@': return IsIdentLikeKind(b) || (b == CssTok::Delim && bd == '-');
+                case '.': case '+': return IsNumericKind(b);
+                case '/': return (b == CssTok::Delim && bd == '*') || b == CssTok::Comment;
+                case '<': return b == CssTok::Delim && bd == '!';
+                case '$': case '*': case '^': case '~': return b == CssTok::Delim && bd == '=';
+                case '|': return b == CssTok::Delim && (bd == '=' || bd == '|');
+                default: return false;
+            }
+        default:
+            return false;
+    }
+}
+
+enum class Ctx : uint8_t { Selector, AtPrelude, Value, CustomValue, Raw };
+
+// What a walk needs to know about the declaration whose value it writes.
+struct Property {
+    bool colours = false;     // hex colours may be shortened
+    bool colour_names = false;  // colour names may be written as hex
+    bool zero_units = false;  // zero lengths may lose their unit
+};
+
+class Minifier {
+public:
+    Minifier(std::string_view src, const std::vector<CssToken>& tokens)
+        : s_(src), t_(tokens) {}
+
+    bool Sheet(std::string& out) {
+        RuleList(true);
+        if (failed_ || i_ != t_.size()) return false;
+        out.swap(out_);
+        return true;
+    }
+    bool Declarations(std::string& out) {
+        DeclarationList(true);
+        if (failed_ || i_ != t_.size()) return false;
+        out.swap(out_);
+        return true;
+    }
+
+private:
+    struct Mark {
+        size_t size;
+        CssTok last;
+        char last_delim;
+        bool has_last;
+    };
+
+    bool AtEnd() const { return i_ >= t_.size() || failed_; }
+    CssTok Kind() const { return t_[i_].kind; }
+    std::string_view Text(const CssToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
+    char DelimOf(const CssToken& t) const { return t.kind == CssTok::Delim ? s_[t.begin] : 0; }
+    bool IsDelim(size_t k, char c) const {
+        return k < t_.size() && t_[k].kind == CssTok::Delim && s_[t_[k].begin] == c;
+    }
+
+    Mark Save() const { return {out_.size(), last_, last_delim_, has_last_}; }
+    void Restore(const Mark& m) {
+        out_.resize(m.size);
+        last_ = m.last;
+        last_delim_ = m.last_delim;
+        has_last_ = m.has_last;
+        want_space_ = gap_space_ = gap_comment_ = false;
+    }
+
+    // Writes a token (or its rewritten text) with the separator the previous one needs.
+    void Put(CssTok kind, char delim, std::string_view text) {
+        if (has_last_) {
+            // Rewritten numbers and colours can touch a neighbour they did not touch before,
+            // so the check does not depend on what was dropped.
+            if (want_space_) out_ += ' ';
+            else if (NeedsSeparator(last_, last_delim_, kind, delim))
+                out_ += gap_space_ ? " " : "/**/";
+        }
+        out_.append(text);
+        last_ = kind;
+        last_delim_ = delim;
+        has_last_ = true;
+        want_space_ = gap_space_ = gap_comment_ = false;
+    }
+    void PutToken() {
+        const CssToken& t = t_[i_++];
+        Put(t.kind, DelimOf(t), Text(t));
+    }
+    void PutRaw(CssTok kind, std::string_view text) { Put(kind, 0, text); }
+
+    // Skips white space and comments, writing the comments that must stay ("/*!"). Returns
+    // whether white space was skipped.
+    bool SkipTrivia() {
+        bool space = false;
+        while (!AtEnd()) {
+            const CssToken& t = t_[i_];
+            if (t.kind == CssTok::Whitespace) {
+                space = gap_space_ = true;
+                ++i_;
+            } else if (t.kind == CssTok::Comment) {
+                if (t.end - t.begin >= 5 && s_[t.begin + 2] == '!') {
+                    if (space && has_last_ && !Structural(last_)) want_space_ = true;
+                    PutToken();
+                } else {
+                    gap_comment_ = true;
+                    ++i_;
+                }
+            } else {
+                break;
+            }
+        }
+        return space;
+    }
+
+    // Tokens next to which white space never means anything.
+    static bool Structural(CssTok k) {
+        return k == CssTok::Comma || k == CssTok::LBrace || k == CssTok::RBrace ||
+               k == CssTok::Semicolon;
+    }
+    static bool Opens(CssTok k) {
+        return k == CssTok::Function || k == CssTok::LParen || k == CssTok::LBracket ||
+               k == CssTok::LBrace;
+    }
+    static bool Closes(CssTok k) {
+        return k == CssTok::RParen || k == CssTok::RBracket || k == CssTok::RBrace;
+    }
+    static CssTok CloserOf(CssTok open) {
+        if (open == CssTok::LBracket) return CssTok::RBracket;
+        if (open == CssTok::LBrace) return CssTok::RBrace;
+        return CssTok::RParen;
+    }
+
+    // Whether white space between the last written token and |next| carries no meaning.
+    bool SpaceDroppable(Ctx ctx, const CssToken& next, const std::vector<CssTok>& open) const {
+        const CssTok a = last_;
+        const CssTok b = next.kind;
+        if (Structural(a) || Structural(b)) return ctx != Ctx::CustomValue;
+        if (ctx == Ctx::CustomValue || ctx == Ctx::Raw) return false;
+        if (a == CssTok::Function || a == CssTok::LParen || a == CssTok::LBracket ||
+            b == CssTok::RParen || b == CssTok::RBracket)
+            return true;
+        const char ad = last_delim_;
+        const char bd = DelimOf(next);
+        switch (ctx) {
+            case Ctx::Selector:
+                return open.empty() && (ad == '>' || ad == '+' || ad == '~' || bd == '>' ||
+                                        bd == '+' || bd == '~');
+            case Ctx::Value:
+                return ad == '!' || bd == '!' || ad == '/' || bd == '/';
+            case Ctx::AtPrelude:
+                return !open.empty() && open.back() == CssTok::LParen &&
+                       (a == CssTok::Colon || b == CssTok::Colon);
+            default:
+                return false;
+        }
+    }
+
+    // Writes component values up to (not including) a token of |stops| at nesting depth 0.
+    // Nested blocks are written whole; a closing bracket without its opener fails the walk.
+    void Components(Ctx ctx, std::initializer_list<CssTok> stops, const Property& prop = {}) {
+        std::vector<CssTok> open;
+        bool first = true;
+        for (;;) {
+            const bool space = SkipTrivia();
+            if (AtEnd()) return;
+            const CssToken& t = t_[i_];
+            if (open.empty() && std::find(stops.begin(), stops.end(), t.kind) != stops.end())
+                return;
+            if (space && !first && has_last_ && !SpaceDroppable(ctx, t, open)) want_space_ = true;
+            first = false;
+            if (Closes(t.kind)) {
+                if (open.empty() || CloserOf(open.back()) != t.kind) { failed_ = true; return; }
+                open.pop_back();
+                PutToken();
+                continue;
+            }
+            if (t.kind == CssTok::Function && ctx != Ctx::Raw &&
+                EqualsIgnoreCase(Text(t), "url(")) {
+                CopyFunction();
+                continue;
+            }
+            if (Opens(t.kind)) {
+                open.push_back(t.kind == CssTok::Function ? CssTok::Function : t.kind);
+                PutToken();
+                continue;
+            }
+            if (ctx == Ctx::Value) {
+                if (t.kind == CssTok::Hash && prop.colours) {
+                    ++i_;
+                    const std::string colour = ShortColour(Text(t));
+                    PutRaw(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, colour);
+                    continue;
+                }
+                if (t.kind == CssTok::Ident && prop.colour_names) {
+                    ++i_;
+                    const std::string colour = ShortColourName(Text(t));
+                    PutRaw(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, colour);
+                    continue;
+                }
+                if (IsNumericKind(t.kind)) {
+                    ++i_;
+                    const std::string text = ShortNumber(t, prop.zero_units && open.empty());
+                    Put(text.size() == 1 && text[0] == '0' && t.kind == CssTok::Dimension
+                            ? CssTok::Number : t.kind,
+                        0, text);
+                    continue;
+                }
+            }
+            PutToken();
+        }
+    }
+
+    // Copies a url("...") function byte for byte.
+    void CopyFunction() {
+        const uint32_t begin = t_[i_].begin;
+        int depth = 0;
+        while (!AtEnd()) {
+            const CssTok k = Kind();
+            if (Opens(k)) ++depth;
+            if (Closes(k)) --depth;
+            ++i_;
+            if (depth == 0) {
+                Put(CssTok::Function, 0, s_.substr(begin, t_[i_ - 1].end - begin));
+                last_ = CssTok::RParen;
+                return;
+            }
+        }
+        failed_ = true;  // unclosed at the end of the sheet
+    }
+
+    // The shortest spelling of a hex colour: lower case, "#rgb" for "#rrggbb", no opaque
+    // alpha, or the colour's name where that is shorter.
+    static std::string ShortColour(std::string_view hash) {
+        std::string hex = LowerCopy(hash.substr(1));
+        const bool all_hex = std::all_of(hex.begin(), hex.end(), [](char c) {
+            return IsHex(static_cast<unsigned char>(c));
+        });
+        if (!all_hex || (hex.size() != 3 && hex.size() != 4 && hex.size() != 6 && hex.size() != 8))
+            return std::string(hash);
+        if (hex.size() == 8 && hex[6] == 'f' && hex[7] == 'f') hex.resize(6);
+        if (hex.size() == 4 && hex[3] == 'f') hex.resize(3);
+        if ((hex.size() == 6 || hex.size() == 8) && hex[0] == hex[1] && hex[2] == hex[3] &&
+            hex[4] == hex[5] && (hex.size() == 6 || hex[6] == hex[7])) {
+            std::string shortened;
+            for (size_t k = 0; k < hex.size(); k += 2) shortened += hex[k];
+            hex = shortened;
+        }
+        std::string best = "#" + hex;
+        if (hex.size() == 3 || hex.size() == 6) {
+            std::string full = hex;
+            if (hex.size() == 3) full = {hex[0], hex[0], hex[1], hex[1], hex[2], hex[2]};
+            for (const NamedColour& c : kColours)
+                if (c.name.size() < best.size() && EqualsIgnoreCase(c.value.substr(1), full))
+                    best = c.name;
+        }
+        return best;
+    }
+
+    // A colour name written as its shortest hex form where that is shorter.
+    static std::string ShortColourName(std::string_view name) {
+        for (const NamedColour& c : kColours) {
+            if (!EqualsIgnoreCase(c.name, name)) continue;
+            std::string hex = ShortColour(c.value);
+            return hex.size() < name.size() && hex[0] == '#' ? hex : std::string(name);
+        }
+        return std::string(name);
+    }
+
+    // Drops the leading zero and trailing fraction zeros of a number; a zero length becomes 0
+    // when |zero_units| allows. Numbers with an exponent stay as written. (Whether a unit
+    // reads as an exponent depends only on the bytes after the digits, which do not change.)
+    std::string ShortNumber(const CssToken& t, bool zero_units) const {
+        const std::string_view num = s_.substr(t.begin, t.unit - t.begin);
+        const std::string_view unit = s_.substr(t.unit, t.end - t.unit);
+        if (num.find_first_of("eE") != std::string_view::npos ||
+            (!unit.empty() && unit[0] == '\\'))
+            return std::string(Text(t));
+        std::string_view sign, digits = num;
+        if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
+            sign = digits.substr(0, 1);
+            digits.remove_prefix(1);
+        }
+        const size_t dot = digits.find('.');
+        std::string_view whole = digits.substr(0, dot);
+        std::string_view frac = dot == std::string_view::npos ? std::string_view() : digits.substr(dot + 1);
+        const bool zero = whole.find_first_not_of('0') == std::string_view::npos &&
+                          frac.find_first_not_of('0') == std::string_view::npos;
+        if (zero && zero_units && t.kind == CssTok::Dimension && InList(kLengthUnits, LowerCopy(unit)))
+            return "0";
+        if (frac.empty()) return std::string(Text(t));
+        while (!frac.empty() && frac.back() == '0') frac.remove_suffix(1);
+        if (frac.empty()) {
+            // An integer-valued number stays a <number> ("1.0" is not an <integer>).
+            if (t.kind == CssTok::Number) return std::string(Text(t));
+            std::string r(sign);
+            r += whole.empty() ? std::string_view("0") : whole;
+            return r + std::string(unit);
+        }
+        std::string r(sign);
+        while (whole.size() > 1 && whole[0] == '0') whole.remove_prefix(1);
+        if (whole != "0") r += whole;
+        r += '.';
+        r += frac;
+        r += unit;
+        return r;
+    }
+
+    // ---- rules
+
+    void RuleList(bool top) {
+        for (;;) {
+            SkipTrivia();
+            if (AtEnd()) return;
+            const CssTok k = Kind();
+            if (k == CssTok::RBrace) {
+                if (top) failed_ = true;
+                return;
+            }
+            if (top && (k == CssTok::CDO || k == CssTok::CDC)) { ++i_; continue; }
+            if (k == CssTok::AtKeyword) AtRule(false);
+            else QualifiedRule(true, top);
+        }
+    }
+
+    // How a qualified rule ended: with its block, dropped as empty, or (nested) as a stray
+    // statement without a block, such as the old "*zoom:1" hack.
+    enum class RuleEnd { Block, Dropped, Stray };
+
+    RuleEnd QualifiedRule(bool rule_list, bool top) {
+        const Mark mark = Save();
+        // In a list of rules a ";" belongs to the selector; a "}" at the top does not balance.
+        if (rule_list) Components(Ctx::Selector, {CssTok::LBrace, CssTok::RBrace});
+        else Components(Ctx::Selector, {CssTok::LBrace, CssTok::RBrace, CssTok::Semicolon});
+        if (AtEnd() || Kind() != CssTok::LBrace) {
+            if (!AtEnd() && top) failed_ = true;
+            return RuleEnd::Stray;  // kept as written; at the end of a sheet it is ignored
+        }
+        PutToken();
+        const size_t inner = out_.size();
+        DeclarationList(false);
+        if (AtEnd()) { failed_ = true; return RuleEnd::Block; }
+        const bool empty = out_.size() == inner;
+        SkipTrivia();
+        PutToken();  // "}"
+        if (!empty) return RuleEnd::Block;
+        Restore(mark);
+        return RuleEnd::Dropped;
+    }
+
+    void AtRule(bool nested) {
+        const Mark mark = Save();
+        std::string name = LowerCopy(Text(t_[i_]).substr(1));
+        if (name == "charset") {  // byte for byte: only its exact form is recognised
+            const uint32_t begin = t_[i_].begin;
+            while (!AtEnd() && Kind() != CssTok::Semicolon) ++i_;
+            if (AtEnd()) { failed_ = true; return; }
+            ++i_;
+            PutRaw(CssTok::Semicolon, s_.substr(begin, t_[i_ - 1].end - begin));
+            return;
+        }
+        if (name.size() > 1 && name[0] == '-') {  // vendor prefix
+            const size_t dash = name.find('-', 1);
+            if (dash != std::string::npos) name.erase(0, dash + 1);
+        }
+        PutToken();
+        Components(Ctx::AtPrelude, {CssTok::LBrace, CssTok::Semicolon, CssTok::RBrace});
+        if (AtEnd() || Kind() == CssTok::RBrace) return;
+        if (Kind() == CssTok::Semicolon) { PutToken(); return; }
+        PutToken();  // "{"
+        const size_t inner = out_.size();
+        bool drop_when_empty = false;
+        if (InList(kDeclarationBlockAtRules, name)) {
+            DeclarationList(false);
+        } else if (auto g = std::find_if(std::begin(kGroupAtRules), std::end(kGroupAtRules),
+                                         [&](const GroupAtRule& r) { return r.name == name; });
+                   g != std::end(kGroupAtRules)) {
+            drop_when_empty = g->drop_when_empty;
+            if (nested && name != "keyframes") DeclarationList(false);
+            else RuleList(false);
+        } else {
+            Components(Ctx::Raw, {CssTok::RBrace});
+        }
+        if (AtEnd()) { failed_ = true; return; }
+        const bool empty = out_.size() == inner;
+        SkipTrivia();
+        PutToken();  // "}"
+        if (empty && drop_when_empty) Restore(mark);
+    }
+
+    // Statements of a block that holds declarations (and nested rules). Declarations are
+    // joined by ";" written before the next one, so the last one and empty ones lose theirs.
+    void DeclarationList(bool top) {
+        bool pending = false;
+        for (;;) {
+            SkipTrivia();
+            if (AtEnd()) {
+                if (!top) failed_ = true;
+                return;
+            }
+            const CssTok k = Kind();
+            if (k == CssTok::RBrace) {
+                if (top) failed_ = true;
+                return;
+            }
+            if (k == CssTok::Semicolon) { ++i_; continue; }
+            const Mark mark = Save();
+            if (pending) PutRaw(CssTok::Semicolon, ";");
+            if (k == CssTok::AtKeyword) {
+                AtRule(true);
+                pending = false;
+            } else if (IsDeclaration()) {
+                Declaration();
+                pending = true;
+            } else {
+                const RuleEnd end = QualifiedRule(false, false);
+                if (end == RuleEnd::Dropped) {
+                    Restore(mark);  // the ";" written for it goes too; |pending| stays
+                } else if (end == RuleEnd::Stray) {
+                    pending = !AtEnd() && Kind() == CssTok::Semicolon;
+                } else {
+                    pending = false;
+                }
+            }
+        }
+    }
+
+    // A statement is a declaration when it is "name:" and reaches ";" or "}" before any "{",
+    // or is a custom property ("--name:"), whose value may hold blocks.
+    bool IsDeclaration() const {
+        size_t k = i_;
+        if (t_[k].kind != CssTok::Ident) return false;
+        const bool custom = Text(t_[k]).substr(0, 2) == "--";
+        ++k;
+        while (k < t_.size() && (t_[k].kind == CssTok::Whitespace || t_[k].kind == CssTok::Comment)) ++k;
+        if (k >= t_.size() || t_[k].kind != CssTok::Colon) return false;
+        if (custom) return true;
+        int depth = 0;
+        for (; k < t_.size(); ++k) {
+            const CssTok kind = t_[k].kind;
+            if (depth == 0 && (kind == CssTok::Semicolon || kind == CssTok::RBrace)) return true;
+            if (depth == 0 && kind == CssTok::LBrace) return false;
+            if (Opens(kind)) ++depth;
+            else if (Closes(kind)) --depth;
+            if (depth < 0) return true;
+        }
+        return true;
+    }
+
+    void Declaration() {
+        const std::string name = LowerCopy(Text(t_[i_]));
+        PutToken();
+        SkipTrivia();
+        gap_space_ = gap_comment_ = false;
+        PutToken();  // ":"
+        const bool space = SkipTrivia();
+        gap_space_ = gap_comment_ = false;
+        if (name.substr(0, 2) == "--") {
+            const size_t before = out_.size();
+            Components(Ctx::CustomValue, {CssTok::Semicolon, CssTok::RBrace});
+            if (out_.size() == before && space) out_ += ' ';  // "--x: ;" stays a value
+            return;
+        }
+        Property prop;
+        std::string base = name;
+        if (base.size() > 1 && base[0] == '-') {
+            const size_t dash = base.find('-', 1);
+            if (dash != std::string::npos) base.erase(0, dash + 1);
+        }
+        const bool opaque = InList(kOpaqueValueProperties, name);
+        prop.colours = !opaque;
+        prop.colour_names = !opaque && InList(kColourProperties, name);
+        prop.zero_units = !opaque && !InList(kKeepZeroUnitProperties, name);
+        Components(Ctx::Value, {CssTok::Semicolon, CssTok::RBrace}, prop);
+    }
+
+    std::string_view s_;
+    const std::vector<CssToken>& t_;
+    size_t i_ = 0;
+    bool failed_ = false;
+    std::string out_;
+    CssTok last_ = CssTok::Whitespace;
+    char last_delim_ = 0;
+    bool has_last_ = false;
+    bool want_space_ = false;   // white space kept between the last token and the next
+    bool gap_space_ = false;    // white space dropped since the last token
+    bool gap_comment_ = false;  // a comment dropped since the last token
+};
+
+bool ContainsStyleEnd(std::string_view s) {
+    for (size_t k = s.find("</"); k != std::string_view::npos; k = s.find("</", k + 1))
+        if (EqualsIgnoreCase(s.substr(k + 2, 5), "style")) return true;
+    return false;
+}
+
+template <typename Walk>
+std::string Minify(std::string_view css, Walk walk) {
+    std::vector<CssToken> tokens;
+    tokens.reserve(css.size() / 3 + 1);
+    if (css.size() >= UINT32_MAX || !TokenizeCss(css, tokens)) return std::string(css);
+    Minifier m(css, tokens);
+    std::string out;
+    if (!walk(m, out) || out.size() > css.size() || ContainsStyleEnd(out))
+        return std::string(css);
+    return out;
+}
+
+}  // namespace
+
+bool TokenizeCss(std::string_view css, std::vector<CssToken>& tokens) {
+    return Tokenizer(css).Run(tokens);
+}
+
+std::string MinifyStyleSheet(std::string_view css) {
+    return Minify(css, [](Minifier& m, std::string& out) { return m.Sheet(out); });
+}
+
+std::string MinifyStyleDeclarations(std::string_view css) {
+    return Minify(css, [](Minifier& m, std::string& out) { return m.Declarations(out); });
+}
+
+}  // namespace tsqz::web
