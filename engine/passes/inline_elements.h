@@ -23,10 +23,18 @@ bool IsBlockElementName(std::string_view name);
 // What a tag is, read from its "<".
 struct TagInfo {
     enum class Kind : uint8_t {
-        kNoElement,  // a comment, a declaration, a placeholder token, text such as "a < b"
-        kTextLevel,  // a text-level element, or the marker pair that stands for server code
-        kBlock,      // an element at whose tags white space collapses
-        kUnknown,    // a name neither table knows
+        kNoElement,  // no "<" there
+        // A text-level element; or what a browser shows nothing for and lays out no box for,
+        // so that white space on either side of it meets: a comment, "<!...>" and "<?...>"
+        // markup, a script or style element (or the placeholder left for one); or what is no
+        // tag at all and shows as text: a "<" not followed by a letter ("a < b", "<>"), the
+        // marker pair that stands for server code, whose output may be words.
+        kTextLevel,
+        // An element at whose tags white space collapses, the placeholder left for a
+        // preformatted block, or the document type declaration (white space before the
+        // root element is never shown).
+        kBlock,
+        kUnknown,  // a name neither table knows
     };
     Kind kind = Kind::kNoElement;
     bool is_end = false;  // "</" followed by a name
@@ -43,16 +51,15 @@ TagInfo::Kind KindOfUpperName(std::string_view upper);
 // giving the byte there and 0 outside the text. The name is what follows "<" or "</", up to
 // white space, "/", ">", "<" or the end of the text, and must start with an ASCII letter (so
 // the passes, which delete white space only before a "<" or after a ">", never change the name
-// a tag is read with); "<" not
-// followed by one starts no element. The marker pair left where server code was cut out
-// counts as text-level: the code writes text in its place. Reads at most a few bytes,
-// whatever the text.
+// a tag is read with). Everything else a "<" can start is read as the Kind comments say.
+// Reads at most a few bytes, whatever the text.
 template <typename ByteAt>
 TagInfo ReadTagAt(const ByteAt& at, int32_t open);
 
 // Follows, while a loop walks forward through a text, which tag each ">" ends: the one whose
-// "<" is the nearest before it, unless a ">" between them already ended that tag; such a ">"
-// ends no tag and is text ("runs > $5", "&lt;HEAD>").
+// "<" is the nearest before it, unless a ">" between them already ended that tag or that "<"
+// starts no markup (see StartsMarkupAt); such a ">" ends no tag and is text ("runs > $5",
+// "&lt;HEAD>", "a < b > c").
 class TagEnds {
   public:
     // Looks at every position up to `pos` not looked at yet, in order; returns the position
@@ -112,9 +119,6 @@ class OpenFontElements {
 namespace tag_detail {
 // No name in the tables is longer; a longer name is no element the tables know.
 constexpr int32_t kLongestName = 10;
-// The byte that stands for the "%" of each delimiter of cut-out server code: "<%" and "%>"
-// with nothing between become "<", 0xFE, 0xFE, ">".
-constexpr unsigned char kServerCodeMark = 0xFE;
 
 inline bool EndsName(unsigned char c) {
     return c == 0 || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '/' ||
@@ -122,6 +126,55 @@ inline bool EndsName(unsigned char c) {
 }
 
 inline bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+// Whether the "<" at `open` starts a tag, a comment or other markup that the next ">" ends:
+// a letter, "/", "!" or "?" follows it, or it starts a whole placeholder ("<@" + three
+// letters + "@>") or server-code marker pair ("<" + two bytes from 0x80 up + ">"). Any other
+// "<" is text, and so is the next ">".
+template <typename ByteAt>
+bool StartsMarkupAt(const ByteAt& at, int32_t open) {
+    const unsigned char next = at(open + 1);
+    if (IsAsciiLetter(next) || next == '/' || next == '!' || next == '?') return true;
+    if (next == '@') {
+        return IsAsciiLetter(at(open + 2)) && IsAsciiLetter(at(open + 3)) &&
+               IsAsciiLetter(at(open + 4)) && at(open + 5) == '@' && at(open + 6) == '>';
+    }
+    return next >= 0x80 && at(open + 2) >= 0x80 && at(open + 3) == '>';
+}
+
+// The 7-byte placeholder "<@" + three letters + "@>" that stands for a PLAINTEXT, LISTING,
+// XMP or PRE block: "<@PLA@>", "<@LIS@>", "<@XMP@>", "<@PRE@>", or a stand-in numbered with
+// lower-case letters whose first lies in kBlockStandInFirst..kBlockStandInLast. The others
+// stand for script and style elements.
+constexpr unsigned char kBlockStandInFirst = 'a';
+constexpr unsigned char kBlockStandInLast = 'm';
+
+template <typename ByteAt>
+bool IsBlockPlaceholder(const ByteAt& at, int32_t open) {
+    if (at(open + 1) != '@' || at(open + 5) != '@' || at(open + 6) != '>') return false;
+    const unsigned char a = at(open + 2);
+    const unsigned char b = at(open + 3);
+    const unsigned char c = at(open + 4);
+    if (a >= 'a' && a <= 'z') {
+        return a >= kBlockStandInFirst && a <= kBlockStandInLast && b >= 'a' && b <= 'z' &&
+               c >= 'a' && c <= 'z';
+    }
+    const auto is = [&](const char(&name)[4]) {
+        return a == static_cast<unsigned char>(name[0]) &&
+               b == static_cast<unsigned char>(name[1]) && c == static_cast<unsigned char>(name[2]);
+    };
+    return is("PLA") || is("LIS") || is("XMP") || is("PRE");
+}
+
+// "<!DOCTYPE" in any case.
+template <typename ByteAt>
+bool IsDoctype(const ByteAt& at, int32_t open) {
+    constexpr char kName[] = "DOCTYPE";
+    for (int32_t k = 0; k < 7; ++k) {
+        if ((at(open + 2 + k) & 0xDF) != static_cast<unsigned char>(kName[k])) return false;
+    }
+    return true;
+}
 }  // namespace tag_detail
 
 template <typename ByteAt>
@@ -130,19 +183,23 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open) {
     using Kind = TagInfo::Kind;
     TagInfo tag;
     if (at(open) != '<') return tag;
-    if (at(open + 1) == kServerCodeMark && at(open + 2) == kServerCodeMark && at(open + 3) == '>') {
-        tag.kind = Kind::kTextLevel;
+    const unsigned char first = at(open + 1);
+    if (first == '@') {
+        tag.kind = IsBlockPlaceholder(at, open) ? Kind::kBlock : Kind::kTextLevel;
+        return tag;
+    }
+    if (first == '!') {
+        tag.kind = IsDoctype(at, open) ? Kind::kBlock : Kind::kTextLevel;
         return tag;
     }
     int32_t pos = open + 1;
-    if (at(pos) == '/') {
-        tag.is_end = true;
-        ++pos;
-    }
+    if (first == '/') ++pos;
     if (!IsAsciiLetter(at(pos))) {
-        tag.is_end = false;
+        // "<?...>", "</ ...>" and "</>" show nothing; anything else is text.
+        tag.kind = Kind::kTextLevel;
         return tag;
     }
+    tag.is_end = first == '/';
     char name[kLongestName];
     int32_t length = 0;
     for (unsigned char c; !EndsName(c = at(pos)); ++pos) {
@@ -164,7 +221,7 @@ int32_t TagEnds::Advance(const ByteAt& at, int32_t pos) {
         const unsigned char c = at(next_);
         if (c == '<') {
             open_ = next_;
-            open_unended_ = true;
+            open_unended_ = tag_detail::StartsMarkupAt(at, next_);
         } else if (c == '>') {
             answer = open_unended_ && next_ == pos ? open_ : 0;
             open_unended_ = false;

@@ -260,9 +260,33 @@ void CompressEntities(Engine& engine, Text& chunk) {
     EndSavings(engine, chunk, kSlotEntities);
 }
 
+bool HoldsUtf8Text(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    const auto continuation = [&](size_t i) { return i < n && (bytes[i] & 0xC0) == 0x80; };
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = bytes[i];
+        if (c < 0xC2 || c > 0xF4) continue;  // ASCII, a lone continuation or no lead byte
+        // The second byte's range excludes overlong forms, surrogates and code points above
+        // U+10FFFF.
+        const unsigned char second = i + 1 < n ? bytes[i + 1] : 0;
+        const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high) continue;
+        const size_t length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        bool whole = true;
+        for (size_t k = 2; k < length && whole; ++k)
+            whole = continuation(i + k);
+        if (whole) return true;
+    }
+    return false;
+}
+
 void InsertCharsetDeclaration(Engine& engine, Text& chunk, bool own_count) {
     if (own_count) BeginSavings(engine, chunk);
-    if (engine.options.UseISOTag) {
+    // A UTF-8 page declared ISO-8859-1 would show every non-ASCII character as two or three
+    // wrong ones.
+    if (engine.options.UseISOTag && !engine.run.utf8_text) {
         bool declared = false;
         for (std::string_view marker : kCharsetMarkers) {
             declared = declared || Find(chunk, marker, 1, true) != 0;

@@ -45,10 +45,11 @@ bool IsSpace(unsigned char c) {
 }
 
 // The sign at index sign starts the value of a SIZE attribute: "size=", an optional space
-// and an optional double quote stand right before it, and "size" is a whole attribute name.
+// and an optional quote (double or single) stand right before it, and "size" is a whole
+// attribute name.
 bool StartsSizeValue(std::string_view text, size_t sign) {
     size_t end = sign;  // one past the "=" of "size="
-    if (end > 0 && text[end - 1] == '"') --end;
+    if (end > 0 && (text[end - 1] == '"' || text[end - 1] == '\'')) --end;
     if (end > 0 && text[end - 1] == ' ') --end;
     if (end < kSizeAttribute.size()) return false;
     const size_t at = end - kSizeAttribute.size();

@@ -43,22 +43,45 @@ struct ByteReader {
     }
 };
 
+// The marker pair left where server code was cut out ("<" + two bytes from 0x80 up + ">"),
+// ending at index `gt` or starting at index `lt`. The code's output lands there and may be
+// words, part of an address or an attribute value, so white space beside a marker pair is never
+// taken away whole, and none is put in where there was none.
+bool MarkerEndsAt(std::string_view s, size_t gt) {
+    return gt >= 3 && gt < s.size() && s[gt] == '>' && s[gt - 3] == '<' &&
+           static_cast<unsigned char>(s[gt - 1]) >= 0x80 &&
+           static_cast<unsigned char>(s[gt - 2]) >= 0x80;
+}
+bool MarkerStartsAt(std::string_view s, size_t lt) {
+    return lt + 3 < s.size() && s[lt] == '<' && s[lt + 3] == '>' &&
+           static_cast<unsigned char>(s[lt + 1]) >= 0x80 &&
+           static_cast<unsigned char>(s[lt + 2]) >= 0x80;
+}
+// Whether deleting the white space from `first` to `last` (indices) leaves a marker pair with
+// no white space on that side.
+bool BaresMarker(std::string_view s, size_t first, size_t last) {
+    return (first >= 1 && MarkerEndsAt(s, first - 1)) || MarkerStartsAt(s, last + 1);
+}
+
 // Whether white space beside the tag whose "<" is at index `open` shows.
 bool InlineTagAt(std::string_view s, size_t open) {
     return ReadTagAt(ByteReader{s}, static_cast<int32_t>(open) + 1).IsInline();
 }
 
 // The index of the "<" of the tag that the ">" at index `gt` ends, kNone when it ends none:
-// the nearest "<" before it, unless another ">" stands between them. Looks back no further
-// than the ">" before, so a walk that asks about each ">" at most once stays linear.
+// the nearest "<" before it, unless another ">" stands between them or that "<" starts no
+// markup ("a < b > c"). Looks back no further than the ">" before, so a walk that asks about
+// each ">" at most once stays linear.
 size_t TagOpenOf(std::string_view s, size_t gt) {
     const void* previous = memrchr(s.data(), '>', gt);
     const size_t from =
         previous == nullptr
             ? 0
             : static_cast<size_t>(static_cast<const char*>(previous) - s.data()) + 1;
-    const void* open = memrchr(s.data() + from, '<', gt - from);
-    return open == nullptr ? kNone : static_cast<size_t>(static_cast<const char*>(open) - s.data());
+    const void* found = memrchr(s.data() + from, '<', gt - from);
+    if (found == nullptr) return kNone;
+    const auto open = static_cast<size_t>(static_cast<const char*>(found) - s.data());
+    return tag_detail::StartsMarkupAt(ByteReader{s}, static_cast<int32_t>(open) + 1) ? open : kNone;
 }
 
 bool PatternAt(std::string_view s, size_t at, std::string_view pattern) {
@@ -152,21 +175,6 @@ class Compactor {
     bool changed_ = false;
 };
 
-// Deletes every copy of a byte, moving the stretches between them once.
-void RemoveByte(Text& text, char byte) {
-    size_t write = text.find(byte);
-    if (write == kNone) return;
-    for (size_t read = write + 1;;) {
-        const size_t next = text.find(byte, read);
-        const size_t end = next == kNone ? text.size() : next;
-        std::memmove(text.data() + write, text.data() + read, end - read);
-        write += end - read;
-        if (next == kNone) break;
-        read = next + 1;
-    }
-    text.resize(write);
-}
-
 // ---------------------------------------------------------------------------------------
 // Space removal
 
@@ -228,7 +236,8 @@ void CollapseBlanks(Text& text, Text& spare) {
         size_t end = i + 1;
         while (end < n && blank(s[end]))
             ++end;
-        if (end <= head_end && i > 0 && s[i - 1] == '>' && s[end] == '<') {
+        if (end <= head_end && i > 0 && s[i - 1] == '>' && s[end] == '<' &&
+            !BaresMarker(s, i, end - 1)) {
             out.DropRange(i, end);
         } else if (end - i > 1 || s[i] == '\t') {
             out.Replace(i, ' ');
@@ -360,9 +369,11 @@ void CompactListAttributes(Text& chunk) {
     }
 }
 
-// Steps 6 to 10 in one walk: a space goes when a line feed or a "<" stands before it, or
-// after it a line feed, a CR LF (unless line ends are LF only) or a ">" that ends a tag (a
-// ">" that is text keeps the space before it). With no two spaces in a row, the bytes beside
+// Steps 6 to 9 in one walk: a space goes when a line feed stands before it, or after it a
+// line feed, a CR LF (unless line ends are LF only) or a ">" that ends a tag (a ">" that is
+// text keeps the space before it). Step 10 ("< " becomes "<") is not done: a "<" followed by
+// a space is text to a browser, and without the space the "<" would open a tag ("a < b c"
+// would show "a " and open a B element). With no two spaces in a row, the bytes beside
 // a space stay what they are while other spaces go, and which ">" ends a tag does not change,
 // so each space goes or stays whatever the order of the steps.
 void RemoveSpacesAtLineEndsAndTagEdges(Text& text, Text& spare, bool lf_only) {
@@ -373,12 +384,12 @@ void RemoveSpacesAtLineEndsAndTagEdges(Text& text, Text& spare, bool lf_only) {
     ScanPlaces(
         s, 0,
         [](Bytes16 b0, Bytes16 b1, Bytes16 b2) {
-            return (((b0 == '\n') | (b0 == '<')) & (b1 == ' ')) |
+            return ((b0 == '\n') & (b1 == ' ')) |
                    ((b0 == ' ') & ((b1 == '\n') | (b1 == '>') | ((b1 == '\r') & (b2 == '\n'))));
         },
         [&](size_t i) {
             const char c = s[i];
-            if (c == '\n' || c == '<') {
+            if (c == '\n') {
                 if (at(i + 1) == ' ') out.Drop(i + 1);
             } else if (c == ' ') {
                 const char next = at(i + 1);
@@ -546,7 +557,7 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
             if ((steps & kTagSpecific) != 0 && i >= 1 && !fonts.Open()) {
                 const TagSpaces found = TagSpacesAt(s, i, closing_li_stripped);
                 if (found.before && !InlineTagAt(s, i)) {
-                    out.Drop(i - 1);
+                    if (!BaresMarker(s, i - 1, i - 1)) out.Drop(i - 1);
                     drop_after_close = drop_after_close || found.after_close;
                 } else if (found.after_close && !found.before) {
                     settle_pending();
@@ -566,7 +577,9 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
             return i + 1;
         }
         settle_pending();
-        if (drop_after_close) {
+        if (BaresMarker(s, i + 1, i + 1)) {
+            drop_after_close = false;
+        } else if (drop_after_close) {
             drop_after_close = false;
             out.Drop(i + 1);
         } else if ((steps & kAfterEndTags) != 0 && ends_tag && i >= 1 && i + 2 < n &&
@@ -600,7 +613,7 @@ void RemoveSpacesAroundTags(Text& text, Text& spare) {
             if (close == kNone) return kScanEnd;
             bool deleted = false;
             if (s[open - 1] == ' ' && close + 1 < n && s[close + 1] == ' ' && !fonts.Open() &&
-                !InlineTagAt(s, open)) {
+                !InlineTagAt(s, open) && !BaresMarker(s, open - 1, open - 1)) {
                 out.Drop(open - 1);
                 deleted = true;
             }
@@ -634,7 +647,7 @@ void RemoveSpacesAfterEquals(Text& text, Text& spare) {
                 }
             }
             known = eq;
-            if (!inside) return eq + 2;
+            if (!inside || BaresMarker(s, eq + 1, eq + 1)) return eq + 2;
             out.Drop(eq + 1);
             return eq + 3;
         });
@@ -693,6 +706,7 @@ void JoinLineFeeds(Text& text) {
                 goes = !fonts.Open();
             }
         }
+        if (MarkerStartsAt(s, lf + 1)) goes = false;
         previous_went = goes;
         if (goes) {
             out.Drop(lf);
@@ -722,10 +736,10 @@ std::vector<int32_t> TagBreakPoints(std::string_view s) {
         if (s[i] == '<') {
             fonts.Take(at, static_cast<int32_t>(i) + 1);
             open = i;
-            unended = true;
+            unended = tag_detail::StartsMarkupAt(at, static_cast<int32_t>(i) + 1);
             return i + 1;
         }
-        if (unended && !fonts.Open()) {
+        if (unended && !fonts.Open() && !MarkerEndsAt(s, i) && !MarkerStartsAt(s, i + 1)) {
             // The tag after a ">" is often the next one asked about.
             const bool inline_before = open == read ? read_inline : InlineTagAt(s, open);
             bool breaks_here = !inline_before;
@@ -766,7 +780,7 @@ void AppendWithoutSpacesBefore(Text& out, std::string_view piece, char line_end,
 
 void ConvertLineEnds(Engine& engine, Text& chunk) {
     engine.run.saved_length = Len(chunk);
-    RemoveByte(chunk, '\r');
+    CarriageReturnsToLineFeeds(chunk);
     engine.run.lf_only = true;
     EndSavings(engine, chunk, kSlotCRLFToLF);
 }
@@ -802,7 +816,7 @@ void RemoveEmptyLines(Engine& engine, Text& chunk) {
 
 void JoinLines(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
-    if (!engine.run.lf_only) RemoveByte(chunk, '\r');
+    if (!engine.run.lf_only) CarriageReturnsToLineFeeds(chunk);
     JoinLineFeeds(chunk);
     EndSavings(engine, chunk, kSlotOptimizeLines);
 }

@@ -315,10 +315,14 @@ struct Replacement {
     std::string_view to;
 };
 
-constexpr Replacement kASPSpaceJoins[] = {{"<% ", "<%"}, {" %>", "%>"}, {" <% ", "<%"}};
+// Only white space between the delimiters goes. What stands outside them is sent to the
+// browser right beside the code's output, which may be words, part of an address or of an
+// attribute value: a byte added or taken away there joins or splits what the reader sees.
+constexpr Replacement kASPSpaceJoins[] = {{"<% ", "<%"}, {" %>", "%>"}, {" <% ", " <%"}};
 constexpr Replacement kASPLineJoins[] = {
-    {"\n<%", "<%"}, {"<%\n", "<%"},   {"\n%>", "%>"},
-    {"%>\n", "%>"}, {"<%\r\n", "<%"}, {"%>\r\n", "%>"},
+    {"<%\n", "<%"},
+    {"\n%>", "%>"},
+    {"<%\r\n", "<%"},
 };
 
 // The bytes of the text that may change a code reader's state, as a table over all byte values.
@@ -600,7 +604,7 @@ int32_t CompressScriptBlock(Engine& engine, Text& block) {
     }
     if (options.ScriptEOLs) {
         const int32_t before = Len(block);
-        RemoveChar(block, '\r');
+        CarriageReturnsToLineFeeds(block);
         Charge(engine, block, kSlotScriptEOLs, before);
     }
     Yield(engine);
@@ -616,7 +620,7 @@ void CompressStyleBlock(Engine& engine, Text& block) {
     if (options.StripComments) RemoveCodeComments(block, true);
     Yield(engine);
     if (options.OptimizeLines) BreakStyleLines(block, lf_only, engine.run.wrap_column);
-    if (options.CRLFToLF && !lf_only) RemoveChar(block, '\r');
+    if (options.CRLFToLF && !lf_only) CarriageReturnsToLineFeeds(block);
     Yield(engine);
     if (options.StripSpaces) CompressStyleSpaces(block, lf_only);
     Charge(engine, block, kSlotStyleSheets, whole);
@@ -624,24 +628,11 @@ void CompressStyleBlock(Engine& engine, Text& block) {
 
 void CompressASPDocument(Engine& engine, Text& document) {
     const OptionBlock& options = engine.options;
-    const unsigned char line_end = engine.run.lf_only || options.ScriptEOLs ? '\n' : '\r';
     const int32_t start = Len(document);
     if (options.ScriptSpaces) {
         for (const Replacement& r : kASPSpaceJoins)
             ReplaceAll(document, r.from, r.to);
     }
-    // Code ends followed by text get a space after them, unless the document ends right there
-    // or one byte later. Not before a quote: code that writes an attribute value
-    // (value="<%=x%>") would otherwise send a value with a trailing space.
-    RewriteWith(document, [line_end](Rewriter& text) {
-        for (int32_t p = text.Find("%>", 1); p != 0; p = text.Find("%>", p + 2)) {
-            if (text.Length() - (p + 1) <= 1) break;
-            const unsigned char next = text.At(p + 2);
-            if (next != ' ' && next != line_end && next != '"' && next != '\'') {
-                text.Insert(p + 2, " ");
-            }
-        }
-    });
     Charge(engine, document, kSlotStyleSheets, start);
     const int32_t middle = Len(document);
     if (options.ScriptLines) {

@@ -32,6 +32,8 @@ void RemoveAttributeQuotes(Engine& engine, Text& chunk);
 // Character entities; the charset declaration, counted on its own or as part of the entities.
 void CompressEntities(Engine& engine, Text& chunk);
 void InsertCharsetDeclaration(Engine& engine, Text& chunk, bool own_count);
+// Whether a text holds a UTF-8 byte-order mark or a well-formed UTF-8 multi-byte sequence.
+bool HoldsUtf8Text(std::string_view text);
 
 // Head and comment clean-up.
 void RemoveComments(Engine& engine, Text& chunk);

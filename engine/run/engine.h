@@ -64,6 +64,9 @@ struct RunState {
     bool meta_pass_ran = false;  // cleared per chunk, set by META removal
     int32_t saved_length = 0;    // length noted by a pass before it works
     uint16_t wrap_column = 254;  // WordWrap, or WordWrap - 1 in CR LF documents
+    // The document holds a UTF-8 byte-order mark or a valid UTF-8 multi-byte sequence: its
+    // text is not ISO-8859-1, so no such charset declaration may be added.
+    bool utf8_text = false;
     // Per phrase-tag conversion: the element's start tags still open at the end of the last
     // chunk, innermost last (true: converted), so an end tag in a later chunk agrees with
     // its start tag.

@@ -112,6 +112,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     NoteSizeBefore(engine, Len(document));
     engine.run.basefont = FindBasefontSize(document);
     engine.run.lf_only = document.find("\r\n") == std::string::npos;
+    engine.run.utf8_text = engine.options.UseISOTag != 0 && HoldsUtf8Text(document);
     // The style compressor wraps at extraction time: give it this document's column.
     SetWrapColumn(engine);
 

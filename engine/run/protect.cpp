@@ -32,6 +32,7 @@
 
 #include "text/byte_scan.h"
 #include "passes/dispatch.h"
+#include "passes/inline_elements.h"
 #include "run/engine.h"
 #include "include/tagsqueeze.h"
 #include "passes/passes.h"
@@ -82,11 +83,16 @@ constexpr std::string_view kAspMarker = "<\xFE\xFE>";
 constexpr size_t kAspMarkerLength = 4;
 
 // Numbered stand-ins of the verifying run. Block placeholders become "<@" + three lower-case
-// letters + "@>" (fixed placeholders use upper case, so the two never meet); ASP marker pairs
-// become "<" + two bytes from 0x80 to 0xFB + ">" (0xFC and 0xFD are marks of the style
-// compressor, 0xFE is the fixed marker byte).
+// letters + "@>" (fixed placeholders use upper case, so the two never meet); those of literal
+// blocks start with a letter from "a" to "m", those of scripts and the style with one from "n"
+// to "z", so the passes tell preformatted blocks from the rest as they do for the fixed
+// placeholders (inline_elements.h). ASP marker pairs become "<" + two bytes from 0x80 to 0xFB
+// + ">" (0xFC and 0xFD are marks of the style compressor, 0xFE is the fixed marker byte).
 constexpr size_t kLetters = 26;
-constexpr size_t kMaxNumbered = kLetters * kLetters * kLetters;
+constexpr size_t kNumbersPerClass = (kLetters / 2) * kLetters * kLetters;
+static_assert(tag_detail::kBlockStandInFirst == 'a' &&
+              tag_detail::kBlockStandInLast == 'a' + kLetters / 2 - 1);
+constexpr uint8_t kNoKind = 0xFF;
 constexpr unsigned char kAspDigitBase = 0x80;
 constexpr size_t kAspDigits = 0xFB - 0x80 + 1;
 constexpr size_t kMaxNumberedAsp = kAspDigits * kAspDigits;
@@ -220,9 +226,12 @@ class Placeholders {
     // Empty when the numbers ran out (verifying run only).
     std::string ForBlock(uint8_t kind, size_t slot) {
         if (!numbered_) return std::string(kKinds[kind].placeholder);
-        const size_t id = numbers_.size();
-        if (id >= kMaxNumbered) return {};
-        numbers_.push_back({kind, slot});
+        const bool literal = kind <= kKindPre;
+        size_t& next = literal ? next_literal_ : next_other_;
+        if (next >= kNumbersPerClass) return {};
+        const size_t id = (literal ? 0 : kNumbersPerClass) + next++;
+        if (numbers_.size() <= id) numbers_.resize(id + 1, Number{kNoKind, 0});
+        numbers_[id] = {kind, slot};
         return {'<',
                 '@',
                 static_cast<char>('a' + id / (kLetters * kLetters)),
@@ -243,11 +252,14 @@ class Placeholders {
 
   private:
     bool numbered_;
-    std::vector<Number> numbers_;
+    std::vector<Number> numbers_;  // by number; kind kNoKind for numbers not given out
+    size_t next_literal_ = 0;
+    size_t next_other_ = 0;
 };
 
 // The number of the block stand-in at index i, or npos.
-size_t NumberedAt(std::string_view text, size_t i, size_t count) {
+size_t NumberedAt(std::string_view text, size_t i,
+                  const std::vector<Placeholders::Number>& numbers) {
     if (i + kPlaceholderLength > text.size() || text[i] != '<' || text[i + 1] != '@' ||
         text[i + 5] != '@' || text[i + 6] != '>') {
         return npos;
@@ -258,7 +270,7 @@ size_t NumberedAt(std::string_view text, size_t i, size_t count) {
         if (c < 'a' || c > 'z') return npos;
         id = id * kLetters + static_cast<size_t>(c - 'a');
     }
-    return id < count ? id : npos;
+    return id < numbers.size() && numbers[id].kind != kNoKind ? id : npos;
 }
 
 // The ASP slot of the ASP stand-in at index i, or npos.
@@ -615,7 +627,7 @@ Text AsFixed(std::string_view text, const ProtectedStore& store, const Placehold
     size_t pos = 0;
     for (size_t at = text.find('<'); at != npos; at = text.find('<', at + 1)) {
         if (at < pos) continue;
-        const size_t id = NumberedAt(text, at, numbered.numbers().size());
+        const size_t id = NumberedAt(text, at, numbered.numbers());
         if (id != npos) {
             out.append(text, pos, at - pos);
             out += kKinds[numbered.numbers()[id].kind].placeholder;
@@ -664,7 +676,7 @@ class NumberedRestore {
         size_t pos = 0;
         for (size_t at = text.find('<'); at != npos; at = text.find('<', at + 1)) {
             if (at < pos) continue;
-            const size_t id = NumberedAt(text, at, used_.size());
+            const size_t id = NumberedAt(text, at, numbered_.numbers());
             if (id != npos) {
                 if (used_[id]) return false;
                 used_[id] = true;

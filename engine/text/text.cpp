@@ -302,6 +302,20 @@ int32_t RemoveChar(Text& text, unsigned char byte) {
     return Len(text);
 }
 
+void CarriageReturnsToLineFeeds(Text& text) {
+    size_t write = text.find('\r');
+    if (write == Text::npos) return;
+    for (size_t read = write; read < text.size(); ++read) {
+        const char c = text[read];
+        if (c != '\r') {
+            text[write++] = c;
+        } else if (read + 1 >= text.size() || text[read + 1] != '\n') {
+            text[write++] = '\n';
+        }
+    }
+    text.resize(write);
+}
+
 Text TrimCharLeft(std::string_view text, unsigned char byte) {
     int32_t first = SkipChar(text, byte);
     // A text made only of the byte comes back whole.

@@ -58,6 +58,9 @@ int32_t ReplaceAllCase(Text& text, std::string_view pattern, std::string_view re
 int32_t ReplaceAllRepeat(Text& text, std::string_view pattern, std::string_view replacement);
 void ReplaceChar(Text& text, unsigned char from, unsigned char to);
 int32_t RemoveChar(Text& text, unsigned char byte);
+// Line ends to line feeds: a CR before a LF goes, a CR alone (the line end of old Mac files,
+// or a stray one) becomes a LF, so no two lines are glued together.
+void CarriageReturnsToLineFeeds(Text& text);
 Text TrimCharLeft(std::string_view text, unsigned char byte);
 Text TrimCharRight(std::string_view text, unsigned char byte);
 

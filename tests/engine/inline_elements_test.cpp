@@ -96,18 +96,28 @@ TEST(InlineElementsTest, ReadsTheWholeNameOfStartAndEndTags) {
     }
 }
 
-// A "<" that starts no element: comments, declarations, placeholder tokens, text, and a
-// position that holds no "<". The marker pair of cut-out server code stands for text.
+// What a "<" that starts no element is read as. What a browser shows nothing for and lays out
+// no box for (comments, "<!...>" and "<?...>" markup, "</>", the placeholders of script and
+// style elements), and what is no tag at all (a "<" not followed by a letter, the marker pair
+// of server code) count as text-level: white space on either side of them shows. The document
+// type declaration and the placeholders of preformatted blocks count as block-level; a
+// position that holds no "<" is no element.
 TEST(InlineElementsTest, WhatIsNoElement) {
-    for (const std::string_view text : {"<!-- b -->", "<!DOCTYPE b>", "<@SCR@>", "< b>", "</ b>",
-                                        "</>", "<>", "a <", "x", "<1b>", "<\xFE>", "<\xFE\xFE"}) {
+    for (const std::string_view text :
+         {"<!-- b -->", "<@SCR@>", "<@STY@>", "<@nab@>", "< b>", "</ b>", "</>", "<>", "a <",
+          "<?xml b?>", "<1b>", "<\xFE>", "<\xFE\xFE", "a<\xFE\xFE>b", "<\x81\x80>"}) {
         SCOPED_TRACE(std::string(text));
         const TagInfo tag = ReadFirstTag(text);
-        EXPECT_EQ(tag.kind, Kind::kNoElement);
+        EXPECT_EQ(tag.kind, Kind::kTextLevel);
         EXPECT_FALSE(tag.is_end);
-        EXPECT_FALSE(tag.IsInline());
+        EXPECT_TRUE(tag.IsInline());
     }
-    EXPECT_EQ(ReadFirstTag("a<\xFE\xFE>b").kind, Kind::kTextLevel);
+    for (const std::string_view text : {"<!DOCTYPE b>", "<!doctype html>", "<@PRE@>", "<@XMP@>",
+                                        "<@LIS@>", "<@PLA@>", "<@mzz@>", "<@aab@>"}) {
+        SCOPED_TRACE(std::string(text));
+        EXPECT_EQ(ReadFirstTag(text).kind, Kind::kBlock);
+    }
+    EXPECT_EQ(ReadFirstTag("x").kind, Kind::kNoElement);
 }
 
 // The tag a ">" ends is the one whose "<" is nearest before it; a second ">" is text.

@@ -43,8 +43,9 @@ class LayoutInlineTest : public ::testing::Test {
     Engine engine;
 };
 
-// A line feed after a text-level tag, an unknown one, server code or a ">" that is text shows
-// as a space and stays one; after a block-level tag, a comment or a placeholder it goes.
+// A line feed after a text-level tag, an unknown one, server code, a comment or a ">" that is
+// text shows as a space and stays one; after a block-level tag or the placeholder of a
+// preformatted block it goes.
 TEST_F(LayoutInlineTest, JoiningKeepsTheSpaceAfterTextLevelTags) {
     const Row rows[] = {
         {"<A HREF=\"x\">Name</A>\nnext", "<A HREF=\"x\">Name</A> next"},
@@ -55,7 +56,7 @@ TEST_F(LayoutInlineTest, JoiningKeepsTheSpaceAfterTextLevelTags) {
         {"&lt;asjo@diku.dk&gt;br>\nSubject", "&lt;asjo@diku.dk&gt;br> Subject"},
         {"<td>a</td>\n<td>b</td>\n</tr>", "<td>a</td><td>b</td></tr>"},
         {"<p>one</p>\n<p>two<br>\nthree", "<p>one</p><p>two<br>three"},
-        {"x<!-- note -->\n<@PRE@>\ny", "x<!-- note --><@PRE@>y"},
+        {"x<!-- note -->\n<@PRE@>\ny", "x<!-- note --> <@PRE@>y"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);

@@ -59,7 +59,7 @@ TEST_F(LayoutTest, SpaceRemovalCollapsesAndDropsSpacesThatShowNothing) {
         {"text <br> text", "text<br>text"},
         {"text<p> x", "text<p>x"},
         {"a <div> c", "a<div> c"},  // a space on both sides: the one before goes
-        {"<a >x< /a>", "<a>x</a>"},
+        {"<a >x< /a>", "<a>x< /a>"},  // "< " is text: it stays
         {"<img src = \"a.gif\">", "<img src =\"a.gif\">"},
         {"a = b <x y= z>", "a = b <x y=z>"},  // outside a tag "= " stays
         {"<x a= b= c>", "<x a=b=c>"},
@@ -86,9 +86,8 @@ TEST_F(LayoutTest, TitleWithDoubleSpaceIsKept) {
         {"<TITLE>My  Page</TITLE>", "<TITLE>My  Page</TITLE>"},
         {"<TITLE>My\tPage</TITLE>", "<TITLE>My Page</TITLE>"},
         {"x  <TITLE> My  Page </TITLE>  y", "x<TITLE> My  Page </TITLE>y"},
-        // The copy goes back into the title it came from, even when the spaces removed in
-        // front of it make an earlier "< title>" read "<title>".
-        {"< title>x</title><title>a  b</title>", "<title>x</title><title>a  b</title>"},
+        // The copy goes back into the title it came from; "< title>" is text, not a title.
+        {"< title>x</title><title>a  b</title>", "< title>x</title><title>a  b</title>"},
         // ... and it replaces that title only, even when "< /title>" inside it closes up.
         {"<title>a  b< /title>x</title> <b> y", "<title>a  b< /title>x</title><b> y"},
     };
@@ -122,7 +121,7 @@ TEST_F(LayoutTest, ListItemSpacesStayWhenClosingLIIsStripped) {
 // A tag written "<>" does not stop the walk over the tags.
 TEST_F(LayoutTest, EmptyTagDoesNotHang) {
     EXPECT_EQ(Spaces("x<> y <div> z"), "x<> y<div> z");
-    EXPECT_EQ(Spaces("x<><> <> <div> z"), "x<><><><div> z");
+    EXPECT_EQ(Spaces("x<><> <> <div> z"), "x<><> <><div> z");  // "<>" is text
 }
 
 // List values are compacted only where the quoted value belongs to the attribute's own tag.
@@ -167,14 +166,15 @@ TEST_F(LayoutTest, KeywordListIsCompacted) {
 
 TEST_F(LayoutTest, LineEndConversionAndEmptyLines) {
     engine.run.lf_only = false;
+    // A CR alone is a line end of its own: it becomes a LF instead of joining two lines.
     Text text = "a\r\n\r\n\r\nb\rc\r\n";
     ConvertLineEnds(engine, text);
-    EXPECT_EQ(text, "a\n\n\nbc\n");
+    EXPECT_EQ(text, "a\n\n\nb\nc\n");
     EXPECT_TRUE(engine.run.lf_only);
-    EXPECT_EQ(engine.stats.file[kSlotCRLFToLF], 5);
+    EXPECT_EQ(engine.stats.file[kSlotCRLFToLF], 4);
 
     RemoveEmptyLines(engine, text);
-    EXPECT_EQ(text, "a\nbc\n");
+    EXPECT_EQ(text, "a\nb\nc\n");
     EXPECT_EQ(engine.stats.file[kSlotStripBlankLines], 2);
 
     engine.run.lf_only = false;
@@ -197,7 +197,7 @@ TEST_F(LayoutTest, JoiningGluesLinesAfterTagsAndSpacesTheRest) {
         EXPECT_EQ(Optimized(row.input), row.expected);
     }
     engine.run.lf_only = false;
-    EXPECT_EQ(Optimized("<p>\r\nword\rx\r\nnext\r\n"), "<p>wordx next\n");
+    EXPECT_EQ(Optimized("<p>\r\nword\rx\r\nnext\r\n"), "<p>word x next\n");
 }
 
 // Breaks fall after a ">" or a space, never inside a tag name or a word.
@@ -364,28 +364,61 @@ bool LiteralInsideTag(const Text& text, int32_t pos) {
     return FindCharBack(text, '<', pos - 1) > FindCharBack(text, '>', pos - 1);
 }
 
+// Whether the "<" at `open` starts markup that a ">" ends: a letter, "/", "!" or "?" follows,
+// or it is a whole placeholder or server-code marker pair.
+bool LiteralStartsMarkup(const Text& t, int32_t open) {
+    const unsigned char next = ByteAt(t, open + 1);
+    if (std::isalpha(next) || next == '/' || next == '!' || next == '?') return true;
+    if (next == '@') {
+        return std::isalpha(ByteAt(t, open + 2)) && std::isalpha(ByteAt(t, open + 3)) &&
+               std::isalpha(ByteAt(t, open + 4)) && ByteAt(t, open + 5) == '@' &&
+               ByteAt(t, open + 6) == '>';
+    }
+    return next >= 0x80 && ByteAt(t, open + 2) >= 0x80 && ByteAt(t, open + 3) == '>';
+}
+
 // The "<" of the tag that the ">" at `gt` ends: the nearest "<" before it, with no other ">"
-// between them; 0 if there is none.
+// between them, when it starts markup; 0 if there is none.
 int32_t LiteralTagEndingAt(const Text& t, int32_t gt) {
     if (gt < 1 || ByteAt(t, gt) != '>') return 0;
     const int32_t open = FindCharBack(t, '<', gt);
-    return open != 0 && FindChar(t, '>', open) == gt ? open : 0;
+    return open != 0 && FindChar(t, '>', open) == gt && LiteralStartsMarkup(t, open) ? open : 0;
 }
 
 // Whether white space beside the tag at `open` shows: the name after "<" or "</" up to white
-// space, "/" or ">" is a text-level name or one neither table knows; the server-code marker
-// pair counts as text-level.
+// space, "/" or ">" is a text-level name or one neither table knows; everything else a "<"
+// can start shows too (comments, markup, script and style placeholders, the server-code
+// marker pair, a "<" that is text), except a placeholder of a preformatted block and the
+// document type declaration.
 bool LiteralInlineTag(const Text& t, int32_t open) {
     if (ByteAt(t, open) != '<') return false;
-    if (t.compare(static_cast<size_t>(open), 3, "\xFE\xFE>") == 0) return true;
+    const std::string after = t.substr(static_cast<size_t>(open - 1), 9);
+    for (std::string_view block : {"<@PLA@>", "<@LIS@>", "<@XMP@>", "<@PRE@>"}) {
+        if (after.compare(0, block.size(), block) == 0) return false;
+    }
+    std::string upper;
+    for (char c : after)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper.compare(0, 9, "<!DOCTYPE") == 0) return false;
     size_t i = static_cast<size_t>(open) + (ByteAt(t, open + 1) == '/' ? 1 : 0);
-    if (i >= t.size() || !std::isalpha(static_cast<unsigned char>(t[i]))) return false;
+    if (i >= t.size() || !std::isalpha(static_cast<unsigned char>(t[i]))) return true;
     std::string name;
     while (i < t.size() && std::string_view(" \t\n\r\f/><").find(t[i]) == std::string_view::npos &&
            t[i] != '\0') {
         name += static_cast<char>(std::toupper(static_cast<unsigned char>(t[i++])));
     }
     return IsInlineElementName(name) || !IsBlockElementName(name);
+}
+
+// Server-code marker pairs ("<" + two bytes from 0x80 up + ">") ending at `gt` or starting at
+// `lt`: white space beside them is never removed whole, nor put in.
+bool LiteralMarkerEnds(const Text& t, int32_t gt) {
+    return ByteAt(t, gt) == '>' && ByteAt(t, gt - 3) == '<' && ByteAt(t, gt - 1) >= 0x80 &&
+           ByteAt(t, gt - 2) >= 0x80;
+}
+bool LiteralMarkerStarts(const Text& t, int32_t lt) {
+    return ByteAt(t, lt) == '<' && ByteAt(t, lt + 1) >= 0x80 && ByteAt(t, lt + 2) >= 0x80 &&
+           ByteAt(t, lt + 3) == '>';
 }
 
 // Whether a FONT, BIG, SMALL, TT or CODE element opened before `pos` is still open there.
@@ -431,8 +464,13 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
     ReplaceAllRepeat(t, "  ", " ");
     if (int32_t body = FindText(t, "<body", -1); body != 0) {
         Text piece = t.substr(0, static_cast<size_t>(body + 1));
-        if (ReplaceAll(piece, "> <", "><") != 0)
-            t = piece + t.substr(static_cast<size_t>(body + 1));
+        bool shorter = false;
+        for (int32_t p = FindText(piece, "> <", 1); p != 0; p = FindText(piece, "> <", p + 2)) {
+            if (LiteralMarkerEnds(piece, p) || LiteralMarkerStarts(piece, p + 2)) continue;
+            DeleteAt(piece, p + 1, 1);
+            shorter = true;
+        }
+        if (shorter) t = piece + t.substr(static_cast<size_t>(body + 1));
     }
     for (std::string_view name : {"coords=", "cols=", "rows="}) {
         const auto n = static_cast<int32_t>(name.size());
@@ -464,11 +502,10 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
             p = FindText(t, " >", p + 1);
         }
     }
-    ReplaceAllRepeat(t, "< ", "<");
     for (int32_t p = FindText(t, "> <", 2); p != 0; p = FindText(t, "> <", p + 1)) {
         const int32_t open = LiteralTagEndingAt(t, p);
         if (open != 0 && ByteAt(t, open + 1) == '/' && !LiteralInlineTag(t, open) &&
-            !LiteralFontOpen(t, p + 1)) {
+            !LiteralFontOpen(t, p + 1) && !LiteralMarkerStarts(t, p + 2)) {
             DeleteAt(t, p + 1, 1);
         }
     }
@@ -477,7 +514,8 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
         if (close == 0) break;
         int32_t from = close - 1;
         if (ByteAt(t, open - 1) == ' ' && ByteAt(t, close + 1) == ' ' &&
-            !LiteralInlineTag(t, open) && !LiteralFontOpen(t, open - 1)) {
+            !LiteralInlineTag(t, open) && !LiteralFontOpen(t, open - 1) &&
+            !LiteralMarkerEnds(t, open - 2)) {
             DeleteAt(t, open - 1, 1);
         }
         if (from <= open) from = open + 1;
@@ -514,18 +552,21 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
         for (int32_t p = FindText(t, r.pattern, -2); p != 0; p = FindText(t, r.pattern, -(p + 1))) {
             const int32_t tag = r.pattern[0] == ' ' ? p + 1 : p;
             if (LiteralInlineTag(t, tag) || LiteralFontOpen(t, tag)) continue;
-            if (r.rule == 1) DeleteAt(t, p, 1);
-            if (r.rule == 2 && ByteAt(t, p + n) == ' ') DeleteAt(t, p + n, 1);
+            if (r.rule == 1 && !LiteralMarkerEnds(t, p - 1)) DeleteAt(t, p, 1);
+            if (r.rule == 2 && ByteAt(t, p + n) == ' ' && !LiteralMarkerStarts(t, p + n + 1))
+                DeleteAt(t, p + n, 1);
             if (r.rule == 3) {
                 const int32_t close = FindChar(t, '>', p);
                 if (close == 0) break;
-                if (ByteAt(t, close + 1) == ' ') DeleteAt(t, close + 1, 1);
+                if (ByteAt(t, close + 1) == ' ' && !LiteralMarkerEnds(t, close) &&
+                    !LiteralMarkerStarts(t, close + 2))
+                    DeleteAt(t, close + 1, 1);
             }
         }
     }
     if (FindText(t, "= ", 1) != 0 || FindText(t, " =", 1) != 0) {
         for (int32_t p = FindText(t, "= ", 2); p != 0; p = FindText(t, "= ", p + 2)) {
-            if (LiteralInsideTag(t, p)) DeleteAt(t, p + 1, 1);
+            if (LiteralInsideTag(t, p) && !LiteralMarkerStarts(t, p + 2)) DeleteAt(t, p + 1, 1);
         }
     }
     if (!copy.empty()) {
@@ -547,11 +588,15 @@ Text LiteralSpaces(Text t, bool lf_only, bool strip_closing_li) {
 }
 
 Text LiteralJoin(Text t, bool lf_only) {
-    if (!lf_only) RemoveChar(t, '\r');
+    if (!lf_only) {
+        ReplaceAll(t, "\r\n", "\n");
+        ReplaceChar(t, '\r', '\n');
+    }
     int32_t lf = FindChar(t, '\n', 1);
     while (lf != 0 && lf != Len(t)) {
         const int32_t open = LiteralTagEndingAt(t, lf - 1);
-        if (open != 0 && !LiteralInlineTag(t, open) && !LiteralFontOpen(t, lf)) {
+        if (open != 0 && !LiteralInlineTag(t, open) && !LiteralFontOpen(t, lf) &&
+            !LiteralMarkerStarts(t, lf + 1)) {
             DeleteAt(t, lf, 1);
             lf = FindChar(t, '\n', 1);
         } else {
@@ -568,6 +613,7 @@ bool LiteralBreakAfter(const Text& t, int32_t p) {
     if (ByteAt(t, p) == ' ') return true;
     const int32_t open = LiteralTagEndingAt(t, p);
     if (open == 0 || LiteralFontOpen(t, p + 1)) return false;
+    if (LiteralMarkerEnds(t, p) || LiteralMarkerStarts(t, p + 1)) return false;
     return !LiteralInlineTag(t, open) || (ByteAt(t, p + 1) == '<' && !LiteralInlineTag(t, p + 1));
 }
 
@@ -666,6 +712,12 @@ constexpr std::string_view kTokens[] = {
     "</td>",
     "<table>",
     "<!-- c -->",
+    "<!DOCTYPE html>",
+    "<@PRE@>",
+    "<@SCR@>",
+    "<?x?>",
+    "< b",
+    "<3",
 };
 
 Text RandomChunk(std::mt19937& rng, int max_tokens) {

@@ -287,23 +287,28 @@ TEST_F(ScriptsTest, StyleStatisticsAndCrRemoval) {
 // ---------------------------------------------------------------------------------------
 // Whole-document ASP pass
 
+// Only white space between the delimiters goes; nothing outside them is added or removed,
+// since the server sends it right beside the code's output.
 TEST_F(ScriptsTest, ASPDocumentPass) {
     engine.options.ASPBlocks = 1;
     engine.options.ScriptSpaces = 1;
     Text doc = "<% x %>text";
     CompressASPDocument(engine, doc);
-    EXPECT_EQ(doc, "<%x%> text");
-    EXPECT_EQ(engine.stats.file[kSlotStyleSheets], 1);
+    EXPECT_EQ(doc, "<%x%>text");
+    EXPECT_EQ(engine.stats.file[kSlotStyleSheets], 2);
     EXPECT_EQ(engine.stats.file[kSlotScriptSpaces], 0);
 
     const Row rows[] = {
-        {"a <% b %>\nc", "a <%b%>\nc"},  // " <% " can no longer match after "<% "
-        {"<%a%>b<%c%>de", "<%a%> b<%c%> de"},
-        {"<%a%>b", "<%a%>b"},  // one byte after it: left alone
+        {"a <% b %>\nc", "a <%b%>\nc"},
+        {"a <%  b %>c", "a <%b%>c"},  // " <% " after "<% ": the space inside goes
+        {"<%a%>b<%c%>de", "<%a%>b<%c%>de"},
+        {"<%a%>b", "<%a%>b"},
         {"<%a%>", "<%a%>"},
-        // Code inside a quoted attribute value: the value gains no space.
         {"<input value=\"<%=a%>\"><a href='<%=b%>'>x",
          "<input value=\"<%=a%>\"><a href='<%=b%>'>x"},
+        {"<img src=\"<%=path%>/images/a.gif\">", "<img src=\"<%=path%>/images/a.gif\">"},
+        {"(<%=count%>)", "(<%=count%>)"},
+        {"<input type=submit value=<%=caption%>>", "<input type=submit value=<%=caption%>>"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
@@ -312,11 +317,12 @@ TEST_F(ScriptsTest, ASPDocumentPass) {
         EXPECT_EQ(text, row.expected);
     }
 
+    // Line ends inside the delimiters go; those outside stay.
     engine.options.ScriptLines = 1;
     engine.run.lf_only = false;
     doc = "x\r\n<%\r\na\r\n%>\r\ny\n<%b%>\nz";
     CompressASPDocument(engine, doc);
-    EXPECT_EQ(doc, "x\r<%a\r%>y<%b%> \nz");  // "%>" + LF is not followed by the CR line end
+    EXPECT_EQ(doc, "x\r\n<%a\r%>\r\ny\n<%b%>\nz");
 }
 
 // ---------------------------------------------------------------------------------------
