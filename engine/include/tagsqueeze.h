@@ -63,6 +63,43 @@ enum {
     TSQZ_ERR_TOKEN_IN_INPUT = -24    /* the document already holds a placeholder or marker */
 };
 
+/* The option block's settings-file sections (INI section names), in their stored order. */
+#define TSQZ_SECTION_TAG_OPTIONS "Tag Options"
+#define TSQZ_SECTION_FINE_TUNING "Fine Tuning"
+#define TSQZ_SECTION_SCRIPT_OPTIONS "Script block options"
+
+/* The option table: every member of the option block, numbered 0..TsqzOptionCount()-1 in the
+ * stored order of the sections. Names are the settings-file value names; the functions that
+ * take a name ignore ASCII case. */
+enum {
+    TSQZ_OPTION_SWITCH = 0, /* 0 off, 1 on */
+    TSQZ_OPTION_LEVEL = 1,  /* the entity level StandardizeChars, 0..5 */
+    TSQZ_OPTION_WIDTH = 2   /* the line width WordWrap: 0 means 254, 1..29 mean 30 */
+};
+typedef struct TsqzOptionInfo {
+    const char* name;      /* value name, e.g. "STRONGtoB" */
+    const char* section;   /* settings-file section, e.g. TSQZ_SECTION_TAG_OPTIONS */
+    int32_t kind;          /* TSQZ_OPTION_SWITCH, _LEVEL or _WIDTH */
+    int32_t lowest;        /* TsqzSetOption takes lowest..highest */
+    int32_t highest;
+    int32_t default_value; /* the value in a freshly loaded engine */
+} TsqzOptionInfo;
+TSQZ_API int32_t TsqzOptionCount(void);
+/* Fills *info for an option number; 1 when the number names an option, else 0 (and *info is
+ * left alone). The texts are the engine's and stay valid while it is loaded. */
+TSQZ_API unsigned char TsqzDescribeOption(int32_t index, TsqzOptionInfo* info);
+/* Sets one option by name to a value in its range; 1 when stored, 0 for an unknown name or a
+ * value outside the range (nothing changes). Each member is set alone: WordWrap keeps
+ * OptimizeLines as it is, unlike RewrapLines. */
+TSQZ_API unsigned char TsqzSetOption(const char* name, int32_t value);
+/* The current value of an option by name into *value (the width as stored); 1 when the name
+ * is known, else 0. */
+TSQZ_API unsigned char TsqzGetOption(const char* name, int32_t* value);
+
+/* The error-log text of a result code, as two lines: line 0 and line 1 (which is "" when the
+ * text has one line). NULL for a code without a text or another line number. */
+TSQZ_API const char* TsqzErrorText(int32_t code, int32_t line);
+
 /* Option switches: each stores its byte in the option block and returns it. */
 TSQZ_API unsigned char CompressSTRONG2B(unsigned char on);
 TSQZ_API unsigned char CompressEM2I(unsigned char on);

@@ -19,13 +19,22 @@ using Pass = void (*)(Engine&, Text&);
 struct Step {
     Cond when;
     Pass run;
+    std::string_view label;  // for profiles: the option that enables the step
 };
 
-const OptionBlock& O(const Engine& e) { return e.options; }
+using B = OptionBlock;
 
 void ClearMetaFlag(Engine& e, Text&) { e.run.meta_pass_ran = false; }
 void YieldStep(Engine& e, Text&) { Yield(e); }
 bool Always(const Engine&) { return true; }
+
+// The step runs while the option is on; its label is the option's name in the option table.
+template <uint8_t OptionBlock::*M>
+bool On(const Engine& e) {
+    return e.options.*M != 0;
+}
+// A step that runs while one option is on, labelled with the option's table name.
+#define TSQZ_WHEN(Member, run) Step{On<&B::Member>, run, NameOf(&B::Member)}
 
 template <TagRule R>
 void Tag(Engine& e, Text& t) {
@@ -46,68 +55,59 @@ void YieldAndRewrap(Engine& e, Text& t) {
     RewrapText(e, t);
 }
 
+const OptionBlock& O(const Engine& e) { return e.options; }
+constexpr Step kYield = {Always, YieldStep, "yield"};
+
 // clang-format off
 constexpr std::array<Step, kDispatchSteps> kSteps = {{
-    /*  1 */ {Always, ClearMetaFlag},
-    /*  2 */ {[](const Engine& e) { return O(e).StripQuotes != 0; }, RemoveAttributeQuotes},
-    /*  3 */ {[](const Engine& e) { return O(e).STRONGtoB != 0; }, Tag<TagRule::STRONGtoB>},
-    /*  4 */ {[](const Engine& e) { return O(e).EMToI != 0; }, Tag<TagRule::EMToI>},
-    /*  5 */ {[](const Engine& e) { return O(e).CITEToI != 0; }, Tag<TagRule::CITEToI>},
-    /*  6 */ {[](const Engine& e) { return O(e).ADDRESSToI != 0; }, Tag<TagRule::ADDRESSToI>},
-    /*  7 */ {[](const Engine& e) { return O(e).DFNToI != 0; }, Tag<TagRule::DFNToI>},
-    /*  8 */ {[](const Engine& e) { return O(e).CODEToTT != 0; }, Tag<TagRule::CODEToTT>},
-    /*  9 */ {[](const Engine& e) { return O(e).SAMPToTT != 0; }, Tag<TagRule::SAMPToTT>},
-    /* 10 */ {[](const Engine& e) { return O(e).KBDToTT != 0; }, Tag<TagRule::KBDToTT>},
-    /* 11 */ {[](const Engine& e) { return O(e).CRLFToLF != 0; }, ConvertLineEnds},
-    /* 12 */ {Always, YieldStep},
-    /* 13 */ {[](const Engine& e) { return O(e).StripClosingP != 0; }, Tag<TagRule::StripClosingP>},
-    /* 14 */ {[](const Engine& e) { return O(e).StripComments != 0; }, RemoveComments},
-    /* 15 */ {Always, YieldStep},
-    /* 16 */ {[](const Engine& e) { return O(e).StandardizeChars != 0; }, CompressEntities},
+    /*  1 */ {Always, ClearMetaFlag, "clear META flag"},
+    /*  2 */ TSQZ_WHEN(StripQuotes, RemoveAttributeQuotes),
+    /*  3 */ TSQZ_WHEN(STRONGtoB, Tag<TagRule::STRONGtoB>),
+    /*  4 */ TSQZ_WHEN(EMToI, Tag<TagRule::EMToI>),
+    /*  5 */ TSQZ_WHEN(CITEToI, Tag<TagRule::CITEToI>),
+    /*  6 */ TSQZ_WHEN(ADDRESSToI, Tag<TagRule::ADDRESSToI>),
+    /*  7 */ TSQZ_WHEN(DFNToI, Tag<TagRule::DFNToI>),
+    /*  8 */ TSQZ_WHEN(CODEToTT, Tag<TagRule::CODEToTT>),
+    /*  9 */ TSQZ_WHEN(SAMPToTT, Tag<TagRule::SAMPToTT>),
+    /* 10 */ TSQZ_WHEN(KBDToTT, Tag<TagRule::KBDToTT>),
+    /* 11 */ TSQZ_WHEN(CRLFToLF, ConvertLineEnds),
+    /* 12 */ kYield,
+    /* 13 */ TSQZ_WHEN(StripClosingP, Tag<TagRule::StripClosingP>),
+    /* 14 */ TSQZ_WHEN(StripComments, RemoveComments),
+    /* 15 */ kYield,
+    /* 16 */ TSQZ_WHEN(StandardizeChars, CompressEntities),
     /* 17 */ {[](const Engine& e) { return O(e).StandardizeChars == 0 && O(e).UseISOTag != 0; },
-              CharsetAlone},
-    /* 18 */ {Always, YieldStep},
-    /* 19 */ {[](const Engine& e) { return O(e).StandardColors != 0; }, StandardizeColors},
-    /* 20 */ {Always, YieldStep},
-    /* 21 */ {[](const Engine& e) { return O(e).StripEmpties != 0; }, RemoveEmptyTags},
-    /* 22 */ {[](const Engine& e) { return O(e).ShrinkFontTags != 0; }, ShrinkFonts},
-    /* 23 */ {[](const Engine& e) { return O(e).StripEmpties != 0; }, RemoveEmptyTags},
-    /* 24 */ {[](const Engine& e) { return O(e).StripAllMeta != 0; }, RemoveMetaTags},
+              CharsetAlone, NameOf(&B::UseISOTag)},
+    /* 18 */ kYield,
+    /* 19 */ TSQZ_WHEN(StandardColors, StandardizeColors),
+    /* 20 */ kYield,
+    /* 21 */ TSQZ_WHEN(StripEmpties, RemoveEmptyTags),
+    /* 22 */ TSQZ_WHEN(ShrinkFontTags, ShrinkFonts),
+    /* 23 */ {On<&B::StripEmpties>, RemoveEmptyTags, "StripEmpties again"},
+    /* 24 */ TSQZ_WHEN(StripAllMeta, RemoveMetaTags),
     /* 25 */ {[](const Engine& e) { return O(e).StripGenerator != 0 && !e.run.meta_pass_ran; },
-              RemoveGeneratorMeta},
-    /* 26 */ {[](const Engine& e) { return O(e).NoDTD != 0; }, RemoveDoctype},
-    /* 27 */ {[](const Engine& e) { return O(e).StripNonHTML != 0; }, RemoveNonHTMLContent},
-    /* 28 */ {[](const Engine& e) { return O(e).StripClosingLI != 0; }, Tag<TagRule::StripClosingLI>},
-    /* 29 */ {Always, YieldStep},
-    /* 30 */ {[](const Engine& e) { return O(e).OptimizeLines != 0; }, SetWrapColumnAndJoin},
+              RemoveGeneratorMeta, NameOf(&B::StripGenerator)},
+    /* 26 */ TSQZ_WHEN(NoDTD, RemoveDoctype),
+    /* 27 */ TSQZ_WHEN(StripNonHTML, RemoveNonHTMLContent),
+    /* 28 */ TSQZ_WHEN(StripClosingLI, Tag<TagRule::StripClosingLI>),
+    /* 29 */ kYield,
+    /* 30 */ {On<&B::OptimizeLines>, SetWrapColumnAndJoin, "OptimizeLines join"},
     /* 31 */ {[](const Engine& e) { return O(e).OptimizeLines != 0 && O(e).StripSpaces != 0; },
-              SpacePasses},
-    /* 32 */ {[](const Engine& e) { return O(e).OptimizeLines != 0; }, YieldAndRewrap},
+              SpacePasses, NameOf(&B::StripSpaces)},
+    /* 32 */ {On<&B::OptimizeLines>, YieldAndRewrap, "OptimizeLines rewrap"},
     /* 33 */ {[](const Engine& e) { return O(e).OptimizeLines == 0 && O(e).StripSpaces != 0; },
-              SpacePasses},
+              SpacePasses, NameOf(&B::StripSpaces)},
     /* 34 */ {[](const Engine& e) { return O(e).OptimizeLines == 0 && O(e).StripBlankLines != 0; },
-              RemoveEmptyLines},
-    /* 35 */ {Always, YieldStep},
+              RemoveEmptyLines, NameOf(&B::StripBlankLines)},
+    /* 35 */ kYield,
 }};
 // clang-format on
-
-// Profile labels of the steps above, in their order: the option that enables each step.
-// clang-format off
-constexpr std::array<std::string_view, kSteps.size()> kStepNames = {{
-    /*  1 */ "clear META flag", "StripQuotes", "STRONGtoB", "EMToI", "CITEToI",
-    /*  6 */ "ADDRESSToI", "DFNToI", "CODEToTT", "SAMPToTT", "KBDToTT",
-    /* 11 */ "CRLFToLF", "yield", "StripClosingP", "StripComments", "yield",
-    /* 16 */ "StandardizeChars", "UseISOTag", "yield", "StandardColors", "yield",
-    /* 21 */ "StripEmpties", "ShrinkFontTags", "StripEmpties again", "StripAllMeta", "StripGenerator",
-    /* 26 */ "NoDTD", "StripNonHTML", "StripClosingLI", "yield", "OptimizeLines join",
-    /* 31 */ "StripSpaces", "OptimizeLines rewrap", "StripSpaces", "StripBlankLines", "yield",
-}};
-// clang-format on
+#undef TSQZ_WHEN
 
 }  // namespace
 
 std::string_view ObservedStepName(int step) {
-    if (step >= 1 && step <= static_cast<int>(kStepNames.size())) return kStepNames[step - 1];
+    if (step >= 1 && step <= static_cast<int>(kSteps.size())) return kSteps[step - 1].label;
     switch (step) {
         case kStageExtract:
             return "cut out protected blocks";

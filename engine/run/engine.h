@@ -16,41 +16,6 @@
 
 namespace tsqz {
 
-// Statistics slots given to RecordSavings; the number is the slot.
-enum Slot : int {
-    kSlotEMToI = 1,
-    kSlotCITEToI = 2,
-    kSlotADDRESSToI = 3,
-    kSlotDFNToI = 4,
-    kSlotCODEToTT = 5,
-    kSlotSAMPToTT = 6,
-    kSlotStripClosingP = 7,
-    kSlotStripClosingLI = 8,
-    kSlotStripEmpties = 9,
-    kSlotStripQuotes = 10,
-    kSlotStripSpaces = 11,
-    kSlotOptimizeLines = 12,
-    kSlotEntities = 13,
-    kSlotNoDTD = 14,
-    kSlotStripGenerator = 15,
-    kSlotStripAllMeta = 16,
-    kSlotStripNonHTML = 17,
-    kSlotStripComments = 18,
-    kSlotCRLFToLF = 19,
-    kSlotSTRONGtoB = 20,
-    kSlotScripts = 21,
-    kSlotStandardColors = 22,
-    kSlotShrinkFontTags = 23,
-    kSlotKBDToTT = 24,
-    kSlotStripBlankLines = 25,
-    kSlotStyleSheets = 26,
-    kSlotScriptSpaces = 27,
-    kSlotScriptComments = 28,
-    kSlotScriptEOLs = 29,
-    kSlotScriptLines = 30,
-};
-inline constexpr int kSlotCount = 30;
-
 struct RunMode {
     uint8_t batch = 0;  // error count and per-file report entries accumulate
     uint8_t yield = 0;  // dispatch the host's pending events between pipeline steps

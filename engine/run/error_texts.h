@@ -65,6 +65,15 @@ inline constexpr std::array<ErrorText, 23> kErrorTexts = {{
 }};
 // clang-format on
 
+// Texts are handed to C callers as pointers: each must be a whole literal.
+static_assert([] {
+    for (const ErrorText& row : kErrorTexts) {
+        if (row.first.data()[row.first.size()] != '\0') return false;
+        if (row.second.data()[row.second.size()] != '\0') return false;
+    }
+    return true;
+}());
+
 // The log text of a code, or nullptr for a code without one.
 constexpr const ErrorText* FindErrorText(int32_t code) {
     for (const auto& row : kErrorTexts) {

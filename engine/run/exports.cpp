@@ -4,6 +4,7 @@
 #include <string>
 
 #include "run/engine.h"
+#include "run/options.h"
 #include "run/errors.h"
 #include "include/tagsqueeze.h"
 #include "run/persist.h"
@@ -40,41 +41,43 @@ void FinishCall(Engine& e) {
 
 }  // namespace
 
-#define TSQZ_SWITCH_SETTER(Export, Member)              \
-    extern "C" unsigned char Export(unsigned char on) { \
-        TheEngine().options.Member = on;                \
-        return on;                                      \
+// Each switch export stores its byte in the member the option table gives its name.
+#define TSQZ_SWITCH_SETTER(Export)                                                 \
+    extern "C" unsigned char Export(unsigned char on) {                          \
+        static constexpr auto kMember = tsqz::SwitchMemberOf(#Export);           \
+        TheEngine().options.*kMember = on;                                        \
+        return on;                                                                \
     }
 
-TSQZ_SWITCH_SETTER(CompressSTRONG2B, STRONGtoB)
-TSQZ_SWITCH_SETTER(CompressEM2I, EMToI)
-TSQZ_SWITCH_SETTER(CompressCITE2I, CITEToI)
-TSQZ_SWITCH_SETTER(CompressADDRESS2I, ADDRESSToI)
-TSQZ_SWITCH_SETTER(CompressDFN2I, DFNToI)
-TSQZ_SWITCH_SETTER(CompressCODE2TT, CODEToTT)
-TSQZ_SWITCH_SETTER(CompressSAMP2TT, SAMPToTT)
-TSQZ_SWITCH_SETTER(CompressKBD2TT, KBDToTT)
-TSQZ_SWITCH_SETTER(CompressEndP, StripClosingP)
-TSQZ_SWITCH_SETTER(CompressEmpties, StripEmpties)
-TSQZ_SWITCH_SETTER(CompressHTMLComments, StripComments)
-TSQZ_SWITCH_SETTER(CompressMetaTags, StripAllMeta)
-TSQZ_SWITCH_SETTER(InsertISOTag, UseISOTag)
-TSQZ_SWITCH_SETTER(CompressDTD, NoDTD)
-TSQZ_SWITCH_SETTER(CompressListItems, StripClosingLI)
-TSQZ_SWITCH_SETTER(CompressColors, StandardColors)
-TSQZ_SWITCH_SETTER(CompressFontTags, ShrinkFontTags)
-TSQZ_SWITCH_SETTER(RemoveNonHTML, StripNonHTML)
-TSQZ_SWITCH_SETTER(RemoveBlankLines, StripBlankLines)
-TSQZ_SWITCH_SETTER(RemoveExcessSpaces, StripSpaces)
-TSQZ_SWITCH_SETTER(RemoveExcessQuotes, StripQuotes)
-TSQZ_SWITCH_SETTER(CompressEOLs, CRLFToLF)
-TSQZ_SWITCH_SETTER(CompressScriptBlocks, CompressScripts)
-TSQZ_SWITCH_SETTER(CompressStyleSheets, CompressStyleSheets)
-TSQZ_SWITCH_SETTER(CompressScriptSpaces, ScriptSpaces)
-TSQZ_SWITCH_SETTER(CompressScriptLines, ScriptLines)
-TSQZ_SWITCH_SETTER(CompressScriptComments, ScriptComments)
-TSQZ_SWITCH_SETTER(CompressScriptEOLs, ScriptEOLs)
-TSQZ_SWITCH_SETTER(CompressASP, ASPBlocks)
+TSQZ_SWITCH_SETTER(CompressSTRONG2B)
+TSQZ_SWITCH_SETTER(CompressEM2I)
+TSQZ_SWITCH_SETTER(CompressCITE2I)
+TSQZ_SWITCH_SETTER(CompressADDRESS2I)
+TSQZ_SWITCH_SETTER(CompressDFN2I)
+TSQZ_SWITCH_SETTER(CompressCODE2TT)
+TSQZ_SWITCH_SETTER(CompressSAMP2TT)
+TSQZ_SWITCH_SETTER(CompressKBD2TT)
+TSQZ_SWITCH_SETTER(CompressEndP)
+TSQZ_SWITCH_SETTER(CompressEmpties)
+TSQZ_SWITCH_SETTER(CompressHTMLComments)
+TSQZ_SWITCH_SETTER(CompressMetaTags)
+TSQZ_SWITCH_SETTER(InsertISOTag)
+TSQZ_SWITCH_SETTER(CompressDTD)
+TSQZ_SWITCH_SETTER(CompressListItems)
+TSQZ_SWITCH_SETTER(CompressColors)
+TSQZ_SWITCH_SETTER(CompressFontTags)
+TSQZ_SWITCH_SETTER(RemoveNonHTML)
+TSQZ_SWITCH_SETTER(RemoveBlankLines)
+TSQZ_SWITCH_SETTER(RemoveExcessSpaces)
+TSQZ_SWITCH_SETTER(RemoveExcessQuotes)
+TSQZ_SWITCH_SETTER(CompressEOLs)
+TSQZ_SWITCH_SETTER(CompressScriptBlocks)
+TSQZ_SWITCH_SETTER(CompressStyleSheets)
+TSQZ_SWITCH_SETTER(CompressScriptSpaces)
+TSQZ_SWITCH_SETTER(CompressScriptLines)
+TSQZ_SWITCH_SETTER(CompressScriptComments)
+TSQZ_SWITCH_SETTER(CompressScriptEOLs)
+TSQZ_SWITCH_SETTER(CompressASP)
 
 #undef TSQZ_SWITCH_SETTER
 
@@ -84,6 +87,42 @@ extern "C" unsigned char CompressCharEntities(unsigned char* level) {
 
 extern "C" int32_t RewrapLines(int32_t width) {
     return tsqz::SetRewrapWidth(TheEngine().options, width);
+}
+
+extern "C" int32_t TsqzOptionCount(void) {
+    return static_cast<int32_t>(tsqz::kOptionTable.size());
+}
+
+extern "C" unsigned char TsqzDescribeOption(int32_t index, TsqzOptionInfo* info) {
+    if (!info || index < 0 || static_cast<size_t>(index) >= tsqz::kOptionTable.size()) return 0;
+    const tsqz::OptionInfo& row = tsqz::kOptionTable[static_cast<size_t>(index)];
+    // The table's names and sections are whole string literals, so each view ends in a NUL.
+    info->name = row.name.data();
+    info->section = row.section.data();
+    info->kind = static_cast<int32_t>(row.kind);
+    info->lowest = 0;
+    info->highest = tsqz::HighestValue(row.kind);
+    info->default_value = tsqz::DefaultValue(row.kind);
+    return 1;
+}
+
+extern "C" unsigned char TsqzSetOption(const char* name, int32_t value) {
+    const tsqz::OptionInfo* row = name ? tsqz::FindOption(name) : nullptr;
+    return row && tsqz::StoreOptionValue(TheEngine().options, *row, value) ? 1 : 0;
+}
+
+extern "C" unsigned char TsqzGetOption(const char* name, int32_t* value) {
+    const tsqz::OptionInfo* row = name ? tsqz::FindOption(name) : nullptr;
+    if (!row) return 0;
+    if (value) *value = tsqz::OptionValue(TheEngine().options, *row);
+    return 1;
+}
+
+extern "C" const char* TsqzErrorText(int32_t code, int32_t line) {
+    const tsqz::ErrorText* text = tsqz::FindErrorText(code);
+    if (!text || line < 0 || line > 1) return nullptr;
+    // The texts are whole string literals, so each view ends in a NUL.
+    return (line == 0 ? text->first : text->second).data();
 }
 
 extern "C" void InitCompressionParams(void) {

@@ -25,6 +25,20 @@ const OptionInfo* FindOption(std::string_view name) {
     return nullptr;
 }
 
+int32_t OptionValue(const OptionBlock& options, const OptionInfo& info) {
+    return info.byte_member ? options.*info.byte_member : options.WordWrap;
+}
+
+bool StoreOptionValue(OptionBlock& options, const OptionInfo& info, int32_t value) {
+    if (value < 0 || value > HighestValue(info.kind)) return false;
+    if (info.byte_member) {
+        options.*info.byte_member = static_cast<uint8_t>(value);
+    } else {
+        options.WordWrap = NormalizeWordWrap(value);
+    }
+    return true;
+}
+
 void ResetOptions(OptionBlock& options) {
     for (const auto& info : kOptionTable) {
         if (info.byte_member && !info.kept_by_init) options.*info.byte_member = 0;

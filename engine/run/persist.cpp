@@ -12,53 +12,22 @@
 namespace tsqz {
 namespace {
 
-constexpr TemplateRow kSwitchTemplates[] = {
-    {"STRONGtoB", {0, 0, 1}},
-    {"EMToI", {0, 0, 1}},
-    {"CITEToI", {0, 0, 1}},
-    {"ADDRESSToI", {0, 0, 1}},
-    {"DFNToI", {0, 0, 1}},
-    {"CODEToTT", {0, 0, 1}},
-    {"SAMPToTT", {0, 0, 1}},
-    {"KBDToTT", {0, 0, 1}},
-    {"StripClosingP", {0, 0, 0}},
-    {"StripEmpties", {0, 1, 1}},
-    {"StripComments", {0, 0, 1}},
-    {"StripGenerator", {0, 0, 1}},
-    {"StripAllMeta", {0, 0, 1}},
-    {"NoDTD", {0, 0, 0}},
-    {"StripClosingLI", {0, 0, 1}},
-    {"StandardColors", {0, 1, 1}},
-    {"ShrinkFontTags", {0, 0, 1}},
-    {"MSNSOnly", {0, 0, 0}},
-    {"UseISOTag", {0, 1, 0}},
-    {"StandardizeChars", {0, 4, 1}},
-    {"StripNonHTML", {0, 0, 1}},
-    {"StripBlankLines", {0, 1, 1}},
-    {"OptimizeLines", {0, 1, 1}},
-    {"StripSpaces", {0, 1, 1}},
-    {"StripQuotes", {0, 1, 1}},
-    {"CRLFToLF", {0, 1, 1}},
-    {"CompressStyleSheets", {0, 1, 1}},
-    {"WordWrap", {254, 254, 254}},
-    {"CompressScripts", {0, 0, 1}},
-    {"ScriptSpaces", {0, 0, 1}},
-    {"ScriptLines", {0, 1, 1}},
-    {"ScriptComments", {0, 1, 1}},
-    {"ScriptEOLs", {0, 0, 0}},
-    {"ASPBlocks", {0, 1, 1}},
-};
-
-constexpr std::string_view kSections[] = {kTagOptions, kFineTuning, kScriptOptions};
-
 bool NamesKey(const std::string& source) { return source.find("HKEY_") != std::string::npos; }
 
-uint16_t TemplateValue(std::string_view name, size_t index) {
-    for (const TemplateRow& row : kSwitchTemplates) {
-        if (row.name == name) return row.values[index];
+// The switch templates as rows of (name, values), built from the option table.
+constexpr size_t kTemplatedCount = [] {
+    size_t count = 0;
+    for (const OptionInfo& info : kOptionTable) count += info.templates.present;
+    return count;
+}();
+constexpr std::array<TemplateRow, kTemplatedCount> kSwitchTemplates = [] {
+    std::array<TemplateRow, kTemplatedCount> rows{};
+    size_t i = 0;
+    for (const OptionInfo& info : kOptionTable) {
+        if (info.templates.present) rows[i++] = {info.name, info.templates.values};
     }
-    return 0;
-}
+    return rows;
+}();
 
 // A stored number into its member. Each store has its own rule for when a switch is on, so
 // the caller says; the level and the width outside their ranges are taken as their setters
@@ -85,7 +54,7 @@ uint8_t ReadFromProfile(Engine& engine, const std::string& path, int32_t& status
         return 0;
     }
     for (const OptionInfo& info : OptionTable()) {
-        const int32_t missing = info.kind == OptionKind::Width ? 254 : 0;
+        const int32_t missing = DefaultValue(info.kind);
         const int32_t stored = file.ReadInt(info.section, info.name, missing);
         StoreMember(engine.options, info, stored, stored >= 1);
     }
@@ -102,7 +71,7 @@ uint8_t ReadFromKeyStore(Engine& engine, const std::string& path, int32_t& statu
         // A value that is missing or unreadable counts as missing, also for the members that
         // a reset keeps: off, 0 or 254.
         const std::optional<uint32_t> stored = key->ReadValue(info.name);
-        const int64_t value = stored ? *stored : (info.kind == OptionKind::Width ? 254 : 0);
+        const int64_t value = stored ? *stored : DefaultValue(info.kind);
         StoreMember(engine.options, info, value, value != 0);
     }
     return 1;
@@ -112,8 +81,8 @@ uint8_t WriteToProfile(const std::string& path, size_t index, bool tags_only) {
     platform::ProfileFile file;
     if (file.Load(path) == platform::ReadResult::kUnreadable) return 0;
     for (const OptionInfo& info : OptionTable()) {
-        if (tags_only && info.section != kTagOptions) continue;
-        file.Write(info.section, info.name, std::to_string(TemplateValue(info.name, index)));
+        if (!info.templates.present || (tags_only && info.section != kTagOptions)) continue;
+        file.Write(info.section, info.name, std::to_string(info.templates.values[index]));
     }
     // The result says whether the file was written: a settings file that could not be written
     // must not look as if it held the template.
@@ -129,7 +98,8 @@ uint8_t WriteToKeyStore(Engine& engine, const std::string& path, size_t index) {
     // WordWrap is stored as 0, which reads back as 254, whatever the template says.
     std::vector<platform::KeyValue> values;
     for (const OptionInfo& info : OptionTable()) {
-        const uint16_t value = info.kind == OptionKind::Width ? 0 : TemplateValue(info.name, index);
+        if (!info.templates.present) continue;
+        const uint16_t value = info.kind == OptionKind::Width ? 0 : info.templates.values[index];
         values.push_back({info.name, value});
     }
     // Only the first value's write decides the result; the rest are written together after it.
@@ -141,7 +111,7 @@ uint8_t WriteToKeyStore(Engine& engine, const std::string& path, size_t index) {
 uint8_t DeleteFromProfile(const std::string& path) {
     platform::ProfileFile file;
     if (file.Load(path) == platform::ReadResult::kUnreadable) return 0;
-    for (std::string_view section : kSections)
+    for (std::string_view section : kOptionSections)
         file.DeleteSection(section);
     return file.Save(path) ? 1 : 0;
 }

@@ -59,45 +59,6 @@ static_assert(kFileBefore.size() == 44 && kFileAfter.size() == 44);
 static_assert(kOptionHeader.size() == kRuleWidth && kOptionHeader.find("Bytes saved:") == 31 &&
               kOptionHeader.find("Percent of total:") == 49);
 
-using OptionTest = bool (*)(const OptionBlock&);
-
-// One savings counter's line in the reports: label, statistics slot, when it is printed.
-struct SavingsLine {
-    std::string_view label;
-    int slot;
-    OptionTest printed;
-};
-
-// clang-format off
-constexpr std::array<SavingsLine, 26> kSavingsLines = {{
-    {"<EM> to <I>", kSlotEMToI, [](const OptionBlock& o) { return o.EMToI != 0; }},
-    {"<CITE> to <I>", kSlotCITEToI, [](const OptionBlock& o) { return o.CITEToI != 0; }},
-    {"<ADDRESS> to <I>", kSlotADDRESSToI, [](const OptionBlock& o) { return o.ADDRESSToI != 0; }},
-    {"<DFN> to <I>", kSlotDFNToI, [](const OptionBlock& o) { return o.DFNToI != 0; }},
-    {"<CODE> to <TT>", kSlotCODEToTT, [](const OptionBlock& o) { return o.CODEToTT != 0; }},
-    {"<SAMP> to <TT>", kSlotSAMPToTT, [](const OptionBlock& o) { return o.SAMPToTT != 0; }},
-    {"<KBD> to <TT>", kSlotKBDToTT, [](const OptionBlock& o) { return o.KBDToTT != 0; }},
-    {"</P> tag removal", kSlotStripClosingP, [](const OptionBlock& o) { return o.StripClosingP != 0; }},
-    {"</LI> tag removal", kSlotStripClosingLI, [](const OptionBlock& o) { return o.StripClosingLI != 0; }},
-    {"Standardized color attributes", kSlotStandardColors, [](const OptionBlock& o) { return o.StandardColors != 0; }},
-    {"Empty/redundant tag removal", kSlotStripEmpties, [](const OptionBlock& o) { return o.StripEmpties != 0; }},
-    {"Redundant quote removal", kSlotStripQuotes, [](const OptionBlock& o) { return o.StripQuotes != 0; }},
-    {"Unneeded space removal", kSlotStripSpaces, [](const OptionBlock& o) { return o.StripSpaces != 0; }},
-    {"Line length optimization", kSlotOptimizeLines, [](const OptionBlock& o) { return o.OptimizeLines != 0; }},
-    {"Character entity compression", kSlotEntities, [](const OptionBlock& o) { return o.StandardizeChars != 0; }},
-    {"<!DOCTYPE> (DTD) tag removal", kSlotNoDTD, [](const OptionBlock& o) { return o.NoDTD != 0; }},
-    {"Generator tag removal", kSlotStripGenerator, [](const OptionBlock& o) { return o.StripGenerator != 0; }},
-    {"<META> tag removal", kSlotStripAllMeta, [](const OptionBlock& o) { return o.StripAllMeta != 0; }},
-    {"Non-HTML content removal", kSlotStripNonHTML, [](const OptionBlock& o) { return o.StripNonHTML != 0; }},
-    {"Comment tag & content removal", kSlotStripComments, [](const OptionBlock& o) { return o.StripComments != 0; }},
-    {"CR/LF to LF replacement", kSlotCRLFToLF, [](const OptionBlock& o) { return o.CRLFToLF != 0; }},
-    {"<STRONG> to <B>", kSlotSTRONGtoB, [](const OptionBlock& o) { return o.STRONGtoB != 0; }},
-    {"ASP/Java/VBSCript compression", kSlotScripts, [](const OptionBlock& o) { return o.CompressScripts != 0; }},
-    {"Font tag/attribute compression", kSlotShrinkFontTags, [](const OptionBlock& o) { return o.ShrinkFontTags != 0; }},
-    {"Style block compression", kSlotStyleSheets, [](const OptionBlock& o) { return o.CompressStyleSheets != 0; }},
-    {"Unneeded empty line removal", kSlotStripBlankLines, [](const OptionBlock& o) { return o.StripBlankLines != 0; }},
-}};
-
 // The "Tag conversions" group, by slot. The per-file report moves the entity line after the
 // style line; both orders are the reports' own and are kept as they are.
 constexpr std::array<int, 19> kJobTagGroup = {
@@ -121,11 +82,13 @@ constexpr std::array<int, 29> kSavingsIndex = {
     kSlotScriptSpaces, kSlotScriptLines, kSlotScriptComments};
 // clang-format on
 
-const SavingsLine& LineForSlot(int slot) {
-    for (const SavingsLine& line : kSavingsLines) {
-        if (line.slot == slot) return line;
+// The option whose per-option savings line shows the slot: its label is the line's label and
+// the line is printed while the option is on.
+const OptionInfo& LineForSlot(int slot) {
+    for (const OptionInfo& info : kOptionTable) {
+        if (!info.report_label.empty() && info.report_slot == slot) return info;
     }
-    return kSavingsLines.front();  // every slot of the groups has a line
+    return kOptionTable.front();  // every slot of the groups has a line
 }
 
 int32_t Clamp32(int64_t value) {
@@ -181,9 +144,9 @@ void AddOptionSection(Lines& out, const Engine& engine, bool job) {
     const auto& counters = job ? engine.stats.job : engine.stats.file;
     const int64_t reduction = int64_t{engine.stats.job_before} - engine.stats.job_after;
     auto add_line = [&](int slot) {
-        const SavingsLine& line = LineForSlot(slot);
-        if (line.printed(o)) {
-            out.Add(OptionLine(line.label, counters[static_cast<size_t>(slot)], reduction));
+        const OptionInfo& line = LineForSlot(slot);
+        if (OptionValue(o, line) != 0) {
+            out.Add(OptionLine(line.report_label, counters[static_cast<size_t>(slot)], reduction));
         }
     };
 
