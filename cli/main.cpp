@@ -75,9 +75,9 @@ int Run(const Arguments& args) {
     ::setenv(kProgramDirVariable, work.path().c_str(), 1);
     SetMessageBoxHandler(ShowEngineMessageBox);
 
-    const OptionBlock options = LoadOptions(base, args.settings, work.path());
+    LoadOptions(base, args.settings, work.path());
     if (args.print_options) {
-        std::fputs(FormatOptions(options).c_str(), stdout);
+        std::fputs(FormatOptions().c_str(), stdout);
         return 0;
     }
 
