@@ -27,9 +27,9 @@ namespace {
 #define WIZ_TEXT(text) QT_TRANSLATE_NOOP("TWizTagOpts", text)
 
 // The option sections the engine reads.
-constexpr const char* kTagOptions = "Tag Options";
-constexpr const char* kFineTuning = "Fine Tuning";
-constexpr const char* kScriptOptions = "Script block options";
+constexpr const char* kTagOptions = TSQZ_SECTION_TAG_OPTIONS;
+constexpr const char* kFineTuning = TSQZ_SECTION_FINE_TUNING;
+constexpr const char* kScriptOptions = TSQZ_SECTION_SCRIPT_OPTIONS;
 
 struct OptionRow {
     const char* caption;
