@@ -55,4 +55,22 @@ void LogError(const Engine& engine, std::string_view name) {
     if (engine.report.enabled) AppendErrorLog(name, engine.error_code);
 }
 
+void CountError(Engine& engine, int32_t code) {
+    if (OutcomeOf(code).counted) ++engine.error_count;
+}
+
+void LogRunError(const Engine& engine, std::string_view name, int32_t code) {
+    const LogRule rule = OutcomeOf(code).logged;
+    if (rule == LogRule::kAlways || (rule == LogRule::kWhenReporting && engine.report.enabled)) {
+        AppendErrorLog(name, ReturnedCode(code));
+    }
+}
+
+int32_t EndRun(Engine& engine, std::string_view name, int32_t code, bool already_counted) {
+    engine.error_code = ReturnedCode(code);
+    if (!already_counted) CountError(engine, code);
+    LogRunError(engine, name, code);
+    return engine.error_code;
+}
+
 }  // namespace tsqz

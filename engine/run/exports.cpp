@@ -163,9 +163,7 @@ extern "C" int32_t CompressHTMLFile(const char* source, const char* reference, c
     if (!e.mode.batch) e.error_count = 0;
     int32_t result = TSQZ_STATUS_NO_REFERENCE;
     if (reference_path.size() > tsqz::platform::kMaxPath) {
-        result = e.error_code = TSQZ_ERR_PATH_TOO_LONG;
-        ++e.error_count;
-        tsqz::AppendErrorLog(reference_path, result);
+        result = tsqz::EndRun(e, reference_path, TSQZ_ERR_PATH_TOO_LONG);
     } else if (tsqz::platform::FileExists(reference_path)) {
         tsqz::RunOutcome outcome;
         result = tsqz::RunPipeline(e, source_text, reference_path, TextOrEmpty(output), outcome);

@@ -15,14 +15,6 @@ namespace {
 constexpr int32_t kChunkWindow = 65534;  // a chunk runs from s to at most s + 65534
 constexpr size_t kMaxChunks = 256;
 
-// Ends a run with a failure that is counted and logged whatever the report switch says.
-int32_t FailLoggedAlways(Engine& engine, std::string_view name, int32_t code) {
-    engine.error_code = code;
-    ++engine.error_count;
-    AppendErrorLog(name, code);
-    return code;
-}
-
 // Tells the profiling observer that a whole-document stage starts or ends.
 void Observe(const Engine& engine, ObservedStage stage, bool starting) {
     if (engine.hooks.step_observer) engine.hooks.step_observer(stage, starting);
@@ -92,19 +84,19 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     engine.store.Clear();
     if (engine.stats.on) ResetFileStatistics(engine);
 
-    if (output.size() > platform::kMaxPath)
-        return FailLoggedAlways(engine, name, TSQZ_ERR_PATH_TOO_LONG);
+    if (output.size() > platform::kMaxPath) return EndRun(engine, name, TSQZ_ERR_PATH_TOO_LONG);
 
     Text document;
     if (Find(source, "<HTML", 1, true) != 0) {
         outcome.buffer_mode = true;
         engine.run.buffer_mode = true;
-        if (source.size() > kMaxDocumentSize)
-            return FailLoggedAlways(engine, name, TSQZ_ERR_TOO_MANY_CHUNKS);
+        if (source.size() > kMaxDocumentSize) {
+            return EndRun(engine, name, TSQZ_ERR_TOO_MANY_CHUNKS);
+        }
         document.assign(source);
     } else {
         if (int32_t code = LoadDocument(source, document); code != 0) {
-            return FailLoggedAlways(engine, name, code);
+            return EndRun(engine, name, code);
         }
         Yield(engine);
     }
@@ -116,50 +108,35 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     // The style compressor wraps at extraction time: give it this document's column.
     SetWrapColumn(engine);
 
-    if (Find(document, "html>", 1, true) == 0) {
-        engine.error_code = TSQZ_ERR_NOT_HTML;
-        return TSQZ_ERR_NOT_HTML;
-    }
+    if (Find(document, "html>", 1, true) == 0) return EndRun(engine, name, TSQZ_ERR_NOT_HTML);
 
     Observe(engine, kStageExtract, true);
     const int32_t extracted = ExtractProtectedBlocks(engine, document);
     Observe(engine, kStageExtract, false);
-    if (extracted != 0) {
-        engine.error_code = extracted;
-        LogError(engine, name);
-        return extracted;
-    }
+    // The extraction counts its own failures.
+    if (extracted != 0) return EndRun(engine, name, extracted, /*already_counted=*/true);
 
     std::vector<std::string_view> pieces;
     Observe(engine, kStageCut, true);
     const int32_t cut = CutIntoChunks(document, pieces);
     Observe(engine, kStageCut, false);
-    if (cut != 0) {
-        engine.error_code = cut;
-        ++engine.error_count;
-        if (cut == TSQZ_ERR_NO_CUT_POINT) {
-            LogError(engine, name);
-        } else {
-            AppendErrorLog(name, cut);
-        }
-        return cut;
-    }
+    if (cut != 0) return EndRun(engine, name, cut);
     Yield(engine);
     DispatchChunks(engine, document, pieces);
     pieces.clear();
 
     Observe(engine, kStageRestore, true);
-    engine.error_code = RestoreProtectedBlocks(engine, document);
+    const int32_t restored = RestoreProtectedBlocks(engine, document);
+    engine.error_code = restored;
     Observe(engine, kStageRestore, false);
     if (engine.options.ASPBlocks) {
         Observe(engine, kStageASP, true);
         CompressASPDocument(engine, document);
         Observe(engine, kStageASP, false);
     }
-    if (engine.error_code < 0) {
-        ++engine.error_count;
-        LogError(engine, name);
-    }
+    // A failed restore still hands on a document: the run goes on and returns the code after
+    // the write.
+    if (restored != 0) EndRun(engine, name, restored);
 
     NoteSizeAfter(engine, Len(document));
     Yield(engine);
@@ -172,8 +149,8 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     PumpMessages(engine);
     const bool written = platform::WriteFileAtomically(std::string(output), document);
     PumpMessages(engine);
-    // A failed write is -9; a counted failure before it (the style restore) stays the result.
-    if (!written) engine.error_code = TSQZ_ERR_WRITE;
+    // A failed write is -9; otherwise a failure before it (the style restore) stays the result.
+    if (!written) EndRun(engine, name, TSQZ_ERR_WRITE);
     outcome.completed = true;
     Yield(engine);
     return engine.error_code;

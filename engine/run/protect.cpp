@@ -34,6 +34,7 @@
 #include "passes/dispatch.h"
 #include "passes/inline_elements.h"
 #include "run/engine.h"
+#include "run/errors.h"
 #include "include/tagsqueeze.h"
 #include "passes/passes.h"
 #include "run/pipeline.h"
@@ -366,8 +367,8 @@ class Extractor {
     }
 
   private:
-    // ASP code: the marker pair stays, the code goes to the next slot. A missing "%>" is not
-    // counted as an error. The result is that of the last slot's compression.
+    // ASP code: the marker pair stays, the code goes to the next slot. A missing "%>" gives
+    // kErrAspUnclosed (-12, not counted). The result is that of the last slot's compression.
     int32_t CutAsp(Text& doc) {
         int32_t result = 0;
         Text out;
@@ -378,7 +379,7 @@ class Extractor {
             if (open == npos) break;
             // From two bytes after the "<", so "<%>" does not close itself.
             const size_t close = FindExact(doc, kAspClose, open + 2);
-            if (close == npos) return TSQZ_ERR_SCRIPT_UNCLOSED;
+            if (close == npos) return kErrAspUnclosed;
             const std::string marker = placeholders_.ForAsp(store_.asp.size());
             if (marker.empty()) return kOutOfNumbers;
             out.append(doc, pos, open - pos);
@@ -399,10 +400,7 @@ class Extractor {
         const size_t start = Search(doc, row.start_tag, 0, true);
         const size_t end_tag = Search(doc, row.end_tag, start, true);
         const size_t close = end_tag == npos ? npos : doc.find('>', end_tag);
-        if (close == npos) {
-            ++engine_.error_count;
-            return TSQZ_ERR_BAD_STYLE;
-        }
+        if (close == npos) return TSQZ_ERR_BAD_STYLE;
         const std::string placeholder = placeholders_.ForBlock(kKindStyle, 0);
         if (placeholder.empty()) return kOutOfNumbers;
         store_.style = doc.substr(start, close + 1 - start);
@@ -425,10 +423,7 @@ class Extractor {
             if (start == npos) break;
             if (store_.scripts.size() >= kMaxStoredBlocks) return TSQZ_ERR_TOO_MANY_SCRIPTS;
             const size_t end = Search(doc, row.end_tag, start + 2, true);
-            if (end == npos) {
-                ++engine_.error_count;
-                return TSQZ_ERR_SCRIPT_UNCLOSED;
-            }
+            if (end == npos) return TSQZ_ERR_SCRIPT_UNCLOSED;
             const size_t stop = end + row.end_tag.size();
             const std::string placeholder =
                 placeholders_.ForBlock(kKindScript, store_.scripts.size());
@@ -456,15 +451,9 @@ class Extractor {
             size_t start_length = 0;
             const size_t start = FindLiteralStart(doc, kind, pos, start_length);
             if (start == npos) break;
-            if (store_.literals.size() >= kMaxStoredBlocks) {
-                ++engine_.error_count;
-                return TSQZ_ERR_TOO_MANY_BLOCKS;
-            }
+            if (store_.literals.size() >= kMaxStoredBlocks) return TSQZ_ERR_TOO_MANY_BLOCKS;
             const size_t end = FindLiteralEnd(doc, kind, start + start_length);
-            if (end == npos) {
-                ++engine_.error_count;
-                return TSQZ_ERR_UNCLOSED_BLOCK;
-            }
+            if (end == npos) return TSQZ_ERR_UNCLOSED_BLOCK;
             const size_t stop = end + row.end_tag.size();
             const std::string placeholder = placeholders_.ForBlock(kind, store_.literals.size());
             if (placeholder.empty()) return kOutOfNumbers;
@@ -776,13 +765,17 @@ int32_t ExtractProtectedBlocks(Engine& engine, std::string& document) {
     ProtectedStore& store = engine.store;
     store.Clear();
     if (HoldsPlaceholderText(document)) {
-        ++engine.error_count;
+        CountError(engine, TSQZ_ERR_TOKEN_IN_INPUT);
         return TSQZ_ERR_TOKEN_IN_INPUT;
     }
     store.original = document;
     store.run_before = std::make_shared<const RunState>(engine.run);
     Placeholders fixed(false);
-    if (int32_t code = Extractor(engine, store, fixed).Run(document); code != 0) return code;
+    if (int32_t code = Extractor(engine, store, fixed).Run(document); code != 0) {
+        // Counted as the error table says, here, so callers of the extraction see the count.
+        CountError(engine, code);
+        return ReturnedCode(code);
+    }
     store.near_placeholders = NearPlaceholders(store, document);
     return 0;
 }
