@@ -33,8 +33,9 @@ constexpr std::string_view kKeepZeroUnitProperties[] = {
     "flex", "-webkit-flex", "-ms-flex", "flex-basis", "line-height",
 };
 
-// Properties whose value may hold vendor syntax (old filters carry ARGB hex in functions).
-constexpr std::string_view kOpaqueValueProperties[] = {"filter", "-ms-filter"};
+// Properties whose value is not made of ordinary values: old filters carry ARGB hex in
+// functions, unicode-range is read from its characters.
+constexpr std::string_view kOpaqueValueProperties[] = {"filter", "-ms-filter", "unicode-range"};
 
 // At-rules whose block holds declarations.
 constexpr std::string_view kDeclarationBlockAtRules[] = {
@@ -376,17 +377,19 @@ private:
     }
 
     // Writes a token (or its rewritten text) with the separator the previous one needs.
-    void Put(CssTok kind, char delim, std::string_view text) {
+    // Tokens that were next to each other in the input stay so (they did not merge there,
+    // as in "u+0370-03ff"), unless one of them was rewritten.
+    void Put(CssTok kind, char delim, std::string_view text, bool rewritten = false) {
         if (has_last_) {
-            // Rewritten numbers and colours can touch a neighbour they did not touch before,
-            // so the check does not depend on what was dropped.
             if (want_space_) out_ += ' ';
-            else if (NeedsSeparator(last_, last_delim_, kind, delim))
+            else if ((gap_space_ || gap_comment_ || rewritten || last_rewritten_) &&
+                     NeedsSeparator(last_, last_delim_, kind, delim))
                 out_ += gap_space_ ? " " : "/**/";
         }
         out_.append(text);
         last_ = kind;
         last_delim_ = delim;
+        last_rewritten_ = rewritten;
         has_last_ = true;
         want_space_ = gap_space_ = gap_comment_ = false;
     }
@@ -496,13 +499,16 @@ private:
                 if (t.kind == CssTok::Hash && prop.colours) {
                     ++i_;
                     const std::string colour = ShortColour(Text(t));
-                    PutRaw(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, colour);
+                    Put(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, 0, colour, colour != Text(t));
                     continue;
                 }
-                if (t.kind == CssTok::Ident && prop.colour_names) {
+                // A name right after a delimiter ("$white") is not a colour keyword.
+                if (t.kind == CssTok::Ident && prop.colour_names &&
+                    !(has_last_ && last_ == CssTok::Delim && !space)) {
                     ++i_;
                     const std::string colour = ShortColourName(Text(t));
-                    PutRaw(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, colour);
+                    Put(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, 0, colour,
+                        colour != Text(t));
                     continue;
                 }
                 if (IsNumericKind(t.kind)) {
@@ -510,7 +516,7 @@ private:
                     const std::string text = ShortNumber(t, prop.zero_units && open.empty());
                     Put(text.size() == 1 && text[0] == '0' && t.kind == CssTok::Dimension
                             ? CssTok::Number : t.kind,
-                        0, text);
+                        0, text, text != Text(t));
                     continue;
                 }
             }
@@ -789,6 +795,7 @@ private:
     CssTok last_ = CssTok::Whitespace;
     char last_delim_ = 0;
     bool has_last_ = false;
+    bool last_rewritten_ = false;
     bool want_space_ = false;   // white space kept between the last token and the next
     bool gap_space_ = false;    // white space dropped since the last token
     bool gap_comment_ = false;  // a comment dropped since the last token

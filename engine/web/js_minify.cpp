@@ -1,0 +1,738 @@
+// Script minification: a JavaScript tokenizer (regular expressions versus division by the
+// token before, templates with nested substitutions, HTML-like comments), then a writer that
+// keeps a line end only where automatic semicolon insertion could have used it and a space
+// only where two tokens would run together.
+#include "web/js_minify.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace tsqz::web {
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Rules as data.
+
+// Punctuators, longest first within each first byte (the tokenizer takes the longest match).
+constexpr std::string_view kPunctuators[] = {
+    ">>>=", "...", "===", "!==", "**=", "<<=", ">>=", ">>>", "&&=", "||=", "?\?=",
+    "=>", "==", "!=", "<=", ">=", "&&", "||", "??", "?.", "++", "--", "+=", "-=", "*=", "/=",
+    "%=", "&=", "|=", "^=", "<<", ">>", "**",
+    "{", "}", "(", ")", "[", "]", ";", ",", "<", ">", "+", "-", "*", "/", "%", "&", "|", "^",
+    "!", "~", "?", ":", "=", ".", "@",
+};
+
+// Words after which a "/" begins a regular expression rather than a division.
+constexpr std::string_view kRegexAfterWords[] = {
+    "return", "typeof", "instanceof", "in", "of", "new", "delete", "void", "throw", "case",
+    "do", "else", "yield", "await", "extends",
+};
+
+// Words that can never end a statement: a line end after them is only white space.
+constexpr std::string_view kCannotEndWords[] = {
+    "var", "const", "in", "instanceof", "typeof", "new", "delete", "void", "else", "case", "do",
+    "function", "class", "extends", "if", "for", "while", "switch", "try", "catch", "finally",
+    "with", "export", "import",
+};
+
+// Words after which a line end may end the statement by itself (restricted productions and
+// contextual keywords whose meaning a line end changes).
+constexpr std::string_view kLineEndSensitiveWords[] = {
+    "return", "break", "continue", "throw", "yield", "async", "await", "let", "get", "set",
+    "static", "accessor",
+};
+
+// Punctuators that cannot begin a statement, so a line end before them is never an automatic
+// semicolon (except after the words above): they continue the expression.
+constexpr std::string_view kContinuingPunctuators[] = {
+    ".", "?.", ",", "?", ":", ";", ")", "]", "}", "(", "[", "=", "==", "===", "!=", "!==",
+    "<", ">", "<=", ">=", "<<", ">>", ">>>", "+", "-", "*", "**", "/", "%", "&", "|", "^",
+    "&&", "||", "??", "+=", "-=", "*=", "/=", "%=", "**=", "<<=", ">>=", ">>>=", "&=", "|=",
+    "^=", "&&=", "||=", "?\?=",
+};
+
+// Words that may open the parenthesis of a condition, after which a statement follows.
+constexpr std::string_view kConditionWords[] = {"if", "while", "for", "with", "switch", "catch"};
+
+// Words after which "{" opens a block statement.
+constexpr std::string_view kBlockWords[] = {"else", "do", "try", "finally", "catch"};
+
+// Words after which "function" or "class" begins a declaration.
+constexpr std::string_view kDeclarationAfterWords[] = {"else", "do", "default", "export"};
+
+// JavaScript MIME types (matched ignoring ASCII case, after trimming white space).
+constexpr std::string_view kJavaScriptTypes[] = {
+    "application/ecmascript", "application/javascript", "application/x-ecmascript",
+    "application/x-javascript", "text/ecmascript", "text/javascript", "text/javascript1.0",
+    "text/javascript1.1", "text/javascript1.2", "text/javascript1.3", "text/javascript1.4",
+    "text/javascript1.5", "text/jscript", "text/livescript", "text/x-ecmascript",
+    "text/x-javascript",
+};
+constexpr std::string_view kJsonTypes[] = {
+    "application/json", "application/ld+json", "importmap", "speculationrules",
+    "text/json", "application/manifest+json",
+};
+
+template <size_t N>
+bool InList(const std::string_view (&list)[N], std::string_view s) {
+    return std::find(std::begin(list), std::end(list), s) != std::end(list);
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (Lower(a[k]) != Lower(b[k])) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Tokens.
+
+enum class JsTok : uint8_t {
+    Word, Number, String, Regex, Punct, PrivateName, Hashbang, KeptComment,
+    TemplateWhole, TemplateHead, TemplateMiddle, TemplateTail,
+};
+
+// What a "{" opened (and so what its "}" closes).
+enum class Brace : uint8_t { Block, Expression, ArrowBody };
+// What a "(" or "[" opened.
+enum class Paren : uint8_t { Condition, Parameters, Other, Bracket };
+
+struct JsToken {
+    JsTok kind;
+    bool line_before;  // a line terminator lies between the previous token and this one
+    bool free_after;   // ends a block statement or a condition: a line end after it is free
+    bool line_comment; // a kept comment that runs to the end of its line
+    bool arrow_body;   // the "}" of an arrow function's body: nothing may continue it
+    uint32_t begin;
+    uint32_t end;
+};
+
+bool IsAsciiIdentChar(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '$';
+}
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+class Tokenizer {
+public:
+    Tokenizer(std::string_view s, bool module) : s_(s), module_(module) {}
+
+    bool Run(std::vector<JsToken>& out) {
+        out_ = &out;
+        if (s_.substr(0, 2) == "#!") {
+            size_t e = 0;
+            while (e < s_.size() && !LineTerminatorAt(e)) ++e;
+            p_ = e;
+            Push(JsTok::Hashbang, 0, static_cast<uint32_t>(e));
+        }
+        while (SkipSpaceAndComments()) {
+            if (!NextToken()) return false;
+        }
+        return !failed_ && stack_.empty();
+    }
+
+private:
+    unsigned char At(size_t k) const {
+        return k < s_.size() ? static_cast<unsigned char>(s_[k]) : 0;
+    }
+    bool End(size_t k) const { return k >= s_.size(); }
+
+    // Byte length of a line terminator at |k| (LF, CR, U+2028, U+2029), or 0.
+    size_t LineTerminatorAt(size_t k) const {
+        const unsigned char c = At(k);
+        if (End(k)) return 0;
+        if (c == '\n' || c == '\r') return 1;
+        if (c == 0xE2 && At(k + 1) == 0x80 && (At(k + 2) == 0xA8 || At(k + 2) == 0xA9)) return 3;
+        return 0;
+    }
+    // Byte length of white space other than a line terminator at |k|, or 0.
+    size_t SpaceAt(size_t k) const {
+        const unsigned char c = At(k);
+        if (End(k)) return 0;
+        if (c == ' ' || c == '\t' || c == '\v' || c == '\f') return 1;
+        const unsigned char c1 = At(k + 1), c2 = At(k + 2);
+        if (c == 0xC2 && c1 == 0xA0) return 2;                                   // U+00A0
+        if (c == 0xEF && c1 == 0xBB && c2 == 0xBF) return 3;                     // U+FEFF
+        if (c == 0xE1 && c1 == 0x9A && c2 == 0x80) return 3;                     // U+1680
+        if (c == 0xE2 && c1 == 0x80 && (c2 <= 0x8A || c2 == 0xAF) && c2 >= 0x80) return 3;
+        if (c == 0xE2 && c1 == 0x81 && c2 == 0x9F) return 3;                     // U+205F
+        if (c == 0xE3 && c1 == 0x80 && c2 == 0x80) return 3;                     // U+3000
+        return 0;
+    }
+    bool IdentCharAt(size_t k) const {
+        const unsigned char c = At(k);
+        if (End(k)) return false;
+        if (c < 0x80) return IsAsciiIdentChar(c) || c == '\\';
+        return SpaceAt(k) == 0 && LineTerminatorAt(k) == 0;
+    }
+
+    void Push(JsTok kind, uint32_t begin, uint32_t end) {
+        out_->push_back({kind, line_before_, false, false, false, begin, end});
+        line_before_ = false;
+        at_line_start_ = false;
+    }
+    void SkipToLineEnd() {
+        while (!End(p_) && !LineTerminatorAt(p_)) ++p_;
+    }
+
+    // Licence comments stay: "/*!", "@license", "@preserve", and "/*@" (conditional
+    // compilation, which old browsers execute).
+    static bool KeepComment(std::string_view c) {
+        return (c[1] == '*' && c.size() > 2 && (c[2] == '!' || c[2] == '@')) ||
+               c.find("@license") != std::string_view::npos ||
+               c.find("@preserve") != std::string_view::npos;
+    }
+
+    // Skips white space and comments; returns false at the end of the text.
+    bool SkipSpaceAndComments() {
+        while (!End(p_)) {
+            if (size_t n = LineTerminatorAt(p_)) {
+                p_ += n;
+                line_before_ = at_line_start_ = true;
+                continue;
+            }
+            if (size_t n = SpaceAt(p_)) {
+                p_ += n;
+                continue;
+            }
+            const unsigned char c = At(p_);
+            const bool html_open = !module_ && c == '<' && s_.substr(p_, 4) == "<!--";
+            const bool html_close = !module_ && at_line_start_ && c == '-' &&
+                                    s_.substr(p_, 3) == "-->";
+            if ((c == '/' && At(p_ + 1) == '/') || html_open || html_close) {
+                const size_t begin = p_;
+                SkipToLineEnd();
+                if (c == '/' && KeepComment(s_.substr(begin, p_ - begin))) {
+                    Push(JsTok::KeptComment, static_cast<uint32_t>(begin), static_cast<uint32_t>(p_));
+                    out_->back().line_comment = true;
+                }
+                continue;
+            }
+            if (c == '/' && At(p_ + 1) == '*') {
+                const size_t close = s_.find("*/", p_ + 2);
+                if (close == std::string_view::npos) { failed_ = true; return false; }
+                const std::string_view body = s_.substr(p_, close + 2 - p_);
+                for (size_t k = p_; k < close; ++k)
+                    if (LineTerminatorAt(k)) { line_before_ = true; break; }
+                const bool line_start = at_line_start_ || line_before_;
+                if (KeepComment(body)) {
+                    const bool line = line_before_;
+                    Push(JsTok::KeptComment, static_cast<uint32_t>(p_), static_cast<uint32_t>(close + 2));
+                    line_before_ = line;  // the next token still follows that line end
+                }
+                at_line_start_ = line_start;
+                p_ = close + 2;
+                continue;
+            }
+            return true;
+        }
+        return false;
+    }
+
+    // The last token that is code (not a kept comment), or nullptr.
+    const JsToken* Previous(size_t skip = 0) const {
+        for (size_t k = out_->size(); k-- > 0;) {
+            if ((*out_)[k].kind == JsTok::KeptComment || (*out_)[k].kind == JsTok::Hashbang)
+                continue;
+            if (skip-- == 0) return &(*out_)[k];
+        }
+        return nullptr;
+    }
+    std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
+    bool IsPunct(const JsToken* t, std::string_view p) const {
+        return t && t->kind == JsTok::Punct && Text(*t) == p;
+    }
+    bool IsWord(const JsToken* t, std::string_view w) const {
+        return t && t->kind == JsTok::Word && Text(*t) == w;
+    }
+
+    bool RegexAllowed() const {
+        const JsToken* prev = Previous();
+        if (!prev) return true;
+        switch (prev->kind) {
+            case JsTok::Word:
+                return !AfterDot() && InList(kRegexAfterWords, Text(*prev));
+            case JsTok::Punct: {
+                const std::string_view p = Text(*prev);
+                if (p == ")" || p == "}") return prev->free_after;
+                return p != "]" && p != "++" && p != "--";
+            }
+            case JsTok::TemplateHead:
+            case JsTok::TemplateMiddle:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // Whether the token before starts a statement position (a declaration may follow).
+    bool StatementStart(const JsToken* prev) const {
+        if (!prev) return true;
+        if (prev->kind == JsTok::Word) return InList(kDeclarationAfterWords, Text(*prev));
+        if (prev->kind != JsTok::Punct) return false;
+        const std::string_view p = Text(*prev);
+        if (p == ";") return true;
+        if (p == "}" || p == ")") return prev->free_after;
+        if (p == "{") return !stack_.empty() && stack_.back() == kBlockFrame;
+        return false;
+    }
+
+    Brace BraceKind(const JsToken* prev) {
+        if (class_body_pending_ && class_depth_ == stack_.size()) {
+            class_body_pending_ = false;
+            return class_is_declaration_ ? Brace::Block : Brace::Expression;
+        }
+        if (prev && IsPunct(prev, ")")) return body_after_paren_;
+        if (prev && IsPunct(prev, "=>")) return Brace::ArrowBody;
+        if (StatementStart(prev)) return Brace::Block;
+        if (prev && prev->kind == JsTok::Word && InList(kBlockWords, Text(*prev))) return Brace::Block;
+        return Brace::Expression;
+    }
+
+    bool NextToken() {
+        const unsigned char c = At(p_);
+        const uint32_t begin = static_cast<uint32_t>(p_);
+        if (c == '"' || c == '\'') return String(c);
+        if (c == '`') return Template(begin, true);
+        if (IsDigit(c) || (c == '.' && IsDigit(At(p_ + 1)))) {
+            Number();
+            Push(JsTok::Number, begin, static_cast<uint32_t>(p_));
+            return true;
+        }
+        if (c == '#' && IdentCharAt(p_ + 1)) {
+            ++p_;
+            Word();
+            Push(JsTok::PrivateName, begin, static_cast<uint32_t>(p_));
+            return true;
+        }
+        if (IdentCharAt(p_) && !IsDigit(c)) {
+            Word();
+            Push(JsTok::Word, begin, static_cast<uint32_t>(p_));
+            OnWord(Text(out_->back()));
+            return true;
+        }
+        if (c == '/' && RegexAllowed()) return Regex();
+        for (std::string_view p : kPunctuators) {
+            if (static_cast<unsigned char>(p[0]) != c || s_.substr(p_, p.size()) != p) continue;
+            if (p == "?." && IsDigit(At(p_ + 2))) continue;
+            p_ += p.size();
+            return OnPunct(p, begin);
+        }
+        failed_ = true;
+        return false;
+    }
+
+    void Word() {
+        while (IdentCharAt(p_)) {
+            if (At(p_) == '\\') {
+                ++p_;
+                if (At(p_) == 'u') ++p_;
+                if (At(p_) == '{') {
+                    while (!End(p_) && At(p_) != '}') ++p_;
+                    ++p_;
+                }
+                continue;
+            }
+            ++p_;
+        }
+    }
+
+    // Whether the last word is a property name ("a.return"), not a keyword.
+    bool AfterDot() const {
+        const JsToken* before = Previous(1);
+        return IsPunct(before, ".") || IsPunct(before, "?.");
+    }
+
+    void OnWord(std::string_view w) {
+        if ((w == "function" || w == "class") && !AfterDot()) {
+            const JsToken* prev = Previous(1);
+            if (IsWord(prev, "async")) prev = Previous(2);
+            const bool declaration = StatementStart(prev);
+            if (w == "function") {
+                function_pending_ = true;
+                function_is_declaration_ = declaration;
+            } else {
+                class_body_pending_ = true;
+                class_is_declaration_ = declaration;
+                class_depth_ = stack_.size();
+            }
+        }
+    }
+
+    void Number() {
+        if (At(p_) == '0' && (Lower(static_cast<char>(At(p_ + 1))) == 'x' ||
+                              Lower(static_cast<char>(At(p_ + 1))) == 'o' ||
+                              Lower(static_cast<char>(At(p_ + 1))) == 'b')) {
+            p_ += 2;
+            while (!End(p_) && (IsAsciiIdentChar(At(p_)))) ++p_;  // digits, "_" and "n"
+            return;
+        }
+        auto digits = [&] { while (!End(p_) && (IsDigit(At(p_)) || At(p_) == '_')) ++p_; };
+        digits();
+        if (At(p_) == '.') { ++p_; digits(); }
+        if (At(p_) == 'e' || At(p_) == 'E') {
+            size_t k = p_ + 1;
+            if (At(k) == '+' || At(k) == '-') ++k;
+            if (IsDigit(At(k))) { p_ = k; digits(); }
+        }
+        if (At(p_) == 'n') ++p_;
+    }
+
+    bool String(unsigned char quote) {
+        const uint32_t begin = static_cast<uint32_t>(p_++);
+        while (!End(p_)) {
+            const unsigned char c = At(p_);
+            if (c == quote) {
+                ++p_;
+                Push(JsTok::String, begin, static_cast<uint32_t>(p_));
+                return true;
+            }
+            if (c == '\n' || c == '\r') break;
+            if (c == '\\' && At(p_ + 1) == '\r' && At(p_ + 2) == '\n') p_ += 3;
+            else p_ += c == '\\' ? 2 : 1;
+        }
+        failed_ = true;
+        return false;
+    }
+
+    // Scans template characters from |begin| (a "`" or the "}" that ends a substitution).
+    bool Template(uint32_t begin, bool opening) {
+        ++p_;
+        while (!End(p_)) {
+            const unsigned char c = At(p_);
+            if (c == '\\') { p_ += 2; continue; }
+            if (c == '`') {
+                ++p_;
+                Push(opening ? JsTok::TemplateWhole : JsTok::TemplateTail, begin,
+                     static_cast<uint32_t>(p_));
+                return true;
+            }
+            if (c == '$' && At(p_ + 1) == '{') {
+                p_ += 2;
+                Push(opening ? JsTok::TemplateHead : JsTok::TemplateMiddle, begin,
+                     static_cast<uint32_t>(p_));
+                stack_.push_back(kSubstitutionFrame);
+                return true;
+            }
+            ++p_;
+        }
+        failed_ = true;
+        return false;
+    }
+
+    bool Regex() {
+        const uint32_t begin = static_cast<uint32_t>(p_++);
+        bool in_class = false;
+        while (!End(p_)) {
+            if (LineTerminatorAt(p_)) break;
+            const unsigned char c = At(p_);
+            if (c == '\\') {
+                ++p_;
+                if (End(p_) || LineTerminatorAt(p_)) break;
+                ++p_;
+                continue;
+            }
+            ++p_;
+            if (c == '[') in_class = true;
+            else if (c == ']') in_class = false;
+            else if (c == '/' && !in_class) {
+                while (IdentCharAt(p_)) ++p_;
+                Push(JsTok::Regex, begin, static_cast<uint32_t>(p_));
+                return true;
+            }
+        }
+        failed_ = true;
+        return false;
+    }
+
+    // Frames of the bracket stack: a brace of each kind, or a parenthesis or bracket.
+    static constexpr uint8_t kBlockFrame = 1, kExpressionFrame = 2, kArrowBodyFrame = 3,
+                             kSubstitutionFrame = 4, kConditionFrame = 5,
+                             kDeclarationParamsFrame = 6, kExpressionParamsFrame = 7,
+                             kParenFrame = 8, kBracketFrame = 9;
+
+    bool OnPunct(std::string_view p, uint32_t begin) {
+        const JsToken* prev = Previous();
+        if (p == "{") {
+            const Brace kind = BraceKind(prev);
+            stack_.push_back(kind == Brace::Block       ? kBlockFrame
+                             : kind == Brace::ArrowBody ? kArrowBodyFrame
+                                                        : kExpressionFrame);
+            body_after_paren_ = Brace::Expression;
+        } else if (p == "(") {
+            uint8_t frame = kParenFrame;
+            if (prev && prev->kind == JsTok::Word && InList(kConditionWords, Text(*prev)))
+                frame = kConditionFrame;
+            else if (function_pending_)
+                frame = function_is_declaration_ ? kDeclarationParamsFrame : kExpressionParamsFrame;
+            function_pending_ = false;
+            stack_.push_back(frame);
+        } else if (p == "[") {
+            stack_.push_back(kBracketFrame);
+        } else if (p == "}" || p == ")" || p == "]") {
+            if (stack_.empty()) { failed_ = true; return false; }
+            const uint8_t frame = stack_.back();
+            stack_.pop_back();
+            if (p == "}" && frame == kSubstitutionFrame) {
+                --p_;
+                return Template(begin, false);
+            }
+            const bool brace = frame <= kArrowBodyFrame;
+            const bool bracket = frame == kBracketFrame;
+            if ((p == "}") != brace || (p == "]") != bracket) { failed_ = true; return false; }
+            Push(JsTok::Punct, begin, static_cast<uint32_t>(p_));
+            JsToken& t = out_->back();
+            t.free_after = frame == kBlockFrame || frame == kConditionFrame;
+            t.arrow_body = frame == kArrowBodyFrame;
+            body_after_paren_ = frame == kConditionFrame || frame == kDeclarationParamsFrame
+                                    ? Brace::Block : Brace::Expression;
+            return true;
+        }
+        Push(JsTok::Punct, begin, static_cast<uint32_t>(p_));
+        return true;
+    }
+
+    std::string_view s_;
+    bool module_;
+    size_t p_ = 0;
+    std::vector<JsToken>* out_ = nullptr;
+    std::vector<uint8_t> stack_;
+    bool failed_ = false;
+    bool line_before_ = false;
+    bool at_line_start_ = true;
+    bool function_pending_ = false;
+    bool function_is_declaration_ = false;
+    bool class_body_pending_ = false;
+    bool class_is_declaration_ = false;
+    size_t class_depth_ = 0;
+    Brace body_after_paren_ = Brace::Expression;
+};
+
+// ---------------------------------------------------------------------------------------
+// The writer.
+
+class Writer {
+public:
+    Writer(std::string_view s, const std::vector<JsToken>& t) : s_(s), t_(t) {}
+
+    std::string Run() {
+        out_.reserve(s_.size());
+        const JsToken* prev = nullptr;  // last code token written
+        bool line_pending = false;      // a line end seen since |prev|
+        for (const JsToken& t : t_) {
+            line_pending = line_pending || t.line_before;
+            if (t.kind == JsTok::KeptComment) {
+                if (!out_.empty() && out_.back() == '/') out_ += ' ';
+                if (!out_.empty() && out_.back() != '\n' && t.line_before) out_ += '\n';
+                out_.append(Text(t));
+                if (t.line_comment) { out_ += '\n'; line_pending = false; }
+                continue;
+            }
+            if (t.kind == JsTok::Hashbang) {
+                out_.append(Text(t));
+                out_ += '\n';
+                continue;
+            }
+            if (prev) {
+                if (line_pending && !LineEndFree(*prev, t)) {
+                    if (out_.back() != '\n') out_ += '\n';
+                } else if (NeedsSpace(*prev, t)) {
+                    out_ += ' ';
+                }
+            }
+            out_.append(Text(t));
+            prev = &t;
+            line_pending = false;
+        }
+        return std::move(out_);
+    }
+
+private:
+    std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
+
+    // Whether the line end between |a| and |b| can go without an automatic semicolon or a
+    // restricted production changing the meaning.
+    bool LineEndFree(const JsToken& a, const JsToken& b) const {
+        const std::string_view at = Text(a), bt = Text(b);
+        if (b.kind == JsTok::Punct && (bt == "++" || bt == "--")) return false;
+        // After an arrow function's body or a postfix "++", a call, member access or
+        // operator is not allowed, so the line end was a semicolon.
+        if (a.arrow_body)
+            return b.kind == JsTok::Punct && (bt == "," || bt == ")" || bt == "]" ||
+                                              bt == "}" || bt == ";" || bt == ":");
+        const bool member_or_call = b.kind == JsTok::TemplateWhole ||
+                                    b.kind == JsTok::TemplateHead ||
+                                    (b.kind == JsTok::Punct &&
+                                     (bt == "(" || bt == "[" || bt == "." || bt == "?."));
+        if (a.kind == JsTok::Punct && (at == "++" || at == "--") && member_or_call) return false;
+        if (a.kind == JsTok::Word && InList(kLineEndSensitiveWords, at))
+            return b.kind == JsTok::Punct && (bt == ";" || bt == "}");
+        if (b.kind == JsTok::Punct && InList(kContinuingPunctuators, bt)) return true;
+        if (b.kind == JsTok::Word && (bt == "in" || bt == "instanceof")) return true;
+        if (b.kind == JsTok::TemplateWhole || b.kind == JsTok::TemplateHead) return true;
+        if (a.free_after) return true;
+        if (a.kind == JsTok::Punct)
+            return at != ")" && at != "]" && at != "}" && at != "++" && at != "--";
+        if (a.kind == JsTok::Word) return InList(kCannotEndWords, at);
+        return false;
+    }
+
+    // Whether |a| and |b| written side by side would read as other tokens.
+    bool NeedsSpace(const JsToken& a, const JsToken& b) const {
+        const unsigned char x = static_cast<unsigned char>(out_.back());
+        const unsigned char y = static_cast<unsigned char>(s_[b.begin]);
+        auto ident = [](unsigned char c) { return IsAsciiIdentChar(c) || c == '\\' || c >= 0x80; };
+        if (ident(x) && ident(y)) return true;
+        if (a.kind == JsTok::Number && y == '.') return true;
+        if ((x == '+' || x == '-') && x == y) return true;
+        if (x == '<' && (y == '!' || y == '/')) return true;     // "<!--", "</script"
+        if (x == '/' && (y == '/' || y == '*')) return true;     // a comment
+        if (x == '-' && y == '>' && Text(a) == "--") return true;  // "-->"
+        if (a.kind == JsTok::Punct && b.kind == JsTok::Punct) {
+            // Would the two punctuators read as a longer one?
+            std::string joined(Text(a));
+            joined.append(Text(b).substr(0, 3));
+            for (std::string_view p : kPunctuators)
+                if (p.size() > Text(a).size() && joined.compare(0, p.size(), p) == 0) return true;
+        }
+        if (a.kind == JsTok::Punct && Text(a) == "?" && y == '.') return true;  // "?."
+        return false;
+    }
+
+    std::string_view s_;
+    const std::vector<JsToken>& t_;
+    std::string out_;
+};
+
+// ---------------------------------------------------------------------------------------
+// HTML's script data states, to see where a SCRIPT element's text ends.
+
+bool IsAsciiAlpha(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool IsTagEnd(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>';
+}
+// "script" at |k| followed by a byte that ends a tag name; |end_ok| lets the text end there.
+bool ScriptNameAt(std::string_view s, size_t k, bool end_ok) {
+    if (!EqualsIgnoreCase(s.substr(k, 6), "script")) return false;
+    if (k + 6 >= s.size()) return end_ok;
+    return IsTagEnd(static_cast<unsigned char>(s[k + 6]));
+}
+
+}  // namespace
+
+ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_view language,
+                              bool has_language) {
+    std::string lower;
+    if (has_type && !type.empty()) {
+        lower = type;
+    } else if (!has_type && has_language && !language.empty()) {
+        lower = "text/";
+        lower += language;
+    } else {
+        return ScriptKind::Classic;
+    }
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; };
+    while (!lower.empty() && space(lower.front())) lower.erase(0, 1);
+    while (!lower.empty() && space(lower.back())) lower.pop_back();
+    if (lower.empty() || lower == "text/") return ScriptKind::Classic;
+    for (char& c : lower) c = Lower(c);
+    if (lower == "module") return ScriptKind::Module;
+    if (InList(kJavaScriptTypes, lower)) return ScriptKind::Classic;
+    if (InList(kJsonTypes, lower)) return ScriptKind::Json;
+    return ScriptKind::Other;
+}
+
+std::string MinifyJavaScript(std::string_view js, bool module) {
+    if (js.size() >= UINT32_MAX) return std::string(js);
+    std::vector<JsToken> tokens;
+    tokens.reserve(js.size() / 4 + 1);
+    if (!Tokenizer(js, module).Run(tokens)) return std::string(js);
+    std::string out = Writer(js, tokens).Run();
+    return out.size() <= js.size() ? out : std::string(js);
+}
+
+std::string MinifyJson(std::string_view json) {
+    auto word_char = [](char c) {
+        return IsAsciiIdentChar(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    };
+    std::string out;
+    out.reserve(json.size());
+    bool space = false;
+    for (size_t k = 0; k < json.size();) {
+        const char c = json[k];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            space = true;
+            ++k;
+            continue;
+        }
+        size_t e = k + 1;
+        if (c == '"') {
+            while (e < json.size() && json[e] != '"') e += json[e] == '\\' ? 2 : 1;
+            if (e >= json.size()) return std::string(json);
+            ++e;
+        } else if (std::string_view("{}[]:,").find(c) == std::string_view::npos) {
+            e = k;
+            while (e < json.size() && word_char(json[e])) ++e;
+            const std::string_view word = json.substr(k, e - k);
+            if (word.empty() || (!IsDigit(static_cast<unsigned char>(word[0])) && word[0] != '-' &&
+                                 word != "true" && word != "false" && word != "null"))
+                return std::string(json);  // not JSON
+            if (space && !out.empty() && word_char(out.back())) out += ' ';
+        }
+        out.append(json.substr(k, e - k));
+        k = e;
+        space = false;
+    }
+    return out;
+}
+
+bool ScriptTextEndsAtItsEnd(std::string_view s) {
+    enum State { Data, Escaped, EscapedDash, EscapedDashDash, Double, DoubleDash, DoubleDashDash };
+    State st = Data;
+    for (size_t k = 0; k < s.size(); ++k) {
+        const unsigned char c = static_cast<unsigned char>(s[k]);
+        if (c == '<' && k + 1 < s.size() && s[k + 1] == '/') {
+            if (st < Double && ScriptNameAt(s, k + 2, false)) return false;  // ends early
+            if (st >= Double && ScriptNameAt(s, k + 2, false)) { st = Escaped; k += 7; continue; }
+        }
+        switch (st) {
+            case Data:
+                if (c == '<' && s.substr(k, 4) == "<!--") { st = EscapedDashDash; k += 3; }
+                break;
+            case Escaped:
+            case EscapedDash:
+            case EscapedDashDash:
+                if (c == '-') st = st == Escaped ? EscapedDash : EscapedDashDash;
+                else if (c == '>' && st == EscapedDashDash) st = Data;
+                else if (c == '<' && k + 1 < s.size() && IsAsciiAlpha(static_cast<unsigned char>(s[k + 1])) &&
+                         ScriptNameAt(s, k + 1, false)) { st = Double; k += 6; }
+                else st = Escaped;
+                break;
+            case Double:
+            case DoubleDash:
+            case DoubleDashDash:
+                if (c == '-') st = st == Double ? DoubleDash : DoubleDashDash;
+                else if (c == '>' && st == DoubleDashDash) st = Data;
+                else st = Double;
+                break;
+        }
+    }
+    return st < Double;
+}
+
+std::string MinifyScriptElement(std::string_view text, ScriptKind kind) {
+    std::string out;
+    switch (kind) {
+        case ScriptKind::Classic: out = MinifyJavaScript(text, false); break;
+        case ScriptKind::Module: out = MinifyJavaScript(text, true); break;
+        case ScriptKind::Json: out = MinifyJson(text); break;
+        case ScriptKind::Other: return std::string(text);
+    }
+    if (out.size() != text.size() && !ScriptTextEndsAtItsEnd(out)) return std::string(text);
+    return out;
+}
+
+}  // namespace tsqz::web

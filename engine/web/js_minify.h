@@ -1,0 +1,42 @@
+// Script minification for the web template: a JavaScript tokenizer that removes comments,
+// white space and line ends without renaming anything, a JSON minifier, and the check that a
+// SCRIPT element's text still ends where it did.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tsqz::web {
+
+// What the type attribute of a SCRIPT element makes of its text.
+enum class ScriptKind {
+    Classic,  // JavaScript (no type, or a JavaScript MIME type)
+    Module,   // type="module": JavaScript without HTML-like comments
+    Json,     // JSON, JSON-LD, import maps, speculation rules
+    Other,    // data blocks and templates: left as they are
+};
+
+// |type| and |language| are the values of those attributes; |has_type| and |has_language| say
+// whether the element has them. Without a type, a language attribute names the type
+// ("text/" and the language), as browsers read it.
+ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_view language,
+                              bool has_language);
+
+// Minifies JavaScript. Returns the input unchanged when the tokenizer cannot read it to the
+// end (an unclosed string, comment, template or regular expression, unbalanced brackets).
+std::string MinifyJavaScript(std::string_view js, bool module);
+
+// Minifies JSON text: white space between tokens goes. Returns the input unchanged when it
+// holds anything but JSON tokens.
+std::string MinifyJson(std::string_view json);
+
+// Whether |text|, as the content of a SCRIPT element followed by "</script>", lets the
+// element end exactly there (HTML's script data states: no earlier end tag, not inside an
+// escaped "<script" at the end).
+bool ScriptTextEndsAtItsEnd(std::string_view text);
+
+// Minifies the text of a SCRIPT element by its kind; falls back to the input whenever the
+// result would end the element somewhere else than the input does.
+std::string MinifyScriptElement(std::string_view text, ScriptKind kind);
+
+}  // namespace tsqz::web

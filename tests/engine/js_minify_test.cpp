@@ -1,0 +1,164 @@
+// Script minification: tables of {input, expected} rows per rule, the script types, the
+// inputs that must come back byte for byte, and the SCRIPT end check.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "web/js_minify.h"
+
+namespace tsqz::web {
+namespace {
+
+struct Row {
+    const char* input;
+    const char* expected;
+};
+
+void CheckScripts(std::initializer_list<Row> rows, bool module = false) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(MinifyJavaScript(row.input, module), row.expected);
+    }
+}
+
+// Comments go except licence comments; HTML-like comments of classic scripts go too.
+TEST(JsMinify, Comments) {
+    CheckScripts({
+        {"a = 1; // note\nb = 2; /* more */ c()", "a=1;b=2;c()"},
+        {"/*! keep */\nvar a = 1 /* @license MIT */", "/*! keep */var a=1/* @license MIT */"},
+        {"// @license x\nf()", "// @license x\nf()"},
+        {"<!-- hide\nf()\n// -->", "f()"},
+        {"x = 1\n--> closing\ny()", "x=1\ny()"},
+        {"#!/usr/bin/env node\nf( 1 )", "#!/usr/bin/env node\nf(1)"},
+        {"a /* two\nlines */ b", "a\nb"},
+    });
+}
+
+// A space stays only where two tokens would run together; "a - -b", "a + +b", "1 .x",
+// "< !--", "< /re/", "/ /re/" keep theirs.
+TEST(JsMinify, SpacesBetweenTokens) {
+    CheckScripts({
+        {"var a = b + c ;", "var a=b+c;"},
+        {"x = a - -b + +c - --d", "x=a- -b+ +c- --d"},
+        {"y = 1 .toString() + 1.5 .toFixed()", "y=1 .toString()+1.5 .toFixed()"},
+        {"if (a < !--b) c", "if(a< !--b)c"},
+        {"z = a < /script/.test(s)", "z=a< /script/.test(s)"},
+        {"q = a / /re/.exec(s).length", "q=a/ /re/.exec(s).length"},
+        {"return typeof x in y", "return typeof x in y"},
+        {"a = b ? .5 : c", "a=b? .5:c"},
+        {"x = y => y ? .1 : 2", "x=y=>y? .1:2"},
+    });
+}
+
+// Line ends stay where automatic semicolon insertion or a restricted production uses them.
+TEST(JsMinify, LineEndsWhereSemicolonsAreInserted) {
+    CheckScripts({
+        {"a = 1\nb = 2", "a=1\nb=2"},
+        {"function f() {\n  return\n  x\n}", "function f(){return\nx}"},
+        {"for (;;) {\n break\n}", "for(;;){break}"},
+        {"a\n++b", "a\n++b"},
+        {"a++\n(b)", "a++\n(b)"},
+        {"x = y\n(z)", "x=y(z)"},
+        {"x = y\n+ z\n.w", "x=y+z.w"},
+        {"const h = () => {}\n(f)()", "const h=()=>{}\n(f)()"},
+        {"if (a) {\n b()\n}\nc()", "if(a){b()}c()"},
+        {"if (a)\n  b()\nelse\n  c()", "if(a)b()\nelse c()"},
+        {"x = {\n a: 1,\n b: 2\n}\nf()", "x={a:1,b:2}\nf()"},
+        {"var\n  a = 1,\n  b", "var a=1,b"},
+        {"throw new Error(\n 'x'\n)", "throw new Error('x')"},
+        {"let x = async\nfunction f() {}", "let x=async\nfunction f(){}"},
+    });
+}
+
+// Strings, templates (with nested substitutions) and regular expressions keep every byte;
+// "/" after ")" of a condition or "}" of a block begins a regular expression.
+TEST(JsMinify, LiteralsStayAsWritten) {
+    CheckScripts({
+        {"s = ' a  //  b '", "s=' a  //  b '"},
+        {"t = `a  ${ b + `c ${ d }  ` }  e`", "t=`a  ${b+`c ${d}  `}  e`"},
+        {"r = / a [/] b /g . source", "r=/ a [/] b /g.source"},
+        {"if (x) /a b/.test(s)", "if(x)/a b/.test(s)"},
+        {"{}\n/a b/.test(s)", "{}/a b/.test(s)"},
+        {"x = a.return / 2 / 3", "x=a.return/2/3"},
+        {"x = (a) / 2 / (b)", "x=(a)/2/(b)"},
+        {"s = 'a\\\nb'", "s='a\\\nb'"},
+        {"n = 0x1F + 1_000n + .5e-3", "n=0x1F+1_000n+.5e-3"},
+    });
+}
+
+// In a module "<!--" is the operators it spells.
+TEST(JsMinify, ModulesHaveNoHtmlComments) {
+    CheckScripts({{"x = a <!--b\ny()", "x=a< !--b\ny()"}}, true);
+}
+
+// What the tokenizer cannot read to the end comes back byte for byte.
+TEST(JsMinify, UnreadableScriptsStayAsTheyWere) {
+    for (const char* input : {"var s = 'open", "f(\n", "x = `a ${b", "/* open", "r = /abc",
+                              "a = (b]", "a)", "x = 'a\nb'", "\\x01 @#"}) {
+        SCOPED_TRACE(input);
+        EXPECT_EQ(MinifyJavaScript(input, false), input);
+    }
+}
+
+TEST(JsMinify, ScriptTypes) {
+    struct TypeRow {
+        const char* type;
+        bool has_type;
+        const char* language;
+        bool has_language;
+        ScriptKind kind;
+    };
+    for (const TypeRow& row : std::initializer_list<TypeRow>{
+             {"", false, "", false, ScriptKind::Classic},
+             {"", true, "", false, ScriptKind::Classic},
+             {" Text/JavaScript ", true, "", false, ScriptKind::Classic},
+             {"application/x-javascript", true, "", false, ScriptKind::Classic},
+             {"module", true, "", false, ScriptKind::Module},
+             {"application/ld+json", true, "", false, ScriptKind::Json},
+             {"importmap", true, "", false, ScriptKind::Json},
+             {"text/html", true, "", false, ScriptKind::Other},
+             {"text/x-template", true, "", false, ScriptKind::Other},
+             {"", false, "VBScript", true, ScriptKind::Other},
+             {"", false, "JavaScript1.2", true, ScriptKind::Classic},
+             {"text/javascript", true, "VBScript", true, ScriptKind::Classic},
+         }) {
+        SCOPED_TRACE(std::string(row.type) + "|" + row.language);
+        EXPECT_EQ(ClassifyScriptType(row.type, row.has_type, row.language, row.has_language),
+                  row.kind);
+    }
+}
+
+// JSON loses the white space between tokens; anything that is not JSON stays.
+TEST(JsMinify, Json) {
+    for (const Row& row : std::initializer_list<Row>{
+             {"{ \"a\" : [ 1 , -2.5e3 , true , null ] ,\n \"b\" : \"x  y\\\" \" }",
+              "{\"a\":[1,-2.5e3,true,null],\"b\":\"x  y\\\" \"}"},
+             {"{ a: 1 }", "{ a: 1 }"},
+             {"[1, 2] // c", "[1, 2] // c"},
+             {"{\"a\": \"open}", "{\"a\": \"open}"},
+         }) {
+        SCOPED_TRACE(row.input);
+        EXPECT_EQ(MinifyJson(row.input), row.expected);
+    }
+}
+
+// Where the text of a SCRIPT element ends: an end tag ends it anywhere but inside an escaped
+// "<script"; a text that ends inside one does not end at its end.
+TEST(JsMinify, ScriptEndCheck) {
+    EXPECT_TRUE(ScriptTextEndsAtItsEnd("a < b; c = '</scrip'"));
+    EXPECT_FALSE(ScriptTextEndsAtItsEnd("x = '</script>'"));
+    EXPECT_FALSE(ScriptTextEndsAtItsEnd("x = '</SCRIPT '"));
+    EXPECT_TRUE(ScriptTextEndsAtItsEnd("<!-- x = '<script>'; y = '</script>' -->"));
+    EXPECT_FALSE(ScriptTextEndsAtItsEnd("<!-- x = '<script>'"));
+    EXPECT_FALSE(ScriptTextEndsAtItsEnd("<!-- x = '</script>'"));
+    EXPECT_TRUE(ScriptTextEndsAtItsEnd("<!--> '<script>'"));
+    // Each kind goes through its own rules; other types stay as they are.
+    EXPECT_EQ(MinifyScriptElement("if (a) x = '<script>'\n<!--y\n", ScriptKind::Classic),
+              "if(a)x='<script>'");
+    EXPECT_EQ(MinifyScriptElement("a = b\n<!--\n'<script>' -->", ScriptKind::Other),
+              "a = b\n<!--\n'<script>' -->");
+    EXPECT_EQ(MinifyScriptElement("{ \"a\" : 1 }", ScriptKind::Json), "{\"a\":1}");
+}
+
+}  // namespace
+}  // namespace tsqz::web

@@ -1,0 +1,209 @@
+#!/usr/bin/env node
+// The parser oracle of the minifiers: reads the JSON lines of minify_pairs (or of the fuzz
+// generator) and checks that every script parses with acorn to the same syntax tree before
+// and after (positions and comments aside), every JSON text to the same value, every style
+// sheet and style attribute with css-tree to the same rules and declarations once the changes
+// the minifier may make (colour spellings, number spellings, zero lengths, empty rules,
+// white space of custom property values) are normalised, and that other scripts are untouched.
+//
+//   node minify_oracle.cjs PAIRS.jsonl [NODE_MODULES]
+//
+// Exit 0: all equal; 1: a difference (printed); 77: a test tool is missing (the test skips).
+'use strict';
+const fs = require('fs');
+const path = require('path');
+
+const [pairsFile, modules] = process.argv.slice(2);
+let acorn, csstree;
+try {
+  acorn = require('/usr/share/nodejs/acorn');
+  csstree = require(path.join(modules || '', 'css-tree'));
+} catch (e) {
+  console.log('SKIP: ' + e.message.split('\n')[0] + ' (scripts/install-deps.sh test)');
+  process.exit(77);
+}
+
+// The colour keywords, read from the engine's own table so both sides use the same values.
+const colourTable = fs.readFileSync(
+  path.join(__dirname, '..', '..', 'engine', 'text', 'colour_names.h'), 'latin1');
+const colourNames = new Map();
+for (const m of colourTable.matchAll(/\{"([a-z]+)", "#([0-9A-F]{6})"\}/g))
+  colourNames.set(m[1], m[2].toLowerCase());
+
+const fromLatin1 = (s) => Buffer.from(s, 'latin1').toString('utf8');
+
+// ---- scripts
+
+function tree(source, sourceType) {
+  const ast = acorn.parse(source, {ecmaVersion: 'latest', sourceType, allowHashBang: true});
+  return JSON.stringify(ast, (key, value) => {
+    if (key === 'start' || key === 'end') return undefined;
+    if (typeof value === 'bigint') return value.toString() + 'n';
+    return value;
+  });
+}
+
+function checkScript(p, sourceType) {
+  let before;
+  try {
+    before = tree(p.before, sourceType);
+  } catch (e) {
+    return p.after === p.before ? 'unparsed' : 'changed a script acorn cannot read: ' + e.message;
+  }
+  let after;
+  try {
+    after = tree(p.after, sourceType);
+  } catch (e) {
+    return 'minified script does not parse: ' + e.message;
+  }
+  return before === after ? 'same' : 'syntax trees differ';
+}
+
+function checkJson(p) {
+  let before;
+  try {
+    before = JSON.stringify(JSON.parse(p.before));
+  } catch (e) {
+    return p.after === p.before ? 'unparsed' : 'changed text that is not JSON';
+  }
+  try {
+    return JSON.stringify(JSON.parse(p.after)) === before ? 'same' : 'JSON values differ';
+  } catch (e) {
+    return 'minified JSON does not parse';
+  }
+}
+
+// ---- style sheets
+
+const lengthUnits = new Set(['px', 'em', 'rem', 'ex', 'ch', 'vw', 'vh', 'vmin', 'vmax', 'cm',
+  'mm', 'in', 'pt', 'pc', 'q']);
+const droppedWhenEmpty = new Set(['media', 'supports', 'document', 'container']);
+
+function hexColour(text) {
+  let h = text.toLowerCase();
+  if (!/^[0-9a-f]+$/.test(h) || ![3, 4, 6, 8].includes(h.length)) return null;
+  if (h.length <= 4) h = [...h].map((c) => c + c).join('');
+  if (h.length === 8 && h.endsWith('ff')) h = h.slice(0, 6);
+  return h;
+}
+function canonicalNumber(text, keepInteger) {
+  const n = Number(text);
+  if (!Number.isFinite(n) || /[eE]/.test(text)) return text;
+  const s = String(n === 0 ? 0 : n);
+  return keepInteger && text.includes('.') && Number.isInteger(n) ? s + '.0' : s;
+}
+
+function normaliseCss(ast) {
+  csstree.walk(ast, {
+    enter(node, item, list) {
+      if (node.type === 'Declaration') {
+        const prop = node.property.toLowerCase();
+        if (prop.startsWith('--')) {
+          if (node.value.type === 'Raw')
+            node.value.value = node.value.value.replace(/\/\*[^]*?\*\//g, '')
+              .replace(/\s+/g, ' ').trim();
+          return csstree.walk.skip;
+        }
+        if (prop === 'filter' || prop === '-ms-filter') return csstree.walk.skip;
+        const top = node.value.children;
+        csstree.walk(node.value, (v) => {
+          if (v.type === 'Hash') {
+            const h = hexColour(v.value);
+            if (h) v.value = h;
+          } else if (v.type === 'Identifier' && colourNames.has(v.name.toLowerCase())) {
+            // A colour name and its hex form compare equal.
+            const hex = colourNames.get(v.name.toLowerCase());
+            v.type = 'Hash';
+            v.value = hex;
+            delete v.name;
+          } else if (v.type === 'Number') {
+            v.value = canonicalNumber(v.value, true);
+          } else if (v.type === 'Percentage' || v.type === 'Dimension') {
+            v.value = canonicalNumber(v.value, false);
+          }
+        });
+        // A zero length at the top of a value may be written without its unit.
+        if (top && !['flex', '-webkit-flex', '-ms-flex', 'flex-basis', 'line-height'].includes(prop))
+          top.forEach((v) => {
+            if (v.type === 'Dimension' && Number(v.value) === 0 &&
+                lengthUnits.has(v.unit.toLowerCase())) {
+              v.type = 'Number';
+              v.value = '0';
+              delete v.unit;
+            }
+          });
+      }
+    },
+  });
+  // A statement css-tree cannot read as a declaration ("false;") is dropped by browsers with
+  // or without its semicolon.
+  csstree.walk(ast, (node) => {
+    if (node.type === 'Raw') node.value = node.value.replace(/\s*;?\s*$/, '');
+  });
+  // Empty rules go, so do "<!--" and "-->" at the top of a sheet.
+  csstree.walk(ast, {
+    leave(node, item, list) {
+      if (list && (node.type === 'CDO' || node.type === 'CDC')) return list.remove(item);
+      // A prelude css-tree cannot read keeps its text: compare it without white space the
+      // minifier may drop (the browser drops such a rule either way).
+      if (node.prelude && node.prelude.type === 'Raw')
+        node.prelude.value = node.prelude.value.replace(/\s+/g, ' ').trim()
+          .replace(/ ?([;,{}]) ?/g, '$1');
+      if (!list || !node.block) return;
+      const empty = !node.block.children || node.block.children.isEmpty;
+      if (empty && (node.type === 'Rule' ||
+                    (node.type === 'Atrule' && droppedWhenEmpty.has(
+                      csstree.keyword(node.name).basename))))
+        list.remove(item);
+    },
+  });
+  return csstree.generate(ast);
+}
+
+function css(text, context) {
+  const errors = [];
+  const ast = csstree.parse(fromLatin1(text), {context, parseCustomProperty: false,
+    onParseError: (e) => errors.push(e.message)});
+  return {text: normaliseCss(ast), errors};
+}
+
+function checkCss(p, context) {
+  const before = css(p.before, context);
+  const after = css(p.after, context);
+  if (before.text === after.text) return 'same';
+  let i = 0;
+  while (before.text[i] === after.text[i]) ++i;
+  return 'rules differ:\n    ' + JSON.stringify(before.text.slice(Math.max(0, i - 60), i + 60)) +
+         '\n    ' + JSON.stringify(after.text.slice(Math.max(0, i - 60), i + 60));
+}
+
+// ---- main
+
+const counts = {};
+let failures = 0;
+for (const line of fs.readFileSync(pairsFile, 'latin1').split('\n')) {
+  if (!line) continue;
+  const raw = JSON.parse(line);
+  const p = {...raw, before: raw.before, after: raw.after};
+  let outcome;
+  switch (p.kind) {
+    case 'script': outcome = checkScript({before: fromLatin1(p.before), after: fromLatin1(p.after)}, 'script'); break;
+    case 'module': outcome = checkScript({before: fromLatin1(p.before), after: fromLatin1(p.after)}, 'module'); break;
+    case 'json': outcome = checkJson({before: fromLatin1(p.before), after: fromLatin1(p.after)}); break;
+    case 'style': outcome = checkCss(p, 'stylesheet'); break;
+    case 'style-attribute': outcome = checkCss(p, 'declarationList'); break;
+    default: outcome = p.after === p.before ? 'same' : 'changed a script of another type';
+  }
+  const key = p.kind + ': ' + (outcome === 'same' || outcome === 'unparsed' ? outcome : 'DIFFERENT');
+  counts[key] = (counts[key] || 0) + 1;
+  if (outcome !== 'same' && outcome !== 'unparsed') {
+    ++failures;
+    if (failures <= 20) {
+      console.log(`FAIL ${p.page} ${p.kind} ${p.type}: ${outcome}`);
+      console.log('  before: ' + JSON.stringify(fromLatin1(p.before).slice(0, 300)));
+      console.log('  after:  ' + JSON.stringify(fromLatin1(p.after).slice(0, 300)));
+    }
+  }
+}
+for (const key of Object.keys(counts).sort()) console.log(`${key}: ${counts[key]}`);
+process.exit(failures ? 1 : 0);
