@@ -76,6 +76,13 @@ int32_t CutIntoChunks(std::string_view document, std::vector<std::string_view>& 
     }
 }
 
+bool RunOptionPasses(Engine& engine, std::string& document) {
+    std::vector<std::string_view> pieces;
+    if (CutIntoChunks(document, pieces) != 0) return false;
+    DispatchChunks(engine, document, pieces);
+    return true;
+}
+
 int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view name,
                     std::string_view output, RunOutcome& outcome) {
     outcome = RunOutcome{};
@@ -126,7 +133,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     pieces.clear();
 
     Observe(engine, kStageRestore, true);
-    const int32_t restored = RestoreProtectedBlocks(engine, document);
+    const int32_t restored = RestoreProtectedBlocks(engine, document, RunOptionPasses);
     engine.error_code = restored;
     Observe(engine, kStageRestore, false);
     if (engine.options.ASPBlocks) {

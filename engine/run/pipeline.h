@@ -29,6 +29,11 @@ uint8_t FindBasefontSize(std::string_view document);
 // Returns 0, -17 when a window has no cut point, or -20 past 256 chunks.
 int32_t CutIntoChunks(std::string_view document, std::vector<std::string_view>& chunks);
 
+// The option passes over a whole document, as the run applies them: cut into chunks, the
+// dispatcher over each chunk, joined again. False when the document cannot be cut. The
+// restore of protected blocks runs them again to match placeholders the passes disturbed.
+bool RunOptionPasses(Engine& engine, std::string& document);
+
 // The document-size limit above which a document is refused with -20.
 inline constexpr size_t kMaxDocumentSize = size_t{1} << 30;
 

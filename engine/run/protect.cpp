@@ -31,13 +31,11 @@
 #include <string_view>
 
 #include "text/byte_scan.h"
-#include "passes/dispatch.h"
 #include "passes/inline_elements.h"
 #include "run/engine.h"
 #include "run/errors.h"
 #include "include/tagsqueeze.h"
 #include "passes/passes.h"
-#include "run/pipeline.h"
 #include "text/text.h"
 
 namespace tsqz {
@@ -45,16 +43,13 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-// The stores a placeholder can stand for: the four literal kinds, then scripts and the style.
-enum BlockKind : uint8_t {
-    kKindPlaintext,
-    kKindListing,
-    kKindXmp,
-    kKindPre,
-    kKindScript,
-    kKindStyle
-};
-constexpr size_t kPlaceholderKinds = 6;
+// The block kinds as indexes into the tables below.
+constexpr uint8_t Index(BlockKind kind) { return static_cast<uint8_t>(kind); }
+constexpr uint8_t kKindPlaintext = Index(BlockKind::kPlaintext);
+constexpr uint8_t kKindPre = Index(BlockKind::kPre);
+constexpr uint8_t kKindScript = Index(BlockKind::kScript);
+constexpr uint8_t kKindStyle = Index(BlockKind::kStyle);
+constexpr size_t kPlaceholderKinds = kBlockKindCount;
 
 struct KindRow {
     std::string_view start_tag;    // found ignoring ASCII case; literal kinds: "<" + name
@@ -778,13 +773,6 @@ int32_t ExtractProtectedBlocks(Engine& engine, std::string& document) {
     }
     store.near_placeholders = NearPlaceholders(store, document);
     return 0;
-}
-
-bool RunOptionPasses(Engine& engine, std::string& document) {
-    std::vector<std::string_view> pieces;
-    if (CutIntoChunks(document, pieces) != 0) return false;
-    DispatchChunks(engine, document, pieces);
-    return true;
 }
 
 int32_t RestoreProtectedBlocks(Engine& engine, std::string& document, PassRunner passes) {

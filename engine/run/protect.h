@@ -15,9 +15,12 @@ namespace tsqz {
 struct Engine;
 struct RunState;
 
-// The four literal kinds in the order they are cut out; their blocks are never changed.
-enum class LiteralKind : uint8_t { kPlaintext, kListing, kXmp, kPre };
+// The stores a placeholder can stand for: the four literal kinds in the order they are cut
+// out (their blocks are never changed), then script elements and the style element.
+enum class BlockKind : uint8_t { kPlaintext, kListing, kXmp, kPre, kScript, kStyle };
+using LiteralKind = BlockKind;  // the first four
 inline constexpr size_t kLiteralKindCount = 4;
+inline constexpr size_t kBlockKindCount = 6;
 
 // At most this many script blocks, and this many literal blocks of all kinds together.
 inline constexpr size_t kMaxStoredBlocks = 255;
@@ -66,10 +69,9 @@ void CountPlaceholderText(std::string_view text, bool with_partials, Placeholder
 // of a kind it also has blocks of). Counts the errors the way each step prescribes.
 int32_t ExtractProtectedBlocks(Engine& engine, std::string& document);
 
-// The option passes over a whole document, as the pipeline runs them: cut into chunks, the
-// dispatcher over each chunk, joined again. False when the document cannot be cut.
+// The option passes over a whole document as the run applied them between extraction and
+// restore (the pipeline's RunOptionPasses). False when the document cannot be cut.
 using PassRunner = bool (*)(Engine& engine, std::string& document);
-bool RunOptionPasses(Engine& engine, std::string& document);
 
 // Puts the blocks back: literal kinds, script blocks, the style block, then ASP code. Every
 // block returns at its own placeholder, or is dropped together with a placeholder that a
@@ -78,7 +80,6 @@ bool RunOptionPasses(Engine& engine, std::string& document);
 // then the one extraction found, with no pass applied. To match placeholders the passes
 // disturbed, the restore runs the passes once more (on a copy of the engine); `passes` must be
 // what ran between extraction and restore.
-int32_t RestoreProtectedBlocks(Engine& engine, std::string& document,
-                               PassRunner passes = RunOptionPasses);
+int32_t RestoreProtectedBlocks(Engine& engine, std::string& document, PassRunner passes);
 
 }  // namespace tsqz
