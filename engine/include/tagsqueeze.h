@@ -2,8 +2,9 @@
  *
  * Every entry point is a plain C function with 8-bit values, 32-bit integers and pointers to
  * NUL-terminated 8-bit text owned by the caller. The engine holds one option block, one run
- * mode, one error state and one statistics block for the whole process; it is not re-entrant
- * and must be called from one thread at a time.
+ * mode, one error state and one statistics block for the whole process (the default context
+ * of tagsqueeze_context.h); these functions are not re-entrant and must be called from one
+ * thread at a time. tagsqueeze_context.h declares the re-entrant interface.
  *
  * Linux additions beside the original surface:
  *   SetMessagePump        the host's "process pending window events" hook;

@@ -1,9 +1,15 @@
-// Host hooks: event pumping, message boxes and the clock.
+// Host hooks: event pumping, message boxes and the clock; the work folder.
 #include "run/engine.h"
 
 #include <cstdio>
 
+#include "platform/paths.h"
+
 namespace tsqz {
+
+std::string WorkFolder(const Engine& engine) {
+    return engine.work_folder.empty() ? platform::ProgramDirectory() : engine.work_folder;
+}
 
 void PumpMessages(const Engine& engine) {
     if (engine.hooks.pump) engine.hooks.pump();

@@ -52,6 +52,13 @@ struct Stats {
     int32_t file_total = 0;  // sum of the per-file counters of the last document
 };
 
+// A per-file report entry held back: the document's name and the figures at its end (the
+// job's running figures included, since the entry's shares are of the job so far).
+struct HeldFileEntry {
+    std::string document_name;
+    Stats stats;
+};
+
 struct ReportSettings {
     bool enabled = false;
     bool append = false;
@@ -87,8 +94,17 @@ struct Engine {
     ProtectedStore store;
     Hooks hooks;
     std::string savings_text;  // the text CompressionSavings hands out
+    // Folder of the error log and the report work files, ending in "/"; empty: the program
+    // directory. Engines used side by side each need their own.
+    std::string work_folder;
+    // Contexts hold their per-file report entries until their report is written or their job
+    // merged into another's; the default engine writes each at once.
+    bool hold_file_entries = false;
+    std::vector<HeldFileEntry> held_file_entries;
 };
 
+// The folder of the engine's error log and report work files, ending in "/".
+std::string WorkFolder(const Engine& engine);
 // Dispatches the host's pending events (the registered pump; nothing without one).
 void PumpMessages(const Engine& engine);
 // Pumps only when the yield flag is on.

@@ -24,16 +24,16 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-void AppendErrorLog(std::string_view name, int32_t code) {
-    const std::string path = platform::ProgramDirectory() + std::string(kErrorLogName);
+void AppendErrorLog(const Engine& engine, std::string_view name, int32_t code) {
+    const std::string path = WorkFolder(engine) + std::string(kErrorLogName);
     std::string entry;
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0) {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
         if (fd < 0) return;
-        entry = "\r\nError log:\r\n==========\r\n";
+        entry = kErrorLogHeading;
     } else {
-        entry = "\r\n";
+        entry = kErrorLogSeparator;
     }
     std::string_view shown = name.size() > 60 ? platform::FileNamePart(name) : name;
     entry += "Error processing ";
@@ -52,7 +52,7 @@ void AppendErrorLog(std::string_view name, int32_t code) {
 }
 
 void LogError(const Engine& engine, std::string_view name) {
-    if (engine.report.enabled) AppendErrorLog(name, engine.error_code);
+    if (engine.report.enabled) AppendErrorLog(engine, name, engine.error_code);
 }
 
 void CountError(Engine& engine, int32_t code) {
@@ -62,7 +62,7 @@ void CountError(Engine& engine, int32_t code) {
 void LogRunError(const Engine& engine, std::string_view name, int32_t code) {
     const LogRule rule = OutcomeOf(code).logged;
     if (rule == LogRule::kAlways || (rule == LogRule::kWhenReporting && engine.report.enabled)) {
-        AppendErrorLog(name, ReturnedCode(code));
+        AppendErrorLog(engine, name, ReturnedCode(code));
     }
 }
 

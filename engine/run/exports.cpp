@@ -1,12 +1,15 @@
-// The exported C interface: thin bodies over the one process-wide Engine.
+// The exported C interface: thin bodies over the default context's Engine.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "run/calls.h"
+#include "run/context.h"
 #include "run/engine.h"
 #include "run/options.h"
 #include "run/errors.h"
 #include "include/tagsqueeze.h"
+#include "include/tagsqueeze_context.h"
 #include "run/persist.h"
 #include "run/pipeline.h"
 #include "platform/files.h"
@@ -18,26 +21,11 @@ namespace {
 
 using tsqz::Engine;
 
-// Loaded state: options as InitCompressionParams leaves them, reports off, run mode off.
-Engine& TheEngine() {
-    static Engine engine;
-    return engine;
-}
+// The default context's engine: options as InitCompressionParams leaves them, reports off,
+// run mode off.
+Engine& TheEngine() { return TsqzDefaultContext()->engine; }
 
-std::string TextOrEmpty(const char* text) { return text ? std::string(text) : std::string(); }
-
-// The buffer exports' common run; returns the code and leaves the result in outcome.
-int32_t RunBuffer(Engine& e, const char* name, std::string_view text, tsqz::RunOutcome& outcome) {
-    tsqz::PumpMessages(e);
-    const std::string name_text = TextOrEmpty(name);
-    int32_t code = tsqz::RunPipeline(e, text, name_text, name_text, outcome);
-    return code;
-}
-
-void FinishCall(Engine& e) {
-    ++e.stats.files_processed;
-    tsqz::PumpMessages(e);
-}
+using tsqz::TextOrEmpty;
 
 }  // namespace
 
@@ -133,9 +121,7 @@ extern "C" void InitCompressionParams(void) {
 }
 
 extern "C" unsigned char ReadCompressionParams(const char* source, int32_t* status) {
-    int32_t local = 0;
-    int32_t& out = status ? *status : local;
-    return tsqz::ReadOptions(TheEngine(), TextOrEmpty(source), out);
+    return TsqzContextReadOptions(TsqzDefaultContext(), source, status);
 }
 
 extern "C" void SetCompressionMode(unsigned char, unsigned char batch_mode, unsigned char yield) {
@@ -151,98 +137,41 @@ extern "C" unsigned char WriteSwitchTemplate(const char* target, unsigned char t
 extern "C" int32_t DebugCompressionParams(int32_t) { return 0; }
 
 extern "C" void GetOptErrors(int32_t* error_code, int32_t* error_count) {
-    if (error_code) *error_code = TheEngine().error_code;
-    if (error_count) *error_count = TheEngine().error_count;
+    TsqzContextLastError(TsqzDefaultContext(), error_code, error_count);
 }
 
 extern "C" int32_t CompressHTMLFile(const char* source, const char* reference, const char* output) {
-    Engine& e = TheEngine();
-    const std::string source_text = TextOrEmpty(source);
-    const std::string reference_path = TextOrEmpty(reference);
-    e.document_name = reference_path;
-    if (!e.mode.batch) e.error_count = 0;
-    int32_t result = TSQZ_STATUS_NO_REFERENCE;
-    if (reference_path.size() > tsqz::platform::kMaxPath) {
-        result = tsqz::EndRun(e, reference_path, TSQZ_ERR_PATH_TOO_LONG);
-    } else if (tsqz::platform::FileExists(reference_path)) {
-        tsqz::RunOutcome outcome;
-        result = tsqz::RunPipeline(e, source_text, reference_path, TextOrEmpty(output), outcome);
-        if (e.mode.batch && e.report.enabled) {
-            if (result == 0) {
-                tsqz::AddFileReportEntry(e);
-            } else {
-                tsqz::AppendErrorLog(source_text, result);
-            }
-        }
-    }
-    FinishCall(e);
-    e.document_name = source_text;
-    return result;
+    return tsqz::CompressFile(TheEngine(), source, reference, output);
 }
 
 extern "C" int32_t CompressHTMLBuffer(const char* name, char** text) {
-    Engine& e = TheEngine();
-    const char* input = (text && *text) ? *text : "";
-    tsqz::RunOutcome outcome;
-    int32_t code = RunBuffer(e, name, input, outcome);
-    if (outcome.buffer_mode && outcome.completed && text && *text) {
-        std::memcpy(*text, outcome.document.data(), outcome.document.size());
-        (*text)[outcome.document.size()] = '\0';
-    }
-    FinishCall(e);
-    return code;
+    return tsqz::CompressBufferUnbounded(TheEngine(), name, text);
 }
 
 extern "C" int32_t CompressHTMLBufferEx(const char* name, char* text, int32_t capacity) {
-    Engine& e = TheEngine();
-    if (!text || capacity <= 0) {
-        FinishCall(e);
-        return e.error_code = TSQZ_ERR_BUFFER_TOO_SMALL;
-    }
-    const size_t length = strnlen(text, static_cast<size_t>(capacity));
-    tsqz::RunOutcome outcome;
-    int32_t code = RunBuffer(e, name, std::string_view(text, length), outcome);
-    if (outcome.buffer_mode && outcome.completed) {
-        if (outcome.document.size() + 1 > static_cast<size_t>(capacity)) {
-            code = e.error_code = TSQZ_ERR_BUFFER_TOO_SMALL;
-        } else {
-            std::memcpy(text, outcome.document.data(), outcome.document.size());
-            text[outcome.document.size()] = '\0';
-        }
-    }
-    FinishCall(e);
-    return code;
+    return TsqzContextCompressBuffer(TsqzDefaultContext(), name, text, capacity);
 }
 
 extern "C" void ResetCompressionStatistics(unsigned char scope) {
-    if (scope) {
-        tsqz::ResetFileStatistics(TheEngine());
-    } else {
-        tsqz::ResetJobStatistics(TheEngine());
-    }
+    TsqzContextResetStatistics(TsqzDefaultContext(), scope);
 }
 
 extern "C" int32_t CompressionBaseStats(unsigned char scope, unsigned char percent) {
-    return tsqz::BaseStats(TheEngine(), scope != 0, percent != 0);
+    return TsqzContextBaseStats(TsqzDefaultContext(), scope, percent);
 }
 
 extern "C" const char* CompressionSavings(unsigned char index, unsigned char scope,
                                           unsigned char percent) {
-    return tsqz::SavingsText(TheEngine(), index, scope != 0, percent != 0);
+    return TsqzContextSavings(TsqzDefaultContext(), index, scope, percent);
 }
 
 extern "C" void SetReportParameters(const char* report_name, unsigned char append,
                                     unsigned char detailed, unsigned char file_statistics) {
-    tsqz::ReportSettings& r = TheEngine().report;
-    r.enabled = report_name != nullptr;
-    r.append = append != 0;
-    r.detailed = detailed != 0;
-    r.file_statistics = file_statistics != 0;
-    r.name = TextOrEmpty(report_name);
+    TsqzContextSetReport(TsqzDefaultContext(), report_name, append, detailed, file_statistics);
 }
 
 extern "C" int32_t WriteCompressionReport(unsigned char kind) {
-    return tsqz::WriteReport(TheEngine(), kind);
+    return TsqzContextWriteReport(TsqzDefaultContext(), kind);
 }
 
 extern "C" void SetMessagePump(TsqzMessagePump pump) { TheEngine().hooks.pump = pump; }

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "run/errors.h"
+#include "run/stats.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -330,7 +331,7 @@ std::string ReportPath(const Engine& engine) {
 int32_t AssembleReport(Engine& engine) {
     const ReportSettings& r = engine.report;
     if (!r.enabled) return 0;
-    const std::string dir = platform::ProgramDirectory();
+    const std::string dir = WorkFolder(engine);
     const std::string target = ReportPath(engine);
     const std::string summary = dir + std::string(kSummaryFile);
     if (!r.append && platform::FileExists(target)) ::unlink(target.c_str());
@@ -341,10 +342,10 @@ int32_t AssembleReport(Engine& engine) {
     }
 
     std::string report;
-    if (!TakeWorkFile(summary, report)) AppendErrorLog(target, TSQZ_ERR_REPORT_APPEND);
+    if (!TakeWorkFile(summary, report)) AppendErrorLog(engine, target, TSQZ_ERR_REPORT_APPEND);
     TakeWorkFile(dir + std::string(kCommentFile), report);
     if (r.file_statistics && !TakeWorkFile(dir + std::string(kFileStatsFile), report)) {
-        AppendErrorLog(target, TSQZ_ERR_REPORT_FILESTATS);
+        AppendErrorLog(engine, target, TSQZ_ERR_REPORT_FILESTATS);
     }
     TakeWorkFile(dir + std::string(kErrorLogName), report);
 
@@ -359,7 +360,7 @@ int32_t AssembleReport(Engine& engine) {
 }
 
 int32_t WriteJobReport(Engine& engine) {
-    const std::string path = platform::ProgramDirectory() + std::string(kSummaryFile);
+    const std::string path = WorkFolder(engine) + std::string(kSummaryFile);
     errno = 0;
     if (!platform::WriteFileAtomically(path, JobReportText(engine))) {
         const int error = errno != 0 ? errno : EIO;
@@ -377,7 +378,7 @@ int32_t WriteFileReport(Engine& engine) {
     const bool batch = engine.mode.batch != 0;
     const std::string text = FileReportText(engine, batch);
     const bool written =
-        batch ? AppendWhole(platform::ProgramDirectory() + std::string(kFileStatsFile), text)
+        batch ? AppendWhole(WorkFolder(engine) + std::string(kFileStatsFile), text)
               : platform::WriteFileAtomically(ReportPath(engine), text);
     return written ? 0 : TSQZ_ERR_REPORT_CREATE;
 }
@@ -405,10 +406,71 @@ std::string FormatPercentFigure(double value) {
     return text;
 }
 
-void AddFileReportEntry(Engine& engine) { WriteFileReport(engine); }
+// Writes a held per-file entry to the engine's per-file work file.
+bool WriteHeldEntry(const Engine& engine, HeldFileEntry entry) {
+    Engine view;
+    view.options = engine.options;
+    view.report = engine.report;
+    view.document_name = std::move(entry.document_name);
+    view.stats = entry.stats;
+    return AppendWhole(WorkFolder(engine) + std::string(kFileStatsFile), FileReportText(view, true));
+}
+
+void AddFileReportEntry(Engine& engine) {
+    if (engine.hold_file_entries && engine.mode.batch) {
+        engine.held_file_entries.push_back({engine.document_name, engine.stats});
+    } else {
+        WriteFileReport(engine);
+    }
+}
+
+int32_t MergeJob(Engine& into, Engine& from) {
+    const std::string into_folder = WorkFolder(into);
+    const std::string from_folder = WorkFolder(from);
+    // Held entries count their job figures from the start of from's job; into's job so far
+    // comes before them.
+    for (HeldFileEntry& entry : from.held_file_entries) {
+        entry.stats.job_before = WrapAdd(entry.stats.job_before, into.stats.job_before);
+        entry.stats.job_after = WrapAdd(entry.stats.job_after, into.stats.job_after);
+        if (into.hold_file_entries) {
+            into.held_file_entries.push_back(std::move(entry));
+        } else if (!WriteHeldEntry(into, std::move(entry))) {
+            return TSQZ_ERR_REPORT_FILESTATS;
+        }
+    }
+    from.held_file_entries.clear();
+    if (into_folder != from_folder) {
+        // The per-file entries follow into's; the error log's entries too, without a second
+        // heading, just as if into had logged them itself.
+        for (const std::string_view name : {kFileStatsFile, kErrorLogName}) {
+            const std::string source = from_folder + std::string(name);
+            std::string bytes;
+            if (platform::ReadWholeFile(source, bytes) != platform::ReadResult::kOk) continue;
+            const std::string target = into_folder + std::string(name);
+            std::string_view piece = bytes;
+            if (name == kErrorLogName && platform::FileExists(target) &&
+                piece.starts_with(kErrorLogHeading)) {
+                piece.remove_prefix(kErrorLogHeading.size());
+                bytes = std::string(kErrorLogSeparator) + std::string(piece);
+                piece = bytes;
+            }
+            if (!AppendWhole(target, piece)) return TSQZ_ERR_REPORT_FILESTATS;
+            ::unlink(source.c_str());
+        }
+    }
+    if (from.error_count != 0) into.error_code = from.error_code;
+    AddJobStatistics(into, from);
+    ResetJobStatistics(from);
+    return 0;
+}
 
 int32_t WriteReport(Engine& engine, uint8_t kind) {
     if (kind != 0) {
+        // Held per-file entries go to the work file first, in their order.
+        for (HeldFileEntry& entry : engine.held_file_entries) {
+            if (!WriteHeldEntry(engine, std::move(entry))) return TSQZ_ERR_REPORT_CREATE;
+        }
+        engine.held_file_entries.clear();
         if (int32_t code = WriteJobReport(engine); code != 0) return code;
         return AssembleReport(engine);
     }

@@ -12,6 +12,11 @@ namespace tsqz {
 // appended to the per-file work file.
 void AddFileReportEntry(Engine& engine);
 
+// Adds from's job to into's, as if into had compressed from's documents after its own: job
+// figures, error count, per-file report entries and error-log entries (from's work files are
+// moved); from's job is then reset. 0, or -16 when a work file cannot be carried over.
+int32_t MergeJob(Engine& into, Engine& from);
+
 // The export WriteCompressionReport. Nonzero kind writes the job report and assembles the
 // report file: 0, or -14 when the summary or the report file cannot be written. Zero kind sets
 // batch mode to the append switch and writes the per-file report for the document name: 0, or

@@ -2,15 +2,6 @@
 #include "run/stats.h"
 
 namespace tsqz {
-namespace {
-
-// The figures are 32-bit; a job of more than 2 GB wraps instead of overflowing.
-int32_t WrapAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-}  // namespace
-
 int32_t RecordSavings(Engine& engine, const Text& text, int slot, int32_t length_before) {
     const int32_t saved = length_before - Len(text);
     if (slot == kSlotNoDTD || slot == kSlotStripGenerator) {
@@ -39,6 +30,17 @@ void ResetJobStatistics(Engine& engine) {
     s.job.fill(0);
     s.job_before = 0;
     s.job_after = 0;
+}
+
+void AddJobStatistics(Engine& into, const Engine& from) {
+    Stats& s = into.stats;
+    const Stats& f = from.stats;
+    s.files_processed = WrapAdd(s.files_processed, f.files_processed);
+    into.error_count = WrapAdd(into.error_count, from.error_count);
+    s.job_total = WrapAdd(s.job_total, f.job_total);
+    s.job_before = WrapAdd(s.job_before, f.job_before);
+    s.job_after = WrapAdd(s.job_after, f.job_after);
+    for (size_t i = 0; i < s.job.size(); ++i) s.job[i] = WrapAdd(s.job[i], f.job[i]);
 }
 
 void NoteSizeBefore(Engine& engine, int32_t size) {

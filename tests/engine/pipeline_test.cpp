@@ -147,10 +147,11 @@ TEST(Options, ResetKeepsTheThreeSwitchesWithoutAFullSetter) {
 
 TEST(ErrorLog, FirstEntryCarriesTheHeadingLaterOnesAnEmptyLine) {
     test::ProgramDirScope program_dir;
-    AppendErrorLog("page.htm", TSQZ_ERR_FILE_NOT_FOUND);
+    const Engine engine;
+    AppendErrorLog(engine, "page.htm", TSQZ_ERR_FILE_NOT_FOUND);
     const std::string long_name = "/very/long/folder/name/that/goes/on/and/on/and/on/x/page2.htm";
     ASSERT_GT(long_name.size(), 60u);
-    AppendErrorLog(long_name, TSQZ_ERR_UNCLOSED_BLOCK);
+    AppendErrorLog(engine, long_name, TSQZ_ERR_UNCLOSED_BLOCK);
     EXPECT_EQ(test::ReadFile(program_dir.File("~errors.tmp")),
               "\r\nError log:\r\n==========\r\n"
               "Error processing page.htm:\r\n"

@@ -140,7 +140,7 @@ TEST_F(ReportTest, JobReportAssemblesSummaryCommentFileStatisticsAndErrors) {
     engine_.document_name = "/srv/site/news.html";
     Document(5000, 4500, {{kSlotSTRONGtoB, 20}, {kSlotStripSpaces, 480}});
     AddFileReportEntry(engine_);
-    AppendErrorLog("/srv/site/broken.html", TSQZ_ERR_UNCLOSED_BLOCK);
+    AppendErrorLog(engine_, "/srv/site/broken.html", TSQZ_ERR_UNCLOSED_BLOCK);
     test::WriteFile(Work("~comment.tmp"), "Comment without a final line end");
     test::WriteFile(report_, "an old report that is replaced\r\n");
 
