@@ -15,6 +15,24 @@ struct TemplateName {
 };
 constexpr TemplateName kTemplates[] = {{"off", 1}, {"safe", 2}, {"all", 3}};
 
+// -j N: 1 to kMaxJobs worker threads.
+constexpr size_t kMaxJobs = 1024;
+size_t JobCount(const std::string& text) {
+    size_t jobs = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || jobs > kMaxJobs) {
+            jobs = 0;
+            break;
+        }
+        jobs = jobs * 10 + static_cast<size_t>(c - '0');
+    }
+    if (jobs < 1 || jobs > kMaxJobs) {
+        throw UsageError("-j takes a number of worker threads from 1 to " +
+                         std::to_string(kMaxJobs) + ", not \"" + text + "\"");
+    }
+    return jobs;
+}
+
 uint8_t TemplateNumber(std::string_view name) {
     for (const TemplateName& row : kTemplates) {
         if (row.name == name) return row.number;
@@ -37,9 +55,10 @@ class ArgumentReader {
                 inline_value_ = current_.substr(equals + 1);
                 current_ = current_.substr(0, equals);
             }
-        } else if (current_.starts_with("-o") && current_.size() > 2) {
+        } else if ((current_.starts_with("-o") || current_.starts_with("-j")) &&
+                   current_.size() > 2) {
             inline_value_ = current_.substr(2);
-            current_ = "-o";
+            current_ = current_.substr(0, 2);
         }
         return true;
     }
@@ -158,6 +177,8 @@ Arguments ParseArguments(int argc, const char* const* argv) {
         } else if (arg == "--append") {
             reader.NoValue();
             args.append = true;
+        } else if (arg == "-j" || arg == "--jobs") {
+            args.jobs = JobCount(reader.Value());
         } else if (arg == "-q" || arg == "--quiet") {
             reader.NoValue();
             args.quiet = true;
@@ -221,6 +242,9 @@ Options:
                             tsqz --report report.txt --by-file site/
       --append            add to an existing report instead of replacing it
                             tsqz --report report.txt --append page.html
+  -j, --jobs N            compress on N worker threads (default: one per core); the
+                          output, report and exit status are those of -j 1
+                            tsqz -j 4 -o public/ site/
   -q, --quiet             print failures only
                             tsqz -q site/
   -v, --verbose           print a line for every document

@@ -30,6 +30,7 @@ struct Arguments {
     bool detailed = false;
     bool by_file = false;
     bool append = false;
+    size_t jobs = 0;  // -j: worker threads, each with its own engine; 0: one per core
     bool quiet = false;
     bool verbose = false;
     bool help = false;

@@ -5,16 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string_view>
 
 #include "cli/messages.h"
+#include "cli/parallel.h"
 #include "engine/include/tagsqueeze.h"
+#include "engine/include/tagsqueeze_context.h"
 #include "platform/files.h"
 
 namespace tsqz::cli {
@@ -89,8 +93,7 @@ Outcome Failure(std::string message) {
 
 class DocumentRunner {
   public:
-    DocumentRunner(const Arguments& args, const std::string& work_dir)
-        : args_(args), output_(work_dir + "/output") {}
+    explicit DocumentRunner(const Arguments& args) : args_(args) {}
 
     // Notes every document's file before any is replaced (a replaced file is a new file), so
     // that a file reached twice is compressed once and no result is written over a source.
@@ -104,7 +107,28 @@ class DocumentRunner {
         }
     }
 
-    Outcome Run(size_t index, const Document& document) {
+    // Whether a document shares its file, path, backup or result with an earlier one: such a
+    // document runs only after the earlier ones, as in a serial run.
+    std::vector<bool> SharedWithEarlier(const std::vector<Document>& documents) const {
+        std::set<std::string> seen;
+        std::vector<bool> shared;
+        for (size_t i = 0; i < documents.size(); ++i) {
+            const std::string& path = documents[i].path;
+            std::vector<std::string> keys = {"path:" + path, "path:" + path + std::string(kBackupSuffix)};
+            if (ids_[i]) {
+                keys.push_back("file:" + std::to_string(ids_[i]->device) + ":" +
+                               std::to_string(ids_[i]->inode));
+            }
+            if (args_.mode == OutputMode::kOutputDir) keys.push_back("path:" + Target(documents[i]));
+            bool found = false;
+            for (const std::string& key : keys) found = !seen.insert(key).second || found;
+            shared.push_back(found);
+        }
+        return shared;
+    }
+
+    // Safe to call from several threads at once for different documents.
+    Outcome Run(size_t index, const Document& document, EngineSlot& engine) {
         if (document.code != 0) return Failure(EngineMessage(document.code));
         const std::string& path = document.path;
         if (HoldsHtmlMarker(path)) {
@@ -115,7 +139,7 @@ class DocumentRunner {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return Failure(EngineMessage(StatErrorCode(errno)));
         if (!S_ISREG(st.st_mode)) return Failure(EngineMessage(TSQZ_ERR_UNREADABLE));
-        if (ids_[index] && !done_.insert(*ids_[index]).second) {
+        if (ids_[index] && !Claim(done_, *ids_[index])) {
             Outcome outcome;
             outcome.skipped = true;
             return outcome;
@@ -123,18 +147,17 @@ class DocumentRunner {
 
         std::string target;
         if (args_.mode == OutputMode::kOutputDir) {
-            target = args_.output_dir;
-            if (target.back() != '/') target += '/';
-            target += document.relative;
+            target = Target(document);
             if (Outcome refused = CheckTarget(target); !refused.message.empty()) return refused;
         }
 
         std::string result;
-        ::unlink(output_.c_str());
-        const int32_t code = CompressHTMLFile(path.c_str(), path.c_str(), output_.c_str());
+        const std::string& output = engine.output;
+        ::unlink(output.c_str());
+        const int32_t code = TsqzContextCompressFile(engine.context, path.c_str(), output.c_str());
         const platform::ReadResult read =
-            code == 0 ? platform::ReadWholeFile(output_, result) : platform::ReadResult::kMissing;
-        ::unlink(output_.c_str());
+            code == 0 ? platform::ReadWholeFile(output, result) : platform::ReadResult::kMissing;
+        ::unlink(output.c_str());
         if (code != 0) return Failure(EngineMessage(code));
         if (read != platform::ReadResult::kOk) {
             return Failure("the engine reported success but its result cannot be read");
@@ -156,7 +179,7 @@ class DocumentRunner {
                 if (!platform::WriteFileAtomically(target, result)) {
                     return Failure(target + ": " + EngineMessage(TSQZ_ERR_WRITE));
                 }
-                targets_.insert(target);
+                Claim(targets_, target);
                 outcome.target = target;
                 break;
             }
@@ -173,11 +196,26 @@ class DocumentRunner {
     }
 
   private:
+    std::string Target(const Document& document) const {
+        std::string target = args_.output_dir;
+        if (target.back() != '/') target += '/';
+        return target + document.relative;
+    }
+
+    // Adds to a set the workers share; false when it was there already.
+    template <typename T>
+    bool Claim(std::set<T>& set, const T& item) {
+        std::lock_guard lock(mutex_);
+        return set.insert(item).second;
+    }
+
     // An output-folder result must not land on a source of this run or on another result.
     Outcome CheckTarget(const std::string& target) {
+        std::unique_lock lock(mutex_);
         if (targets_.count(target) != 0) {
             return Failure("its result would replace another document's result " + target);
         }
+        lock.unlock();
         struct stat st {};
         if (::stat(target.c_str(), &st) == 0 && sources_.count({st.st_dev, st.st_ino}) != 0) {
             return Failure("its result would replace the source document " + target);
@@ -243,7 +281,7 @@ class DocumentRunner {
     }
 
     const Arguments& args_;
-    const std::string output_;
+    std::mutex mutex_;  // guards done_ and targets_
     std::vector<std::optional<FileId>> ids_;  // each document's file before the run
     std::set<FileId> sources_;
     std::set<FileId> done_;
@@ -266,20 +304,43 @@ bool MakeFolders(const std::string& folder) {
 void RunDocuments(const Arguments& args, const std::vector<Document>& documents,
                   const std::string& work_dir, Progress& progress,
                   const volatile std::sig_atomic_t& stop) {
-    DocumentRunner runner(args, work_dir);
+    DocumentRunner runner(args);
     runner.NoteSources(documents);
-    for (size_t i = 0; i < documents.size() && !stop; ++i) {
-        const Document& document = documents[i];
-        progress.Starting(i, document.path);
-        const Outcome outcome = runner.Run(i, document);
-        if (outcome.skipped) continue;
+    const auto report = [&](size_t i, const Outcome& outcome) {
+        if (outcome.skipped) return;
         if (outcome.ok) {
-            progress.Succeeded(document.path, outcome.target, outcome.before, outcome.after,
+            progress.Succeeded(documents[i].path, outcome.target, outcome.before, outcome.after,
                                outcome.note);
         } else {
-            progress.Failed(document.path, outcome.message);
+            progress.Failed(documents[i].path, outcome.message);
         }
+    };
+    const size_t jobs = args.jobs == 0 ? DefaultJobCount() : args.jobs;
+    if (jobs <= 1 || documents.size() <= 1) {
+        EngineSlot engine{TsqzDefaultContext(), work_dir + "/output"};
+        for (size_t i = 0; i < documents.size() && !stop; ++i) {
+            progress.Starting(i, documents[i].path);
+            report(i, runner.Run(i, documents[i], engine));
+        }
+        return;
     }
+    // Each worker's job goes into the default context's in document order, so the engine's
+    // report is the serial run's.
+    const std::vector<bool> shared = runner.SharedWithEarlier(documents);
+    std::vector<Outcome> outcomes(documents.size());
+    RunOrdered(
+        documents.size(), std::min(jobs, documents.size()), work_dir,
+        [&](size_t i) { return shared[i]; },
+        [&](size_t i, EngineSlot& engine) { outcomes[i] = runner.Run(i, documents[i], engine); },
+        [&](size_t i, EngineSlot& engine) {
+            progress.Starting(i, documents[i].path);
+            if (const int32_t code = TsqzContextMergeJob(TsqzDefaultContext(), engine.context)) {
+                progress.Problem("report work files: " + EngineMessage(code));
+            }
+            report(i, outcomes[i]);
+            outcomes[i] = Outcome();
+        },
+        stop);
 }
 
 void RunStandardInput(const Arguments& args, const std::string& input, const std::string& work_dir,
