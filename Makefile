@@ -1,7 +1,7 @@
 # The two README commands, and a few helpers over the CMake presets.
 SAMPLE_OUT ?= build/sample-out
 
-.PHONY: demo test build check-asan fuzz bench clean
+.PHONY: demo test build check-asan check-tsan fuzz bench bench-jobs clean
 
 # Builds everything and compresses the bundled sample page with the safe template.
 demo:
@@ -32,6 +32,12 @@ check-asan:
 	cmake --build --preset asan
 	ctest --preset asan
 
+# The engine contexts on threads and tsqz -j under ThreadSanitizer (not part of `make test`).
+check-tsan:
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
 fuzz:
 	scripts/run-fuzz.sh
 
@@ -41,6 +47,12 @@ bench:
 	cmake --preset release
 	cmake --build --preset release --target tsqz_bench
 	build/release/bin/tsqz_bench --profile --scaling
+
+# tsqz -j 2 against -j 1 over the shared corpus copied 20 times (docs/benchmarks.md).
+bench-jobs:
+	cmake --preset release
+	cmake --build --preset release --target tsqz
+	bench/jobs_bench.sh build/release/bin/tsqz 2
 
 clean:
 	rm -rf build
