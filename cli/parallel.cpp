@@ -1,6 +1,7 @@
 // Documents on several worker threads, committed in document order.
 #include "cli/parallel.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -129,10 +130,23 @@ size_t RunOrdered(size_t count, size_t threads, const std::string& work_dir,
                   const std::function<void(size_t, EngineSlot&)>& commit,
                   const volatile std::sig_atomic_t& stop) {
     OrderedRun run(count, threads, work_dir);
+    // The workers start with the stop signals blocked, so that the calling thread takes them.
+    sigset_t stops;
+    sigset_t previous;
+    sigemptyset(&stops);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+    ::pthread_sigmask(SIG_BLOCK, &stops, &previous);
     std::vector<std::jthread> workers;
-    for (size_t t = 0; t < threads; ++t) {
-        workers.emplace_back([&] { run.Work(alone, work); });
+    try {
+        for (size_t t = 0; t < threads; ++t) {
+            workers.emplace_back([&] { run.Work(alone, work); });
+        }
+    } catch (...) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        run.Stop();
+        throw;
     }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     size_t committed = 0;
     try {
         committed = run.Commit(commit, stop);
