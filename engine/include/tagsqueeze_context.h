@@ -43,6 +43,15 @@ TSQZ_API TsqzContext* TsqzDefaultContext(void);
  * to (not the work folder, statistics or errors), so a worker compresses as the other does. */
 TSQZ_API void TsqzContextCopySettings(TsqzContext* to, const TsqzContext* from);
 
+/* Sets one option by its settings-file name (letter case ignored) to a value in its range, as
+ * TsqzSetOption does for the default context; 1 when stored, 0 otherwise. */
+TSQZ_API unsigned char TsqzContextSetOption(TsqzContext* context, const char* name,
+                                            int32_t value);
+
+/* The value of an option by name into *value; 1 when the name is known, else 0. */
+TSQZ_API unsigned char TsqzContextGetOption(const TsqzContext* context, const char* name,
+                                            int32_t* value);
+
 /* Reads the option block from an INI file or key store, as ReadCompressionParams does. */
 TSQZ_API unsigned char TsqzContextReadOptions(TsqzContext* context, const char* source,
                                               int32_t* status);

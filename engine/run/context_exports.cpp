@@ -6,6 +6,7 @@
 #include "include/tagsqueeze_context.h"
 #include "run/calls.h"
 #include "run/context.h"
+#include "run/options.h"
 #include "run/persist.h"
 #include "run/report.h"
 #include "run/stats.h"
@@ -45,6 +46,20 @@ extern "C" void TsqzContextCopySettings(TsqzContext* to, const TsqzContext* from
     to->engine.mode = from->engine.mode;
     to->engine.report = from->engine.report;
     to->engine.hooks = from->engine.hooks;
+}
+
+extern "C" unsigned char TsqzContextSetOption(TsqzContext* context, const char* name,
+                                              int32_t value) {
+    const tsqz::OptionInfo* row = name ? tsqz::FindOption(name) : nullptr;
+    return context && row && tsqz::StoreOptionValue(context->engine.options, *row, value) ? 1 : 0;
+}
+
+extern "C" unsigned char TsqzContextGetOption(const TsqzContext* context, const char* name,
+                                              int32_t* value) {
+    const tsqz::OptionInfo* row = name ? tsqz::FindOption(name) : nullptr;
+    if (!context || !row) return 0;
+    if (value) *value = tsqz::OptionValue(context->engine.options, *row);
+    return 1;
 }
 
 extern "C" unsigned char TsqzContextReadOptions(TsqzContext* context, const char* source,

@@ -95,15 +95,11 @@ extern "C" unsigned char TsqzDescribeOption(int32_t index, TsqzOptionInfo* info)
 }
 
 extern "C" unsigned char TsqzSetOption(const char* name, int32_t value) {
-    const tsqz::OptionInfo* row = name ? tsqz::FindOption(name) : nullptr;
-    return row && tsqz::StoreOptionValue(TheEngine().options, *row, value) ? 1 : 0;
+    return TsqzContextSetOption(TsqzDefaultContext(), name, value);
 }
 
 extern "C" unsigned char TsqzGetOption(const char* name, int32_t* value) {
-    const tsqz::OptionInfo* row = name ? tsqz::FindOption(name) : nullptr;
-    if (!row) return 0;
-    if (value) *value = tsqz::OptionValue(TheEngine().options, *row);
-    return 1;
+    return TsqzContextGetOption(TsqzDefaultContext(), name, value);
 }
 
 extern "C" const char* TsqzErrorText(int32_t code, int32_t line) {

@@ -118,18 +118,28 @@ TEST_F(ContextE2eTest, ContextsOnThreadsMatchTheSerialRunByteForByte) {
     for (const Page& page : pages) serial.push_back(Compress(TsqzDefaultContext(), page));
 
     // Each thread compresses every page, starting at a different one, so that different pages
-    // run side by side; options come once from the file, once copied from the default context.
+    // run side by side; its options come from the file, are copied from the default context,
+    // or are set one by one by name.
     constexpr size_t kThreads = 4;
     std::vector<std::vector<Result>> got(kThreads, std::vector<Result>(pages.size()));
     std::vector<std::thread> threads;
     for (size_t t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             ContextPtr context = MakeContext(dir_.File("work-" + std::to_string(t)));
-            if (t % 2 == 0) {
+            if (t % 3 == 0) {
                 int32_t status = 0;
                 TsqzContextReadOptions(context.get(), settings_.c_str(), &status);
-            } else {
+            } else if (t % 3 == 1) {
                 TsqzContextCopySettings(context.get(), TsqzDefaultContext());
+            } else {
+                for (int32_t i = 0; i < TsqzOptionCount(); ++i) {
+                    TsqzOptionInfo info{};
+                    int32_t value = 0;
+                    if (TsqzDescribeOption(i, &info) &&
+                        TsqzContextGetOption(TsqzDefaultContext(), info.name, &value)) {
+                        TsqzContextSetOption(context.get(), info.name, value);
+                    }
+                }
             }
             for (size_t k = 0; k < pages.size(); ++k) {
                 const size_t i = (k + t * pages.size() / kThreads) % pages.size();
