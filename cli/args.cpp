@@ -165,6 +165,12 @@ Arguments ParseArguments(int argc, const char* const* argv) {
         } else if (arg == "--overwrite-backup") {
             reader.NoValue();
             args.overwrite_backup = true;
+        } else if (arg == "--force") {
+            reader.NoValue();
+            args.force = true;
+        } else if (arg == "--strict") {
+            reader.NoValue();
+            args.strict = true;
         } else if (arg == "--report") {
             args.report = reader.Value();
             if (args.report.empty()) throw UsageError("--report needs a file name");
@@ -234,6 +240,12 @@ Options:
                             tsqz --no-backup page.html
       --overwrite-backup  replace an existing backup (normally it is kept)
                             tsqz --overwrite-backup page.html
+      --force             in place, also replace a document set to read-only or one
+                          that belongs to another user (normally refused, code -9)
+                            tsqz --force page.html
+      --strict            with -o, count a document the engine refuses (copied
+                          unchanged into DIR) as a failure
+                            tsqz --strict -o public/ site/
       --report FILE       have the engine write its job report to FILE ("-" prints it)
                             tsqz --report report.txt site/
       --detailed          add the per-option savings to the report
@@ -256,9 +268,11 @@ Options:
 
 By default a document is replaced by its compressed form after a copy of the original
 is saved as PATH.tsbak. A document the engine refuses is left untouched and named with
-the engine's message; the run goes on with the next one.
+the engine's message; the run goes on with the next one. With -o, such a document is
+copied unchanged into DIR with a warning, so that DIR holds the whole site.
 
-Exit status: 0 when every document succeeded, 1 when any failed, 2 for usage errors.
+Exit status: 0 when every document succeeded (or was copied unchanged with -o), 1 when
+any failed, 2 for usage errors.
 )";
 }
 

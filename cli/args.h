@@ -26,6 +26,8 @@ struct Arguments {
     std::string output_dir;
     bool backup = true;
     bool overwrite_backup = false;
+    bool force = false;   // in place, replace read-only documents and other users' documents
+    bool strict = false;  // a document copied unchanged below the output folder is a failure
     std::string report;  // --report FILE; "-" for standard output
     bool detailed = false;
     bool by_file = false;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -92,7 +93,7 @@ class Expander {
         } else if (EndsWithIgnoreCase(path, kListExtension)) {
             AddList(path, relative, list_depth, exists ? FileId{st.st_dev, st.st_ino} : FileId{});
         } else {
-            documents_.push_back({path, relative, 0});
+            documents_.push_back({path, relative, 0, {}});
         }
     }
 
@@ -105,10 +106,10 @@ class Expander {
             case platform::ReadResult::kOk:
                 break;
             case platform::ReadResult::kMissing:
-                documents_.push_back({path, relative, TSQZ_ERR_FILE_NOT_FOUND});
+                documents_.push_back({path, relative, TSQZ_ERR_FILE_NOT_FOUND, {}});
                 return;
             case platform::ReadResult::kUnreadable:
-                documents_.push_back({path, relative, TSQZ_ERR_UNREADABLE});
+                documents_.push_back({path, relative, TSQZ_ERR_UNREADABLE, {}});
                 return;
         }
         // A list that names itself, directly or through others, is read once.
@@ -143,10 +144,15 @@ class Expander {
         struct stat st {};
         if (::stat(folder.c_str(), &st) != 0) return;
         if (skip_ && *skip_ == FileId{st.st_dev, st.st_ino}) return;
-        if (depth > kMaxFolderDepth) return;
+        if (depth > kMaxFolderDepth) {
+            documents_.push_back({folder, relative, 0,
+                                  "this folder lies more than " + std::to_string(kMaxFolderDepth) +
+                                      " folders deep and was not searched"});
+            return;
+        }
         DIR* dir = ::opendir(folder.c_str());
         if (!dir) {
-            documents_.push_back({folder, relative, TSQZ_ERR_UNREADABLE});
+            documents_.push_back({folder, relative, TSQZ_ERR_UNREADABLE, {}});
             return;
         }
         std::vector<std::pair<std::string, bool>> entries;  // name, is a folder
@@ -154,8 +160,20 @@ class Expander {
             const std::string_view name = entry->d_name;
             if (name == "." || name == "..") continue;
             const std::string path = JoinPath(folder, name);
+            if (path.size() > platform::kMaxPath) {
+                documents_.push_back({path, JoinPath(relative, name), TSQZ_ERR_PATH_TOO_LONG, {}});
+                continue;
+            }
             struct stat link {};
-            if (::lstat(path.c_str(), &link) != 0) continue;
+            if (::lstat(path.c_str(), &link) != 0) {
+                // Gone since the folder was listed: nothing to do. Anything else is named.
+                if (errno != ENOENT) {
+                    documents_.push_back(
+                        {path, JoinPath(relative, name),
+                         errno == ENAMETOOLONG ? TSQZ_ERR_PATH_TOO_LONG : TSQZ_ERR_UNREADABLE, {}});
+                }
+                continue;
+            }
             if (S_ISDIR(link.st_mode)) {
                 entries.emplace_back(name, true);
             } else if (IsDocumentName(name) && platform::FileExists(path)) {
@@ -170,7 +188,7 @@ class Expander {
             if (is_folder) {
                 AddFolder(path, below, depth + 1);
             } else {
-                documents_.push_back({path, below, 0});
+                documents_.push_back({path, below, 0, {}});
             }
         }
     }

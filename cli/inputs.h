@@ -13,6 +13,8 @@ struct Document {
     // A failure found while listing it (a missing files list, an unreadable folder): an engine
     // code for the message, and the path it concerns. 0 when the document is to be compressed.
     int32_t code = 0;
+    // A failure found while listing that no engine code names (a folder too deep to search).
+    std::string problem;
 };
 
 // Expands the PATH arguments in order. A files list (".lst" in any case) contributes its

@@ -15,6 +15,7 @@
 #include <set>
 #include <string_view>
 
+#include "cli/in_place.h"
 #include "cli/messages.h"
 #include "cli/parallel.h"
 #include "engine/include/tagsqueeze.h"
@@ -68,27 +69,59 @@ int32_t StatErrorCode(int error) {
     }
 }
 
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
-
 bool WriteAllToStdout(const std::string& bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-           std::fflush(stdout) == 0;
+    errno = 0;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                    std::fflush(stdout) == 0;
+    if (!ok && errno == 0) errno = EIO;
+    return ok;
+}
+
+// Codes by which the engine declines a document's content, as opposed to failing to read or
+// write a file: below an output folder such a document is copied unchanged.
+constexpr int32_t kContentRefusals[] = {
+    TSQZ_ERR_NOT_HTML,         TSQZ_ERR_UNCLOSED_BLOCK,   TSQZ_ERR_STYLE_RESTORE,
+    TSQZ_ERR_TOO_MANY_SCRIPTS, TSQZ_ERR_TOO_MANY_BLOCKS,  TSQZ_ERR_XMP_AND_PRE,
+    TSQZ_ERR_BAD_STYLE,        TSQZ_ERR_TAGSETS,          TSQZ_ERR_SCRIPT_UNCLOSED,
+    TSQZ_ERR_SCRIPT_CORRUPT,   TSQZ_ERR_NO_CUT_POINT,     TSQZ_ERR_WORDWRAP,
+    TSQZ_ERR_TOO_MANY_CHUNKS,  TSQZ_ERR_TOKEN_IN_INPUT,
+};
+
+bool IsContentRefusal(int32_t code) {
+    for (int32_t refusal : kContentRefusals) {
+        if (refusal == code) return true;
+    }
+    return false;
 }
 
 struct Outcome {
     bool ok = false;
     bool skipped = false;  // the same file came up again and was compressed once
-    std::string message;   // what went wrong
+    bool copied = false;   // refused by the engine and copied unchanged below the output folder
+    Problem problem;       // what went wrong (or why it was copied unchanged)
     int64_t before = 0;
     int64_t after = 0;
     std::string target;  // where the result went when that is not the document itself
     std::string note;
+    std::vector<std::string> warnings;  // about other files met on the way
 };
 
-Outcome Failure(std::string message) {
+Outcome Failure(Problem problem) {
     Outcome outcome;
-    outcome.message = std::move(message);
+    outcome.problem = std::move(problem);
     return outcome;
+}
+
+Outcome Failure(std::string message, std::string detail = {}) {
+    return Failure(Problem{std::move(message), std::move(detail)});
+}
+
+// Why the engine could not write its result into the work folder: the system's reason found
+// by trying the same there.
+std::string WorkFolderReason(const std::string& output) {
+    platform::StagedFile probe;
+    if (probe.Write(output, "", 0600)) return {};
+    return SystemReason(errno) + " (in the work folder " + platform::FolderOf(output) + ")";
 }
 
 class DocumentRunner {
@@ -96,14 +129,15 @@ class DocumentRunner {
     explicit DocumentRunner(const Arguments& args) : args_(args) {}
 
     // Notes every document's file before any is replaced (a replaced file is a new file), so
-    // that a file reached twice is compressed once and no result is written over a source.
+    // that a file reached twice is compressed once, no result is written over a source, and a
+    // document that another program or run changes meanwhile is left alone.
     void NoteSources(const std::vector<Document>& documents) {
         for (const Document& document : documents) {
             struct stat st {};
-            std::optional<FileId> id;
-            if (::stat(document.path.c_str(), &st) == 0) id = FileId{st.st_dev, st.st_ino};
-            if (id) sources_.insert(*id);
-            ids_.push_back(id);
+            std::optional<FileState> state;
+            if (::stat(document.path.c_str(), &st) == 0) state = FileState::Of(st);
+            if (state) sources_.insert({state->device, state->inode});
+            states_.push_back(state);
         }
     }
 
@@ -115,9 +149,9 @@ class DocumentRunner {
         for (size_t i = 0; i < documents.size(); ++i) {
             const std::string& path = documents[i].path;
             std::vector<std::string> keys = {"path:" + path, "path:" + path + std::string(kBackupSuffix)};
-            if (ids_[i]) {
-                keys.push_back("file:" + std::to_string(ids_[i]->device) + ":" +
-                               std::to_string(ids_[i]->inode));
+            if (states_[i]) {
+                keys.push_back("file:" + std::to_string(states_[i]->device) + ":" +
+                               std::to_string(states_[i]->inode));
             }
             if (args_.mode == OutputMode::kOutputDir) keys.push_back("path:" + Target(documents[i]));
             bool found = false;
@@ -129,6 +163,16 @@ class DocumentRunner {
 
     // Safe to call from several threads at once for different documents.
     Outcome Run(size_t index, const Document& document, EngineSlot& engine) {
+        std::vector<std::string> warnings;
+        Outcome outcome = Compress(index, document, engine, warnings);
+        outcome.warnings = std::move(warnings);
+        return outcome;
+    }
+
+  private:
+    Outcome Compress(size_t index, const Document& document, EngineSlot& engine,
+                     std::vector<std::string>& warnings) {
+        if (!document.problem.empty()) return Failure(document.problem);
         if (document.code != 0) return Failure(EngineMessage(document.code));
         const std::string& path = document.path;
         if (HoldsHtmlMarker(path)) {
@@ -137,55 +181,79 @@ class DocumentRunner {
                 "rename the file");
         }
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) return Failure(EngineMessage(StatErrorCode(errno)));
-        if (!S_ISREG(st.st_mode)) return Failure(EngineMessage(TSQZ_ERR_UNREADABLE));
-        if (ids_[index] && !Claim(done_, *ids_[index])) {
+        if (::stat(path.c_str(), &st) != 0) {
+            const int error = errno;
+            return Failure(EngineMessage(StatErrorCode(error)), SystemReason(error));
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return Failure(EngineMessage(TSQZ_ERR_UNREADABLE), "it is not a regular file");
+        }
+        const std::optional<FileState>& noted = states_[index];
+        if (noted && !Claim(done_, FileId{noted->device, noted->inode})) {
             Outcome outcome;
             outcome.skipped = true;
             return outcome;
         }
+        if (!noted) return Failure("the document appeared after this run started; it is left as it is");
 
         std::string target;
+        LockedDocument locked;
         if (args_.mode == OutputMode::kOutputDir) {
             target = Target(document);
-            if (Outcome refused = CheckTarget(target); !refused.message.empty()) return refused;
+            if (Outcome refused = CheckTarget(target); !refused.problem.empty()) return refused;
+        } else if (args_.mode == OutputMode::kInPlace) {
+            if (Problem refused = CheckWritable(path, st); !refused.empty()) return Failure(refused);
+            WarnOfLeftovers(platform::FolderOf(platform::ResolveLinks(path)), warnings);
+            if (Problem problem = locked.Open(path, *noted); !problem.empty()) return Failure(problem);
         }
 
         std::string result;
         const std::string& output = engine.output;
         ::unlink(output.c_str());
         const int32_t code = TsqzContextCompressFile(engine.context, path.c_str(), output.c_str());
+        errno = 0;
         const platform::ReadResult read =
             code == 0 ? platform::ReadWholeFile(output, result) : platform::ReadResult::kMissing;
+        const int read_error = errno;
         ::unlink(output.c_str());
+        if (code == TSQZ_ERR_WRITE) return Failure(EngineMessage(code), WorkFolderReason(output));
+        if (code == TSQZ_ERR_UNREADABLE) {
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            const int error = errno;
+            if (fd >= 0) ::close(fd);
+            return Failure(EngineMessage(code), fd < 0 ? SystemReason(error) : std::string());
+        }
+        if (code != 0 && args_.mode == OutputMode::kOutputDir && IsContentRefusal(code)) {
+            return CopyUnchanged(path, target, code, warnings);
+        }
         if (code != 0) return Failure(EngineMessage(code));
         if (read != platform::ReadResult::kOk) {
-            return Failure("the engine reported success but its result cannot be read");
+            return Failure("the engine reported success but its result cannot be read",
+                           SystemReason(read_error));
         }
 
         Outcome outcome;
         outcome.before = st.st_size;
         outcome.after = static_cast<int64_t>(result.size());
         switch (args_.mode) {
-            case OutputMode::kInPlace:
-                if (!ReplaceDocument(path, st.st_mode, result, outcome)) return outcome;
-                break;
-            case OutputMode::kOutputDir: {
-                const size_t slash = target.rfind('/');
-                if (slash != std::string::npos && slash > 0 &&
-                    !MakeFolders(target.substr(0, slash))) {
-                    return Failure(SystemError("cannot create the folder for " + target));
+            case OutputMode::kInPlace: {
+                const BackupRule rule{args_.backup, args_.overwrite_backup};
+                if (Problem problem = locked.Replace(result, rule, outcome.note); !problem.empty()) {
+                    return Failure(problem);
                 }
-                if (!platform::WriteFileAtomically(target, result)) {
-                    return Failure(target + ": " + EngineMessage(TSQZ_ERR_WRITE));
-                }
-                Claim(targets_, target);
-                outcome.target = target;
                 break;
             }
+            case OutputMode::kOutputDir:
+                if (Problem problem = WriteBelowOutput(target, result, warnings);
+                    !problem.empty()) {
+                    return Failure(problem);
+                }
+                outcome.target = target;
+                break;
             case OutputMode::kStdout:
                 if (!WriteAllToStdout(result)) {
-                    return Failure("standard output: " + EngineMessage(TSQZ_ERR_WRITE));
+                    return Failure("standard output: " + EngineMessage(TSQZ_ERR_WRITE),
+                                   SystemReason(errno));
                 }
                 break;
             case OutputMode::kAnalyze:
@@ -195,7 +263,6 @@ class DocumentRunner {
         return outcome;
     }
 
-  private:
     std::string Target(const Document& document) const {
         std::string target = args_.output_dir;
         if (target.back() != '/') target += '/';
@@ -223,69 +290,75 @@ class DocumentRunner {
         return {};
     }
 
-    // Makes or keeps the backup, then replaces the document by its result. On failure the
-    // document is as it was, and a backup made by this run is gone again.
-    bool ReplaceDocument(const std::string& path, mode_t mode, const std::string& result,
-                         Outcome& outcome) {
-        const std::string backup = path + std::string(kBackupSuffix);
-        bool made_backup = false;
-        if (args_.backup) {
-            std::string problem = MakeBackup(path, backup, mode, made_backup, outcome.note);
-            if (!problem.empty()) {
-                outcome = Failure(problem);
-                return false;
-            }
+    // In place, a document set to read-only, or one of another user (whom a replaced file
+    // would no longer belong to), is refused as a write error unless --force.
+    Problem CheckWritable(const std::string& path, const struct stat& st) const {
+        if (args_.force) return {};
+        if (platform::IsReadOnlyFile(path)) {
+            char mode[8];
+            std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+            return {EngineMessage(TSQZ_ERR_WRITE),
+                    std::string("the document is set to read-only (mode ") + mode +
+                        "); --force replaces it anyway"};
         }
-        if (!platform::WriteFileAtomically(path, result)) {
-            if (made_backup) ::unlink(backup.c_str());
-            outcome = Failure(EngineMessage(TSQZ_ERR_WRITE));
-            return false;
+        if (st.st_uid != ::geteuid()) {
+            return {EngineMessage(TSQZ_ERR_WRITE),
+                    "the document belongs to another user (uid " + std::to_string(st.st_uid) +
+                        "); --force replaces it anyway"};
         }
-        return true;
-    }
-
-    // The backup holds the document's bytes before this run, with the document's permission
-    // bits (a private document keeps a private backup). An existing backup is the older
-    // original and is kept unless --overwrite-backup. Returns what went wrong, or empty.
-    std::string MakeBackup(const std::string& path, const std::string& backup, mode_t mode,
-                           bool& made, std::string& note) {
-        struct stat st {};
-        const bool exists = ::lstat(backup.c_str(), &st) == 0;
-        if (exists && !platform::FileExists(backup)) {
-            return "the backup path " + backup + " is taken by something that is not a file";
-        }
-        if (exists && !args_.overwrite_backup) {
-            note = "existing backup " + backup + " kept";
-            return {};
-        }
-        std::string original;
-        if (platform::ReadWholeFile(path, original) != platform::ReadResult::kOk) {
-            return EngineMessage(TSQZ_ERR_UNREADABLE);
-        }
-        if (!exists) {
-            const int fd = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd < 0) return SystemError("cannot create the backup " + backup);
-            ::fchmod(fd, mode & 0777);
-            ::close(fd);
-            made = true;
-        } else {
-            ::chmod(backup.c_str(), mode & 0777);
-        }
-        if (!platform::WriteFileAtomically(backup, original)) {
-            if (made) ::unlink(backup.c_str());
-            made = false;
-            return "cannot write the backup " + backup;
-        }
-        note = exists ? "backup " + backup + " replaced" : std::string();
         return {};
     }
 
+    // The result goes into place below the output folder; a link found at its place is
+    // replaced, never written through.
+    Problem WriteBelowOutput(const std::string& target, const std::string& bytes,
+                             std::vector<std::string>& warnings) {
+        const std::string folder = platform::FolderOf(target);
+        if (!folder.empty() && !MakeFolders(folder)) {
+            return {"cannot create the folder " + folder, SystemReason(errno)};
+        }
+        WarnOfLeftovers(folder, warnings);
+        if (!platform::WriteFileAtomically(target, bytes, platform::LinkPolicy::kReplaceLink)) {
+            return {target + ": " + EngineMessage(TSQZ_ERR_WRITE), SystemReason(errno)};
+        }
+        Claim(targets_, target);
+        return {};
+    }
+
+    // A document the engine declines keeps the output tree complete: its bytes go there as
+    // they are, with a warning that names the code.
+    Outcome CopyUnchanged(const std::string& path, const std::string& target, int32_t code,
+                          std::vector<std::string>& warnings) {
+        std::string bytes;
+        if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
+            return Failure(EngineMessage(TSQZ_ERR_UNREADABLE), SystemReason(errno));
+        }
+        if (Problem problem = WriteBelowOutput(target, bytes, warnings); !problem.empty()) {
+            return Failure(problem);
+        }
+        Outcome outcome;
+        outcome.copied = true;
+        outcome.target = target;
+        outcome.problem = {"copied unchanged to " + target + ": " + EngineMessage(code), ""};
+        return outcome;
+    }
+
+    // Temporary files that a killed run left in a folder are named once per run.
+    void WarnOfLeftovers(const std::string& folder, std::vector<std::string>& warnings) {
+        if (!Claim(folders_checked_, folder)) return;
+        for (const std::string& file : platform::FindLeftoverTemporaries(folder)) {
+            warnings.push_back("warning: " + file +
+                               " was left by an interrupted run; it may be removed");
+        }
+    }
+
     const Arguments& args_;
-    std::mutex mutex_;  // guards done_ and targets_
-    std::vector<std::optional<FileId>> ids_;  // each document's file before the run
+    std::mutex mutex_;  // guards done_, targets_ and folders_checked_
+    std::vector<std::optional<FileState>> states_;  // each document's file before the run
     std::set<FileId> sources_;
     std::set<FileId> done_;
     std::set<std::string> targets_;  // results written by this run
+    std::set<std::string> folders_checked_;
 };
 
 }  // namespace
@@ -307,12 +380,15 @@ void RunDocuments(const Arguments& args, const std::vector<Document>& documents,
     DocumentRunner runner(args);
     runner.NoteSources(documents);
     const auto report = [&](size_t i, const Outcome& outcome) {
+        for (const std::string& warning : outcome.warnings) progress.Problem(warning);
         if (outcome.skipped) return;
-        if (outcome.ok) {
+        if (outcome.copied) {
+            progress.Copied(documents[i].path, outcome.problem.message, args.strict);
+        } else if (outcome.ok) {
             progress.Succeeded(documents[i].path, outcome.target, outcome.before, outcome.after,
                                outcome.note);
         } else {
-            progress.Failed(documents[i].path, outcome.message);
+            progress.Failed(documents[i].path, outcome.problem.message, outcome.problem.detail);
         }
     };
     const size_t jobs = args.jobs == 0 ? DefaultJobCount() : args.jobs;
@@ -366,7 +442,7 @@ void RunStandardInput(const Arguments& args, const std::string& input, const std
         const std::string file = work_dir + "/standard-input.html";
         const std::string output = work_dir + "/output";
         if (!platform::WriteFileAtomically(file, input)) {
-            progress.Failed(name, SystemError("cannot write " + file));
+            progress.Failed(name, "cannot write " + file, SystemReason(errno));
             return;
         }
         code = CompressHTMLFile(file.c_str(), file.c_str(), output.c_str());
@@ -382,7 +458,8 @@ void RunStandardInput(const Arguments& args, const std::string& input, const std
         return;
     }
     if (args.mode != OutputMode::kAnalyze && !WriteAllToStdout(result)) {
-        progress.Failed(name, "standard output: " + EngineMessage(TSQZ_ERR_WRITE));
+        progress.Failed(name, "standard output: " + EngineMessage(TSQZ_ERR_WRITE),
+                        SystemReason(errno));
         return;
     }
     progress.Succeeded(name, "", static_cast<int64_t>(input.size()),

@@ -1,9 +1,11 @@
 // tsqz: compresses HTML documents from the command line through the engine's exports.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "cli/args.h"
@@ -12,6 +14,7 @@
 #include "cli/messages.h"
 #include "cli/option_setup.h"
 #include "cli/progress.h"
+#include "cli/run_checks.h"
 #include "cli/usage_error.h"
 #include "cli/work_dir.h"
 #include "engine/include/tagsqueeze.h"
@@ -24,6 +27,8 @@ namespace {
 // The front end's settings file, whose option sections are the default options.
 constexpr const char* kSettingsFileName = "Tagsqueeze.ini";
 constexpr const char* kProgramDirVariable = "TAGSQUEEZE_PROGRAM_DIR";
+// The engine refuses larger documents (-20), so standard input is not read beyond this.
+constexpr size_t kMaxInputSize = size_t{1} << 30;
 
 void ShowEngineMessageBox(const char* caption, const char* text) {
     std::fprintf(stderr, "tsqz: %s: %s\n", caption ? caption : "", text ? text : "");
@@ -32,32 +37,57 @@ void ShowEngineMessageBox(const char* caption, const char* text) {
 OptionBase ChooseOptionBase(const Arguments& args) {
     OptionBase base;
     if (!args.ini.empty()) {
+        if (platform::DirectoryExists(args.ini)) {
+            throw UsageError("the settings file " + args.ini + " is a folder");
+        }
         if (!platform::FileExists(args.ini)) {
             throw UsageError("the settings file " + args.ini + " does not exist");
+        }
+        if (const std::string missing = MissingOptionSections(args.ini); !missing.empty()) {
+            throw UsageError(missing);
         }
         base.ini = args.ini;
     } else if (args.template_number != 0) {
         base.template_number = args.template_number;
     } else {
         const std::string settings = platform::ProgramDirectory() + kSettingsFileName;
-        if (platform::FileExists(settings)) base.ini = settings;
+        if (platform::FileExists(settings)) {
+            base.ini = settings;
+            if (const std::string missing = MissingOptionSections(settings); !missing.empty()) {
+                std::fprintf(stderr, "tsqz: warning: %s\n", missing.c_str());
+            }
+        }
     }
     return base;
 }
 
-// Reads standard input to its end; false when reading failed or a stop signal came.
-bool ReadStandardInput(std::string& input) {
+// Reads standard input to its end, or one byte past the largest document the engine takes;
+// false with a message when reading failed or the input is too large. A stop signal ends the
+// reading at once, even while data keeps coming.
+bool ReadStandardInput(std::string& input, std::string& problem) {
     char buffer[65536];
-    for (;;) {
+    while (!StopRequested()) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n > 0) {
+            const size_t size = input.size() + static_cast<size_t>(n);
+            if (size > kMaxInputSize) {
+                problem = "standard input holds more than " + std::to_string(kMaxInputSize) +
+                          " bytes, the most the engine compresses; nothing was written";
+                return false;
+            }
+            // Grown by doubling, but never past the limit.
+            if (size > input.capacity()) {
+                input.reserve(std::min(std::max(input.capacity() * 2, size), kMaxInputSize));
+            }
             input.append(buffer, static_cast<size_t>(n));
         } else if (n == 0) {
             return true;
-        } else if (errno != EINTR || StopRequested()) {
+        } else if (errno != EINTR) {
+            problem = "cannot read standard input: " + std::string(std::strerror(errno));
             return false;
         }
     }
+    return false;
 }
 
 bool CopyToStdout(const std::string& path) {
@@ -84,21 +114,25 @@ int Run(const Arguments& args) {
     std::string input;
     std::vector<Document> documents;
     if (args.standard_input()) {
-        if (!ReadStandardInput(input)) {
+        std::string problem;
+        if (!ReadStandardInput(input, problem)) {
             if (StopRequested()) {
                 work.Remove();
                 EndByStopSignal();
             }
-            throw RunError("cannot read standard input");
+            throw RunError(problem);
         }
     } else {
         if (args.mode == OutputMode::kOutputDir) {
+            CheckOutputFolder(args);
             // Made before the search, so that a folder inside the searched one is skipped.
             if (!MakeFolders(args.output_dir)) {
-                throw RunError("cannot create the output folder " + args.output_dir);
+                throw RunError("cannot create the output folder " + args.output_dir + ": " +
+                               std::strerror(errno));
             }
         }
         documents = ExpandPaths(args.paths, args.output_dir);
+        CheckReportTarget(args, documents);
         if (args.mode == OutputMode::kStdout && documents.size() != 1) {
             throw UsageError("--stdout takes one document; the PATHs name " +
                              std::to_string(documents.size()));
@@ -128,6 +162,9 @@ int Run(const Arguments& args) {
     if (!report.empty()) {
         if (const int32_t code = WriteCompressionReport(1); code != 0) {
             progress.Problem("report " + args.report + ": " + EngineMessage(code));
+            if (const std::string reason = WriteFailureReason(report); !reason.empty()) {
+                progress.Problem("report " + args.report + ": " + reason);
+            }
             report_failed = true;
         }
     }

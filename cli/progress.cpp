@@ -80,11 +80,24 @@ void Progress::Succeeded(const std::string& path, const std::string& target, int
     DrawLine();
 }
 
-void Progress::Failed(const std::string& path, const std::string& message) {
+void Progress::Failed(const std::string& path, const std::string& message,
+                      const std::string& detail) {
     ++totals_.documents;
     ++totals_.failed;
     ClearLine();
     std::fprintf(stderr, "tsqz: %s: %s\n", path.c_str(), message.c_str());
+    if (!detail.empty()) std::fprintf(stderr, "tsqz: %s: %s\n", path.c_str(), detail.c_str());
+    DrawLine();
+}
+
+void Progress::Copied(const std::string& path, const std::string& message, bool strict) {
+    ++totals_.documents;
+    ++totals_.copied;
+    if (strict) ++totals_.failed;
+    if (quiet_ && !strict) return;
+    ClearLine();
+    std::fprintf(stderr, "tsqz: %s%s: %s\n", strict ? "" : "warning: ", path.c_str(),
+                 message.c_str());
     DrawLine();
 }
 
@@ -98,11 +111,14 @@ void Progress::Summary(bool analysis) {
     ClearLine();
     live_ = false;
     if (quiet_) return;
+    const std::string copied =
+        totals_.copied == 0 ? std::string()
+                            : ", " + std::to_string(totals_.copied) + " copied unchanged";
     std::fprintf(stderr,
-                 "tsqz: %lld document%s (%lld failed): %lld bytes before, %lld bytes after, "
+                 "tsqz: %lld document%s (%lld failed%s): %lld bytes before, %lld bytes after, "
                  "%s%% saved%s\n",
                  static_cast<long long>(totals_.documents), totals_.documents == 1 ? "" : "s",
-                 static_cast<long long>(totals_.failed),
+                 static_cast<long long>(totals_.failed), copied.c_str(),
                  static_cast<long long>(totals_.bytes_before),
                  static_cast<long long>(totals_.bytes_after),
                  Percentage(totals_.bytes_before, totals_.bytes_after).c_str(),

@@ -11,6 +11,7 @@ namespace tsqz::cli {
 struct Totals {
     int64_t documents = 0;
     int64_t failed = 0;
+    int64_t copied = 0;  // refused by the engine and copied unchanged below the output folder
     int64_t bytes_before = 0;  // of the documents that succeeded
     int64_t bytes_after = 0;
 };
@@ -27,7 +28,11 @@ class Progress {
     // such as a kept backup, or empty.
     void Succeeded(const std::string& path, const std::string& target, int64_t before,
                    int64_t after, const std::string& note);
-    void Failed(const std::string& path, const std::string& message);
+    // detail: the system's reason or a hint, printed on a line of its own when not empty.
+    void Failed(const std::string& path, const std::string& message,
+                const std::string& detail = {});
+    // A document copied unchanged: a warning, or a failure when strict.
+    void Copied(const std::string& path, const std::string& message, bool strict);
     // A problem that concerns the whole run rather than one document.
     void Problem(const std::string& message);
     void Summary(bool analysis);

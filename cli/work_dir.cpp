@@ -13,6 +13,8 @@ namespace {
 
 volatile std::sig_atomic_t stop_signal = 0;
 
+constexpr const char* kKeyStoreMarker = "HKEY_";
+
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void OnStopSignal(int signal) {
@@ -25,7 +27,9 @@ void OnStopSignal(int signal) {
 WorkDir::WorkDir() {
     std::error_code error;
     std::filesystem::path base = std::filesystem::temp_directory_path(error);
-    if (error) base = "/tmp";
+    // The engine takes any path holding "HKEY_" for a key of its key store, so the options
+    // copy kept in this folder must not live under such a path.
+    if (error || base.string().find(kKeyStoreMarker) != std::string::npos) base = "/tmp";
     std::string pattern = (base / "tsqz-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw RunError("cannot create a work folder in " + base.string());

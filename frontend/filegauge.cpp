@@ -2,6 +2,8 @@
 // document and shows its outcome.
 #include "frontend/filegauge.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -39,6 +41,9 @@ constexpr const char* kCaption = GAUGE_TEXT("Tagsqueeze freeware ");
 constexpr const char* kHeading = GAUGE_TEXT("Optimization progress:");
 constexpr const char* kAnalysisComplete = GAUGE_TEXT(" HTML compression analysis complete");
 constexpr const char* kCompressionComplete = GAUGE_TEXT("HTML compression complete");
+// A job whose engine call ended with a failure code does not claim to be complete.
+constexpr const char* kAnalysisFailed = GAUGE_TEXT(" HTML compression analysis failed");
+constexpr const char* kCompressionFailed = GAUGE_TEXT("HTML compression failed");
 constexpr const char* kByteSavings = GAUGE_TEXT("Byte savings:");
 constexpr const char* kPercentageSavings = GAUGE_TEXT("Percentage savings:");
 constexpr const char* kErrors = GAUGE_TEXT("Errors:");
@@ -440,21 +445,32 @@ void TFilegauge::callEngine(const JobFiles& files, const QString& reportPath) {
     stepsProgressBar->setValue(2);
     if (result != TSQZ_OK) {
         const NormalCursor normal;
-        TMessageBox::error(compressionErrorCaption(result), compressionErrorText(result, source));
+        // A write error concerns the file the engine wrote, which is not always the document.
+        const QString& named = result == TSQZ_ERR_WRITE ? files.output : source;
+        TMessageBox::error(compressionErrorCaption(result), compressionErrorText(result, named));
     }
+    const bool failed = result < 0;
 
     pumpPendingEvents();
-    byteSavingsLabel->setText(fromEngine(CompressionSavings(0, 0, 0)));
+    // A failed run saved nothing for this document, whatever its statistics counted.
+    byteSavingsLabel->setText(failed ? QStringLiteral("0")
+                                     : fromEngine(CompressionSavings(0, 0, 0)));
     int32_t lastCode = 0;
     int32_t errorCount = 0;
     GetOptErrors(&lastCode, &errorCount);
-    errorsLabel->setText(QString::number(errorCount));
+    // Some failures (no HTML, a write error) are not counted by the engine; the job still
+    // had one.
+    errorsLabel->setText(QString::number(failed ? std::max(errorCount, 1) : errorCount));
     pumpPendingEvents();
 
     // The percentage is the job's: every document since the program started.
     if (CompressionBaseStats(0, 0) != 0)
         percentageLabel->setText(fromEngine(CompressionSavings(0, 0, 1)) + u'%');
-    headingCaption->setText(tr(settings.analysis ? kAnalysisComplete : kCompressionComplete));
+    if (failed) {
+        headingCaption->setText(tr(settings.analysis ? kAnalysisFailed : kCompressionFailed));
+    } else {
+        headingCaption->setText(tr(settings.analysis ? kAnalysisComplete : kCompressionComplete));
+    }
     if (settings.outputReport) {
         if (!reportName.isEmpty()) WriteCompressionReport(0);
         if (!report.finish()) {

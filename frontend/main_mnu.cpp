@@ -192,7 +192,9 @@ TMainMnu::TMainMnu(TAppContext& appContext, QWidget* parent)
     pendingDocumentTimer->setSingleShot(true);
     pendingDocumentTimer->setInterval(kPendingDocumentRetryMs);
     connect(pendingDocumentTimer, &QTimer::timeout, this, &TMainMnu::openPendingDocument);
-    context.load(QFile::decodeName(QByteArray::fromStdString(tsqz::platform::ProgramDirectory())));
+    // The desktop program keeps its settings there, so the folder is made when missing.
+    context.load(QFile::decodeName(
+        QByteArray::fromStdString(tsqz::platform::ProgramDirectoryForWriting())));
 
     createWidgets();
     createMenus();

@@ -55,16 +55,21 @@ std::string UserConfigDirectory() {
 }
 
 std::string ProgramDirectory() {
+    // A folder named by the variable is made only when something is written there.
     if (const char* forced = std::getenv("TAGSQUEEZE_PROGRAM_DIR"); forced && *forced) {
-        std::string dir = WithSlash(forced);
-        MakeDirectories(dir);
-        return dir;
+        return WithSlash(forced);
     }
     std::string exe = ExecutableDirectory();
     if (!exe.empty() && ::access(exe.c_str(), W_OK) == 0) return exe;
     std::string user = UserConfigDirectory();
     MakeDirectories(user);
     return user;
+}
+
+std::string ProgramDirectoryForWriting() {
+    std::string dir = ProgramDirectory();
+    MakeDirectories(dir);
+    return dir;
 }
 
 std::string_view FileNamePart(std::string_view path) {

@@ -9,8 +9,11 @@ namespace tsqz::platform {
 // The directory for the error log, report work files and the desktop program's settings,
 // ending in "/": $TAGSQUEEZE_PROGRAM_DIR when set; else the running executable's directory
 // when it is writable; else $XDG_CONFIG_HOME/tagsqueeze (default ~/.config/tagsqueeze),
-// created on demand.
+// created on demand. A folder named by $TAGSQUEEZE_PROGRAM_DIR is not created here.
 std::string ProgramDirectory();
+
+// ProgramDirectory(), created when missing: for callers about to write into it.
+std::string ProgramDirectoryForWriting();
 
 // The running executable's own directory, ending in "/" (empty when unknown).
 std::string ExecutableDirectory();

@@ -66,6 +66,9 @@ class ProfileFile {
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view default_value, size_t max_length) const;
 
+    // True when the file has a header for this section (ASCII case ignored).
+    bool HasSection(std::string_view section) const { return FindSection(section) < lines_.size(); }
+
     // False (nothing changed) when the names or the value cannot be stored.
     bool Write(std::string_view section, std::string_view key, std::string_view value);
     void DeleteKey(std::string_view section, std::string_view key);

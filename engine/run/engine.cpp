@@ -11,6 +11,11 @@ std::string WorkFolder(const Engine& engine) {
     return engine.work_folder.empty() ? platform::ProgramDirectory() : engine.work_folder;
 }
 
+std::string WorkFolderForWriting(const Engine& engine) {
+    return engine.work_folder.empty() ? platform::ProgramDirectoryForWriting()
+                                      : engine.work_folder;
+}
+
 void PumpMessages(const Engine& engine) {
     if (engine.hooks.pump) engine.hooks.pump();
 }

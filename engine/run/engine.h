@@ -105,6 +105,8 @@ struct Engine {
 
 // The folder of the engine's error log and report work files, ending in "/".
 std::string WorkFolder(const Engine& engine);
+// WorkFolder, created when it is missing: for writing into it.
+std::string WorkFolderForWriting(const Engine& engine);
 // Dispatches the host's pending events (the registered pump; nothing without one).
 void PumpMessages(const Engine& engine);
 // Pumps only when the yield flag is on.

@@ -25,7 +25,7 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 void AppendErrorLog(const Engine& engine, std::string_view name, int32_t code) {
-    const std::string path = WorkFolder(engine) + std::string(kErrorLogName);
+    const std::string path = WorkFolderForWriting(engine) + std::string(kErrorLogName);
     std::string entry;
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0) {

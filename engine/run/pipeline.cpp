@@ -154,7 +154,10 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
         return engine.error_code;
     }
     PumpMessages(engine);
-    const bool written = platform::WriteFileAtomically(std::string(output), document);
+    // An existing output file set to read-only is not overwritten: that is a write error.
+    const std::string output_path(output);
+    const bool written = !platform::IsReadOnlyFile(output_path) &&
+                         platform::WriteFileAtomically(output_path, document);
     PumpMessages(engine);
     // A failed write is -9; otherwise a failure before it (the style restore) stays the result.
     if (!written) EndRun(engine, name, TSQZ_ERR_WRITE);

@@ -278,7 +278,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 // removed, when this call created it).
 bool AppendWhole(const std::string& path, std::string_view bytes) {
     const bool existed = platform::FileExists(path);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // Not blocking: a FIFO that nobody reads is refused below instead of waiting forever.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -334,7 +336,12 @@ int32_t AssembleReport(Engine& engine) {
     const std::string dir = WorkFolder(engine);
     const std::string target = ReportPath(engine);
     const std::string summary = dir + std::string(kSummaryFile);
-    if (!r.append && platform::FileExists(target)) ::unlink(target.c_str());
+    // An old report file goes first, so that a failed write leaves none; a link, FIFO or device
+    // named as the report is written through or refused, never removed.
+    struct stat old {};
+    if (!r.append && ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::unlink(target.c_str());
+    }
     if (!platform::FileExists(summary)) {
         ShowMessageBox(engine, "Report data not found...aborting",
                        "Summary statistics for this job cannot be found. Unable to write report.");
@@ -360,7 +367,7 @@ int32_t AssembleReport(Engine& engine) {
 }
 
 int32_t WriteJobReport(Engine& engine) {
-    const std::string path = WorkFolder(engine) + std::string(kSummaryFile);
+    const std::string path = WorkFolderForWriting(engine) + std::string(kSummaryFile);
     errno = 0;
     if (!platform::WriteFileAtomically(path, JobReportText(engine))) {
         const int error = errno != 0 ? errno : EIO;
@@ -378,7 +385,7 @@ int32_t WriteFileReport(Engine& engine) {
     const bool batch = engine.mode.batch != 0;
     const std::string text = FileReportText(engine, batch);
     const bool written =
-        batch ? AppendWhole(WorkFolder(engine) + std::string(kFileStatsFile), text)
+        batch ? AppendWhole(WorkFolderForWriting(engine) + std::string(kFileStatsFile), text)
               : platform::WriteFileAtomically(ReportPath(engine), text);
     return written ? 0 : TSQZ_ERR_REPORT_CREATE;
 }
@@ -413,7 +420,8 @@ bool WriteHeldEntry(const Engine& engine, HeldFileEntry entry) {
     view.report = engine.report;
     view.document_name = std::move(entry.document_name);
     view.stats = entry.stats;
-    return AppendWhole(WorkFolder(engine) + std::string(kFileStatsFile), FileReportText(view, true));
+    return AppendWhole(WorkFolderForWriting(engine) + std::string(kFileStatsFile),
+                       FileReportText(view, true));
 }
 
 void AddFileReportEntry(Engine& engine) {

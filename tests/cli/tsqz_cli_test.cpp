@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/tsqz_runner.h"
+#include "cli/tsqz_fixture.h"
 #include "support/test_support.h"
 
 namespace tsqz::test {
@@ -63,30 +63,9 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     return files;
 }
 
-class TsqzTest : public ::testing::Test {
+class TsqzTest : public TsqzFixture {
   protected:
-    TsqzTest() {
-        WriteFile(program_.File("Tagsqueeze.ini"), kSettings);
-        fs::create_directory(Temp());
-    }
-
-    std::string Path(std::string_view name) const { return dir_.File(name); }
-    std::string Temp() const { return dir_.File(".tmp"); }
-
-    std::string Put(std::string_view name, std::string_view bytes) const {
-        const std::string path = Path(name);
-        fs::create_directories(fs::path(path).parent_path());
-        WriteFile(path, bytes);
-        return path;
-    }
-
-    TsqzRun Run(const std::vector<std::string>& args, TsqzOptions options = {}) const {
-        if (options.temp_dir.empty()) options.temp_dir = Temp();
-        return RunTsqz(args, options);
-    }
-
-    TempDir dir_;
-    ProgramDirScope program_;
+    TsqzTest() { WriteFile(program_.File("Tagsqueeze.ini"), kSettings); }
 };
 
 // In place: the document is replaced, the backup beside it holds the original bytes with the

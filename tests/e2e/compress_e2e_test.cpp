@@ -178,6 +178,23 @@ TEST_F(CompressTest, FailedWriteLeavesTheOldFileIntact) {
     }
 }
 
+// An existing output file set to read-only is a write error (-9) and stays as it was, even
+// for the super-user; a new output file beside it is written.
+TEST_F(CompressTest, ReadOnlyOutputFileIsNotOverwritten) {
+    const std::string doc = "<html><P>text</P></html>";
+    const std::string in = Write("in.htm", doc);
+    const std::string out = Write("out.htm", "old contents");
+    chmod(out.c_str(), 0444);
+    EXPECT_EQ(CompressHTMLFile(in.c_str(), in.c_str(), out.c_str()), TSQZ_ERR_WRITE);
+    EXPECT_EQ(ReadFile(out), "old contents");
+    chmod(in.c_str(), 0444);
+    EXPECT_EQ(CompressHTMLFile(in.c_str(), in.c_str(), in.c_str()), TSQZ_ERR_WRITE);
+    EXPECT_EQ(ReadFile(in), doc);
+    const std::string fresh = dir_.File("fresh.htm");
+    EXPECT_EQ(CompressHTMLFile(in.c_str(), in.c_str(), fresh.c_str()), 0);
+    EXPECT_TRUE(PathExists(fresh));
+}
+
 TEST_F(CompressTest, ReplacementKeepsPermissionsAndFollowsLinks) {
     const std::string real = Write("real.htm", kPage);
     chmod(real.c_str(), 0640);

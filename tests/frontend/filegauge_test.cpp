@@ -96,6 +96,7 @@ class FilegaugeTest : public QObject {
     void analysisLeavesNoFileAndNeverTouchesTheSource();
     void analysisSparesAFileOfTheSameNameInTheTemporaryDirectory();
     void engineFailureIsReportedAndTheJobStillFinishes();
+    void writeErrorNamesTheOutputFileAndIsNoSuccess();
     void percentageCoversEveryDocumentSinceStart();
     void reportsAreWrittenOnlyWhenSwitchedOn();
     void appendedReportsCollectInTheNamedReportFile();
@@ -250,9 +251,47 @@ void FilegaugeTest::engineFailureIsReportedAndTheJobStillFinishes() {
              job.document + QStringLiteral(" failed basic HTML validation checks. Compression of "
                                            "this file is likely to result in a damaged output "
                                            "file."));
-    QCOMPARE(job.heading, QStringLiteral(" HTML compression analysis complete"));
+    // The run failed: it is not called complete, and the error shows although the engine does
+    // not count this one.
+    QCOMPARE(job.heading, QStringLiteral(" HTML compression analysis failed"));
+    QCOMPARE(job.errors, QStringLiteral("1"));
+    QCOMPARE(job.byteSavings, QStringLiteral("0"));
     QCOMPARE(temp.entries(), QStringList());
     QCOMPARE(read(job.document), QByteArray("no markup at all"));
+}
+
+// A write error (-9) names the file that could not be written: the output folder's file, or
+// the document itself when it is set to read-only. The job does not show itself complete,
+// with savings and no error.
+void FilegaugeTest::writeErrorNamesTheOutputFileAndIsNoSuccess() {
+    Job job("[Backup Options]\nCompressSource=0\n");
+    const QString outputFolder = job.dir.path() + QStringLiteral("out");
+    QVERIFY(QDir().mkpath(outputFolder));
+    const QString output = outputFolder + QStringLiteral("/page one.htm");
+    ScratchProgramDir::writeFile(output, "a read-only result");
+    QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    job.context.outputDirectory = outputFolder;
+    job.run();
+    QCOMPARE(job.messages.boxes.size(), 1);
+    QCOMPARE(job.messages.boxes[0].caption, QStringLiteral("Compression error -9"));
+    QCOMPARE(job.messages.boxes[0].text,
+             QStringLiteral("Unable to write ") + output +
+                 QStringLiteral(" to disk. Disk may be full or compressor may be trying to "
+                                "overwrite an existing copy of this file which is set to "
+                                "read-only."));
+    QCOMPARE(read(output), QByteArray("a read-only result"));
+    QCOMPARE(job.heading, QStringLiteral("HTML compression failed"));
+    QCOMPARE(job.errors, QStringLiteral("1"));
+    QCOMPARE(job.byteSavings, QStringLiteral("0"));
+
+    Job inPlace("[Backup Options]\nCreateBackup=0\n");
+    QVERIFY(QFile::setPermissions(inPlace.document, QFileDevice::ReadOwner));
+    inPlace.run();
+    QCOMPARE(inPlace.messages.boxes.size(), 1);
+    QVERIFY(inPlace.messages.boxes[0].text.startsWith(QStringLiteral("Unable to write ") +
+                                                      inPlace.document));
+    QCOMPARE(read(inPlace.document), kPage);
+    QCOMPARE(inPlace.heading, QStringLiteral("HTML compression failed"));
 }
 
 // "Byte savings:" is the document's, "Percentage savings:" the job's since the program
