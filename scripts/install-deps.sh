@@ -6,7 +6,8 @@
 set -eu
 build="cmake ninja-build g++ make qt6-base-dev libgl-dev"
 test_extra="clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth \
-x11-utils chromium fonts-dejavu-core groff-base pkgconf dpkg-dev file nodejs node-acorn"
+x11-utils chromium fonts-dejavu-core groff-base pkgconf dpkg-dev file nodejs node-acorn \
+libgumbo-dev time"
 npm_test="css-tree@3.2.1"
 case "${1:-build}" in
   build) wanted="$build" ;;

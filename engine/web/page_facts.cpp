@@ -1,0 +1,361 @@
+// What the web template learns about a page before rewriting it.
+#include "web/page_facts.h"
+
+#include "web/web_tables.h"
+#include "web/web_tokenizer.h"
+
+#include <algorithm>
+
+namespace tsqz::web {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsHtmlSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsHtmlSpace(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::string Lowered(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = LowerAscii(c);
+    return out;
+}
+
+bool IsIdentChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool OneOf(std::string_view value, std::initializer_list<std::string_view> list) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// Adds the subject (the last compound selector) of every selector in the list.
+void AddSubjects(std::string_view list, SelectorSubjects& subjects) {
+    size_t start = 0;
+    int depth = 0;
+    for (size_t i = 0; i <= list.size(); ++i) {
+        char c = i < list.size() ? list[i] : ',';
+        if (c == '(' || c == '[') ++depth;
+        if ((c == ')' || c == ']') && depth > 0) --depth;
+        if (c != ',' || depth > 0) continue;
+        std::string_view sel = Trim(list.substr(start, i - start));
+        start = i + 1;
+        if (sel.empty()) continue;
+        if (sel.find('\\') != std::string_view::npos) {
+            subjects.all = true;
+            continue;
+        }
+        // The last compound: back to a combinator outside brackets.
+        size_t b = sel.size();
+        int d = 0;
+        while (b > 0) {
+            char e = sel[b - 1];
+            if (e == ')' || e == ']') ++d;
+            if ((e == '(' || e == '[') && d > 0) --d;
+            if (d == 0 && (IsHtmlSpace(e) || e == '>' || e == '+' || e == '~')) break;
+            --b;
+        }
+        std::string_view compound = sel.substr(b);
+        std::string tag;
+        std::vector<std::string> classes, ids;
+        size_t p = 0;
+        while (p < compound.size() && IsIdentChar(compound[p])) tag.push_back(LowerAscii(compound[p++]));
+        while (p < compound.size()) {
+            char e = compound[p];
+            if (e == '.' || e == '#') {
+                size_t q = p + 1;
+                while (q < compound.size() && IsIdentChar(compound[q])) ++q;
+                (e == '.' ? classes : ids).emplace_back(compound.substr(p + 1, q - p - 1));
+                p = q;
+            } else if (e == '[' || e == '(') {
+                int dd = 0;
+                while (p < compound.size()) {
+                    if (compound[p] == '[' || compound[p] == '(') ++dd;
+                    if (compound[p] == ']' || compound[p] == ')') --dd;
+                    ++p;
+                    if (dd == 0) break;
+                }
+            } else {
+                ++p;
+            }
+        }
+        if (!tag.empty()) subjects.tags.insert(tag);
+        else if (!classes.empty()) subjects.classes.insert(classes.begin(), classes.end());
+        else if (!ids.empty()) subjects.ids.insert(ids.begin(), ids.end());
+        else subjects.all = true;
+    }
+}
+
+std::string StripCssComments(std::string_view css) {
+    std::string out;
+    out.reserve(css.size());
+    size_t p = 0;
+    while (p < css.size()) {
+        size_t open = css.find("/*", p);
+        if (open == std::string_view::npos) {
+            out.append(css.substr(p));
+            break;
+        }
+        out.append(css.substr(p, open - p));
+        out.push_back(' ');
+        size_t close = css.find("*/", open + 2);
+        if (close == std::string_view::npos) break;
+        p = close + 2;
+    }
+    return out;
+}
+
+bool IsUtf8Label(std::string_view label) {
+    return OneOf(label, {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8",
+                         "x-unicode20utf8"});
+}
+
+bool IsAsciiIncompatibleLabel(std::string_view label) {
+    return label.starts_with("utf-16") || label.starts_with("iso-2022") || label == "csiso2022jp" ||
+           label == "hz-gb-2312" || label == "utf-7" || label == "replacement" ||
+           label == "unicode" || label == "ucs-2";
+}
+
+// The label after "charset=" in a meta element's content attribute.
+std::string CharsetFromContent(std::string_view content) {
+    std::string lowered = Lowered(content);
+    size_t at = lowered.find("charset");
+    if (at == std::string::npos) return {};
+    size_t p = at + 7;
+    while (p < lowered.size() && IsHtmlSpace(lowered[p])) ++p;
+    if (p >= lowered.size() || lowered[p] != '=') return {};
+    ++p;
+    while (p < lowered.size() && IsHtmlSpace(lowered[p])) ++p;
+    if (p < lowered.size() && (lowered[p] == '"' || lowered[p] == '\'')) ++p;
+    size_t q = p;
+    while (q < lowered.size() && !IsHtmlSpace(lowered[q]) && lowered[q] != ';' && lowered[q] != '"' &&
+           lowered[q] != '\'')
+        ++q;
+    return lowered.substr(p, q - p);
+}
+
+void AddMentionedWords(std::string_view text, PageFacts& facts) {
+    size_t p = 0;
+    while (p < text.size()) {
+        if (!IsIdentChar(text[p]) || text[p] == '-') {
+            ++p;
+            continue;
+        }
+        size_t q = p;
+        while (q < text.size() && IsIdentChar(text[q])) ++q;
+        std::string word = Lowered(text.substr(p, q - p));
+        if (IsBooleanAttribute(word) || word == "type" || word == "method" || word == "enctype" ||
+            word == "shape")
+            facts.mentioned.insert(word);
+        p = q;
+    }
+}
+
+void FindServerCode(std::string_view in, PageFacts& facts) {
+    size_t i = 0;
+    const size_t n = in.size();
+    while (i + 1 < n) {
+        char c = in[i], d = in[i + 1];
+        std::string_view close;
+        if (c == '<' && d == '%') close = "%>";
+        else if (c == '<' && d == '?') close = "?>";
+        else if (c == '{' && d == '{') close = "}}";
+        else if (c == '{' && d == '%') close = "%}";
+        if (close.empty()) {
+            ++i;
+            continue;
+        }
+        size_t end = in.find(close, i + 2);
+        end = end == std::string_view::npos ? n : end + 2;
+        facts.server_code.emplace_back(i, end);
+        i = end;
+    }
+}
+
+}  // namespace
+
+DeclarationFacts ReadDeclarations(std::string_view declarations) {
+    DeclarationFacts out;
+    size_t start = 0;
+    for (size_t i = 0; i <= declarations.size(); ++i) {
+        if (i < declarations.size() && declarations[i] != ';') continue;
+        std::string_view decl = declarations.substr(start, i - start);
+        start = i + 1;
+        size_t colon = decl.find(':');
+        if (colon == std::string_view::npos) continue;
+        std::string prop = Lowered(Trim(decl.substr(0, colon)));
+        std::string value = Lowered(Trim(decl.substr(colon + 1)));
+        size_t bang = value.find('!');
+        if (bang != std::string::npos) value = std::string(Trim(std::string_view(value).substr(0, bang)));
+        if (prop == "white-space") {
+            if (!OneOf(value, {"normal", "nowrap", "initial", "inherit", "unset", "revert", "revert-layer"}))
+                out.preserve_space = true;
+        } else if (prop == "white-space-collapse") {
+            if (!OneOf(value, {"collapse", "initial", "inherit", "unset", "revert", "revert-layer"}))
+                out.preserve_space = true;
+        } else if (prop == "display") {
+            if (!OneOf(value, {"block", "flex", "grid", "list-item", "table", "table-row", "table-cell",
+                               "table-row-group", "table-header-group", "table-footer-group",
+                               "table-caption", "table-column", "table-column-group", "flow-root"}))
+                out.not_block = true;
+        }
+    }
+    return out;
+}
+
+// Rules are found as "selector { declarations }"; at-rules and nested rules open a block that
+// holds further rules, whose selectors start after the enclosing "{" or the previous rule.
+void ReadStyleSheet(std::string_view raw_css, PageFacts& facts) {
+    std::string css = StripCssComments(raw_css);
+    size_t prelude = 0;
+    for (size_t i = 0; i < css.size(); ++i) {
+        char c = css[i];
+        if (c == '}' || c == ';') {
+            if (c == '}') prelude = i + 1;
+            continue;
+        }
+        if (c != '{') continue;
+        std::string_view selector(css.data() + prelude, i - prelude);
+        size_t next = css.find_first_of("{}", i + 1);
+        if (next == std::string::npos) next = css.size();
+        std::string_view declarations(css.data() + i + 1, next - i - 1);
+        DeclarationFacts df = ReadDeclarations(declarations);
+        std::string_view trimmed = Trim(selector);
+        if (!trimmed.starts_with("@")) {
+            if (df.preserve_space) AddSubjects(trimmed, facts.preserve_space);
+            if (df.not_block) AddSubjects(trimmed, facts.not_block);
+        } else if (df.preserve_space || df.not_block) {
+            facts.preserve_space.all |= df.preserve_space;
+            facts.not_block.all |= df.not_block;
+        }
+        if (next < css.size() && css[next] == '{') {
+            // A nested block: its rules start after this "{" (declarations before them count
+            // for the enclosing selector, read above).
+            size_t last_semicolon = css.rfind(';', next);
+            prelude = (last_semicolon != std::string::npos && last_semicolon > i) ? last_semicolon + 1 : i + 1;
+            i = prelude - 1;
+            continue;
+        }
+        prelude = next + 1;
+        i = next;
+    }
+}
+
+DoctypeFields ReadDoctype(std::string_view s) {
+    DoctypeFields f;
+    size_t p = 0;
+    auto skip = [&] {
+        while (p < s.size() && IsHtmlSpace(s[p])) ++p;
+    };
+    auto quoted = [&](std::string& into) {
+        skip();
+        if (p >= s.size() || (s[p] != '"' && s[p] != '\'')) return false;
+        char q = s[p++];
+        size_t close = s.find(q, p);
+        if (close == std::string_view::npos) return false;
+        into.assign(s.substr(p, close - p));
+        p = close + 1;
+        return true;
+    };
+    skip();
+    while (p < s.size() && !IsHtmlSpace(s[p])) f.name.push_back(LowerAscii(s[p++]));
+    if (f.name.empty()) f.force_quirks = true;
+    skip();
+    if (p >= s.size()) return f;
+    std::string keyword = Lowered(s.substr(p, 6));
+    p += std::min<size_t>(6, s.size() - p);
+    if (keyword == "public") {
+        f.has_public = quoted(f.public_id);
+        if (!f.has_public) f.force_quirks = true;
+        skip();
+        if (p < s.size()) {
+            f.has_system = quoted(f.system_id);
+            if (!f.has_system) f.force_quirks = true;
+        }
+    } else if (keyword == "system") {
+        f.has_system = quoted(f.system_id);
+        if (!f.has_system) f.force_quirks = true;
+    } else {
+        f.force_quirks = true;
+    }
+    skip();
+    if (p < s.size()) f.force_quirks = true;  // anything more: left as it is
+    return f;
+}
+
+PageFacts ScanPage(std::string_view input) {
+    PageFacts facts;
+    if (input.size() >= 2 && ((static_cast<unsigned char>(input[0]) == 0xFE &&
+                               static_cast<unsigned char>(input[1]) == 0xFF) ||
+                              (static_cast<unsigned char>(input[0]) == 0xFF &&
+                               static_cast<unsigned char>(input[1]) == 0xFE))) {
+        facts.ascii_compatible = false;
+        return facts;
+    }
+    if (input.starts_with("\xEF\xBB\xBF")) facts.utf8 = true;
+    Tokenizer tokenizer(input);
+    Token t;
+    std::string raw_owner;  // the element whose raw text comes next
+    bool content_seen = false;
+    bool charset_seen = facts.utf8;
+    while (tokenizer.Next(t)) {
+        std::string_view raw = input.substr(t.begin, t.end - t.begin);
+        switch (t.kind) {
+        case TokenKind::Doctype:
+            if (!content_seen) {
+                DoctypeFields d = ReadDoctype(input.substr(t.content_begin, t.content_end - t.content_begin));
+                bool closed = t.end > t.content_end;
+                facts.mode = (closed && d.name == "html" && !d.force_quirks &&
+                              IsNoQuirksDoctype(d.public_id, d.has_public, d.system_id, d.has_system))
+                                 ? DocumentMode::NoQuirks
+                                 : DocumentMode::Unknown;
+            }
+            content_seen = true;
+            break;
+        case TokenKind::Text:
+            if (t.text_state == TextState::Data) {
+                if (std::any_of(raw.begin(), raw.end(), [](char c) { return !IsHtmlSpace(c); }))
+                    content_seen = true;
+            } else if (raw_owner == "style") {
+                ReadStyleSheet(raw, facts);
+                AddMentionedWords(raw, facts);
+            } else if (raw_owner == "script") {
+                AddMentionedWords(raw, facts);
+            }
+            break;
+        case TokenKind::StartTag:
+            content_seen = true;
+            raw_owner = t.name;
+            if (t.name == "meta" && !charset_seen && t.begin < 1024) {
+                std::string label;
+                bool content_type = false;
+                std::string content;
+                for (const Attribute& a : t.attributes) {
+                    std::string name = Lowered(input.substr(a.name_begin, a.name_end - a.name_begin));
+                    std::string value = Lowered(Trim(input.substr(a.value_begin, a.value_end - a.value_begin)));
+                    if (name == "charset") label = value;
+                    if (name == "http-equiv" && value == "content-type") content_type = true;
+                    if (name == "content") content = value;
+                }
+                if (label.empty() && content_type) label = CharsetFromContent(content);
+                if (!label.empty()) {
+                    charset_seen = true;
+                    facts.utf8 = IsUtf8Label(label);
+                    if (IsAsciiIncompatibleLabel(label)) facts.ascii_compatible = false;
+                }
+            }
+            break;
+        case TokenKind::Comment:
+            break;
+        default:
+            content_seen = true;
+            break;
+        }
+    }
+    FindServerCode(input, facts);
+    return facts;
+}
+
+}  // namespace tsqz::web

@@ -1,0 +1,54 @@
+// What the web template learns about a page before rewriting it: its encoding, its document
+// mode, what its own CSS says about white space and display, which attributes its scripts and
+// style sheets mention, and where server-side code sits.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace tsqz::web {
+
+// Elements picked by selectors, by the subject's tag name, class or id; `all` when a subject
+// has none of these (such as "*" or "[dir]").
+struct SelectorSubjects {
+    std::unordered_set<std::string> tags, classes, ids;
+    bool all = false;
+    bool empty() const { return !all && tags.empty() && classes.empty() && ids.empty(); }
+};
+
+enum class DocumentMode { NoQuirks, Quirks, Unknown };
+
+struct PageFacts {
+    bool utf8 = false;              // a UTF-8 byte order mark or declaration
+    bool ascii_compatible = true;   // false for UTF-16 and ISO-2022 pages: left as they are
+    DocumentMode mode = DocumentMode::Quirks;
+    SelectorSubjects preserve_space;  // white-space that keeps white space
+    SelectorSubjects not_block;       // display other than a block-level value
+    std::unordered_set<std::string> mentioned;  // attribute names scripts and styles mention
+    std::vector<std::pair<size_t, size_t>> server_code;  // "<% %>", "<? ?>", "{{ }}", "{% %}"
+};
+
+PageFacts ScanPage(std::string_view input);
+
+// Declarations of one rule or style attribute: does it keep white space, is it not a block?
+struct DeclarationFacts {
+    bool preserve_space = false;
+    bool not_block = false;
+};
+DeclarationFacts ReadDeclarations(std::string_view declarations);
+
+// Reads a style sheet's rules into `facts`.
+void ReadStyleSheet(std::string_view css, PageFacts& facts);
+
+// Doctype fields as the tokenizer reads them.
+struct DoctypeFields {
+    std::string name;
+    std::string public_id, system_id;
+    bool has_public = false, has_system = false, force_quirks = false;
+};
+DoctypeFields ReadDoctype(std::string_view content);  // the bytes after "<!DOCTYPE"
+
+}  // namespace tsqz::web

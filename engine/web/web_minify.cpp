@@ -1,0 +1,899 @@
+// The web template: one pass over the tokens of a page, writing each token in its shortest form
+// that leaves the parsed document and its rendering as they were.
+//
+// Decisions that depend on what follows (white space before a block, an end tag the next tag
+// implies) wait for the next significant token: text and removed comments are gathered into
+// one group, and an omissible tag is held back until the token after it is known.
+#include "web/web_minify.h"
+
+#include "web/page_facts.h"
+#include "web/web_tables.h"
+#include "web/web_tokenizer.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tsqz::web {
+
+namespace {
+
+constexpr std::string_view kRuleNames[] = {
+    "Whitespace", "OptionalTags", "AttributeQuotes", "BooleanAttributes", "DefaultAttributes",
+    "CharacterReferences", "Comments", "Doctype", "TagSpace",
+};
+static_assert(std::size(kRuleNames) == kWebRuleCount);
+
+bool IsAsciiAlnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Text with a mark per byte: 1 where the byte came from a decoded character reference (such a
+// "&" or "<" may need its reference back, depending on what follows it).
+struct MarkedText {
+    std::string bytes;
+    std::string decoded;
+    void push(char c, bool from_reference) {
+        bytes.push_back(c);
+        decoded.push_back(from_reference ? 1 : 0);
+    }
+    void clear() {
+        bytes.clear();
+        decoded.clear();
+    }
+};
+
+struct OpenElement {
+    std::string name;
+    uint32_t flags;
+    bool block;     // its box is block-level (tables, CSS, "hidden" and style attribute allowing)
+    bool preserve;  // its text keeps white space
+};
+
+enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart };
+
+class Rewriter {
+public:
+    Rewriter(std::string_view in, const WebOptions& options, std::string& out, WebStats& stats)
+        : in_(in), opt_(options), out_(out), stats_(stats), tokenizer_(in) {}
+
+    void Run();
+
+private:
+    bool On(WebRule r) const { return opt_.on(r); }
+    void Saved(WebRule r, size_t original, size_t written) {
+        if (original > written) stats_[r] += original - written;
+    }
+
+    void OnSignificant(const Token& t, bool boundary_next);
+    void Handle(const Token& t, std::string& tag);
+    void FlushText(bool next_boundary, const Token* next);
+    void ResolveDeferred(const Token* next, std::string_view text_after);
+    void EmitDeferred();
+    void WriteStartTag(const Token& t, std::string& into, bool html);
+    void WriteEndTag(const Token& t, std::string& into, bool html);
+    bool DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved);
+    void EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
+    bool KeepComment(const Token& t) const;
+    bool NoscriptReadsTheSame(const Token& text) const;
+    bool Verbatim(const Token& t);
+    bool ElementIsBlock(const Token& t, uint32_t flags) const;
+    bool ElementPreserves(const Token& t, uint32_t flags) const;
+    bool SimulateStart(const Token& t, uint32_t flags);
+    bool SimulateEnd(const Token& t);
+    void PopTo(size_t depth, bool cells_close);
+    bool InButtonScope(std::string_view name) const;
+    bool Preserving() const { return preserve_depth_ > 0; }
+    // The state the gathered text is in, taken before the next token changes it.
+    void SnapshotTextContext() {
+        text_preserve_ = Preserving() || foreign_depth_before_ > 0;
+        text_head_region_ = head_region_;
+        text_in_table_ = !stack_.empty() && (stack_.back().flags & kTablePart);
+    }
+
+    std::string_view in_;
+    const WebOptions& opt_;
+    std::string& out_;
+    WebStats& stats_;
+    Tokenizer tokenizer_;
+    PageFacts facts_;
+
+    std::vector<OpenElement> stack_;
+    size_t preserve_depth_ = 0;
+    bool lost_ = false;          // the model of open elements may differ from the browser's
+    bool head_region_ = true;    // before the first content of the body
+    bool prev_boundary_ = true;  // the last written token ends a block-level box
+    bool verbatim_until_select_end_ = false;
+    bool verbatim_rest_ = false;  // from here on the page is copied as it is
+    std::string raw_owner_;       // the last start tag: the owner of raw text after it
+    size_t server_index_ = 0;
+    size_t foreign_depth_before_ = 0;  // SVG/MathML depth before the current token
+    bool text_preserve_ = false, text_head_region_ = true, text_in_table_ = false;
+
+    // Gathered text: spans of the input, and whether one of them holds server code.
+    std::vector<std::pair<size_t, size_t>> pieces_;
+    size_t removed_comment_bytes_ = 0;
+    bool pieces_verbatim_ = false;
+    bool pending_body_end_ = false;       // "</body>" or "</html>" seen and held
+    std::string pending_body_end_bytes_;
+
+    Deferred deferred_ = Deferred::None;
+    std::string deferred_bytes_;
+    std::string deferred_name_, deferred_parent_;
+    uint32_t deferred_parent_flags_ = 0;
+
+    MarkedText marked_;
+    std::string scratch_;
+};
+
+bool Rewriter::KeepComment(const Token& t) const {
+    if (!On(WebRule::Comments)) return true;
+    std::string_view content = in_.substr(t.content_begin, t.content_end - t.content_begin);
+    // "<?php ...>" and other processing instructions (server code; "<!?" reads the same).
+    if (content.starts_with("?")) return true;
+    if (content.starts_with("[if") || content.starts_with("[endif") || content.starts_with("<![endif") ||
+        content.starts_with("#"))
+        return true;
+    for (const std::string& pattern : opt_.keep_comments)
+        if (!pattern.empty() && content.find(pattern) != std::string_view::npos) return true;
+    return false;
+}
+
+// A "noscript" element's content is text where scripting runs, and markup where it does not.
+// The rules here follow the first reading; the rest of the page stays valid under the second
+// only when that markup is closed in itself: balanced elements, no raw text or foreign
+// content, nothing that runs past the end tag.
+bool Rewriter::NoscriptReadsTheSame(const Token& text) const {
+    std::string content(in_.substr(text.begin, text.end - text.begin));
+    content.append("</noscript>");
+    Tokenizer inner(content);
+    Token t;
+    std::vector<std::string> open;
+    while (inner.Next(t)) {
+        switch (t.kind) {
+        case TokenKind::Text:
+            if (t.text_state != TextState::Data) return false;
+            break;
+        case TokenKind::StartTag:
+            if (t.foreign || RawTextStateFor(t.name) != TextState::Data) return false;
+            if (!IsVoidElement(t.name)) open.push_back(t.name);
+            break;
+        case TokenKind::EndTag:
+            if (t.name == "noscript" && open.empty()) return t.end == content.size();
+            if (open.empty() || open.back() != t.name) return false;
+            open.pop_back();
+            break;
+        case TokenKind::Eof:
+            return false;
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
+// Tokens overlapping server code are written exactly as they are.
+bool Rewriter::Verbatim(const Token& t) {
+    const auto& code = facts_.server_code;
+    while (server_index_ < code.size() && code[server_index_].second <= t.begin) ++server_index_;
+    return server_index_ < code.size() && code[server_index_].first < t.end;
+}
+
+bool HasClassOrId(std::string_view in, const Token& t, const SelectorSubjects& s) {
+    if (s.all || s.tags.count(t.name)) return true;
+    for (const Attribute& a : t.attributes) {
+        std::string_view name = in.substr(a.name_begin, a.name_end - a.name_begin);
+        std::string_view value = in.substr(a.value_begin, a.value_end - a.value_begin);
+        if (EqualsIgnoringCase(name, "id") && !s.ids.empty() && s.ids.count(std::string(value))) return true;
+        if (EqualsIgnoringCase(name, "class") && !s.classes.empty()) {
+            size_t p = 0;
+            while (p < value.size()) {
+                while (p < value.size() && IsHtmlSpace(value[p])) ++p;
+                size_t q = p;
+                while (q < value.size() && !IsHtmlSpace(value[q])) ++q;
+                if (q > p && s.classes.count(std::string(value.substr(p, q - p)))) return true;
+                p = q;
+            }
+        }
+    }
+    return false;
+}
+
+DeclarationFacts StyleAttributeFacts(std::string_view in, const Token& t) {
+    DeclarationFacts f;
+    for (const Attribute& a : t.attributes) {
+        if (EqualsIgnoringCase(in.substr(a.name_begin, a.name_end - a.name_begin), "style")) {
+            DeclarationFacts d = ReadDeclarations(in.substr(a.value_begin, a.value_end - a.value_begin));
+            f.preserve_space |= d.preserve_space;
+            f.not_block |= d.not_block;
+        }
+    }
+    return f;
+}
+
+bool HasAttribute(std::string_view in, const Token& t, std::string_view name) {
+    for (const Attribute& a : t.attributes)
+        if (EqualsIgnoringCase(in.substr(a.name_begin, a.name_end - a.name_begin), name)) return true;
+    return false;
+}
+
+bool Rewriter::ElementIsBlock(const Token& t, uint32_t flags) const {
+    if (!(flags & kBlock)) return false;
+    if (HasClassOrId(in_, t, facts_.not_block)) return false;
+    if (HasAttribute(in_, t, "hidden")) return false;
+    return !StyleAttributeFacts(in_, t).not_block;
+}
+
+bool Rewriter::ElementPreserves(const Token& t, uint32_t flags) const {
+    if (flags & kPreserveSpace) return true;
+    if (HasClassOrId(in_, t, facts_.preserve_space)) return true;
+    return StyleAttributeFacts(in_, t).preserve_space;
+}
+
+bool Rewriter::InButtonScope(std::string_view name) const {
+    for (size_t i = stack_.size(); i > 0; --i) {
+        const OpenElement& e = stack_[i - 1];
+        if (e.name == name) return true;
+        if ((e.flags & kScopeBoundary) || e.name == "button") return false;
+    }
+    return false;
+}
+
+// Pops elements above `depth`. A formatting element closed this way is reopened by the
+// browser later, which the model does not follow; inside table cells it is not.
+void Rewriter::PopTo(size_t depth, bool cells_close) {
+    while (stack_.size() > depth) {
+        const OpenElement& e = stack_.back();
+        // The element at `depth` is the one being closed; those above it close implicitly.
+        if ((e.flags & kFormatting) && !cells_close && stack_.size() - 1 > depth) lost_ = true;
+        if (e.preserve) --preserve_depth_;
+        stack_.pop_back();
+    }
+}
+
+// Follows the tree builder for a start tag in the body; returns whether the element opens a
+// block-level box exactly where the tag stands.
+bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
+    const std::string& n = t.name;
+    if (n == "html" || n == "head" || n == "body") {
+        // Once the body has begun these tags only add attributes: no box starts there.
+        bool boundary = head_region_ && !lost_;
+        if (n == "body") head_region_ = false;
+        return boundary;
+    }
+    // A parser without scripting reads a "noscript" in the head as markup that may end the
+    // head early, so white space after one is left alone.
+    if (!(flags & kHeadContent) || n == "noscript") head_region_ = false;
+    if (!stack_.empty()) {
+        const OpenElement& top = stack_.back();
+        if (top.name == "select" || top.name == "option" || top.name == "optgroup") {
+            bool in_select = std::any_of(stack_.begin(), stack_.end(),
+                                         [](const OpenElement& e) { return e.name == "select"; });
+            if (in_select && n != "option" && n != "optgroup" && n != "script" && n != "template")
+                lost_ = true;
+        }
+        if ((top.flags & kTablePart) && n != "caption" && n != "colgroup" && n != "col" && n != "tbody" &&
+            n != "thead" && n != "tfoot" && n != "tr" && n != "td" && n != "th" && n != "script" &&
+            n != "style" && n != "template")
+            lost_ = true;  // foster parenting, or a table inside a table
+    }
+    if (n == "table" && InButtonScope("p")) {
+        if (facts_.mode == DocumentMode::NoQuirks) {
+            for (size_t i = stack_.size(); i > 0; --i)
+                if (stack_[i - 1].name == "p") {
+                    PopTo(i - 1, false);
+                    break;
+                }
+        } else {
+            lost_ = true;
+        }
+    } else if (((flags & kClosesP) || n == "center" || n == "dir" || n == "summary" || n == "dialog" ||
+                n == "search" || n == "listing" || n == "plaintext" || n == "xmp" || n == "li" || n == "dd" ||
+                n == "dt") &&
+               InButtonScope("p")) {
+        for (size_t i = stack_.size(); i > 0; --i)
+            if (stack_[i - 1].name == "p") {
+                PopTo(i - 1, false);
+                break;
+            }
+    }
+    if (n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6' && !stack_.empty()) {
+        const std::string& top = stack_.back().name;
+        if (top.size() == 2 && top[0] == 'h' && top[1] >= '1' && top[1] <= '6') PopTo(stack_.size() - 1, false);
+    }
+    if (n == "li" || n == "dd" || n == "dt") {
+        for (size_t i = stack_.size(); i > 0; --i) {
+            const OpenElement& e = stack_[i - 1];
+            bool match = n == "li" ? e.name == "li" : (e.name == "dd" || e.name == "dt");
+            if (match) {
+                PopTo(i - 1, false);
+                break;
+            }
+            if ((e.flags & kSpecial) && e.name != "address" && e.name != "div" && e.name != "p") break;
+        }
+    } else if (n == "option") {
+        if (!stack_.empty() && stack_.back().name == "option") PopTo(stack_.size() - 1, false);
+    } else if (n == "optgroup") {
+        if (!stack_.empty() && stack_.back().name == "option") PopTo(stack_.size() - 1, false);
+        if (!stack_.empty() && stack_.back().name == "optgroup") PopTo(stack_.size() - 1, false);
+    } else if (n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot") {
+        // A new cell, row or row group closes the open cell, row (and row group).
+        for (size_t i = stack_.size(); i > 0; --i) {
+            const std::string& e = stack_[i - 1].name;
+            if (e == "table") break;
+            bool closes = e == "td" || e == "th" || (n != "td" && n != "th" && e == "tr") ||
+                          ((n == "tbody" || n == "thead" || n == "tfoot") &&
+                           (e == "tbody" || e == "thead" || e == "tfoot"));
+            if (closes) {
+                PopTo(i - 1, true);
+                i = stack_.size() + 1;
+                continue;
+            }
+            if (e == "tr" || e == "tbody" || e == "thead" || e == "tfoot") break;
+        }
+    } else if (n == "rt" || n == "rp" || n == "rb" || n == "rtc") {
+        lost_ = true;
+    } else if (n == "a" || n == "nobr" || n == "button" || n == "form") {
+        if (std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.name == n; }))
+            lost_ = true;
+    } else if (n == "image" || n == "frameset" || n == "isindex" || n == "caption" || n == "colgroup" ||
+               n == "col" || n == "select") {
+        if (n != "select") lost_ = true;
+    }
+    if (flags & kVoid) return !lost_ && ElementIsBlock(t, flags);
+    OpenElement e{n, flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
+    if (e.preserve) ++preserve_depth_;
+    stack_.push_back(std::move(e));
+    return !lost_ && stack_.back().block;
+}
+
+// Follows the tree builder for an end tag; returns whether it closes a block-level box.
+bool Rewriter::SimulateEnd(const Token& t) {
+    const std::string& n = t.name;
+    if (n == "head" || n == "html" || n == "body" || n == "br") {
+        if (n != "head") head_region_ = false;
+        if (n == "br") lost_ = true;
+        return false;
+    }
+    uint32_t flags = ElementFlags(n);
+    if (n == "form" || (n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6')) {
+        if (stack_.empty() || stack_.back().name != n) {
+            lost_ = true;
+            return false;
+        }
+    }
+    bool table_end = n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot" ||
+                     n == "table" || n == "caption" || n == "template";
+    for (size_t i = stack_.size(); i > 0; --i) {
+        const OpenElement& e = stack_[i - 1];
+        if (e.name == n) {
+            if ((flags & kFormatting) && i != stack_.size()) lost_ = true;
+            bool block = e.block;
+            PopTo(i - 1, table_end);
+            return !lost_ && block;
+        }
+        // Out of scope, or a special element in the way of an ordinary end tag: ignored.
+        if (!(flags & kSpecial) && (e.flags & kSpecial)) break;
+        if ((e.flags & kScopeBoundary) && !table_end) break;
+        if (table_end && e.name == "table") break;
+    }
+    if (n == "p") lost_ = true;  // "</p>" without an open paragraph makes an empty one
+    return false;
+}
+
+// A numeric or named reference with its ";" at s[p] ("&"); decodes it into `into` when the
+// character is shorter as bytes of the page's encoding and cannot join its neighbours into
+// something else. Advances p past what was consumed.
+bool Rewriter::DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved) {
+    size_t q = p + 1;
+    uint32_t cp = 0;
+    if (q < s.size() && s[q] == '#') {
+        ++q;
+        bool hex = q < s.size() && (s[q] == 'x' || s[q] == 'X');
+        if (hex) ++q;
+        size_t digits = q;
+        while (q < s.size() && (hex ? std::isxdigit(static_cast<unsigned char>(s[q])) : std::isdigit(static_cast<unsigned char>(s[q])))) {
+            uint32_t d = std::isdigit(static_cast<unsigned char>(s[q])) ? s[q] - '0' : (LowerAscii(s[q]) - 'a' + 10);
+            cp = cp * (hex ? 16 : 10) + d;
+            if (cp > 0x10FFFF) cp = 0x110000;
+            ++q;
+        }
+        if (q == digits || q >= s.size() || s[q] != ';') return false;
+    } else {
+        while (q < s.size() && IsAsciiAlnum(s[q])) ++q;
+        if (q == p + 1 || q >= s.size() || s[q] != ';') return false;
+        cp = NamedReference(s.substr(p + 1, q - p - 1));
+        if (cp == 0) return false;
+    }
+    size_t length = q + 1 - p;
+    bool ascii_ok = cp < 0x80 && cp > 0x20 && cp != 0x7F && !IsAsciiAlnum(static_cast<char>(cp)) && cp != '#' && cp != ';';
+    bool wide_ok = facts_.utf8 && cp >= 0xA0 && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) &&
+                   !(cp >= 0xFDD0 && cp <= 0xFDEF) && (cp & 0xFFFE) != 0xFFFE && cp != 0xFEFF;
+    if (!ascii_ok && !wide_ok) return false;
+    // In other encodings a byte after a lead byte could join it into one character.
+    if (!facts_.utf8 && p > 0 && static_cast<unsigned char>(s[p - 1]) >= 0x80) return false;
+    size_t before = into.bytes.size();
+    if (cp < 0x80) into.push(static_cast<char>(cp), true);
+    else {
+        std::string bytes;
+        AppendUtf8(bytes, cp);
+        for (char c : bytes) into.push(c, false);
+    }
+    size_t written = into.bytes.size() - before;
+    if (written >= length) {  // not shorter: keep the reference
+        into.bytes.resize(before);
+        into.decoded.resize(before);
+        return false;
+    }
+    saved += length - written;
+    p = q + 1;
+    return true;
+}
+
+// Writes decoded text back with the references its context needs: "&" before a name or "#",
+// "<" where it could open markup, and the value's quote inside an attribute.
+void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
+    const std::string& b = text.bytes;
+    for (size_t i = 0; i < b.size(); ++i) {
+        char c = b[i];
+        bool decoded = text.decoded[i];
+        char next = i + 1 < b.size() ? b[i + 1] : 0;
+        if (decoded && c == '&' && (IsAsciiAlnum(next) || next == '#')) into.append("&amp;");
+        else if (decoded && c == '<' && !attribute &&
+                 (next == 0 || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '!' ||
+                  next == '/' || next == '?'))
+            into.append("&lt;");
+        else if (attribute && quote && c == quote) into.append(quote == '"' ? "&quot;" : "&#39;");
+        else into.push_back(c);
+    }
+}
+
+void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
+    size_t begin = into.size();
+    into.push_back('<');
+    into.append(html ? std::string_view(t.name) : in_.substr(t.begin + 1, t.name.size()));
+    size_t saved_quotes = 0, saved_boolean = 0, saved_default = 0, saved_refs = 0;
+    bool need_space = true;
+    bool last_unquoted = false;
+    std::vector<std::string> seen;
+    for (const Attribute& a : t.attributes) {
+        std::string_view raw_name = in_.substr(a.name_begin, a.name_end - a.name_begin);
+        std::string name(raw_name);
+        for (char& c : name) c = LowerAscii(c);
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;  // the browser drops it
+        seen.push_back(name);
+        std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
+        size_t original_value_bytes = a.has_value ? value.size() + (a.quote ? 2 : 0) + 1 : 0;
+        marked_.clear();
+        if (a.has_value) {
+            for (size_t p = 0; p < value.size();) {
+                if (value[p] == '&' && On(WebRule::CharacterReferences) && DecodeReference(value, p, marked_, saved_refs))
+                    continue;
+                marked_.push(value[p], false);
+                ++p;
+            }
+        }
+        const std::string& v = marked_.bytes;
+        if (html && On(WebRule::DefaultAttributes) && !facts_.mentioned.count(name)) {
+            const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
+            if (d && EqualsIgnoringCase(v, d->value)) {
+                saved_default += raw_name.size() + 1 + original_value_bytes;
+                continue;
+            }
+        }
+        if (need_space) into.push_back(' ');
+        into.append(html ? std::string_view(name) : raw_name);
+        if (!a.has_value) {
+            need_space = true;
+            last_unquoted = false;
+            continue;
+        }
+        if (html && On(WebRule::BooleanAttributes) && IsBooleanAttribute(name) && !facts_.mentioned.count(name) &&
+            (v.empty() || EqualsIgnoringCase(v, name))) {
+            saved_boolean += original_value_bytes;
+            need_space = true;
+            last_unquoted = false;
+            continue;
+        }
+        if (v.empty() && On(WebRule::AttributeQuotes)) {
+            saved_quotes += original_value_bytes;
+            need_space = true;
+            last_unquoted = false;
+            continue;
+        }
+        // New unquoted values follow the syntax; a value written unquoted stays so while the
+        // tokenizer reads it the same way.
+        bool unquotable = !v.empty() && std::none_of(v.begin(), v.end(), [&](char c) {
+            return IsHtmlSpace(c) || c == '>' ||
+                   (a.quote && (c == '"' || c == '\'' || c == '=' || c == '<' || c == '`'));
+        }) && v[0] != '"' && v[0] != '\'';
+        into.push_back('=');
+        if (unquotable && (On(WebRule::AttributeQuotes) || !a.quote)) {
+            EscapeMarked(marked_, into, true, 0);
+            if (a.quote) saved_quotes += 2;
+            need_space = true;
+            last_unquoted = true;
+            continue;
+        }
+        char quote = a.quote ? a.quote : '"';
+        if (On(WebRule::AttributeQuotes)) {
+            size_t dq = std::count(v.begin(), v.end(), '"'), sq = std::count(v.begin(), v.end(), '\'');
+            quote = dq <= sq ? '"' : '\'';
+            if (dq == 0) quote = '"';
+        }
+        into.push_back(quote);
+        EscapeMarked(marked_, into, true, quote);
+        into.push_back(quote);
+        need_space = !On(WebRule::TagSpace);
+        last_unquoted = false;
+    }
+    if (t.self_closing && !html) into.append(last_unquoted ? " />" : "/>");
+    else into.push_back('>');
+    size_t original = t.end - t.begin, written = into.size() - begin;
+    stats_[WebRule::AttributeQuotes] += saved_quotes;
+    stats_[WebRule::BooleanAttributes] += saved_boolean;
+    stats_[WebRule::DefaultAttributes] += saved_default;
+    stats_[WebRule::CharacterReferences] += saved_refs;
+    size_t attributed = saved_quotes + saved_boolean + saved_default + saved_refs;
+    if (original > written + attributed) stats_[WebRule::TagSpace] += original - written - attributed;
+}
+
+void Rewriter::WriteEndTag(const Token& t, std::string& into, bool html) {
+    into.append("</");
+    into.append(html ? std::string_view(t.name) : in_.substr(t.begin + 2, t.name.size()));
+    into.push_back('>');
+    Saved(WebRule::TagSpace, t.end - t.begin, t.name.size() + 3);
+}
+
+// Writes the gathered text group. `next_boundary`: the token after it starts or ends a block.
+void Rewriter::FlushText(bool next_boundary, const Token* next) {
+    scratch_.clear();
+    if (pieces_.empty()) {
+        stats_[WebRule::Comments] += removed_comment_bytes_;
+        removed_comment_bytes_ = 0;
+        ResolveDeferred(next, scratch_);
+        return;
+    }
+    bool whitespace_rule = On(WebRule::Whitespace) && !text_preserve_;
+    size_t original = 0;
+    for (auto [b, e] : pieces_) original += e - b;
+    if (pieces_verbatim_) {
+        for (auto [b, e] : pieces_) scratch_.append(in_.substr(b, e - b));
+    } else {
+        marked_.clear();
+        size_t saved_refs = 0;
+        char run = 0;  // pending white space: ' ' or '\n'
+        bool any_text = false;
+        for (auto [b, e] : pieces_) {
+            std::string_view s = in_.substr(b, e - b);
+            for (size_t p = 0; p < s.size();) {
+                char c = s[p];
+                if (whitespace_rule && IsHtmlSpace(c)) {
+                    if (c == '\n' || c == '\r') run = '\n';
+                    else if (!run) run = ' ';
+                    ++p;
+                    continue;
+                }
+                if (run) {
+                    marked_.push(run, false);
+                    run = 0;
+                }
+                any_text = true;
+                if (c == '&' && On(WebRule::CharacterReferences) && DecodeReference(s, p, marked_, saved_refs))
+                    continue;
+                marked_.push(c, false);
+                ++p;
+            }
+        }
+        bool head_drop = false;
+        if (whitespace_rule) {
+            if (any_text && text_in_table_) lost_ = true;
+            bool prev = (prev_boundary_ && !lost_) || text_head_region_;
+            bool next_b = next_boundary && !lost_;
+            if (!any_text && text_head_region_) head_drop = true;
+            if (any_text) head_region_ = false;
+            // Leading white space: "run" pending at the start was pushed with the first text.
+            if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n') &&
+                !marked_.decoded[0]) {
+                marked_.bytes.erase(0, 1);
+                marked_.decoded.erase(0, 1);
+            }
+            if (run && !next_b && !head_drop && !(prev && !any_text)) marked_.push(run, false);
+        }
+        if (!head_drop) EscapeMarked(marked_, scratch_, false, 0);
+        stats_[WebRule::CharacterReferences] += saved_refs;
+        size_t after_refs = original - saved_refs;
+        Saved(WebRule::Whitespace, after_refs, scratch_.size());
+    }
+    stats_[WebRule::Comments] += removed_comment_bytes_;
+    removed_comment_bytes_ = 0;
+    pieces_.clear();
+    pieces_verbatim_ = false;
+    ResolveDeferred(next, scratch_);
+    if (!scratch_.empty()) {
+        out_.append(scratch_);
+        prev_boundary_ = false;
+    }
+}
+
+void Rewriter::EmitDeferred() {
+    out_.append(deferred_bytes_);
+    deferred_ = Deferred::None;
+}
+
+// Decides a held-back tag now that the text after it (`text_after`, as written) and the next
+// significant token are known.
+void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
+    if (deferred_ == Deferred::None) return;
+    if (next && next->kind == TokenKind::Doctype) {  // a doctype after tags is ignored; keep it so
+        EmitDeferred();
+        return;
+    }
+    bool omit = false;
+    bool next_start = next && next->kind == TokenKind::StartTag && !next->foreign;
+    bool next_end = next && next->kind == TokenKind::EndTag;
+    bool next_eof = !next || next->kind == TokenKind::Eof;
+    bool next_comment = next && next->kind == TokenKind::Comment;
+    bool text_starts_space = !text_after.empty() && IsHtmlSpace(text_after[0]);
+    switch (deferred_) {
+    case Deferred::None: break;
+    case Deferred::EndTag: {
+        if (!text_after.empty() || lost_) break;
+        const OptionalEndTag* rule = FindOptionalEndTag(deferred_name_);
+        if (next_start) {
+            std::string_view f = rule->followers;
+            if (f == "*p") {
+                omit = (ElementFlags(next->name) & kClosesP) &&
+                       (next->name != "table" || facts_.mode == DocumentMode::NoQuirks);
+            } else {
+                size_t p = 0;
+                while (p < f.size()) {
+                    size_t q = f.find(' ', p);
+                    if (q == std::string_view::npos) q = f.size();
+                    if (f.substr(p, q - p) == next->name) omit = true;
+                    p = q + 1;
+                }
+            }
+        } else if (rule->at_parent_end && (next_eof || (next_end && (next->name == deferred_parent_ ||
+                                                                     next->name == "body" || next->name == "html")))) {
+            omit = true;
+            if (deferred_name_ == "p" && ((deferred_parent_flags_ & kParagraphParent) ||
+                                          deferred_parent_.find('-') != std::string::npos))
+                omit = false;
+        }
+        break;
+    }
+    case Deferred::HtmlStart:
+        omit = !(text_after.empty() && next_comment);
+        break;
+    case Deferred::HeadStart:
+        omit = text_after.empty() && (next_start || (next_end && next->name == "head"));
+        break;
+    case Deferred::HeadEnd:
+    case Deferred::BodyStart:
+        // The head would take these elements (and "noscript" while it is open).
+        omit = !text_starts_space && !(text_after.empty() && next_comment) &&
+               !(text_after.empty() && next_start &&
+                 ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript"));
+        break;
+    }
+    if (omit) {
+        stats_[WebRule::OptionalTags] += deferred_bytes_.size();
+        deferred_ = Deferred::None;
+    } else {
+        EmitDeferred();
+    }
+}
+
+// Called for every token other than text and removed comments.
+void Rewriter::OnSignificant(const Token& t, bool boundary) {
+    FlushText(boundary, &t);
+    if (pending_body_end_) {
+        if (t.kind == TokenKind::Comment || t.kind == TokenKind::Doctype || !On(WebRule::OptionalTags)) {
+            out_.append(pending_body_end_bytes_);
+        } else {
+            stats_[WebRule::OptionalTags] += pending_body_end_bytes_.size();
+        }
+        pending_body_end_ = false;
+        pending_body_end_bytes_.clear();
+    }
+}
+
+void Rewriter::Run() {
+    facts_ = ScanPage(in_);
+    if (!facts_.ascii_compatible) {
+        out_.append(in_);
+        return;
+    }
+    out_.reserve(out_.size() + in_.size());
+    Token t;
+    std::string tag;
+    while (tokenizer_.Next(t)) {
+        SnapshotTextContext();
+        Handle(t, tag);
+        foreign_depth_before_ = tokenizer_.foreign_depth();
+    }
+    if (deferred_ != Deferred::None) EmitDeferred();
+}
+
+void Rewriter::Handle(const Token& t, std::string& tag) {
+    if (verbatim_rest_) {
+        FlushText(false, &t);
+        out_.append(in_.substr(t.begin, t.end - t.begin));
+        return;
+    }
+    if (t.kind != TokenKind::Text && t.kind != TokenKind::Comment && head_region_) {
+        // Text gathered before this token that is not white space has begun the body.
+        for (auto [b, e] : pieces_)
+            for (size_t i = b; i < e && head_region_; ++i)
+                if (!IsHtmlSpace(in_[i])) head_region_ = false;
+    }
+        switch (t.kind) {
+        case TokenKind::Text: {
+            if (t.text_state == TextState::Data && !verbatim_until_select_end_) {
+                pieces_.emplace_back(t.begin, t.end);
+                if (Verbatim(t)) pieces_verbatim_ = true;
+                break;
+            }
+            OnSignificant(t, false);
+            out_.append(in_.substr(t.begin, t.end - t.begin));
+            prev_boundary_ = false;
+            if (raw_owner_ == "noscript" && !NoscriptReadsTheSame(t)) verbatim_rest_ = true;
+            break;
+        }
+        case TokenKind::Comment: {
+            // Text ending in "&" or "<" must not meet the text after the comment.
+            bool joins = !pieces_.empty() && (in_[pieces_.back().second - 1] == '&' ||
+                                              in_[pieces_.back().second - 1] == '<');
+            bool keep = KeepComment(t) || Verbatim(t) || verbatim_until_select_end_ || joins;
+            if (!keep) {
+                removed_comment_bytes_ += t.end - t.begin;
+                break;
+            }
+            OnSignificant(t, false);
+            out_.append(in_.substr(t.begin, t.end - t.begin));
+            prev_boundary_ = false;
+            break;
+        }
+        case TokenKind::Doctype: {
+            // After content the browser ignores a doctype: no edge of anything there.
+            bool boundary = head_region_;
+            OnSignificant(t, boundary);
+            std::string_view raw = in_.substr(t.begin, t.end - t.begin);
+            if (On(WebRule::Doctype) && facts_.mode == DocumentMode::NoQuirks && t.end > t.content_end &&
+                !Verbatim(t)) {
+                DoctypeFields d = ReadDoctype(in_.substr(t.content_begin, t.content_end - t.content_begin));
+                if (d.name == "html" && !d.force_quirks &&
+                    IsNoQuirksDoctype(d.public_id, d.has_public, d.system_id, d.has_system)) {
+                    constexpr std::string_view kShort = "<!doctype html>";
+                    out_.append(kShort);
+                    Saved(WebRule::Doctype, raw.size(), kShort.size());
+                    prev_boundary_ = boundary;
+                    break;
+                }
+            }
+            out_.append(raw);
+            prev_boundary_ = boundary;
+            break;
+        }
+        case TokenKind::Cdata:
+        case TokenKind::Unfinished:
+            OnSignificant(t, false);
+            out_.append(in_.substr(t.begin, t.end - t.begin));
+            prev_boundary_ = false;
+            break;
+        case TokenKind::Eof:
+            OnSignificant(t, true);
+            break;
+        case TokenKind::StartTag: {
+            bool verbatim = Verbatim(t) || verbatim_until_select_end_;
+            if (t.ignored_in_select) {
+                verbatim = true;
+                verbatim_until_select_end_ = true;
+                lost_ = true;
+            }
+            // The tokenizer has placed the tag already: foreign depth counts it if foreign.
+            bool html = !t.foreign && tokenizer_.foreign_depth() == 0;
+            bool boundary = false;
+            uint32_t flags = ElementFlags(t.name);
+            if (html && !verbatim_until_select_end_) boundary = SimulateStart(t, flags);
+            OnSignificant(t, boundary);
+            tag.clear();
+            raw_owner_ = t.name;
+            if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
+            else WriteStartTag(t, tag, html);
+            prev_boundary_ = boundary;
+            Deferred kind = Deferred::None;
+            if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags)) {
+                if (t.name == "html") kind = Deferred::HtmlStart;
+                else if (t.name == "head") kind = Deferred::HeadStart;
+                else if (t.name == "body") kind = Deferred::BodyStart;
+            }
+            if (kind != Deferred::None) {
+                deferred_ = kind;
+                deferred_bytes_ = tag;
+            } else {
+                out_.append(tag);
+            }
+            break;
+        }
+        case TokenKind::EndTag: {
+            bool verbatim = Verbatim(t);
+            bool html = tokenizer_.foreign_depth() == 0 && !(t.name == "svg" || t.name == "math");
+            bool was_select_end = verbatim_until_select_end_ && t.name == "select";
+            if (verbatim_until_select_end_) {
+                verbatim = true;
+                if (was_select_end) verbatim_until_select_end_ = false;
+            }
+            std::string parent;
+            uint32_t parent_flags = 0;
+            bool top_matches = !stack_.empty() && stack_.back().name == t.name;
+            if (top_matches && stack_.size() >= 2) {
+                parent = stack_[stack_.size() - 2].name;
+                parent_flags = stack_[stack_.size() - 2].flags;
+            }
+            bool lost_before = lost_;
+            bool boundary = html && !verbatim ? SimulateEnd(t) : false;
+            if (html && !verbatim && (t.name == "body" || t.name == "html") && On(WebRule::OptionalTags)) {
+                FlushText(false, &t);
+                tag.clear();
+                WriteEndTag(t, tag, true);
+                pending_body_end_bytes_.append(tag);
+                pending_body_end_ = true;
+                // Text after these end tags still goes into the body, so the group goes on.
+                break;
+            }
+            OnSignificant(t, boundary);
+            tag.clear();
+            if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
+            else WriteEndTag(t, tag, html);
+            prev_boundary_ = boundary;
+            if (html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
+                FindOptionalEndTag(t.name)) {
+                deferred_ = Deferred::EndTag;
+                deferred_bytes_ = tag;
+                deferred_name_ = t.name;
+                deferred_parent_ = parent;
+                deferred_parent_flags_ = parent_flags;
+            } else if (html && !verbatim && t.name == "head" && On(WebRule::OptionalTags)) {
+                deferred_ = Deferred::HeadEnd;
+                deferred_bytes_ = tag;
+            } else {
+                out_.append(tag);
+            }
+            break;
+        }
+        }
+}
+
+}  // namespace
+
+std::string_view WebRuleName(WebRule rule) { return kRuleNames[static_cast<size_t>(rule)]; }
+
+void MinifyWeb(std::string_view input, const WebOptions& options, std::string& out, WebStats* stats) {
+    WebStats local;
+    WebStats& s = stats ? *stats : local;
+    size_t before = out.size();
+    Rewriter(input, options, out, s).Run();
+    s.input_bytes += input.size();
+    s.output_bytes += out.size() - before;
+}
+
+}  // namespace tsqz::web

@@ -1,0 +1,276 @@
+// Rule tables of the web template as rows of data.
+#include "web/web_tables.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <unordered_map>
+
+namespace tsqz::web {
+
+namespace {
+
+struct ElementRow {
+    std::string_view name;
+    uint32_t flags;
+};
+
+constexpr uint32_t kHeading = kBlock | kClosesP | kBreakout | kSpecial;
+
+constexpr ElementRow kElements[] = {
+    {"a", kFormatting | kParagraphParent},
+    {"address", kBlock | kClosesP | kSpecial},
+    {"applet", kScopeBoundary | kSpecial},
+    {"area", kVoid | kSpecial},
+    {"article", kBlock | kClosesP | kSpecial},
+    {"aside", kBlock | kClosesP | kSpecial},
+    {"audio", kParagraphParent},
+    {"b", kFormatting | kBreakout},
+    {"base", kVoid | kHeadContent | kSpecial},
+    {"basefont", kVoid | kHeadContent | kSpecial},
+    {"bgsound", kVoid | kHeadContent | kSpecial},
+    {"big", kFormatting | kBreakout},
+    {"blockquote", kBlock | kClosesP | kBreakout | kSpecial},
+    {"body", kBlock | kBreakout | kSpecial},
+    {"br", kVoid | kBreakout | kSpecial},
+    {"button", kSpecial},
+    {"caption", kBlock | kScopeBoundary | kSpecial},
+    {"center", kBlock | kBreakout | kSpecial},
+    {"code", kFormatting | kBreakout},
+    {"col", kVoid | kBlock | kSpecial},
+    {"colgroup", kBlock | kSpecial},
+    {"dd", kBlock | kImpliedEnd | kBreakout | kSpecial},
+    {"del", kParagraphParent},
+    {"details", kBlock | kClosesP | kSpecial},
+    {"dialog", kSpecial},
+    {"dir", kBlock | kSpecial},
+    {"div", kBlock | kClosesP | kBreakout | kSpecial},
+    {"dl", kBlock | kClosesP | kBreakout | kSpecial},
+    {"dt", kBlock | kImpliedEnd | kBreakout | kSpecial},
+    {"em", kFormatting | kBreakout},
+    {"embed", kVoid | kBreakout | kSpecial},
+    {"fieldset", kBlock | kClosesP | kSpecial},
+    {"figcaption", kBlock | kClosesP | kSpecial},
+    {"figure", kBlock | kClosesP | kSpecial},
+    {"font", kFormatting},
+    {"footer", kBlock | kClosesP | kSpecial},
+    {"form", kBlock | kClosesP | kSpecial},
+    {"frame", kVoid | kSpecial},
+    {"frameset", kSpecial},
+    {"h1", kHeading},
+    {"h2", kHeading},
+    {"h3", kHeading},
+    {"h4", kHeading},
+    {"h5", kHeading},
+    {"h6", kHeading},
+    {"head", kBlock | kBreakout | kSpecial},
+    {"header", kBlock | kClosesP | kSpecial},
+    {"hgroup", kBlock | kClosesP | kSpecial},
+    {"hr", kVoid | kBlock | kClosesP | kBreakout | kSpecial},
+    {"html", kBlock | kScopeBoundary | kSpecial},
+    {"i", kFormatting | kBreakout},
+    {"iframe", kRawtext | kIgnoredInSelect | kSpecial},
+    {"img", kVoid | kBreakout | kSpecial},
+    {"input", kVoid | kSpecial},
+    {"ins", kParagraphParent},
+    {"keygen", kVoid | kSpecial},
+    {"legend", kBlock | kSpecial},
+    {"li", kBlock | kImpliedEnd | kBreakout | kSpecial},
+    {"link", kVoid | kHeadContent | kSpecial},
+    {"listing", kBlock | kPreserveSpace | kBreakout | kSpecial},
+    {"main", kBlock | kClosesP | kSpecial},
+    {"map", kParagraphParent},
+    {"marquee", kScopeBoundary | kSpecial},
+    {"menu", kBlock | kClosesP | kBreakout | kSpecial},
+    {"meta", kVoid | kHeadContent | kBreakout | kSpecial},
+    {"nav", kBlock | kClosesP | kSpecial},
+    {"nobr", kFormatting | kBreakout},
+    {"noembed", kRawtext | kIgnoredInSelect | kSpecial},
+    {"noframes", kRawtext | kIgnoredInSelect | kHeadContent | kSpecial},
+    {"noscript", kRawtext | kIgnoredInSelect | kParagraphParent | kSpecial},
+    {"object", kScopeBoundary | kSpecial},
+    {"ol", kBlock | kClosesP | kBreakout | kSpecial},
+    {"optgroup", kBlock | kImpliedEnd},
+    {"option", kBlock | kImpliedEnd},
+    {"p", kBlock | kClosesP | kImpliedEnd | kBreakout | kSpecial},
+    {"param", kVoid | kSpecial},
+    {"plaintext", kBlock | kPreserveSpace | kPlaintext | kIgnoredInSelect | kSpecial},
+    {"pre", kBlock | kClosesP | kPreserveSpace | kBreakout | kSpecial},
+    {"rb", kImpliedEnd},
+    {"rp", kImpliedEnd},
+    {"rt", kImpliedEnd},
+    {"rtc", kImpliedEnd},
+    {"ruby", kBreakout},
+    {"s", kFormatting | kBreakout},
+    {"script", kScript | kHeadContent | kSpecial},
+    {"search", kBlock | kSpecial},
+    {"section", kBlock | kClosesP | kSpecial},
+    {"select", kSpecial},
+    {"small", kFormatting | kBreakout},
+    {"source", kVoid | kSpecial},
+    {"span", kBreakout},
+    {"strike", kFormatting | kBreakout},
+    {"strong", kFormatting | kBreakout},
+    {"style", kRawtext | kIgnoredInSelect | kHeadContent | kSpecial},
+    {"sub", kBreakout},
+    {"summary", kBlock | kSpecial},
+    {"sup", kBreakout},
+    // A table closes an open paragraph only outside quirks mode; the rewriter checks the mode.
+    {"table", kBlock | kClosesP | kBreakout | kScopeBoundary | kTablePart | kSpecial},
+    {"tbody", kBlock | kTablePart | kSpecial},
+    {"td", kBlock | kScopeBoundary | kSpecial},
+    {"template", kHeadContent | kScopeBoundary | kPreserveSpace | kSpecial},
+    {"textarea", kRcdata | kPreserveSpace | kSpecial},
+    {"tfoot", kBlock | kTablePart | kSpecial},
+    {"th", kBlock | kScopeBoundary | kSpecial},
+    {"thead", kBlock | kTablePart | kSpecial},
+    {"title", kRcdata | kIgnoredInSelect | kHeadContent | kSpecial},
+    {"tr", kBlock | kTablePart | kSpecial},
+    {"track", kVoid | kSpecial},
+    {"tt", kFormatting | kBreakout},
+    {"u", kFormatting | kBreakout},
+    {"ul", kBlock | kClosesP | kBreakout | kSpecial},
+    {"var", kBreakout},
+    {"video", kParagraphParent},
+    {"wbr", kVoid | kSpecial},
+    {"xmp", kBlock | kPreserveSpace | kRawtext | kIgnoredInSelect | kSpecial},
+};
+
+constexpr OptionalEndTag kOptionalEndTags[] = {
+    {"li", "li", true},
+    {"dt", "dt dd", false},
+    {"dd", "dd dt", true},
+    {"p", "*p", true},
+    {"rt", "rt rp", true},
+    {"rp", "rt rp", true},
+    {"optgroup", "optgroup", true},
+    {"option", "option optgroup", true},
+    {"thead", "tbody tfoot", false},
+    {"tbody", "tbody tfoot", true},
+    {"tfoot", "", true},
+    {"tr", "tr", true},
+    {"td", "td th", true},
+    {"th", "td th", true},
+};
+
+constexpr std::string_view kBooleanAttributes[] = {
+    "allowfullscreen", "async", "autofocus", "autoplay", "checked", "controls", "default",
+    "defer", "disabled", "formnovalidate", "hidden", "inert", "ismap", "itemscope", "loop",
+    "multiple", "muted", "nomodule", "novalidate", "open", "playsinline", "readonly",
+    "required", "reversed", "selected",
+};
+
+constexpr DefaultAttribute kDefaultAttributes[] = {
+    {"script", "type", "text/javascript"},
+    {"style", "type", "text/css"},
+    {"link", "type", "text/css"},
+    {"form", "method", "get"},
+    {"form", "enctype", "application/x-www-form-urlencoded"},
+    {"input", "type", "text"},
+    {"button", "type", "submit"},
+    {"area", "shape", "rect"},
+};
+
+struct NamedRow {
+    std::string_view name;
+    uint32_t code_point;
+};
+
+// Latin-1 (U+00A0 to U+00FF) in code point order, then common punctuation and symbols.
+constexpr std::string_view kLatin1Names[] = {
+    "nbsp", "iexcl", "cent", "pound", "curren", "yen", "brvbar", "sect", "uml", "copy", "ordf",
+    "laquo", "not", "shy", "reg", "macr", "deg", "plusmn", "sup2", "sup3", "acute", "micro",
+    "para", "middot", "cedil", "sup1", "ordm", "raquo", "frac14", "frac12", "frac34", "iquest",
+    "Agrave", "Aacute", "Acirc", "Atilde", "Auml", "Aring", "AElig", "Ccedil", "Egrave",
+    "Eacute", "Ecirc", "Euml", "Igrave", "Iacute", "Icirc", "Iuml", "ETH", "Ntilde", "Ograve",
+    "Oacute", "Ocirc", "Otilde", "Ouml", "times", "Oslash", "Ugrave", "Uacute", "Ucirc", "Uuml",
+    "Yacute", "THORN", "szlig", "agrave", "aacute", "acirc", "atilde", "auml", "aring", "aelig",
+    "ccedil", "egrave", "eacute", "ecirc", "euml", "igrave", "iacute", "icirc", "iuml", "eth",
+    "ntilde", "ograve", "oacute", "ocirc", "otilde", "ouml", "divide", "oslash", "ugrave",
+    "uacute", "ucirc", "uuml", "yacute", "thorn", "yuml",
+};
+
+constexpr NamedRow kOtherNames[] = {
+    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''},
+    {"ensp", 0x2002}, {"emsp", 0x2003}, {"thinsp", 0x2009}, {"zwnj", 0x200C}, {"zwj", 0x200D},
+    {"lrm", 0x200E}, {"rlm", 0x200F}, {"ndash", 0x2013}, {"mdash", 0x2014}, {"lsquo", 0x2018},
+    {"rsquo", 0x2019}, {"sbquo", 0x201A}, {"ldquo", 0x201C}, {"rdquo", 0x201D},
+    {"bdquo", 0x201E}, {"dagger", 0x2020}, {"Dagger", 0x2021}, {"bull", 0x2022},
+    {"hellip", 0x2026}, {"permil", 0x2030}, {"prime", 0x2032}, {"Prime", 0x2033},
+    {"lsaquo", 0x2039}, {"rsaquo", 0x203A}, {"oline", 0x203E}, {"frasl", 0x2044},
+    {"euro", 0x20AC}, {"trade", 0x2122}, {"larr", 0x2190}, {"uarr", 0x2191}, {"rarr", 0x2192},
+    {"darr", 0x2193}, {"harr", 0x2194}, {"minus", 0x2212}, {"infin", 0x221E}, {"ne", 0x2260},
+    {"le", 0x2264}, {"ge", 0x2265}, {"hearts", 0x2665},
+};
+
+template <typename Row>
+std::unordered_map<std::string_view, uint32_t> IndexRows(const Row* rows, size_t count) {
+    std::unordered_map<std::string_view, uint32_t> index;
+    for (size_t i = 0; i < count; ++i) index.emplace(rows[i].name, rows[i].flags);
+    return index;
+}
+
+}  // namespace
+
+uint32_t ElementFlags(std::string_view name) {
+    static const auto index = IndexRows(kElements, std::size(kElements));
+    auto it = index.find(name);
+    return it == index.end() ? 0 : it->second;
+}
+
+TextState RawTextStateFor(std::string_view name) {
+    uint32_t f = ElementFlags(name);
+    if (f & kRcdata) return TextState::Rcdata;
+    if (f & kRawtext) return TextState::Rawtext;
+    if (f & kScript) return TextState::ScriptData;
+    if (f & kPlaintext) return TextState::Plaintext;
+    return TextState::Data;
+}
+
+const OptionalEndTag* FindOptionalEndTag(std::string_view element) {
+    for (const OptionalEndTag& row : kOptionalEndTags)
+        if (row.element == element) return &row;
+    return nullptr;
+}
+
+bool IsBooleanAttribute(std::string_view name) {
+    return std::find(std::begin(kBooleanAttributes), std::end(kBooleanAttributes), name) !=
+           std::end(kBooleanAttributes);
+}
+
+const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::string_view attribute) {
+    for (const DefaultAttribute& row : kDefaultAttributes)
+        if (row.element == element && row.attribute == attribute) return &row;
+    return nullptr;
+}
+
+uint32_t NamedReference(std::string_view name) {
+    static const auto index = [] {
+        std::unordered_map<std::string_view, uint32_t> map;
+        for (size_t i = 0; i < std::size(kLatin1Names); ++i)
+            map.emplace(kLatin1Names[i], static_cast<uint32_t>(0xA0 + i));
+        for (const NamedRow& row : kOtherNames) map.emplace(row.name, row.code_point);
+        return map;
+    }();
+    auto it = index.find(name);
+    return it == index.end() ? 0 : it->second;
+}
+
+bool IsNoQuirksDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
+                       bool has_system) {
+    if (!has_public) return !has_system || EqualsIgnoringCase(system_id, "about:legacy-compat");
+    // Strict doctypes, with their own system identifiers or none.
+    constexpr std::string_view kPublic[] = {
+        "-//W3C//DTD HTML 4.01//EN", "-//W3C//DTD XHTML 1.0 Strict//EN", "-//W3C//DTD XHTML 1.1//EN"};
+    constexpr std::string_view kSystem[] = {
+        "http://www.w3.org/TR/html4/strict.dtd", "http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd",
+        "http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd"};
+    bool public_ok = std::any_of(std::begin(kPublic), std::end(kPublic),
+                                 [&](std::string_view p) { return EqualsIgnoringCase(p, public_id); });
+    bool system_ok = !has_system ||
+                     std::any_of(std::begin(kSystem), std::end(kSystem),
+                                 [&](std::string_view s) { return EqualsIgnoringCase(s, system_id); });
+    return public_ok && system_ok;
+}
+
+}  // namespace tsqz::web

@@ -1,0 +1,67 @@
+// Rule tables of the web template: what the browser's parser and default style sheet do with
+// each element and attribute, as rows of data.
+#pragma once
+
+#include "web/web_tokenizer.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tsqz::web {
+
+// Properties of an HTML element, as flags.
+enum ElementFlag : uint32_t {
+    kVoid = 1u << 0,           // no end tag, never on the stack of open elements
+    kBlock = 1u << 1,          // a block-level box in the default style sheet
+    kPreserveSpace = 1u << 2,  // its text keeps every white-space byte (white-space: pre)
+    kClosesP = 1u << 3,        // its start tag lets a preceding "</p>" be omitted
+    kBreakout = 1u << 4,       // its start tag leaves SVG and MathML content
+    kIgnoredInSelect = 1u << 5,
+    kFormatting = 1u << 6,     // the parser reopens it when it is closed out of order
+    kImpliedEnd = 1u << 7,     // closed by the parser's "generate implied end tags"
+    kScopeBoundary = 1u << 8,  // "has an element in scope" stops at it
+    kHeadContent = 1u << 9,    // a start tag the parser puts into the head after "</head>"
+    kTablePart = 1u << 10,     // table, tbody, thead, tfoot, tr: text inside is foster-parented
+    kParagraphParent = 1u << 11,  // a "</p>" that ends its content must stay
+    kRcdata = 1u << 12,
+    kRawtext = 1u << 13,
+    kScript = 1u << 14,
+    kPlaintext = 1u << 15,
+    kSpecial = 1u << 16,       // the parser's "special" category
+};
+
+// The flags of an element by its lowered name; 0 for names the tables do not list.
+uint32_t ElementFlags(std::string_view name);
+
+inline bool IsVoidElement(std::string_view name) { return ElementFlags(name) & kVoid; }
+inline bool IsForeignBreakout(std::string_view name) { return ElementFlags(name) & kBreakout; }
+inline bool IsIgnoredInSelect(std::string_view name) { return ElementFlags(name) & kIgnoredInSelect; }
+TextState RawTextStateFor(std::string_view name);
+
+// Optional end tags: the element, the start tags after which its end tag may be left out, and
+// whether it may also be left out where the parent element ends.
+struct OptionalEndTag {
+    std::string_view element;
+    std::string_view followers;  // space-separated tag names; "*p" means every kClosesP tag
+    bool at_parent_end;
+};
+const OptionalEndTag* FindOptionalEndTag(std::string_view element);
+
+// Boolean attributes, whose value may be left out when it is empty or repeats the name.
+bool IsBooleanAttribute(std::string_view name);
+
+// Attributes whose value is the default the browser uses anyway.
+struct DefaultAttribute {
+    std::string_view element, attribute, value;  // value compared ignoring ASCII case
+};
+const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::string_view attribute);
+
+// Named character references the web template decodes; "&name;" with the semicolon only.
+// Returns the code point, or 0 for a name not in the table.
+uint32_t NamedReference(std::string_view name);
+
+// Doctypes whose document is in no-quirks mode, so "<!doctype html>" keeps the mode.
+bool IsNoQuirksDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
+                       bool has_system);
+
+}  // namespace tsqz::web

@@ -1,0 +1,515 @@
+// HTML tokenizer of the web template: the browser's tokenization states over raw bytes.
+#include "web/web_tokenizer.h"
+
+#include "web/web_tables.h"
+
+#include <cstring>
+
+namespace tsqz::web {
+
+bool IsHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+static bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+static bool StartsWithIgnoringCase(std::string_view s, size_t pos, std::string_view prefix) {
+    return s.size() - pos >= prefix.size() && EqualsIgnoringCase(s.substr(pos, prefix.size()), prefix);
+}
+
+bool Tokenizer::Next(Token& t) {
+    if (done_) return false;
+    t.name.clear();
+    t.attributes.clear();
+    t.bogus = t.self_closing = t.foreign = t.ignored_in_select = false;
+    t.ns = Namespace::Html;
+    t.begin = pos_;
+    if (pos_ >= in_.size()) {
+        t.kind = TokenKind::Eof;
+        t.end = pos_;
+        done_ = true;
+        return true;
+    }
+    switch (state_) {
+    case TextState::Data: break;
+    case TextState::Plaintext:
+        t.kind = TokenKind::Text;
+        t.text_state = TextState::Plaintext;
+        pos_ = t.end = in_.size();
+        return true;
+    case TextState::Rcdata:
+    case TextState::Rawtext:
+        if (AppropriateEndTagAt(pos_)) {
+            state_ = TextState::Data;
+            ReadTag(t, true);
+            return true;
+        }
+        ReadRawText(t);
+        return true;
+    case TextState::ScriptData:
+        if (AppropriateEndTagAt(pos_)) {
+            state_ = TextState::Data;
+            ReadTag(t, true);
+            return true;
+        }
+        ReadScriptData(t);
+        return true;
+    }
+    if (in_[pos_] == '<' && pos_ + 1 < in_.size()) {
+        char c = in_[pos_ + 1];
+        if (IsAlpha(c)) {
+            ReadTag(t, false);
+            return true;
+        }
+        if (c == '!') {
+            ReadMarkupDeclaration(t);
+            return true;
+        }
+        if (c == '?') {
+            pos_ += 1;  // the "?" belongs to the comment's content
+            ReadBogusComment(t, pos_);
+            return true;
+        }
+        if (c == '/' && pos_ + 2 < in_.size()) {
+            char d = in_[pos_ + 2];
+            if (IsAlpha(d)) {
+                ReadTag(t, true);
+                return true;
+            }
+            if (d == '>') {  // "</>" is dropped by the browser; keep it as an empty comment
+                t.kind = TokenKind::Comment;
+                t.bogus = true;
+                pos_ += 3;
+                t.content_begin = t.content_end = pos_;
+                t.end = pos_;
+                return true;
+            }
+            pos_ += 2;
+            ReadBogusComment(t, pos_);
+            return true;
+        }
+    }
+    ReadData(t);
+    return true;
+}
+
+// Data: up to the next "<" that opens markup.
+void Tokenizer::ReadData(Token& t) {
+    t.kind = TokenKind::Text;
+    t.text_state = TextState::Data;
+    size_t p = pos_ + 1;  // the first byte is text even when it is a "<"
+    for (;;) {
+        const void* hit = std::memchr(in_.data() + p, '<', in_.size() - p);
+        if (!hit) {
+            p = in_.size();
+            break;
+        }
+        p = static_cast<const char*>(hit) - in_.data();
+        if (p + 1 < in_.size()) {
+            char c = in_[p + 1];
+            if (IsAlpha(c) || c == '!' || c == '?') break;
+            if (c == '/' && p + 2 < in_.size()) break;
+        }
+        ++p;
+    }
+    pos_ = t.end = p;
+}
+
+void Tokenizer::ReadBogusComment(Token& t, size_t content_begin) {
+    t.kind = TokenKind::Comment;
+    t.bogus = true;
+    t.content_begin = content_begin;
+    size_t gt = in_.find('>', content_begin);
+    if (gt == std::string_view::npos) {
+        t.content_end = pos_ = t.end = in_.size();
+    } else {
+        t.content_end = gt;
+        pos_ = t.end = gt + 1;
+    }
+}
+
+void Tokenizer::ReadMarkupDeclaration(Token& t) {
+    size_t p = pos_ + 2;
+    if (in_.compare(p, 2, "--") == 0) {
+        t.kind = TokenKind::Comment;
+        p += 2;
+        t.content_begin = p;
+        if (p < in_.size() && in_[p] == '>') {  // "<!-->"
+            t.content_end = p;
+            pos_ = t.end = p + 1;
+            return;
+        }
+        if (in_.compare(p, 2, "->") == 0) {  // "<!--->"
+            t.content_end = p;
+            pos_ = t.end = p + 2;
+            return;
+        }
+        // The comment ends at "-->" or "--!>".
+        size_t q = p;
+        for (;;) {
+            size_t dd = in_.find("--", q);
+            if (dd == std::string_view::npos) {
+                t.content_end = pos_ = t.end = in_.size();
+                return;
+            }
+            size_t after = dd + 2;
+            // Further dashes stay in the comment: "--->" ends at its last "--".
+            while (after < in_.size() && in_[after] == '-') ++after;
+            if (after < in_.size() && in_[after] == '>') {
+                t.content_end = after - 2;
+                pos_ = t.end = after + 1;
+                return;
+            }
+            if (after + 1 < in_.size() && in_[after] == '!' && in_[after + 1] == '>') {
+                t.content_end = after - 2;
+                pos_ = t.end = after + 2;
+                return;
+            }
+            q = after;
+        }
+    }
+    if (StartsWithIgnoringCase(in_, p, "doctype")) {
+        t.kind = TokenKind::Doctype;
+        t.content_begin = p + 7;
+        size_t gt = in_.find('>', p + 7);
+        if (gt == std::string_view::npos) {
+            t.content_end = pos_ = t.end = in_.size();
+        } else {
+            t.content_end = gt;
+            pos_ = t.end = gt + 1;
+        }
+        return;
+    }
+    if (in_.compare(p, 7, "[CDATA[") == 0 && !open_.empty() && open_.back().ns != Namespace::Html) {
+        t.kind = TokenKind::Cdata;
+        t.content_begin = p + 7;
+        size_t close = in_.find("]]>", p + 7);
+        if (close == std::string_view::npos) {
+            t.content_end = pos_ = t.end = in_.size();
+        } else {
+            t.content_end = close;
+            pos_ = t.end = close + 3;
+        }
+        return;
+    }
+    pos_ = p;
+    ReadBogusComment(t, p);
+}
+
+// A start or end tag from its "<". A tag cut off by the end of the input is dropped by the
+// browser, so it becomes an Unfinished token.
+void Tokenizer::ReadTag(Token& t, bool end) {
+    const size_t n = in_.size();
+    size_t p = pos_ + (end ? 2 : 1);
+    t.kind = end ? TokenKind::EndTag : TokenKind::StartTag;
+    while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '/' && in_[p] != '>') {
+        t.name.push_back(LowerAscii(in_[p]));
+        ++p;
+    }
+    Attribute* attr = nullptr;
+    // States after the name: before/after attribute name, value, self-closing.
+    for (;;) {
+        while (p < n && IsHtmlSpace(in_[p])) ++p;
+        if (p >= n) break;
+        char c = in_[p];
+        if (c == '>') {
+            pos_ = t.end = p + 1;
+            if (end) AfterEndTag(t); else AfterStartTag(t);
+            return;
+        }
+        if (c == '/') {
+            ++p;
+            if (p < n && in_[p] == '>') {
+                t.self_closing = true;
+                pos_ = t.end = p + 1;
+                if (end) AfterEndTag(t); else AfterStartTag(t);
+                return;
+            }
+            continue;
+        }
+        // Attribute name; a leading "=" belongs to the name.
+        t.attributes.emplace_back();
+        attr = &t.attributes.back();
+        attr->name_begin = p;
+        ++p;
+        while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '/' && in_[p] != '>' && in_[p] != '=') ++p;
+        attr->name_end = p;
+        while (p < n && IsHtmlSpace(in_[p])) ++p;
+        if (p >= n || in_[p] != '=') continue;
+        ++p;
+        while (p < n && IsHtmlSpace(in_[p])) ++p;
+        if (p >= n) break;
+        attr->has_value = true;
+        c = in_[p];
+        if (c == '"' || c == '\'') {
+            attr->quote = c;
+            const void* close = std::memchr(in_.data() + p + 1, c, n - p - 1);
+            if (!close) break;
+            attr->value_begin = p + 1;
+            attr->value_end = static_cast<const char*>(close) - in_.data();
+            p = attr->value_end + 1;
+            continue;
+        }
+        if (c == '>') {  // "a=>": an empty value
+            attr->value_begin = attr->value_end = p;
+            continue;
+        }
+        attr->value_begin = p;
+        while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '>') ++p;
+        attr->value_end = p;
+    }
+    t.kind = TokenKind::Unfinished;
+    t.attributes.clear();
+    pos_ = t.end = n;
+}
+
+// RCDATA and RAWTEXT: up to the end tag of the element that opened them.
+void Tokenizer::ReadRawText(Token& t) {
+    t.kind = TokenKind::Text;
+    t.text_state = state_;
+    size_t p = pos_;
+    for (;;) {
+        size_t lt = in_.find("</", p);
+        if (lt == std::string_view::npos) {
+            p = in_.size();
+            break;
+        }
+        if (AppropriateEndTagAt(lt)) {
+            p = lt;
+            break;
+        }
+        p = lt + 1;
+    }
+    pos_ = t.end = p;
+}
+
+bool Tokenizer::AppropriateEndTagAt(size_t pos) const {
+    size_t len = raw_end_.size();
+    if (in_.compare(pos, 2, "</") != 0 || in_.size() - pos < len + 3) return false;
+    if (!EqualsIgnoringCase(in_.substr(pos + 2, len), raw_end_)) return false;
+    char c = in_[pos + 2 + len];
+    return IsHtmlSpace(c) || c == '/' || c == '>';
+}
+
+// Script data with its escaped ("<!--") and double-escaped ("<!--<script>") states: the end
+// tag "</script" only ends the element outside the double-escaped state.
+void Tokenizer::ReadScriptData(Token& t) {
+    t.kind = TokenKind::Text;
+    t.text_state = TextState::ScriptData;
+    enum { Plain, Escaped, EscapedDash, EscapedDashDash, Double, DoubleDash, DoubleDashDash } s = Plain;
+    const size_t n = in_.size();
+    size_t p = pos_;
+    auto tag_word_at = [&](size_t q, std::string_view word) {
+        // "script" followed by white space, "/" or ">".
+        if (n - q < word.size() + 1 || !EqualsIgnoringCase(in_.substr(q, word.size()), word)) return false;
+        char c = in_[q + word.size()];
+        return IsHtmlSpace(c) || c == '/' || c == '>';
+    };
+    while (p < n) {
+        char c = in_[p];
+        switch (s) {
+        case Plain:
+            if (c == '<') {
+                if (AppropriateEndTagAt(p)) goto done;
+                if (in_.compare(p, 4, "<!--") == 0) {
+                    s = EscapedDashDash;
+                    p += 4;
+                    continue;
+                }
+            }
+            ++p;
+            continue;
+        case Escaped:
+        case EscapedDash:
+        case EscapedDashDash:
+            if (c == '-') {
+                s = s == Escaped ? EscapedDash : EscapedDashDash;
+                ++p;
+            } else if (c == '<') {
+                if (AppropriateEndTagAt(p)) goto done;
+                if (p + 1 < n && IsAlpha(in_[p + 1])) {
+                    size_t q = p + 1;
+                    while (q < n && IsAlpha(in_[q])) ++q;
+                    if (q < n && (q - p - 1) == 6 && tag_word_at(p + 1, "script")) {
+                        s = Double;
+                        p = q + 1;
+                    } else {
+                        s = Escaped;
+                        p = q;
+                    }
+                } else {
+                    s = Escaped;
+                    ++p;
+                }
+            } else if (c == '>' && s == EscapedDashDash) {
+                s = Plain;
+                ++p;
+            } else {
+                s = Escaped;
+                ++p;
+            }
+            continue;
+        case Double:
+        case DoubleDash:
+        case DoubleDashDash:
+            if (c == '-') {
+                s = s == Double ? DoubleDash : DoubleDashDash;
+                ++p;
+            } else if (c == '<') {
+                if (p + 1 < n && in_[p + 1] == '/') {
+                    size_t q = p + 2;
+                    while (q < n && IsAlpha(in_[q])) ++q;
+                    if (q < n && (q - p - 2) == 6 && tag_word_at(p + 2, "script")) {
+                        s = Escaped;
+                        p = q + 1;
+                    } else {
+                        s = Double;
+                        p = q;
+                    }
+                } else {
+                    s = Double;
+                    ++p;
+                }
+            } else if (c == '>' && s == DoubleDashDash) {
+                s = Plain;
+                ++p;
+            } else {
+                s = Double;
+                ++p;
+            }
+            continue;
+        }
+    }
+done:
+    if (p == pos_) p = n;  // cannot happen: the end tag is checked before reading
+    pos_ = t.end = p;
+}
+
+void Tokenizer::Push(const std::string& name, Namespace ns) {
+    open_.push_back({name, ns});
+    if (ns == Namespace::Html) ++html_count_[name]; else ++foreign_depth_;
+}
+
+bool Tokenizer::ForeignContext() const {
+    return !open_.empty() && open_.back().ns != Namespace::Html;
+}
+
+void Tokenizer::PopUntil(size_t depth) {
+    while (open_.size() > depth) {
+        if (open_.back().ns == Namespace::Html) {
+            if (open_.back().name == "select") --select_depth_;
+            --html_count_[open_.back().name];
+        } else {
+            --foreign_depth_;
+        }
+        open_.pop_back();
+    }
+}
+
+static bool IsHtmlIntegrationPoint(const std::string& name, Namespace ns) {
+    if (ns == Namespace::Svg)
+        return EqualsIgnoringCase(name, "foreignobject") || name == "desc" || name == "title";
+    if (ns == Namespace::MathMl)
+        return name == "mi" || name == "mo" || name == "mn" || name == "ms" || name == "mtext" ||
+               name == "annotation-xml";
+    return false;
+}
+
+void Tokenizer::AfterStartTag(Token& t) {
+    const std::string& name = t.name;
+    if (ForeignContext()) {
+        const Open& cur = open_.back();
+        bool html_rules = IsHtmlIntegrationPoint(cur.name, cur.ns) &&
+                          !(cur.ns == Namespace::MathMl && cur.name != "annotation-xml" &&
+                            (name == "mglyph" || name == "malignmark"));
+        // annotation-xml only hands "svg" to the HTML rules unless it carries an HTML encoding;
+        // its encoding is not tracked, so other tags stay foreign there.
+        if (cur.ns == Namespace::MathMl && cur.name == "annotation-xml") html_rules = name == "svg";
+        if (!html_rules) {
+            bool breakout = IsForeignBreakout(name);
+            if (name == "font") {
+                for (const Attribute& a : t.attributes) {
+                    std::string_view an = in_.substr(a.name_begin, a.name_end - a.name_begin);
+                    if (EqualsIgnoringCase(an, "color") || EqualsIgnoringCase(an, "face") ||
+                        EqualsIgnoringCase(an, "size"))
+                        breakout = true;
+                }
+            }
+            if (!breakout) {
+                t.foreign = true;
+                t.ns = cur.ns;
+                if (!t.self_closing) Push(name, cur.ns);
+                return;
+            }
+            while (!open_.empty() && open_.back().ns != Namespace::Html &&
+                   !IsHtmlIntegrationPoint(open_.back().name, open_.back().ns))
+                PopUntil(open_.size() - 1);
+        }
+    }
+    if (name == "svg" || name == "math") {
+        t.foreign = true;
+        t.ns = name == "svg" ? Namespace::Svg : Namespace::MathMl;
+        if (!t.self_closing) Push(name, t.ns);
+        return;
+    }
+    if (name == "html" || name == "head" || name == "body" || IsVoidElement(name)) return;
+    if (select_depth_ > 0) {
+        // The select closes before another select and before controls; most other elements
+        // are dropped inside it, and so do not switch the tokenizer.
+        if (name == "select" || name == "input" || name == "keygen" || name == "textarea") {
+            size_t j = open_.size();
+            while (j > 0 && !(open_[j - 1].ns == Namespace::Html && open_[j - 1].name == "select")) --j;
+            if (j > 0) PopUntil(j - 1);
+            if (name == "select") return;
+        } else if (IsIgnoredInSelect(name)) {
+            t.ignored_in_select = true;
+            return;
+        }
+    }
+    TextState next = RawTextStateFor(name);
+    if (next != TextState::Data) {
+        state_ = next;
+        raw_end_ = name;
+    }
+    if (name == "select") ++select_depth_;
+    Push(name, Namespace::Html);
+}
+
+void Tokenizer::AfterEndTag(const Token& t) {
+    // Foreign elements close on an end tag of their own name, ignoring ASCII case; an HTML
+    // element on the way hands the tag to the HTML rules.
+    if ((t.name == "br" || t.name == "p") && ForeignContext()) {
+        // These leave foreign content before the HTML rules see them.
+        while (!open_.empty() && open_.back().ns != Namespace::Html &&
+               !IsHtmlIntegrationPoint(open_.back().name, open_.back().ns))
+            PopUntil(open_.size() - 1);
+    }
+    size_t i = open_.size();
+    while (i > 0 && open_[i - 1].ns != Namespace::Html) {
+        if (EqualsIgnoringCase(open_[i - 1].name, t.name)) {
+            PopUntil(i - 1);
+            return;
+        }
+        --i;
+    }
+    if (t.name == "body" || t.name == "html") return;
+    auto counted = html_count_.find(t.name);
+    if (counted == html_count_.end() || counted->second == 0) return;
+    for (size_t j = open_.size(); j > 0; --j) {
+        if (open_[j - 1].ns == Namespace::Html && open_[j - 1].name == t.name) {
+            PopUntil(j - 1);
+            return;
+        }
+    }
+}
+
+}  // namespace tsqz::web

@@ -1,0 +1,98 @@
+// HTML tokenizer of the web template: the browser's tokenization states over raw bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tsqz::web {
+
+enum class TokenKind : uint8_t {
+    Text,       // character data; `text_state` says which tokenizer state produced it
+    StartTag,
+    EndTag,
+    Comment,    // "<!-- -->" and bogus comments ("<?...>", "<!x>", "</ x>")
+    Doctype,
+    Cdata,      // "<![CDATA[...]]>" in foreign content
+    Unfinished, // a tag cut off by the end of the input: the browser drops it
+    Eof,
+};
+
+enum class TextState : uint8_t { Data, Rcdata, Rawtext, ScriptData, Plaintext };
+
+enum class Namespace : uint8_t { Html, Svg, MathMl };
+
+struct Attribute {
+    size_t name_begin = 0, name_end = 0;    // raw bytes of the name
+    size_t value_begin = 0, value_end = 0;  // raw bytes of the value, without its quotes
+    char quote = 0;                         // '"', '\'' or 0 (unquoted or no value)
+    bool has_value = false;
+};
+
+struct Token {
+    TokenKind kind = TokenKind::Eof;
+    size_t begin = 0, end = 0;              // the token's raw bytes
+    // Tags: the name lowered as the browser does; text: the state; comments: the content.
+    std::string name;
+    TextState text_state = TextState::Data;
+    size_t content_begin = 0, content_end = 0;  // comments, CDATA: the bytes inside
+    bool bogus = false;                     // comments not opened by "<!--"
+    bool self_closing = false;
+    bool ignored_in_select = false;         // a start tag the select element drops
+    bool foreign = false;                   // a start tag handled as SVG or MathML
+    Namespace ns = Namespace::Html;         // the namespace a start tag's element gets
+    std::vector<Attribute> attributes;
+};
+
+// Splits a document into tokens one at a time. It keeps a small model of the open elements
+// (their namespaces, and the select elements) because the tree builder switches the tokenizer
+// into RCDATA, RAWTEXT, script data and PLAINTEXT, and allows CDATA only in foreign content.
+class Tokenizer {
+public:
+    explicit Tokenizer(std::string_view input) : in_(input) {}
+
+    // Fills `token` with the next token; returns false after the Eof token was given.
+    bool Next(Token& token);
+
+    std::string_view input() const { return in_; }
+    // SVG and MathML elements open after the last token (their content is left as written).
+    size_t foreign_depth() const { return foreign_depth_; }
+
+private:
+    struct Open {
+        std::string name;
+        Namespace ns;
+    };
+
+    void ReadMarkupDeclaration(Token& t);
+    void ReadTag(Token& t, bool end);
+    void ReadRawText(Token& t);
+    void ReadScriptData(Token& t);
+    void ReadData(Token& t);
+    void ReadBogusComment(Token& t, size_t content_begin);
+    void AfterStartTag(Token& t);
+    void AfterEndTag(const Token& t);
+    bool ForeignContext() const;
+    bool AppropriateEndTagAt(size_t pos) const;
+    void PopUntil(size_t depth);
+    void Push(const std::string& name, Namespace ns);
+
+    std::string_view in_;
+    size_t pos_ = 0;
+    bool done_ = false;
+    TextState state_ = TextState::Data;
+    std::string raw_end_;              // element whose end tag ends RCDATA/RAWTEXT/script data
+    std::vector<Open> open_;
+    size_t select_depth_ = 0;          // open select elements
+    size_t foreign_depth_ = 0;
+    std::unordered_map<std::string, size_t> html_count_;  // open HTML elements by name
+};
+
+bool IsHtmlSpace(char c);
+char LowerAscii(char c);
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace tsqz::web

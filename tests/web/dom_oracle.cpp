@@ -1,0 +1,225 @@
+// The web template's test oracle over gumbo's HTML5 parser.
+#include "web/dom_oracle.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace tsqz::web_test {
+
+namespace {
+
+// Block-level boxes of the browser's default style sheet: white space next to them is not shown.
+const std::set<std::string> kBlocks = {
+    "address", "article", "aside", "blockquote", "body", "caption", "center", "col", "colgroup",
+    "dd", "details", "dir", "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form",
+    "h1", "h2", "h3", "h4", "h5", "h6", "head", "header", "hgroup", "hr", "html", "legend", "li",
+    "listing", "main", "menu", "nav", "ol", "optgroup", "option", "p", "plaintext", "pre", "search",
+    "section", "summary", "table", "tbody", "td", "tfoot", "th", "thead", "tr", "ul", "xmp"};
+// Their text is shown (or used) exactly as written.
+const std::set<std::string> kExactText = {
+    "pre", "textarea", "listing", "plaintext", "xmp", "script", "style", "title", "noscript",
+    "iframe", "noembed", "noframes", "template"};
+const std::set<std::string> kBoolean = {
+    "allowfullscreen", "async", "autofocus", "autoplay", "checked", "controls", "default", "defer",
+    "disabled", "formnovalidate", "hidden", "inert", "ismap", "itemscope", "loop", "multiple", "muted",
+    "nomodule", "novalidate", "open", "playsinline", "readonly", "required", "reversed", "selected"};
+struct Default {
+    const char *element, *attribute, *value;
+};
+const Default kDefaults[] = {
+    {"script", "type", "text/javascript"}, {"style", "type", "text/css"}, {"link", "type", "text/css"},
+    {"form", "method", "get"}, {"form", "enctype", "application/x-www-form-urlencoded"},
+    {"input", "type", "text"}, {"button", "type", "submit"}, {"area", "shape", "rect"}};
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return s;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+
+struct Node {
+    enum Kind { Element, Text, Comment } kind;
+    std::string name;  // "ns:name" for elements
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::string text;
+    bool exact = false;  // text inside an exact-text or foreign element
+    bool block = false;
+    std::vector<std::unique_ptr<Node>> children;
+};
+
+std::string ElementName(const GumboElement& e) {
+    if (e.tag != GUMBO_TAG_UNKNOWN) return gumbo_normalized_tagname(e.tag);
+    GumboStringPiece piece = e.original_tag;
+    gumbo_tag_from_original_text(&piece);
+    return Lower(std::string(piece.data, piece.length));
+}
+
+bool KeptComment(const std::string& text) {
+    return text.rfind("[if", 0) == 0 || text.rfind("[endif", 0) == 0 || text.rfind("<![endif", 0) == 0 ||
+           text.rfind("#", 0) == 0 || text.rfind("?", 0) == 0;
+}
+
+std::unique_ptr<Node> Convert(const GumboNode* g, bool exact) {
+    auto n = std::make_unique<Node>();
+    switch (g->type) {
+    case GUMBO_NODE_ELEMENT:
+    case GUMBO_NODE_TEMPLATE: {
+        const GumboElement& e = g->v.element;
+        std::string name = ElementName(e);
+        bool html = e.tag_namespace == GUMBO_NAMESPACE_HTML;
+        n->kind = Node::Element;
+        n->name = (html ? "" : e.tag_namespace == GUMBO_NAMESPACE_SVG ? "svg:" : "math:") + name;
+        bool hidden = false;
+        for (unsigned i = 0; i < e.attributes.length; ++i) {
+            auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
+            std::string an = a->name, av = a->value;
+            if (html && an == "hidden") hidden = true;
+            if (html && kBoolean.count(an) && (av.empty() || Lower(av) == an)) av.clear();
+            bool is_default = false;
+            for (const Default& d : kDefaults)
+                if (html && name == d.element && an == d.attribute && Lower(av) == d.value) is_default = true;
+            if (is_default) continue;
+            n->attributes.emplace_back(std::to_string(a->attr_namespace) + ":" + an, av);
+        }
+        std::sort(n->attributes.begin(), n->attributes.end());
+        n->block = html && !hidden && kBlocks.count(name);
+        bool child_exact = exact || !html || kExactText.count(name);
+        for (unsigned i = 0; i < e.children.length; ++i) {
+            auto child = Convert(static_cast<const GumboNode*>(e.children.data[i]), child_exact);
+            if (!child) continue;
+            // The head and the space between head and body are never rendered.
+            if (html && (name == "head" || name == "html") && child->kind == Node::Text &&
+                std::all_of(child->text.begin(), child->text.end(), IsSpace))
+                continue;
+            // Neighbouring text (after dropped comments) joins into one node.
+            if (child->kind == Node::Text && !n->children.empty() && n->children.back()->kind == Node::Text)
+                n->children.back()->text += child->text;
+            else
+                n->children.push_back(std::move(child));
+        }
+        return n;
+    }
+    case GUMBO_NODE_TEXT:
+    case GUMBO_NODE_CDATA:
+    case GUMBO_NODE_WHITESPACE:
+        n->kind = Node::Text;
+        n->text = g->v.text.text;
+        n->exact = exact;
+        return n;
+    case GUMBO_NODE_COMMENT:
+        if (!KeptComment(g->v.text.text)) return nullptr;
+        n->kind = Node::Comment;
+        n->text = g->v.text.text;
+        return n;
+    default:
+        return nullptr;
+    }
+}
+
+// Document order events: a block edge, something shown inline, or a text node.
+struct Event {
+    enum Kind { Edge, Content, TextNode } kind;
+    Node* text = nullptr;
+};
+
+void Flatten(Node* n, std::vector<Event>& out) {
+    if (n->kind == Node::Text) {
+        out.push_back({n->exact ? Event::Content : Event::TextNode, n});
+        if (n->exact) out.back().text = nullptr;
+        return;
+    }
+    if (n->kind != Node::Element) return;
+    if (n->block) out.push_back({Event::Edge});
+    if (n->name == "img" || n->name == "input" || n->name == "br" || n->name == "embed" ||
+        n->name == "iframe" || n->name == "textarea" || n->name == "select" || n->name == "button" ||
+        n->name.rfind("svg:", 0) == 0 || n->name.rfind("math:", 0) == 0)
+        out.push_back({Event::Content});
+    for (auto& c : n->children) Flatten(c.get(), out);
+    if (n->block) out.push_back({Event::Edge});
+}
+
+// White space as the browser renders it: runs collapse across neighbouring text nodes, and
+// none stays at the start or end of a line, next to a block edge.
+void NormaliseSpace(Node* root) {
+    std::vector<Event> events;
+    Flatten(root, events);
+    events.push_back({Event::Edge});
+    bool last_space = true;  // at the start of a line, a space is not shown
+    Node* last_node = nullptr;
+    for (const Event& ev : events) {
+        if (ev.kind == Event::Edge) {
+            if (last_node && !last_node->text.empty() && last_node->text.back() == ' ') last_node->text.pop_back();
+            last_space = true;
+            last_node = nullptr;
+        } else if (ev.kind == Event::Content) {
+            last_space = false;
+            last_node = nullptr;
+        } else {
+            std::string c;
+            for (char ch : ev.text->text) {
+                if (IsSpace(ch)) {
+                    if (!last_space) c.push_back(' ');
+                    last_space = true;
+                } else {
+                    c.push_back(ch);
+                    last_space = false;
+                }
+            }
+            ev.text->text = c;
+            if (!c.empty()) last_node = ev.text;
+        }
+    }
+}
+
+void Serialise(const Node* n, std::string& out, int depth) {
+    switch (n->kind) {
+    case Node::Element:
+        out.append(depth, ' ').append("<" + n->name);
+        for (auto& [k, v] : n->attributes) out.append(" " + k + "=\"" + v + "\"");
+        out.append(">\n");
+        for (auto& c : n->children) Serialise(c.get(), out, depth + 1);
+        break;
+    case Node::Text:
+        if (n->text.empty()) return;
+        out.append(depth, ' ').append("\"" + n->text + "\"\n");
+        break;
+    case Node::Comment:
+        out.append(depth, ' ').append("<!--" + n->text + "-->\n");
+        break;
+    }
+}
+
+}  // namespace
+
+std::string CanonicalTree(std::string_view html) {
+    GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+    const GumboDocument& doc = output->document->v.document;
+    std::string out = "doctype=" + std::to_string(doc.has_doctype) + " mode=" +
+                      std::to_string(doc.doc_type_quirks_mode) + "\n";
+    for (unsigned i = 0; i < doc.children.length; ++i) {
+        auto node = Convert(static_cast<const GumboNode*>(doc.children.data[i]), false);
+        if (!node) continue;
+        if (node->kind == Node::Element) NormaliseSpace(node.get());
+        if (node->kind == Node::Text) continue;  // text outside the root does not exist
+        Serialise(node.get(), out, 0);
+    }
+    gumbo_destroy_output(&kGumboDefaultOptions, output);
+    return out;
+}
+
+std::string TreeDifference(std::string_view before, std::string_view after) {
+    std::string a = CanonicalTree(before), b = CanonicalTree(after);
+    if (a == b) return {};
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    size_t from = i > 300 ? i - 300 : 0;
+    return "input tree:\n" + a.substr(from, 600) + "\n---- output tree:\n" + b.substr(from, 600);
+}
+
+}  // namespace tsqz::web_test

@@ -1,0 +1,18 @@
+// The web template's test oracle: two documents parse to the same tree (an independent HTML5
+// parser), allowing only what the template may change without changing the page.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tsqz::web_test {
+
+// The parsed tree of `html` in a canonical text form: comments other than conditional and
+// server-side ones dropped, neighbouring text joined, white space the browser does not render
+// removed or collapsed, boolean and default-valued attributes normalised.
+std::string CanonicalTree(std::string_view html);
+
+// Empty when both parse to the same canonical tree; otherwise the first difference in context.
+std::string TreeDifference(std::string_view before, std::string_view after);
+
+}  // namespace tsqz::web_test

@@ -1,0 +1,152 @@
+// The web template: rules pinned on small cases, and the DOM oracle over every corpus page.
+#include "web/dom_oracle.h"
+#include "web/web_minify.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tsqz::web {
+namespace {
+
+std::string Minify(std::string_view in, const WebOptions& options = {}, WebStats* stats = nullptr) {
+    std::string out;
+    MinifyWeb(in, options, out, stats);
+    return out;
+}
+
+struct Case {
+    const char* input;
+    const char* expected;
+};
+
+// Each row: the input, its output with every rule on; every output must parse to the same tree.
+const Case kCases[] = {
+    // White space: runs collapse; none next to block boxes, in the head, around the document.
+    {"<!DOCTYPE html>\n<html lang=en>\n<head>\n  <title>T</title>\n</head>\n<body>\n  <p>a   b\n  c</p>\n</body>\n</html>\n",
+     "<!doctype html><html lang=en><title>T</title><p>a b\nc"},
+    {"<div> x <b> y </b> z </div>", "<div>x <b> y </b> z</div>"},
+    {"<pre>  a\n\n b </pre>  <textarea>  t  </textarea>", "<pre>  a\n\n b </pre><textarea>  t  </textarea>"},
+    {"<span>a</span> <script>1</script> <span>b</span>", "<span>a</span> <script>1</script> <span>b</span>"},
+    // The page's own CSS keeps white space and inline display.
+    {"<style>.k{white-space:pre}</style><p class=k>a  b</p><p>c  d</p>",
+     "<style>.k{white-space:pre}</style><p class=k>a  b<p>c d"},
+    {"<style>div{display:inline-block}</style><div>a</div> <div>b</div>",
+     "<style>div{display:inline-block}</style><div>a</div> <div>b</div>"},
+    // Optional tags, exactly where the parser implies them.
+    {"<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "<ul><li>a<li>b</ul>"},
+    {"<table>\n<tr><td>1</td><td>2</td></tr>\n<tr><td>3</td></tr>\n</table>", "<table><tr><td>1<td>2<tr><td>3</table>"},
+    {"<a href=x><p>in a</p></a>", "<a href=x><p>in a</p></a>"},
+    {"<p>a</p><span>b</span>", "<p>a</p><span>b</span>"},
+    {"<dl><dt>t</dt><dd>d</dd></dl>", "<dl><dt>t<dd>d</dl>"},
+    {"<select><option>1</option><option>2</option></select>", "<select><option>1<option>2</select>"},
+    // Attributes: quotes, booleans, defaults, repeated names, space inside tags.
+    {"<input  type=\"checkbox\"   checked=\"checked\" value='a b' title=\"it's\" id = \"x\" ID=\"y\" >",
+     "<input type=checkbox checked value=\"a b\"title=\"it's\"id=x>"},
+    {"<script type=\"text/javascript\">x()</script><form method=\"GET\"></form>", "<script>x()</script><form></form>"},
+    {"<script>el.type = 1</script><script type=\"text/javascript\"></script>",
+     "<script>el.type = 1</script><script type=text/javascript></script>"},
+    {"<br/><img src=\"a.png\" alt=\"\"/>", "<br><img src=a.png alt>"},
+    {"<svg viewBox=\"0 0 1 1\"><path d=\"M0\"/></svg>", "<svg viewBox=\"0 0 1 1\"><path d=M0 /></svg>"},
+    // Character references: shortest form in the page's encoding, never joining into another.
+    {"<meta charset=utf-8><p>&eacute;&#233;&nbsp;&amp; &amp;copy; &lt;b&gt; &lt; 1 &hellip;&unknown;</p>",
+     "<meta charset=utf-8><p>\xC3\xA9\xC3\xA9\xC2\xA0& &amp;copy; &lt;b> < 1 \xE2\x80\xA6&unknown;"},
+    {"<p>&eacute;&#65;&#x3b;</p>", "<p>&eacute;&#65;&#x3b;"},
+    {"<a title=\"&quot;&amp;x\">", "<a title='\"&amp;x'>"},
+    // Comments: dropped, except conditional, server-side and kept ones; text does not join.
+    {"<p>a<!-- c -->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" --></p>",
+     "<p>ab <!--[if IE]>x<![endif]--> <!--#include file=\"f\" -->"},
+    {"<p>a &<!-- c -->amp;</p>", "<p>a &<!-- c -->amp;"},
+    // Doctypes shortened only where the document mode stays.
+    {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\"><p>x",
+     "<!doctype html><p>x"},
+    {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><p>x",
+     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><p>x"},
+    // Server code stays byte for byte.
+    {"<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>",
+     "<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>"},
+    // Raw text, script escapes and foreign content are left as they are.
+    {"<script><!--\n<script>x</script>y\n--></script><p>  a", "<script><!--\n<script>x</script>y\n--></script><p>a"},
+    {"<svg><text>  a  b </text><![CDATA[ x ]]></svg>", "<svg><text>  a  b </text><![CDATA[ x ]]></svg>"},
+};
+
+TEST(WebTemplate, RulesOnSmallCases) {
+    for (const Case& row : kCases) {
+        SCOPED_TRACE(row.input);
+        std::string out = Minify(row.input);
+        EXPECT_EQ(out, row.expected);
+        EXPECT_EQ(web_test::TreeDifference(row.input, out), "");
+    }
+}
+
+TEST(WebTemplate, EveryRuleCanBeSwitchedOff) {
+    WebOptions off;
+    off.rules.fill(false);
+    for (const Case& row : kCases) {
+        SCOPED_TRACE(row.input);
+        std::string out = Minify(row.input, off);
+        // Only repeated attributes, "/" and space in tags may go: they are TagSpace's.
+        EXPECT_EQ(web_test::TreeDifference(row.input, out), "");
+    }
+    EXPECT_EQ(Minify("<p>a  <!-- c --> b</p>", off), "<p>a  <!-- c --> b</p>");
+}
+
+TEST(WebTemplate, KeepsListedComments) {
+    WebOptions options;
+    options.keep_comments = {"google_ad"};
+    EXPECT_EQ(Minify("<p>a<!-- google_ad_section -->b<!-- x --></p>", options),
+              "<p>a<!-- google_ad_section -->b");
+}
+
+TEST(WebTemplate, StatisticsAddUpToTheSaving) {
+    WebStats stats;
+    std::string in = "<!DOCTYPE html>\n<ul>\n <li class=\"a\">x  y</li>\n</ul><!-- c -->";
+    std::string out = Minify(in, {}, &stats);
+    uint64_t total = 0;
+    for (uint64_t s : stats.saved) total += s;
+    EXPECT_EQ(total, in.size() - out.size());
+    EXPECT_EQ(stats.input_bytes, in.size());
+    EXPECT_EQ(stats.output_bytes, out.size());
+    EXPECT_GT(stats[WebRule::OptionalTags], 0u);
+    EXPECT_GT(stats[WebRule::Comments], 0u);
+}
+
+// Every page of the shared corpus, in every folder: the output parses to the same tree with
+// all rules on and with each rule alone off; the output never grows.
+TEST(WebTemplate, CorpusPagesKeepTheirTree) {
+    std::filesystem::path root = std::filesystem::path(TSQZ_SHARED_DIR) / "corpus";
+    if (std::string(TSQZ_SHARED_DIR).empty() || !std::filesystem::is_directory(root))
+        GTEST_SKIP() << "no shared corpus";
+    size_t pages = 0;
+    uint64_t in_total = 0, out_total = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        std::stringstream buffer;
+        buffer << file.rdbuf();
+        std::string page = buffer.str();
+        SCOPED_TRACE(entry.path().string());
+        std::string out = Minify(page);
+        EXPECT_LE(out.size(), page.size());
+        EXPECT_EQ(web_test::TreeDifference(page, out), "");
+        // Each rule alone off on the smaller pages (the large ones take minutes under the
+        // sanitizers).
+        for (size_t r = 0; r < kWebRuleCount && page.size() <= 100'000; ++r) {
+            WebOptions one_off;
+            one_off.rules[r] = false;
+            SCOPED_TRACE(std::string(WebRuleName(static_cast<WebRule>(r))) + " off");
+            EXPECT_EQ(web_test::TreeDifference(page, Minify(page, one_off)), "");
+        }
+        ++pages;
+        in_total += page.size();
+        out_total += out.size();
+    }
+    EXPECT_GT(pages, 30u);
+    std::printf("%zu pages, %llu -> %llu bytes\n", pages, static_cast<unsigned long long>(in_total),
+                static_cast<unsigned long long>(out_total));
+}
+
+}  // namespace
+}  // namespace tsqz::web
