@@ -20,3 +20,9 @@ export TAGSQUEEZE_PROGRAM_DIR="$work/program-dir"
 build/fuzz/bin/compress_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -max_len=80000 -print_final_stats=1 -artifact_prefix=build/fuzz/findings/ \
   "$found" fuzz/corpus
+# The script and style-sheet minifiers of the web template, briefly (scripts/run-minify-fuzz.sh
+# runs them for longer, with the parser oracle).
+mkdir -p "$work/minify"
+build/fuzz/bin/minify_fuzz -max_total_time="${MINIFY_FUZZ_SECONDS:-20}" -timeout=10 \
+  -rss_limit_mb=2048 -max_len=20000 -print_final_stats=1 \
+  -artifact_prefix=build/fuzz/findings/ "$work/minify" fuzz/minify_corpus

@@ -30,7 +30,7 @@ constexpr std::string_view kLengthUnits[] = {
 // Properties where a bare 0 means something else than a zero length (a flex factor) or
 // where the value is read by something other than CSS.
 constexpr std::string_view kKeepZeroUnitProperties[] = {
-    "flex", "-webkit-flex", "-ms-flex", "flex-basis", "line-height",
+    "flex", "flex-basis", "line-height",
 };
 
 // Properties whose value is not made of ordinary values: old filters carry ARGB hex in
@@ -273,8 +273,7 @@ private:
             case ':': kind = CssTok::Colon; break;
             case ';': kind = CssTok::Semicolon; break;
             default:
-                kind = CssTok::Delim;
-                while (!End(p_) && (At(p_) & 0xC0) == 0x80) ++p_;
+                kind = CssTok::Delim;  // one ASCII byte: all others begin names
         }
         return true;
     }
@@ -298,7 +297,6 @@ bool IsNumericKind(CssTok k) {
 // (or an empty comment) must stay between them.
 bool NeedsSeparator(CssTok a, char ad, CssTok b, char bd) {
     const bool b_word = IsIdentLikeKind(b) || IsNumericKind(b) || (b == CssTok::Delim && bd == '-');
-    if (ad == '\\' || bd == '\\') return a == CssTok::Delim || b == CssTok::Delim || b_word;
     switch (a) {
         case CssTok::Ident:
             return b_word || b == CssTok::CDC || b == CssTok::LParen;
@@ -331,6 +329,7 @@ struct Property {
     bool colours = false;     // hex colours may be shortened
     bool colour_names = false;  // colour names may be written as hex
     bool zero_units = false;  // zero lengths may lose their unit
+    bool numbers = false;     // numbers may lose leading and trailing zeros
 };
 
 class Minifier {
@@ -383,7 +382,8 @@ private:
         if (has_last_) {
             if (want_space_) out_ += ' ';
             else if ((gap_space_ || gap_comment_ || rewritten || last_rewritten_) &&
-                     NeedsSeparator(last_, last_delim_, kind, delim))
+                     (NeedsSeparator(last_, last_delim_, kind, delim) ||
+                      (out_.back() == '-' && delim == '>')))  // "--" and ">" make "-->"
                 out_ += gap_space_ ? " " : "/**/";
         }
         out_.append(text);
@@ -511,7 +511,7 @@ private:
                         colour != Text(t));
                     continue;
                 }
-                if (IsNumericKind(t.kind)) {
+                if (IsNumericKind(t.kind) && prop.numbers) {
                     ++i_;
                     const std::string text = ShortNumber(t, prop.zero_units && open.empty());
                     Put(text.size() == 1 && text[0] == '0' && t.kind == CssTok::Dimension
@@ -775,15 +775,16 @@ private:
             return;
         }
         Property prop;
-        std::string base = name;
+        std::string base = name;  // without a vendor prefix
         if (base.size() > 1 && base[0] == '-') {
             const size_t dash = base.find('-', 1);
             if (dash != std::string::npos) base.erase(0, dash + 1);
         }
         const bool opaque = InList(kOpaqueValueProperties, name);
         prop.colours = !opaque;
-        prop.colour_names = !opaque && InList(kColourProperties, name);
-        prop.zero_units = !opaque && !InList(kKeepZeroUnitProperties, name);
+        prop.colour_names = !opaque && InList(kColourProperties, base);
+        prop.zero_units = !opaque && !InList(kKeepZeroUnitProperties, base);
+        prop.numbers = !opaque;
         Components(Ctx::Value, {CssTok::Semicolon, CssTok::RBrace}, prop);
     }
 
@@ -812,6 +813,10 @@ std::string Minify(std::string_view css, Walk walk) {
     std::vector<CssToken> tokens;
     tokens.reserve(css.size() / 3 + 1);
     if (css.size() >= UINT32_MAX || !TokenizeCss(css, tokens)) return std::string(css);
+    // A backslash before a line end stands alone; any other white space after it would
+    // make an escape, so such (always invalid) text is left as it is.
+    for (const CssToken& t : tokens)
+        if (t.kind == CssTok::Delim && css[t.begin] == '\\') return std::string(css);
     Minifier m(css, tokens);
     std::string out;
     if (!walk(m, out) || out.size() > css.size() || ContainsStyleEnd(out))

@@ -268,9 +268,21 @@ private:
         }
     }
 
-    // Whether the token before starts a statement position (a declaration may follow).
-    bool StatementStart(const JsToken* prev) const {
+    // Whether |t| can be the last token of a statement (so a line end after it may be an
+    // automatic semicolon).
+    bool CanEndStatement(const JsToken& t) const {
+        if (t.kind == JsTok::Word) return !InList(kCannotEndWords, Text(t));
+        if (t.kind != JsTok::Punct) return t.kind != JsTok::TemplateHead && t.kind != JsTok::TemplateMiddle;
+        const std::string_view p = Text(t);
+        return p == ")" || p == "]" || p == "}" || p == "++" || p == "--";
+    }
+
+    // Whether the token before starts a statement position (a declaration may follow). After
+    // a line end that follows a possible end of statement, a "{", "function" or "class" that
+    // could not continue the expression begins a statement of its own.
+    bool StatementStart(const JsToken* prev, bool line_before) const {
         if (!prev) return true;
+        if (line_before && CanEndStatement(*prev)) return true;
         if (prev->kind == JsTok::Word) return InList(kDeclarationAfterWords, Text(*prev));
         if (prev->kind != JsTok::Punct) return false;
         const std::string_view p = Text(*prev);
@@ -285,9 +297,11 @@ private:
             class_body_pending_ = false;
             return class_is_declaration_ ? Brace::Block : Brace::Expression;
         }
-        if (prev && IsPunct(prev, ")")) return body_after_paren_;
+        // After ")": a condition's or a declaration's body is a block, a function
+        // expression's body is not; after a call's ")" only a line end makes it a block.
+        if (prev && IsPunct(prev, ")") && !paren_was_call_) return body_after_paren_;
         if (prev && IsPunct(prev, "=>")) return Brace::ArrowBody;
-        if (StatementStart(prev)) return Brace::Block;
+        if (StatementStart(prev, line_before_)) return Brace::Block;
         if (prev && prev->kind == JsTok::Word && InList(kBlockWords, Text(*prev))) return Brace::Block;
         return Brace::Expression;
     }
@@ -305,11 +319,13 @@ private:
         if (c == '#' && IdentCharAt(p_ + 1)) {
             ++p_;
             Word();
+            if (failed_) return false;
             Push(JsTok::PrivateName, begin, static_cast<uint32_t>(p_));
             return true;
         }
         if (IdentCharAt(p_) && !IsDigit(c)) {
             Word();
+            if (failed_) return false;
             Push(JsTok::Word, begin, static_cast<uint32_t>(p_));
             OnWord(Text(out_->back()));
             return true;
@@ -325,11 +341,13 @@ private:
         return false;
     }
 
+    // A name; a backslash in it must begin a \u escape, or the script is not read further.
     void Word() {
         while (IdentCharAt(p_)) {
             if (At(p_) == '\\') {
                 ++p_;
-                if (At(p_) == 'u') ++p_;
+                if (At(p_) != 'u') { failed_ = true; return; }
+                ++p_;
                 if (At(p_) == '{') {
                     while (!End(p_) && At(p_) != '}') ++p_;
                     ++p_;
@@ -349,8 +367,12 @@ private:
     void OnWord(std::string_view w) {
         if ((w == "function" || w == "class") && !AfterDot()) {
             const JsToken* prev = Previous(1);
-            if (IsWord(prev, "async")) prev = Previous(2);
-            const bool declaration = StatementStart(prev);
+            bool line = out_->back().line_before;
+            if (IsWord(prev, "async")) {
+                line = prev->line_before;
+                prev = Previous(2);
+            }
+            const bool declaration = StatementStart(prev, line);
             if (w == "function") {
                 function_pending_ = true;
                 function_is_declaration_ = declaration;
@@ -489,6 +511,7 @@ private:
             t.arrow_body = frame == kArrowBodyFrame;
             body_after_paren_ = frame == kConditionFrame || frame == kDeclarationParamsFrame
                                     ? Brace::Block : Brace::Expression;
+            paren_was_call_ = frame == kParenFrame;
             return true;
         }
         Push(JsTok::Punct, begin, static_cast<uint32_t>(p_));
@@ -509,6 +532,7 @@ private:
     bool class_is_declaration_ = false;
     size_t class_depth_ = 0;
     Brace body_after_paren_ = Brace::Expression;
+    bool paren_was_call_ = false;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -585,8 +609,11 @@ private:
         const unsigned char x = static_cast<unsigned char>(out_.back());
         const unsigned char y = static_cast<unsigned char>(s_[b.begin]);
         auto ident = [](unsigned char c) { return IsAsciiIdentChar(c) || c == '\\' || c >= 0x80; };
-        if (ident(x) && ident(y)) return true;
+        // A regular expression's flags and a number ("5.") take letters after them too.
+        if ((ident(x) || a.kind == JsTok::Regex || a.kind == JsTok::Number) && ident(y))
+            return true;
         if (a.kind == JsTok::Number && y == '.') return true;
+        if (x == '.' && (IsDigit(y) || y == '.')) return true;  // ".5", "..." 
         if ((x == '+' || x == '-') && x == y) return true;
         if (x == '<' && (y == '!' || y == '/')) return true;     // "<!--", "</script"
         if (x == '/' && (y == '/' || y == '*')) return true;     // a comment
@@ -652,6 +679,14 @@ std::string MinifyJavaScript(std::string_view js, bool module) {
     if (!Tokenizer(js, module).Run(tokens)) return std::string(js);
     std::string out = Writer(js, tokens).Run();
     return out.size() <= js.size() ? out : std::string(js);
+}
+
+bool ListJavaScriptTokens(std::string_view js, bool module, std::vector<std::string>& tokens) {
+    std::vector<JsToken> list;
+    if (js.size() >= UINT32_MAX || !Tokenizer(js, module).Run(list)) return false;
+    for (const JsToken& t : list)
+        if (t.kind != JsTok::KeptComment) tokens.emplace_back(js.substr(t.begin, t.end - t.begin));
+    return true;
 }
 
 std::string MinifyJson(std::string_view json) {

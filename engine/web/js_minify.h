@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tsqz::web {
 
@@ -25,6 +26,10 @@ ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_
 // Minifies JavaScript. Returns the input unchanged when the tokenizer cannot read it to the
 // end (an unclosed string, comment, template or regular expression, unbalanced brackets).
 std::string MinifyJavaScript(std::string_view js, bool module);
+
+// The tokens of a script as the minifier reads them (comments left out), for tests that
+// compare a script with its minified form. Returns false where MinifyJavaScript gives up.
+bool ListJavaScriptTokens(std::string_view js, bool module, std::vector<std::string>& tokens);
 
 // Minifies JSON text: white space between tokens goes. Returns the input unchanged when it
 // holds anything but JSON tokens.

@@ -41,6 +41,7 @@ TEST(JsMinify, SpacesBetweenTokens) {
         {"var a = b + c ;", "var a=b+c;"},
         {"x = a - -b + +c - --d", "x=a- -b+ +c- --d"},
         {"y = 1 .toString() + 1.5 .toFixed()", "y=1 .toString()+1.5 .toFixed()"},
+        {"z = 5. in o || /re/g instanceof R", "z=5. in o||/re/g instanceof R"},
         {"if (a < !--b) c", "if(a< !--b)c"},
         {"z = a < /script/.test(s)", "z=a< /script/.test(s)"},
         {"q = a / /re/.exec(s).length", "q=a/ /re/.exec(s).length"},
@@ -67,6 +68,11 @@ TEST(JsMinify, LineEndsWhereSemicolonsAreInserted) {
         {"var\n  a = 1,\n  b", "var a=1,b"},
         {"throw new Error(\n 'x'\n)", "throw new Error('x')"},
         {"let x = async\nfunction f() {}", "let x=async\nfunction f(){}"},
+        // A function expression's body stays an expression, so the line end after it stays;
+        // a "{" or "function" after an automatic semicolon begins a statement.
+        {"var f = function ()\n{ }\nfunction g() {}", "var f=function()\n{}\nfunction g(){}"},
+        {"f()\n{ }\n/a b/.test(s)", "f()\n{}/a b/.test(s)"},
+        {"x = 1\nfunction g() {}\n/a b/.test(s)", "x=1\nfunction g(){}/a b/.test(s)"},
     });
 }
 

@@ -5,6 +5,7 @@
 //
 // Elements are found with a plain scan (comments skipped, attributes read in all quoting
 // forms); that is enough to collect test inputs and is not the engine's HTML reading.
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "minify/pairs_writer.h"
 #include "web/css_minify.h"
 #include "web/js_minify.h"
 
@@ -66,19 +68,6 @@ Tag ReadTag(std::string_view page, size_t lt) {
     return tag;
 }
 
-void JsonString(std::ostream& out, std::string_view s) {
-    out << '"';
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') out << '\\' << c;
-        else if (c < 0x20 || c >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);  // bytes as Latin-1 code points
-            out << buf;
-        } else out << c;
-    }
-    out << '"';
-}
-
 struct Totals {
     size_t count = 0, before = 0, after = 0;
 };
@@ -94,15 +83,7 @@ int main(int argc, char** argv) {
     std::map<std::string, Totals> totals;
     auto record = [&](const std::string& page, const char* kind, std::string_view type,
                       std::string_view before, const std::string& after) {
-        out << "{\"page\":";
-        JsonString(out, page);
-        out << ",\"kind\":\"" << kind << "\",\"type\":";
-        JsonString(out, type);
-        out << ",\"before\":";
-        JsonString(out, before);
-        out << ",\"after\":";
-        JsonString(out, after);
-        out << "}\n";
+        tsqz::test::WritePair(out, page, kind, type, before, after);
         Totals& t = totals[kind];
         ++t.count;
         t.before += before.size();

@@ -1,0 +1,14 @@
+// The checks of the minifier fuzz target, shared with minify_cases. Each returns the
+// minified text and aborts with a message when a check fails.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tsqz::fuzz {
+
+std::string CheckScript(std::string_view in, bool module);
+std::string CheckStyleSheet(std::string_view in, bool declarations);
+std::string CheckJson(std::string_view in);
+
+}  // namespace tsqz::fuzz
