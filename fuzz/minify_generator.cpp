@@ -45,9 +45,27 @@ constexpr std::string_view kValues[] = {
     "var(--x, #FFFFFF)", "rgba(0, 0, 0, 0.50)", "12px/1.5", "inherit", "1 / 3",
 };
 
-class ScriptWriter {
+// Writes tokens with one of |Gaps| before each.
+template <const auto& Gaps>
+class GapWriter {
 public:
-    explicit ScriptWriter(Choices& c) : c_(c) {}
+    explicit GapWriter(Choices& c) : c_(c) {}
+
+protected:
+    void Tok(std::string_view t) {
+        if (!out_.empty()) out_ += Gaps[c_.Pick(std::size(Gaps))];
+        out_ += t;
+    }
+    template <size_t N>
+    void OneOf(const std::string_view (&list)[N]) { Tok(list[c_.Pick(N)]); }
+
+    Choices& c_;
+    std::string out_;
+};
+
+class ScriptWriter : GapWriter<kJsGaps> {
+public:
+    using GapWriter::GapWriter;
 
     std::string Program() {
         const unsigned n = 1 + c_.Pick(6);
@@ -56,13 +74,6 @@ public:
     }
 
 private:
-    void Tok(std::string_view t) {
-        if (!out_.empty()) out_ += kJsGaps[c_.Pick(std::size(kJsGaps))];
-        out_ += t;
-    }
-    template <size_t N>
-    void OneOf(const std::string_view (&list)[N]) { Tok(list[c_.Pick(N)]); }
-
     void Expression(int depth) {
         if (depth > 4 || c_.Exhausted()) { Primary(); return; }
         switch (c_.Pick(14)) {
@@ -128,14 +139,11 @@ private:
         if (c_.Maybe(2)) Tok(";");
         else out_ += "\n";
     }
-
-    Choices& c_;
-    std::string out_;
 };
 
-class SheetWriter {
+class SheetWriter : GapWriter<kCssGaps> {
 public:
-    explicit SheetWriter(Choices& c) : c_(c) {}
+    using GapWriter::GapWriter;
 
     std::string Sheet() {
         if (c_.Maybe(8)) Tok("<!--");
@@ -146,13 +154,6 @@ public:
     }
 
 private:
-    void Tok(std::string_view t) {
-        if (!out_.empty()) out_ += kCssGaps[c_.Pick(std::size(kCssGaps))];
-        out_ += t;
-    }
-    template <size_t N>
-    void OneOf(const std::string_view (&list)[N]) { Tok(list[c_.Pick(N)]); }
-
     void Rule(int depth) {
         switch (depth < 2 ? c_.Pick(8) : 7) {
             case 0: Tok("@media"); Tok(c_.Maybe(2) ? "screen and (max-width : 10px)" : "print");
@@ -191,9 +192,6 @@ private:
         }
         Tok("}");
     }
-
-    Choices& c_;
-    std::string out_;
 };
 
 }  // namespace

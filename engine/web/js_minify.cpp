@@ -725,37 +725,40 @@ std::string MinifyJson(std::string_view json) {
 }
 
 bool ScriptTextEndsAtItsEnd(std::string_view s) {
-    enum State { Data, Escaped, EscapedDash, EscapedDashDash, Double, DoubleDash, DoubleDashDash };
-    State st = Data;
+    // The script data states: plain, escaped after "<!--", double escaped after "<script"
+    // inside that; "-" counts towards the "-->" that returns to plain script data.
+    enum Level { Data, Escaped, Double };
+    Level level = Data;
+    int dashes = 0;
     for (size_t k = 0; k < s.size(); ++k) {
         const unsigned char c = static_cast<unsigned char>(s[k]);
-        if (c == '<' && k + 1 < s.size() && s[k + 1] == '/') {
-            if (st < Double && ScriptNameAt(s, k + 2, false)) return false;  // ends early
-            if (st >= Double && ScriptNameAt(s, k + 2, false)) { st = Escaped; k += 7; continue; }
+        if (c == '<' && k + 1 < s.size() && s[k + 1] == '/' && ScriptNameAt(s, k + 2, false)) {
+            if (level != Double) return false;  // the element ends early
+            level = Escaped;
+            dashes = 0;
+            k += 7;
+            continue;
         }
-        switch (st) {
-            case Data:
-                if (c == '<' && s.substr(k, 4) == "<!--") { st = EscapedDashDash; k += 3; }
-                break;
-            case Escaped:
-            case EscapedDash:
-            case EscapedDashDash:
-                if (c == '-') st = st == Escaped ? EscapedDash : EscapedDashDash;
-                else if (c == '>' && st == EscapedDashDash) st = Data;
-                else if (c == '<' && k + 1 < s.size() && IsAsciiAlpha(static_cast<unsigned char>(s[k + 1])) &&
-                         ScriptNameAt(s, k + 1, false)) { st = Double; k += 6; }
-                else st = Escaped;
-                break;
-            case Double:
-            case DoubleDash:
-            case DoubleDashDash:
-                if (c == '-') st = st == Double ? DoubleDash : DoubleDashDash;
-                else if (c == '>' && st == DoubleDashDash) st = Data;
-                else st = Double;
-                break;
+        if (level == Data) {
+            if (c == '<' && s.substr(k, 4) == "<!--") {
+                level = Escaped;
+                dashes = 2;
+                k += 3;
+            }
+        } else if (c == '-') {
+            dashes = dashes < 2 ? dashes + 1 : 2;
+        } else if (c == '>' && dashes == 2) {
+            level = Data;
+        } else {
+            dashes = 0;
+            if (level == Escaped && c == '<' && k + 1 < s.size() &&
+                IsAsciiAlpha(static_cast<unsigned char>(s[k + 1])) && ScriptNameAt(s, k + 1, false)) {
+                level = Double;
+                k += 6;
+            }
         }
     }
-    return st < Double;
+    return level != Double;
 }
 
 std::string MinifyScriptElement(std::string_view text, ScriptKind kind) {
