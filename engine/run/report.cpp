@@ -433,7 +433,7 @@ void AddFileReportEntry(Engine& engine) {
 }
 
 int32_t MergeJob(Engine& into, Engine& from) {
-    const std::string into_folder = WorkFolder(into);
+    const std::string into_folder = WorkFolderForWriting(into);
     const std::string from_folder = WorkFolder(from);
     // Held entries count their job figures from the start of from's job; into's job so far
     // comes before them.
