@@ -6,6 +6,8 @@
 // one group, and an omissible tag is held back until the token after it is known.
 #include "web/web_minify.h"
 
+#include "web/css_minify.h"
+#include "web/js_minify.h"
 #include "web/page_facts.h"
 #include "web/web_tables.h"
 #include "web/web_tokenizer.h"
@@ -19,7 +21,7 @@ namespace {
 
 constexpr std::string_view kRuleNames[] = {
     "Whitespace", "OptionalTags", "AttributeQuotes", "BooleanAttributes", "DefaultAttributes",
-    "CharacterReferences", "Comments", "Doctype", "TagSpace",
+    "CharacterReferences", "Comments", "Doctype", "TagSpace", "MinifyStyles", "MinifyScripts",
 };
 static_assert(std::size(kRuleNames) == kWebRuleCount);
 
@@ -88,6 +90,8 @@ private:
     void ResolveDeferred(const Token* next, std::string_view text_after);
     void EmitDeferred();
     void WriteStartTag(const Token& t, std::string& into, bool html);
+    ScriptKind ScriptKindOf(const Token& t) const;
+    void AppendRawText(const Token& t);
     void WriteEndTag(const Token& t, std::string& into, bool html);
     bool DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved);
     void EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
@@ -123,6 +127,7 @@ private:
     bool verbatim_until_select_end_ = false;
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
     std::string raw_owner_;       // the last start tag: the owner of raw text after it
+    ScriptKind script_kind_ = ScriptKind::Other;  // of the last SCRIPT start tag
     size_t server_index_ = 0;
     size_t foreign_depth_before_ = 0;  // SVG/MathML depth before the current token
     bool text_preserve_ = false, text_head_region_ = true, text_in_table_ = false;
@@ -469,7 +474,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
     size_t begin = into.size();
     into.push_back('<');
     into.append(html ? std::string_view(t.name) : in_.substr(t.begin + 1, t.name.size()));
-    size_t saved_quotes = 0, saved_boolean = 0, saved_default = 0, saved_refs = 0;
+    size_t saved_quotes = 0, saved_boolean = 0, saved_default = 0, saved_refs = 0,
+           saved_styles = 0;
     bool need_space = true;
     bool last_unquoted = false;
     std::vector<std::string> seen;
@@ -489,6 +495,14 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
                 marked_.push(value[p], false);
                 ++p;
             }
+        }
+        if (html && name == "style" && On(WebRule::MinifyStyles) &&
+            value.find('&') == std::string_view::npos) {
+            // Without references the value's bytes are its text: minify and take them as raw.
+            const std::string css = MinifyStyleDeclarations(marked_.bytes);
+            saved_styles += marked_.bytes.size() - css.size();
+            marked_.clear();
+            for (char c : css) marked_.push(c, false);
         }
         const std::string& v = marked_.bytes;
         if (html && On(WebRule::DefaultAttributes) && !facts_.mentioned.count(name)) {
@@ -551,8 +565,51 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
     stats_[WebRule::BooleanAttributes] += saved_boolean;
     stats_[WebRule::DefaultAttributes] += saved_default;
     stats_[WebRule::CharacterReferences] += saved_refs;
-    size_t attributed = saved_quotes + saved_boolean + saved_default + saved_refs;
+    stats_[WebRule::MinifyStyles] += saved_styles;
+    size_t attributed = saved_quotes + saved_boolean + saved_default + saved_refs + saved_styles;
     if (original > written + attributed) stats_[WebRule::TagSpace] += original - written - attributed;
+}
+
+// The kind of a SCRIPT element's text from its type (or language) attribute; values with
+// references are not read, so such a script stays as written.
+ScriptKind Rewriter::ScriptKindOf(const Token& t) const {
+    std::string_view type, language;
+    bool has_type = false, has_language = false;
+    for (const Attribute& a : t.attributes) {
+        std::string_view name = in_.substr(a.name_begin, a.name_end - a.name_begin);
+        std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
+        if (value.find('&') != std::string_view::npos) return ScriptKind::Other;
+        if (EqualsIgnoringCase(name, "type") && !has_type) {
+            has_type = true;
+            type = value;
+        } else if (EqualsIgnoringCase(name, "language") && !has_language) {
+            has_language = true;
+            language = value;
+        }
+    }
+    return ClassifyScriptType(type, has_type, language, has_language);
+}
+
+// Text of a raw-text element: STYLE and SCRIPT text through their minifiers when switched on,
+// anything else (and those in foreign content) as written.
+void Rewriter::AppendRawText(const Token& t) {
+    std::string_view text = in_.substr(t.begin, t.end - t.begin);
+    const bool html = tokenizer_.foreign_depth() == 0;
+    if (html && t.text_state == TextState::Rawtext && raw_owner_ == "style" &&
+        On(WebRule::MinifyStyles)) {
+        const std::string css = MinifyStyleSheet(text);
+        Saved(WebRule::MinifyStyles, text.size(), css.size());
+        out_.append(css);
+        return;
+    }
+    if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
+        On(WebRule::MinifyScripts)) {
+        const std::string js = MinifyScriptElement(text, script_kind_);
+        Saved(WebRule::MinifyScripts, text.size(), js.size());
+        out_.append(js);
+        return;
+    }
+    out_.append(text);
 }
 
 void Rewriter::WriteEndTag(const Token& t, std::string& into, bool html) {
@@ -753,7 +810,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 break;
             }
             OnSignificant(t, false);
-            out_.append(in_.substr(t.begin, t.end - t.begin));
+            AppendRawText(t);
             prev_boundary_ = false;
             if (raw_owner_ == "noscript" && !NoscriptReadsTheSame(t)) verbatim_rest_ = true;
             break;
@@ -817,6 +874,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             OnSignificant(t, boundary);
             tag.clear();
             raw_owner_ = t.name;
+            if (html && t.name == "script") script_kind_ = ScriptKindOf(t);
             if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
             else WriteStartTag(t, tag, html);
             prev_boundary_ = boundary;

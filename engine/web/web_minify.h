@@ -20,6 +20,8 @@ enum class WebRule : uint8_t {
     Comments,             // comments other than conditional, server-side and kept ones
     Doctype,              // the short doctype where the document mode stays
     TagSpace,             // white space and "/" inside tags, repeated attributes
+    MinifyStyles,         // STYLE text and style attributes through the style-sheet minifier
+    MinifyScripts,        // SCRIPT text through the script minifier, by its type
     kCount
 };
 constexpr size_t kWebRuleCount = static_cast<size_t>(WebRule::kCount);

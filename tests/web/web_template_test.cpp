@@ -47,7 +47,7 @@ const Case kCases[] = {
      "<input type=checkbox checked value=\"a b\"title=\"it's\"id=x>"},
     {"<script type=\"text/javascript\">x()</script><form method=\"GET\"></form>", "<script>x()</script><form></form>"},
     {"<script>el.type = 1</script><script type=\"text/javascript\"></script>",
-     "<script>el.type = 1</script><script type=text/javascript></script>"},
+     "<script>el.type=1</script><script type=text/javascript></script>"},
     {"<br/><img src=\"a.png\" alt=\"\"/>", "<br><img src=a.png alt>"},
     {"<svg viewBox=\"0 0 1 1\"><path d=\"M0\"/></svg>", "<svg viewBox=\"0 0 1 1\"><path d=M0 /></svg>"},
     // Character references: shortest form in the page's encoding, never joining into another.
