@@ -16,6 +16,9 @@
 
 namespace tsqz::empties {
 
+// The functions here have internal linkage, as they had inside one unit, so that each unit's
+// scans inline them as before.
+
 inline constexpr size_t kNpos = std::string_view::npos;
 
 // Phrase elements in the order the cleanup visits them, each with its closing ">". The start
@@ -32,13 +35,15 @@ inline constexpr size_t kLongestName = [] {
     return longest;
 }();
 
-constexpr unsigned char FoldCase(unsigned char c) {
+static constexpr unsigned char FoldCase(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-inline unsigned char At(std::string_view text, size_t i) { return static_cast<unsigned char>(text[i]); }
+static inline unsigned char At(std::string_view text, size_t i) {
+    return static_cast<unsigned char>(text[i]);
+}
 
-inline bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
+static inline bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
     if (at + pattern.size() > text.size()) return false;
     for (size_t k = 0; k < pattern.size(); ++k) {
         if (!BytesMatch(At(pattern, k), At(text, at + k), true)) return false;
@@ -53,7 +58,7 @@ inline constexpr int32_t kNone = -1;
 
 // Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
 // compared with them in one step.
-inline uint64_t WordAt(std::string_view text, size_t at) {
+static inline uint64_t WordAt(std::string_view text, size_t at) {
     uint64_t word = 0;
     if (at + 8 <= text.size()) {
         std::memcpy(&word, text.data() + at, 8);
@@ -132,7 +137,7 @@ struct TagPlaces {
 };
 
 // The phrase name (with its ">") that the text holds at `at`, as an index, or -1.
-inline int PhraseNameAt(std::string_view text, size_t at) {
+static inline int PhraseNameAt(std::string_view text, size_t at) {
     if (at + 1 >= text.size()) return -1;
     uint32_t names =
         kNamesByStart
@@ -149,7 +154,7 @@ inline int PhraseNameAt(std::string_view text, size_t at) {
 // Notes the form that the "<" at `i` starts, if it is one the cleanup looks for. The byte
 // after it (and after a "</") tells which it may be, so most tags are passed after a look at
 // one or two bytes.
-inline void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
+static inline void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
     static constexpr WordPattern kFontStart("<font");
     static constexpr WordPattern kFontEnd("</font>");
     static constexpr WordPattern kImage("<img");
@@ -175,7 +180,7 @@ inline void NoteTag(std::string_view text, size_t i, TagPlaces& places) {
     }
 }
 
-inline void FindTagPlaces(std::string_view text, TagPlaces& places) {
+static inline void FindTagPlaces(std::string_view text, TagPlaces& places) {
     ScanBytes<'<'>(text, 0, [&](size_t i) {
         NoteTag(text, i, places);
         return i + 1;
