@@ -11,6 +11,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "passes/display_rules.h"
+
 namespace tsqz {
 
 // Whether `name` is the name of a text-level element, in any ASCII case. BR is not one: the
@@ -53,8 +55,10 @@ TagInfo::Kind KindOfUpperName(std::string_view upper);
 // the passes, which delete white space only before a "<" or after a ">", never change the name
 // a tag is read with). Everything else a "<" can start is read as the Kind comments say.
 // Reads at most a few bytes, whatever the text.
+// With `display`, a block-level element that the page's style sheets may lay out text-level
+// (display_rules.h) is read as text-level.
 template <typename ByteAt>
-TagInfo ReadTagAt(const ByteAt& at, int32_t open);
+TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display = nullptr);
 
 // Follows, while a loop walks forward through a text, which tag each ">" ends: the one whose
 // "<" is the nearest before it, unless a ">" between them already ended that tag or that "<"
@@ -178,14 +182,17 @@ bool IsDoctype(const ByteAt& at, int32_t open) {
 }  // namespace tag_detail
 
 template <typename ByteAt>
-TagInfo ReadTagAt(const ByteAt& at, int32_t open) {
+TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display) {
     using namespace tag_detail;
     using Kind = TagInfo::Kind;
     TagInfo tag;
     if (at(open) != '<') return tag;
     const unsigned char first = at(open + 1);
     if (first == '@') {
-        tag.kind = IsBlockPlaceholder(at, open) ? Kind::kBlock : Kind::kTextLevel;
+        tag.kind = IsBlockPlaceholder(at, open) &&
+                           (display == nullptr || !display->MakesLiteralBlocksTextLevel())
+                       ? Kind::kBlock
+                       : Kind::kTextLevel;
         return tag;
     }
     if (first == '!') {
@@ -209,7 +216,10 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open) {
         }
         name[length++] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
     }
-    tag.kind = KindOfUpperName(std::string_view(name, static_cast<size_t>(length)));
+    const std::string_view upper(name, static_cast<size_t>(length));
+    tag.kind = KindOfUpperName(upper);
+    if (tag.kind == Kind::kBlock && display != nullptr && display->MakesTextLevel(upper))
+        tag.kind = Kind::kTextLevel;
     return tag;
 }
 

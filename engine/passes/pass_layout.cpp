@@ -64,8 +64,9 @@ bool BaresMarker(std::string_view s, size_t first, size_t last) {
 }
 
 // Whether white space beside the tag whose "<" is at index `open` shows.
-bool InlineTagAt(std::string_view s, size_t open) {
-    return ReadTagAt(ByteReader{s}, static_cast<int32_t>(open) + 1).IsInline();
+// `display` says which block-level elements the page's style sheets may make text-level.
+bool InlineTagAt(std::string_view s, size_t open, const DisplayRules* display) {
+    return ReadTagAt(ByteReader{s}, static_cast<int32_t>(open) + 1, display).IsInline();
 }
 
 // The index of the "<" of the tag that the ">" at index `gt` ends, kNone when it ends none:
@@ -536,7 +537,8 @@ TagSpaces TagSpacesAt(std::string_view s, size_t open, bool closing_li_stripped)
 // reaches the "<", the one after a ">" when it reaches the ">".
 enum WalkedSteps : unsigned { kAfterEndTags = 1, kTagSpecific = 2 };
 
-void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closing_li_stripped) {
+void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closing_li_stripped,
+                            const DisplayRules* display) {
     const std::string_view s = text;
     const size_t n = s.size();
     const ByteReader at{s};
@@ -549,14 +551,14 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
     bool drop_after_close = false;
     size_t pending = kNone;
     const auto settle_pending = [&] {
-        if (pending != kNone && !InlineTagAt(s, pending)) drop_after_close = true;
+        if (pending != kNone && !InlineTagAt(s, pending, display)) drop_after_close = true;
         pending = kNone;
     };
     ScanBytes<'<', '>'>(s, 0, [&](size_t i) {
         if (s[i] == '<') {
             if ((steps & kTagSpecific) != 0 && i >= 1 && !fonts.Open()) {
                 const TagSpaces found = TagSpacesAt(s, i, closing_li_stripped);
-                if (found.before && !InlineTagAt(s, i)) {
+                if (found.before && !InlineTagAt(s, i, display)) {
                     if (!BaresMarker(s, i - 1, i - 1)) out.Drop(i - 1);
                     drop_after_close = drop_after_close || found.after_close;
                 } else if (found.after_close && !found.before) {
@@ -584,7 +586,7 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
             out.Drop(i + 1);
         } else if ((steps & kAfterEndTags) != 0 && ends_tag && i >= 1 && i + 2 < n &&
                    s[i + 2] == '<' && s[open + 1] == '/' && !fonts.Open() &&
-                   !InlineTagAt(s, open)) {
+                   !InlineTagAt(s, open, display)) {
             out.Drop(i + 1);
         }
         return i + 1;
@@ -598,7 +600,7 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
 // that is the ">" itself. A text-level tag keeps both spaces: an image or a form control would
 // touch the word before it, and the space would move inside a link's underline. So does every
 // tag while a font change is open. A section whose first byte is its first "<" is not changed.
-void RemoveSpacesAroundTags(Text& text, Text& spare) {
+void RemoveSpacesAroundTags(Text& text, Text& spare, const DisplayRules* display) {
     const std::string_view s = text;
     const size_t n = s.size();
     const size_t first = s.find('<');
@@ -613,7 +615,7 @@ void RemoveSpacesAroundTags(Text& text, Text& spare) {
             if (close == kNone) return kScanEnd;
             bool deleted = false;
             if (s[open - 1] == ' ' && close + 1 < n && s[close + 1] == ' ' && !fonts.Open() &&
-                !InlineTagAt(s, open) && !BaresMarker(s, open - 1, open - 1)) {
+                !InlineTagAt(s, open, display) && !BaresMarker(s, open - 1, open - 1)) {
                 out.Drop(open - 1);
                 deleted = true;
             }
@@ -681,7 +683,7 @@ void CompactKeywordList(Text& chunk) {
 // before it, and one after one that became a space sees a space. Deleting a line feed or
 // making it a space changes no tag name, since a name ends at either; so the walk reads the
 // text as it was.
-void JoinLineFeeds(Text& text) {
+void JoinLineFeeds(Text& text, const DisplayRules* display) {
     const std::string_view s = text;
     const size_t n = s.size();
     Text spare;
@@ -697,7 +699,7 @@ void JoinLineFeeds(Text& text) {
             goes = previous_went;
         } else if (lf > 0 && s[lf - 1] == '>') {
             const size_t open = TagOpenOf(s, lf - 1);
-            if (open != kNone && !InlineTagAt(s, open)) {
+            if (open != kNone && !InlineTagAt(s, open, display)) {
                 ScanBytes<'<'>(s.substr(0, lf), fonts_to, [&](size_t lt) {
                     fonts.Take(at, static_cast<int32_t>(lt) + 1);
                     return lt + 1;
@@ -723,7 +725,7 @@ void JoinLineFeeds(Text& text) {
 // (the tag is that of a text-level element, and text or another such tag follows), where it
 // would show as a space that was not there, or a font change is open. Spaces are break
 // points too; the rewrap finds them itself.
-std::vector<int32_t> TagBreakPoints(std::string_view s) {
+std::vector<int32_t> TagBreakPoints(std::string_view s, const DisplayRules* display) {
     const size_t n = s.size();
     const ByteReader at{s};
     std::vector<int32_t> breaks;
@@ -741,14 +743,14 @@ std::vector<int32_t> TagBreakPoints(std::string_view s) {
         }
         if (unended && !fonts.Open() && !MarkerEndsAt(s, i) && !MarkerStartsAt(s, i + 1)) {
             // The tag after a ">" is often the next one asked about.
-            const bool inline_before = open == read ? read_inline : InlineTagAt(s, open);
+            const bool inline_before = open == read ? read_inline : InlineTagAt(s, open, display);
             bool breaks_here = !inline_before;
             if (!breaks_here) {
                 if (i + 1 >= n || s[i + 1] != '<') {
                     breaks_here = false;
                 } else {
                     read = i + 1;
-                    read_inline = InlineTagAt(s, read);
+                    read_inline = InlineTagAt(s, read, display);
                     breaks_here = !read_inline;
                 }
             }
@@ -793,14 +795,16 @@ void RemoveUnneededSpaces(Engine& engine, Text& chunk) {
     CompactListAttributes(chunk);
     RemoveSpacesAtLineEndsAndTagEdges(chunk, spare, engine.run.lf_only);
     const bool closing_li_stripped = engine.options.StripClosingLI != 0;
+    const DisplayRules* display = engine.run.display.get();
     // Step 12 finds work only in a chunk whose first "<" is not its first byte.
     const size_t first_tag = chunk.find('<');
     if (first_tag == kNone || first_tag == 0) {
-        RemoveSpacesBesideTags(chunk, spare, kAfterEndTags | kTagSpecific, closing_li_stripped);
+        RemoveSpacesBesideTags(chunk, spare, kAfterEndTags | kTagSpecific, closing_li_stripped,
+                               display);
     } else {
-        RemoveSpacesBesideTags(chunk, spare, kAfterEndTags, closing_li_stripped);
-        RemoveSpacesAroundTags(chunk, spare);
-        RemoveSpacesBesideTags(chunk, spare, kTagSpecific, closing_li_stripped);
+        RemoveSpacesBesideTags(chunk, spare, kAfterEndTags, closing_li_stripped, display);
+        RemoveSpacesAroundTags(chunk, spare, display);
+        RemoveSpacesBesideTags(chunk, spare, kTagSpecific, closing_li_stripped, display);
     }
     RemoveSpacesAfterEquals(chunk, spare);
     if (!title.text.empty()) PutTitleBack(chunk, title);
@@ -817,7 +821,7 @@ void RemoveEmptyLines(Engine& engine, Text& chunk) {
 void JoinLines(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
     if (!engine.run.lf_only) CarriageReturnsToLineFeeds(chunk);
-    JoinLineFeeds(chunk);
+    JoinLineFeeds(chunk, engine.run.display.get());
     EndSavings(engine, chunk, kSlotOptimizeLines);
 }
 
@@ -837,7 +841,7 @@ void RewrapText(Engine& engine, Text& chunk) {
     const int32_t width = std::max<int32_t>(engine.run.wrap_column, 1);
     const int32_t n = Len(chunk);
     const std::string_view s = chunk;
-    const std::vector<int32_t> tag_breaks = TagBreakPoints(s);
+    const std::vector<int32_t> tag_breaks = TagBreakPoints(s, engine.run.display.get());
     // Spaces at positions from..to (1-based), the last or the first; 0 if none.
     const auto last_space = [&s](int32_t from, int32_t to) -> int32_t {
         if (from > to) return 0;

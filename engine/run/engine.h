@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 
 namespace tsqz {
 
+struct DisplayRules;
 struct RunMode {
     uint8_t batch = 0;  // error count and per-file report entries accumulate
     uint8_t yield = 0;  // dispatch the host's pending events between pipeline steps
@@ -32,6 +34,9 @@ struct RunState {
     // The document holds a UTF-8 byte-order mark or a valid UTF-8 multi-byte sequence: its
     // text is not ISO-8859-1, so no such charset declaration may be added.
     bool utf8_text = false;
+    // The block-level elements the page's own style sheets may lay out text-level; none when
+    // null. Read once per document, before any block is cut out.
+    std::shared_ptr<const DisplayRules> display;
     // Per phrase-tag conversion: the element's start tags still open at the end of the last
     // chunk, innermost last (true: converted), so an end tag in a later chunk agrees with
     // its start tag.

@@ -2,6 +2,7 @@
 #include "run/pipeline.h"
 
 #include "passes/dispatch.h"
+#include "passes/display_rules.h"
 #include "run/errors.h"
 #include "passes/passes.h"
 #include "platform/files.h"
@@ -112,6 +113,9 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     engine.run.basefont = FindBasefontSize(document);
     engine.run.lf_only = document.find("\r\n") == std::string::npos;
     engine.run.utf8_text = engine.options.UseISOTag != 0 && HoldsUtf8Text(document);
+    if (engine.options.StripSpaces != 0 || engine.options.OptimizeLines != 0) {
+        engine.run.display = std::make_shared<const DisplayRules>(ReadDisplayRules(document));
+    }
     // The style compressor wraps at extraction time: give it this document's column.
     SetWrapColumn(engine);
 

@@ -135,21 +135,34 @@ size_t AfterLiteralName(std::string_view doc, uint8_t kind, size_t at) {
     return doc[after] == '>' || IsTagSpace(doc[after]) ? after : npos;
 }
 
+// The end of the start tag whose attributes begin at `p`: the index after its ">", quoted
+// attribute values passed over; npos when the tag does not end.
+size_t AfterStartTag(std::string_view doc, size_t p) {
+    while (p < doc.size() && doc[p] != '>') {
+        const char c = doc[p];
+        if ((c == '"' || c == '\'') && p > 0 && doc[p - 1] == '=') {
+            p = doc.find(c, p + 1);
+            if (p == npos) return npos;
+        }
+        ++p;
+    }
+    return p < doc.size() ? p + 1 : npos;
+}
+
 // The next start tag that opens a literal block, at or after `from`: the kind's name right
-// after "<", then only white space before its ">" ("<PRE>", or "<PRE" + line end + ">" as
-// some editors wrote it; "<PRE WIDTH=80>" opens none). Sets `length` to the tag's length.
+// after "<", then white space or attributes up to its ">" ("<PRE>", "<PRE" + line end + ">"
+// as some editors wrote it, "<PRE WIDTH=80>" or "<pre class=code>": a browser keeps the white
+// space of every one of them). Sets `length` to the tag's length.
 size_t FindLiteralStart(std::string_view doc, uint8_t kind, size_t from, size_t& length) {
     const std::string_view name = kKinds[kind].start_tag;
     for (size_t at = Search(doc, name, from, true); at != npos;
          at = Search(doc, name, at + 1, true)) {
-        size_t p = AfterLiteralName(doc, kind, at);
+        const size_t p = AfterLiteralName(doc, kind, at);
         if (p == npos) continue;
-        while (p < doc.size() && IsTagSpace(doc[p]))
-            ++p;
-        if (p < doc.size() && doc[p] == '>') {
-            length = p + 1 - at;
-            return at;
-        }
+        const size_t end = AfterStartTag(doc, p);
+        if (end == npos) return npos;
+        length = end - at;
+        return at;
     }
     return npos;
 }

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "passes/display_rules.h"
 #include "run/engine.h"
 #include "run/pipeline.h"
 
@@ -58,6 +60,31 @@ constexpr MendCase kCases[] = {
      "\xEF\xBB\xBF<html><head><META http-equiv=\"Content-Type\" "
      "content=\"text/html; charset=ISO-8859-1\"></head>x</html>",
      "\xEF\xBB\xBF<html><head></head>x</html>"},
+    // The page's CSS makes block-level elements text-level: the white space beside their tags
+    // shows. By element name, by a class or an id on the tag, by a style attribute, and, for a
+    // rule whose element cannot be told, for every element.
+    {"css by name", Spaces,
+     "<html><style>.header h3, .header h4 {display: inline-block}</style><div class=header>"
+     "<h3>research!rsc</h3> <h4>Thoughts</h4></div></html>",
+     "<html><style>.header h3, .header h4 {display: inline-block}</style><div class=header>"
+     "<h3>research!rsc</h3><h4>Thoughts</h4></div></html>",
+     "<html><style>.header h3, .header h4 {display: inline-block}</style><div class=header>"
+     "<h3>research!rsc</h3> <h4>Thoughts</h4></div></html>"},
+    {"css by class", Lines,
+     "<html><style>.tab{display:inline}</style><ul><li class=tab>a</li>\n<li>b</li></ul></html>",
+     "<html><style>.tab{display:inline}</style><ul><li class=tab>a</li><li>b</li></ul></html>",
+     "<html><style>.tab{display:inline}</style><ul><li class=tab>a</li> <li>b</li></ul></html>"},
+    {"style attribute", Lines,
+     "<html><div style=\"display:inline\">a</div>\n<div>b</div></html>",
+     "<html><div style=\"display:inline\">a</div><div>b</div></html>",
+     "<html><div style=\"display:inline\">a</div> <div>b</div></html>"},
+    {"css unresolved", Lines,
+     "<html><style>@media screen { [data-x] { display : inline-block !important } }</style>"
+     "<p data-x>a</p>\n<p data-x>b</p></html>",
+     "<html><style>@media screen { [data-x] { display : inline-block !important } }</style>"
+     "<p data-x>a</p><p data-x>b</p></html>",
+     "<html><style>@media screen { [data-x] { display : inline-block !important } }</style>"
+     "<p data-x>a</p> <p data-x>b</p></html>"},
     // A comment or a script between text and a line end: the line end shows as a space.
     {"comment, line end, text", Lines, "<html>a<!-- c -->\nb</html>",
      "<html>a<!-- c -->b</html>", "<html>a<!-- c --> b</html>"},
@@ -100,6 +127,35 @@ TEST(PageLookMendsTest, EachCaseGivesItsNewResult) {
         SCOPED_TRACE(std::string(c.what));
         EXPECT_NE(c.before, c.now);
         EXPECT_EQ(Compressed(c), c.now);
+    }
+}
+
+// What the reading of a page's CSS finds: the elements it may make text-level.
+TEST(PageLookMendsTest, ReadsWhichElementsTheStyleSheetsMakeTextLevel) {
+    struct Reading {
+        std::string_view document;
+        bool all;
+        std::vector<std::string> names;
+    };
+    const Reading readings[] = {
+        {"<style>h3{display:block} div{color:red}</style>", false, {}},
+        {"<style>UL LI.x > A, td { DISPLAY: Inline-Flex; }</style>", false, {"A", "TD"}},
+        {"<style>/* h1 {display:inline} */ h2::after {display:inline} @font-face {x: y}</style>",
+         false,
+         {}},
+        {"<style><!-- .a{display:contents} --></style><DIV CLASS='b A'><p id=c>", false, {"DIV"}},
+        {"<style>#c:hover{display:var(--d)}</style><p id=C><p>", false, {"P"}},
+        {"<style>*{display:inline}</style>", true, {}},
+        {"<style>:is(h1,h2){display:inline}</style>", true, {}},
+        {"<style>@media print { h5 { display: table-cell } }</style>", false, {}},
+        {"<table style='display : inline-table'><div style='display:block'>", false, {"TABLE"}},
+        {"<p>display: inline</p>", false, {}},
+    };
+    for (const Reading& r : readings) {
+        SCOPED_TRACE(std::string(r.document));
+        const DisplayRules rules = ReadDisplayRules(r.document);
+        EXPECT_EQ(rules.all, r.all);
+        EXPECT_EQ(rules.names, r.names);
     }
 }
 

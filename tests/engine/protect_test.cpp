@@ -101,11 +101,14 @@ TEST(ProtectExtraction, MixedKindsLeaveTheirPlaceholdersAndComeBackByteForByte) 
     EXPECT_EQ(r.restored, doc);
 }
 
-TEST(ProtectExtraction, OnlyBareStartTagsOpenLiteralBlocks) {
+// A start tag with attributes opens a literal block too: a browser keeps the white space of
+// a PRE element whatever its attributes (at first only bare start tags did).
+TEST(ProtectExtraction, StartTagsWithAttributesOpenLiteralBlocksToo) {
     Engine engine;
-    std::string doc = "<html><PRE WIDTH=80>x  y</PRE><pre>a</pre></html>";
+    std::string doc = "<html><PRE WIDTH=80>x  y</PRE><pre class='a>b'>a</pre></html>";
     ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
-    EXPECT_EQ(doc, "<html><PRE WIDTH=80>x  y</PRE><@PRE@></html>");
+    EXPECT_EQ(doc, "<html><@PRE@><@PRE@></html>");
+    EXPECT_EQ(engine.store.literals[1], "<pre class='a>b'>a</pre>");
     // White space before the ">" still makes a bare start tag.
     doc = "<html><PRE\n>x  y</PRE><listing >l</listing><xmp\t>x</xmp><prefix>a</pre></html>";
     ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
@@ -377,18 +380,23 @@ struct Literal {
         const unsigned char next = ByteAt(d, p + static_cast<int32_t>(std::strlen(kStart[k])));
         return next == '>' || Space(next);
     }
-    // A bare start tag (only white space before its ">") at or after pos; its length in len.
+    // A start tag of the kind (attributes, quoted values passed over, up to its ">") at or
+    // after pos; its length in len. None when the first such tag has no ">".
     static int32_t BareStart(const std::string& d, int k, int32_t pos, int32_t& len) {
         for (int32_t s = FindText(d, kStart[k], -pos); s != 0;
              s = FindText(d, kStart[k], -(s + 1))) {
             if (!NameEndsAt(d, k, s)) continue;
-            int32_t p = s + static_cast<int32_t>(std::strlen(kStart[k]));
-            while (Space(ByteAt(d, p)))
-                ++p;
-            if (ByteAt(d, p) == '>') {
-                len = p - s + 1;
-                return s;
+            for (int32_t p = s + static_cast<int32_t>(std::strlen(kStart[k])); p <= Len(d); ++p) {
+                const unsigned char c = ByteAt(d, p);
+                if ((c == '"' || c == '\'') && ByteAt(d, p - 1) == '=') {
+                    p = FindChar(d, c, p + 1);
+                    if (p == 0) return 0;
+                } else if (c == '>') {
+                    len = p - s + 1;
+                    return s;
+                }
             }
+            return 0;
         }
         return 0;
     }

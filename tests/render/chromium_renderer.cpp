@@ -278,7 +278,7 @@ bool ChromiumRenderer::WaitForEvent(const char* method, int timeout_ms) {
     }
 }
 
-std::optional<PageShot> ChromiumRenderer::Capture(const std::string& path) {
+std::optional<PageShot> ChromiumRenderer::Capture(const std::string& path, int max_height) {
     if (!ready_) return std::nullopt;
     events_.clear();
     const QString url =
@@ -305,8 +305,10 @@ std::optional<PageShot> ChromiumRenderer::Capture(const std::string& path) {
     shot.width =
         std::max(viewport_width_, static_cast<int>(std::ceil(content.value("width").toDouble())));
     shot.height = std::max(1, static_cast<int>(std::ceil(content.value("height").toDouble())));
-    if (shot.height > kMaxHeight) {
-        shot.height = kMaxHeight;
+    shot.full_height = shot.height;
+    const int limit = std::clamp(max_height, 1, kMaxHeight);
+    if (shot.height > limit) {
+        shot.height = limit;
         shot.truncated = true;
     }
     for (int top = 0; top < shot.height; top += viewport_height_) {

@@ -25,7 +25,8 @@ struct ShotTile {
 struct PageShot {
     int width = 0;
     int height = 0;
-    bool truncated = false;  // the page is taller than kMaxHeight; only its top is kept
+    int full_height = 0;     // the page's height, also when only its top is kept
+    bool truncated = false;  // the page is taller than the height asked for; only its top is kept
     std::vector<ShotTile> tiles;
     std::string text;  // the text the page shows (its body's innerText), UTF-8
 };
@@ -53,8 +54,9 @@ class ChromiumRenderer {
     // Loads the file, waits until it has loaded and painted, and captures the whole page (at
     // least the viewport's width) tile by tile, scrolling the viewport over it: capturing
     // beyond the viewport would lay out and paint the whole page again for every tile.
-    // Nothing on failure, with Error() set.
-    std::optional<PageShot> Capture(const std::string& path);
+    // Pages taller than `max_height` are captured only down to it. Nothing on failure, with
+    // Error() set.
+    std::optional<PageShot> Capture(const std::string& path, int max_height = kMaxHeight);
 
   private:
     bool Start(const std::string& executable);

@@ -9,13 +9,20 @@
 
 namespace tsqz::render {
 
-std::string LegacyCorpusDir() {
+namespace {
+
+std::string SharedFolder(const std::string& below) {
     const std::string shared = tsqz::test::SharedDir();
     if (shared.empty()) return {};
-    const std::string folder = shared + "/corpus/legacy";
+    const std::string folder = shared + "/" + below;
     std::error_code ec;
     return std::filesystem::is_directory(folder, ec) ? folder : std::string();
 }
+
+}  // namespace
+
+std::string LegacyCorpusDir() { return SharedFolder("corpus/legacy"); }
+std::string ModernCorpusDir() { return SharedFolder("corpus"); }
 
 std::vector<std::string> CorpusPages(const std::string& folder) {
     std::vector<std::string> pages;
@@ -95,7 +102,8 @@ std::string WithoutServerCode(const std::string& page) {
 }  // namespace
 
 RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
-                      const OptionSet& options, const std::string& work, OriginalShots* shots) {
+                      const OptionSet& options, const std::string& work, OriginalShots* shots,
+                      int max_height) {
     RenderCheck check;
     const std::string original = work + "/original.html";
     const std::string compressed = work + "/compressed.html";
@@ -129,9 +137,9 @@ RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
     OriginalShots own;
     std::optional<PageShot>& cached =
         declared ? (shots ? shots : &own)->declared : (shots ? shots : &own)->plain;
-    if (!cached) cached = renderer.Capture(before);
+    if (!cached) cached = renderer.Capture(before, max_height);
     check.before = cached;
-    if (check.before) check.after = renderer.Capture(after);
+    if (check.before) check.after = renderer.Capture(after, max_height);
     if (!check.before || !check.after) {
         check.error = "the browser failed: " + renderer.Error();
         return check;

@@ -15,9 +15,13 @@ namespace tsqz::render {
 // The window every page is rendered in; the whole page height is captured.
 constexpr int kViewportWidth = 1024;
 constexpr int kViewportHeight = 768;
+// The window widths the corpus pages are rendered at.
+constexpr int kViewportWidths[] = {1024, 1280};
 
 // The legacy corpus folder under the shared data folder, or empty when it is absent.
 std::string LegacyCorpusDir();
+// The corpus folder of modern pages (the shared data folder's corpus/), or empty.
+std::string ModernCorpusDir();
 // The page files of a corpus folder (everything but its notes), sorted by name.
 std::vector<std::string> CorpusPages(const std::string& folder);
 
@@ -51,8 +55,12 @@ struct OriginalShots {
 // stands must stay the same. And a page whose undeclared bytes are not Latin-1 text (listed
 // in the charset exceptions) is shown with the engine's charset declaration in both, when the
 // engine added one: the declaration changes which glyphs those bytes get, and nothing else.
+//
+// A page taller than `max_height` is captured down to it only; below that its height and the
+// text it shows are compared.
 RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
                       const OptionSet& options, const std::string& work,
-                      OriginalShots* shots = nullptr);
+                      OriginalShots* shots = nullptr,
+                      int max_height = ChromiumRenderer::kMaxHeight);
 
 }  // namespace tsqz::render

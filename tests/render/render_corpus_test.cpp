@@ -78,21 +78,35 @@ TEST_F(RenderHarnessTest, SeesWhatChangesTheRenderingAndOnlyThat) {
     EXPECT_GE(far.bounds.left(), 1500);
 }
 
-// The safe template as a whole keeps every legacy page pixel-identical (server code and the
-// charset exceptions are set aside as CheckPage says).
-class SafeTemplateRenderTest : public ::testing::TestWithParam<std::string> {};
+// The height down to which the suite captures a page. A taller page is compared in part: its
+// top down to this height pixel by pixel, the rest by the page's height and the text it shows.
+// This keeps the suite within its time; render_matrix captures whole pages.
+constexpr int kSuiteMaxHeight = 16384;
+
+// One corpus page at one window width.
+struct PageAtWidth {
+    std::string folder;  // empty when the corpus folder is absent
+    std::string page;
+    int width = kViewportWidth;
+};
+
+// The safe template as a whole keeps every corpus page, legacy and modern, pixel-identical at
+// each width (server code and the charset exceptions are set aside as CheckPage says), or the
+// engine refuses the page and leaves it as it was.
+class SafeTemplateRenderTest : public ::testing::TestWithParam<PageAtWidth> {};
 
 TEST_P(SafeTemplateRenderTest, PageLooksTheSame) {
-    const std::string page = GetParam();
-    if (page.empty()) GTEST_SKIP() << "no legacy corpus folder";
+    const PageAtWidth& param = GetParam();
+    if (param.folder.empty()) GTEST_SKIP() << "no corpus folder";
     REQUIRE_CHROMIUM(chromium);
-    ChromiumRenderer renderer(chromium, kViewportWidth, kViewportHeight);
+    ChromiumRenderer renderer(chromium, param.width, kViewportHeight);
     ASSERT_TRUE(renderer.Ready()) << renderer.Error();
 
+    const std::string& page = param.page;
     TempDir work;
     const OptionSet safe{"safe template", 2, {}};
     const RenderCheck check =
-        CheckPage(renderer, LegacyCorpusDir() + "/" + page, safe, work.path());
+        CheckPage(renderer, param.folder + "/" + page, safe, work.path(), nullptr, kSuiteMaxHeight);
     if (check.refused != 0) {
         RecordProperty("refused", check.refused);
         std::printf("%s: refused by the engine with %d; the page stays as it was\n", page.c_str(),
@@ -105,35 +119,47 @@ TEST_P(SafeTemplateRenderTest, PageLooksTheSame) {
         std::printf("%s: compared with the charset declaration in both: %s\n", page.c_str(),
                     std::string(check.charset_exception).c_str());
     }
+    if (check.before->truncated) {
+        RecordProperty("captured_height", check.before->height);
+        std::printf("%s: rendered in part, pixels compared down to y %d of %d\n", page.c_str(),
+                    check.before->height, check.before->full_height);
+    }
     if (!check.difference.Identical()) {
-        const std::string folder = ArtifactFolder(page);
+        const std::string folder = ArtifactFolder(page + "-" + std::to_string(param.width));
         SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
         tsqz::test::WriteFile(folder + "/compressed.html",
                               tsqz::test::ReadFile(work.File("compressed.html")));
-        ADD_FAILURE() << page << ": " << check.difference.Describe(*check.before, *check.after)
+        ADD_FAILURE() << page << " at " << param.width
+                      << " wide: " << check.difference.Describe(*check.before, *check.after)
                       << "; differing tiles and the compressed page are in " << folder;
     }
 }
 
-// The pages of the legacy corpus, or one empty name that skips when the folder is absent.
-std::vector<std::string> LegacyPagesOrNone() {
-    const std::string folder = LegacyCorpusDir();
-    std::vector<std::string> pages =
-        folder.empty() ? std::vector<std::string>{} : CorpusPages(folder);
-    if (pages.empty()) pages.emplace_back();
-    return pages;
+// The pages of a corpus folder at every width, or one entry that skips when it is absent.
+std::vector<PageAtWidth> PagesOrNone(const std::string& folder) {
+    std::vector<PageAtWidth> cases;
+    if (!folder.empty()) {
+        for (const std::string& page : CorpusPages(folder)) {
+            for (const int width : kViewportWidths)
+                cases.push_back({folder, page, width});
+        }
+    }
+    if (cases.empty()) cases.emplace_back();
+    return cases;
 }
 
-std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
-    if (info.param.empty()) return "NoCorpus";
+std::string TestName(const ::testing::TestParamInfo<PageAtWidth>& info) {
+    if (info.param.folder.empty()) return "NoCorpus";
     std::string name;
-    for (const char c : info.param)
+    for (const char c : info.param.page)
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
+    return name + "_" + std::to_string(info.param.width);
 }
 
-INSTANTIATE_TEST_SUITE_P(Legacy, SafeTemplateRenderTest, ::testing::ValuesIn(LegacyPagesOrNone()),
-                         TestName);
+INSTANTIATE_TEST_SUITE_P(Legacy, SafeTemplateRenderTest,
+                         ::testing::ValuesIn(PagesOrNone(LegacyCorpusDir())), TestName);
+INSTANTIATE_TEST_SUITE_P(Modern, SafeTemplateRenderTest,
+                         ::testing::ValuesIn(PagesOrNone(ModernCorpusDir())), TestName);
 
 }  // namespace
 }  // namespace tsqz::render

@@ -1,8 +1,11 @@
 // render_matrix: every corpus page rendered before and after compression under the safe
 // template and under each of its options alone, as a table; or, with --savings, the bytes the
 // safe template saves on each page.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,21 +17,31 @@ namespace {
 using namespace tsqz::render;
 
 constexpr const char* kUsage =
-    "usage: render_matrix [--savings] [--corpus DIR] [--artifacts DIR] [--option NAME]...\n"
-    "                     [PAGE...]\n"
-    "  Renders each page of the corpus folder (default: the shared legacy corpus) in headless\n"
-    "  Chromium before and after compression, under the safe template as a whole and under\n"
+    "usage: render_matrix [--savings] [--corpus DIR]... [--width N]... [--max-height N]\n"
+    "                     [--artifacts DIR] [--option NAME]... [PAGE...]\n"
+    "  Renders each page of the corpus folders (default: the shared legacy corpus and the\n"
+    "  modern pages beside it) in headless Chromium before and after compression, at each\n"
+    "  window width (default: 1024 and 1280), under the safe template as a whole and under\n"
     "  each of its options alone over the all-off template, and prints which renderings\n"
     "  changed. --option limits the columns to the named options (\"safe\" is the template).\n"
+    "  --max-height captures pages only down to N pixels (default: whole pages).\n"
     "  --artifacts keeps the differing screenshot tiles and compressed pages in DIR.\n"
     "  --savings only compresses with the safe template and prints the bytes saved.\n";
 
 struct Arguments {
     bool savings = false;
-    std::string corpus;
+    std::vector<std::string> corpora;
+    std::vector<int> widths;
+    int max_height = ChromiumRenderer::kMaxHeight;
     std::string artifacts;
     std::vector<std::string> options;
     std::vector<std::string> pages;
+};
+
+// A page to render: its corpus folder and file name.
+struct Page {
+    std::string folder;
+    std::string name;
 };
 
 bool Parse(int argc, char** argv, Arguments& args) {
@@ -38,7 +51,15 @@ bool Parse(int argc, char** argv, Arguments& args) {
         if (a == "--savings") {
             args.savings = true;
         } else if (a == "--corpus" && has_value) {
-            args.corpus = argv[++i];
+            args.corpora.emplace_back(argv[++i]);
+        } else if ((a == "--width" || a == "--max-height") && has_value) {
+            const int value = std::atoi(argv[++i]);
+            if (value < 100) return false;
+            if (a == "--width") {
+                args.widths.push_back(value);
+            } else {
+                args.max_height = value;
+            }
         } else if (a == "--artifacts" && has_value) {
             args.artifacts = argv[++i];
         } else if (a == "--option" && has_value) {
@@ -52,27 +73,27 @@ bool Parse(int argc, char** argv, Arguments& args) {
     return true;
 }
 
-int PrintSavings(const Arguments& args) {
+int PrintSavings(const std::vector<Page>& pages) {
     const OptionSet safe{"safe template", 2, {}};
     int64_t total_before = 0;
     int64_t total_after = 0;
     int failures = 0;
     std::printf("%-28s %10s %10s %10s %7s\n", "page", "before", "after", "saved", "saved%");
-    for (const std::string& page : args.pages) {
+    for (const Page& page : pages) {
         tsqz::test::TempDir work;
         const std::string copy = work.File("original.html");
-        tsqz::test::WriteFile(copy, tsqz::test::ReadFile(args.corpus + "/" + page));
+        tsqz::test::WriteFile(copy, tsqz::test::ReadFile(page.folder + "/" + page.name));
         const CompressOutcome out =
             CompressPage(safe, copy, work.File("compressed.html"), work.path());
         if (out.code != 0) {
-            std::printf("%-28s engine result %d\n", page.c_str(), out.code);
+            std::printf("%-28s engine result %d\n", page.name.c_str(), out.code);
             ++failures;
             continue;
         }
         total_before += out.before;
         total_after += out.after;
         std::printf(
-            "%-28s %10lld %10lld %10lld %6.2f%%\n", page.c_str(),
+            "%-28s %10lld %10lld %10lld %6.2f%%\n", page.name.c_str(),
             static_cast<long long>(out.before), static_cast<long long>(out.after),
             static_cast<long long>(out.before - out.after),
             100.0 * static_cast<double>(out.before - out.after) / static_cast<double>(out.before));
@@ -98,7 +119,7 @@ std::vector<OptionSet> ChosenColumns(const Arguments& args) {
     return columns;
 }
 
-int PrintMatrix(const Arguments& args) {
+int PrintMatrix(const Arguments& args, const std::vector<Page>& pages) {
     const std::string chromium = FindChromium();
     if (chromium.empty()) {
         std::fprintf(stderr, "render_matrix: no chromium browser installed\n");
@@ -115,7 +136,7 @@ int PrintMatrix(const Arguments& args) {
     for (size_t c = 0; c < columns.size(); ++c) {
         std::printf("  %2zu  %s\n", c + 1, columns[c].label.c_str());
     }
-    std::printf("\n%-28s", "page");
+    std::printf("\n%-34s", "page");
     for (size_t c = 0; c < columns.size(); ++c)
         std::printf(" %7zu", c + 1);
     std::printf("\n");
@@ -123,50 +144,54 @@ int PrintMatrix(const Arguments& args) {
     std::vector<std::string> details;
     std::vector<std::string> notes;
     int changed = 0;
-    ChromiumRenderer renderer(chromium, kViewportWidth, kViewportHeight);
-    if (!renderer.Ready()) {
-        std::fprintf(stderr, "render_matrix: %s\n", renderer.Error().c_str());
-        return 2;
-    }
-    for (const std::string& page : args.pages) {
-        std::printf("%-28s", page.c_str());
-        std::fflush(stdout);
-        OriginalShots originals;
-        for (const OptionSet& set : columns) {
-            tsqz::test::TempDir work;
-            const RenderCheck check =
-                CheckPage(renderer, args.corpus + "/" + page, set, work.path(), &originals);
-            std::string cell = "ok";
-            if (!check.charset_exception.empty()) {
-                cell = "ok*";
-                notes.push_back(page + " / " + set.label +
-                                ": compared with the charset declaration in both, because " +
-                                std::string(check.charset_exception));
-            }
-            if (check.refused != 0) {
-                cell = "ref" + std::to_string(check.refused);
-                notes.push_back(page + " / " + set.label + ": refused by the engine with " +
-                                std::to_string(check.refused) + "; the page stays as it was");
-            } else if (!check.error.empty()) {
-                cell = "ERR";
-                details.push_back(page + " / " + set.label + ": " + check.error);
-            }
-            if (check.refused == 0 && check.error.empty() && !check.difference.Identical()) {
-                cell = std::to_string(check.difference.pixels);
-                details.push_back(page + " / " + set.label + ": " +
-                                  check.difference.Describe(*check.before, *check.after));
-                if (!args.artifacts.empty()) {
-                    const std::string folder = args.artifacts + "/" + page + "/" + set.label;
-                    SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
-                    tsqz::test::WriteFile(folder + "/compressed.html",
-                                          tsqz::test::ReadFile(work.File("compressed.html")));
-                }
-            }
-            if (!check.Passed()) ++changed;
-            std::printf(" %7s", cell.c_str());
-            std::fflush(stdout);
+    for (const int width : args.widths) {
+        ChromiumRenderer renderer(chromium, width, kViewportHeight);
+        if (!renderer.Ready()) {
+            std::fprintf(stderr, "render_matrix: %s\n", renderer.Error().c_str());
+            return 2;
         }
-        std::printf("\n");
+        for (const Page& entry : pages) {
+            const std::string page = entry.name + " @" + std::to_string(width);
+            std::printf("%-34s", page.c_str());
+            std::fflush(stdout);
+            OriginalShots originals;
+            for (const OptionSet& set : columns) {
+                tsqz::test::TempDir work;
+                const RenderCheck check = CheckPage(renderer, entry.folder + "/" + entry.name, set,
+                                                    work.path(), &originals, args.max_height);
+                std::string cell = "ok";
+                if (!check.charset_exception.empty()) {
+                    cell = "ok*";
+                    notes.push_back(page + " / " + set.label +
+                                    ": compared with the charset declaration in both, because " +
+                                    std::string(check.charset_exception));
+                }
+                if (check.refused != 0) {
+                    cell = "ref" + std::to_string(check.refused);
+                    notes.push_back(page + " / " + set.label + ": refused by the engine with " +
+                                    std::to_string(check.refused) + "; the page stays as it was");
+                } else if (!check.error.empty()) {
+                    cell = "ERR";
+                    details.push_back(page + " / " + set.label + ": " + check.error);
+                }
+                if (check.refused == 0 && check.error.empty() && !check.difference.Identical()) {
+                    cell = std::to_string(check.difference.pixels);
+                    details.push_back(page + " / " + set.label + ": " +
+                                      check.difference.Describe(*check.before, *check.after));
+                    if (!args.artifacts.empty()) {
+                        const std::string folder = args.artifacts + "/" + entry.name + "-" +
+                                                   std::to_string(width) + "/" + set.label;
+                        SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
+                        tsqz::test::WriteFile(folder + "/compressed.html",
+                                              tsqz::test::ReadFile(work.File("compressed.html")));
+                    }
+                }
+                if (!check.Passed()) ++changed;
+                std::printf(" %7s", cell.c_str());
+                std::fflush(stdout);
+            }
+            std::printf("\n");
+        }
     }
     if (!notes.empty()) std::printf("\nNotes (ok*: charset exception; refN: refused with N):\n");
     for (const std::string& line : notes)
@@ -185,11 +210,26 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    if (args.corpus.empty()) args.corpus = LegacyCorpusDir();
-    if (args.corpus.empty()) {
+    if (args.corpora.empty()) {
+        for (const std::string& folder : {LegacyCorpusDir(), ModernCorpusDir()}) {
+            if (!folder.empty()) args.corpora.push_back(folder);
+        }
+    }
+    if (args.corpora.empty()) {
         std::fprintf(stderr, "render_matrix: no corpus folder (give --corpus DIR)\n");
         return 2;
     }
-    if (args.pages.empty()) args.pages = CorpusPages(args.corpus);
-    return args.savings ? PrintSavings(args) : PrintMatrix(args);
+    if (args.widths.empty())
+        args.widths.assign(std::begin(kViewportWidths), std::end(kViewportWidths));
+    // The pages named, or all, of each corpus folder.
+    std::vector<Page> pages;
+    for (const std::string& folder : args.corpora) {
+        for (const std::string& name : CorpusPages(folder)) {
+            const bool wanted =
+                args.pages.empty() ||
+                std::find(args.pages.begin(), args.pages.end(), name) != args.pages.end();
+            if (wanted) pages.push_back({folder, name});
+        }
+    }
+    return args.savings ? PrintSavings(pages) : PrintMatrix(args, pages);
 }

@@ -57,7 +57,9 @@ std::string FirstTextDifference(const std::string& a, const std::string& b) {
 ShotDifference CompareShots(const PageShot& before, const PageShot& after) {
     ShotDifference d;
     d.same_size = before.width == after.width && before.height == after.height &&
-                  before.truncated == after.truncated;
+                  before.full_height == after.full_height && before.truncated == after.truncated;
+    // Below the part captured of a tall page only the shown text is compared.
+    d.text_differs = (before.truncated || after.truncated) && before.text != after.text;
     // Both shots are cut into tiles the same way, so tiles at the same place match up even
     // when the pages' sizes differ.
     size_t j = 0;
@@ -89,9 +91,12 @@ std::string ShotDifference::Describe(const PageShot& before, const PageShot& aft
     if (Identical()) return "identical";
     std::string text;
     if (!same_size) {
-        text += "size " + std::to_string(before.width) + "x" + std::to_string(before.height) +
-                " became " + std::to_string(after.width) + "x" + std::to_string(after.height) +
+        text += "size " + std::to_string(before.width) + "x" + std::to_string(before.full_height) +
+                " became " + std::to_string(after.width) + "x" + std::to_string(after.full_height) +
                 "; ";
+    }
+    if (before.truncated) {
+        text += "captured down to y " + std::to_string(before.height) + " only; ";
     }
     if (unreadable) text += "a screenshot tile did not decode; ";
     text += std::to_string(pixels) + " pixels differ";

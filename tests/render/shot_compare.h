@@ -19,7 +19,8 @@ struct ShotDifference {
     // The tiles that differ: indexes into the first and the second shot.
     std::vector<std::pair<size_t, size_t>> tiles;
 
-    bool Identical() const { return same_size && !unreadable && pixels == 0; }
+    bool text_differs = false;  // a page captured in part shows other text
+    bool Identical() const { return same_size && !unreadable && pixels == 0 && !text_differs; }
     // "identical", or what differs and where, in one line, with the first place where the
     // shown text differs when it does.
     std::string Describe(const PageShot& before, const PageShot& after) const;
