@@ -18,6 +18,7 @@
 namespace tsqz {
 
 struct DisplayRules;
+
 struct RunMode {
     uint8_t batch = 0;  // error count and per-file report entries accumulate
     uint8_t yield = 0;  // dispatch the host's pending events between pipeline steps

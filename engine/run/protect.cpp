@@ -358,7 +358,10 @@ class Extractor {
             store_.style_ran = true;
             if (int32_t code = CutStyle(doc); code != 0) return code;
         }
-        if (present[kKindScript] && Contains(doc, kKinds[kKindScript].start_tag, true)) {
+        const bool later_styles =
+            store_.style_ran && Contains(doc, kKinds[kKindStyle].start_tag, true);
+        if ((present[kKindScript] && Contains(doc, kKinds[kKindScript].start_tag, true)) ||
+            later_styles) {
             store_.script_ran = true;
             if (int32_t code = CutScripts(doc); code != 0) return code;
         }
@@ -419,30 +422,55 @@ class Extractor {
 
     // Script elements, "<script" through "/script>". A 256th block gives -5 (not counted); a
     // script without "/script>" gives -12 (counted). The result is that of the last slot's
-    // compression.
+    // compression. Style elements after the first are cut out here too, in document order
+    // with the scripts, and are not compressed: their text is a style sheet, where white
+    // space inside a quoted string or between two words matters as much as in a script. One
+    // without an end tag stays in the document.
     int32_t CutScripts(Text& doc) {
         const KindRow& row = kKinds[kKindScript];
+        const KindRow& style = kKinds[kKindStyle];
         int32_t result = 0;
         Text out;
         out.reserve(doc.size());
         size_t pos = 0;
+        size_t next_script = Search(doc, row.start_tag, pos, true);
+        size_t next_style = store_.style_ran ? Search(doc, style.start_tag, pos, true) : npos;
         for (;;) {
-            const size_t start = Search(doc, row.start_tag, pos, true);
+            const bool is_style = next_style < next_script;
+            const size_t start = is_style ? next_style : next_script;
             if (start == npos) break;
+            size_t stop = npos;
+            if (is_style) {
+                const size_t end_tag = Search(doc, style.end_tag, start, true);
+                const size_t close = end_tag == npos ? npos : doc.find('>', end_tag);
+                if (close == npos) {
+                    next_style = npos;
+                    continue;
+                }
+                stop = close + 1;
+            } else {
+                const size_t end = Search(doc, row.end_tag, start + 2, true);
+                if (end == npos) {
+                    if (store_.scripts.size() >= kMaxStoredBlocks) return TSQZ_ERR_TOO_MANY_SCRIPTS;
+                    return TSQZ_ERR_SCRIPT_UNCLOSED;
+                }
+                stop = end + row.end_tag.size();
+            }
             if (store_.scripts.size() >= kMaxStoredBlocks) return TSQZ_ERR_TOO_MANY_SCRIPTS;
-            const size_t end = Search(doc, row.end_tag, start + 2, true);
-            if (end == npos) return TSQZ_ERR_SCRIPT_UNCLOSED;
-            const size_t stop = end + row.end_tag.size();
             const std::string placeholder =
                 placeholders_.ForBlock(kKindScript, store_.scripts.size());
             if (placeholder.empty()) return kOutOfNumbers;
             out.append(doc, pos, start - pos);
             out += placeholder;
             store_.scripts.push_back(doc.substr(start, stop - start));
-            result = engine_.options.CompressScripts
-                         ? CompressScriptBlock(engine_, store_.scripts.back())
-                         : 0;
+            if (!is_style) {
+                result = engine_.options.CompressScripts
+                             ? CompressScriptBlock(engine_, store_.scripts.back())
+                             : 0;
+            }
             pos = stop;
+            if (next_script < pos) next_script = Search(doc, row.start_tag, pos, true);
+            if (next_style < pos) next_style = Search(doc, style.start_tag, pos, true);
         }
         out.append(doc, pos, npos);
         doc.swap(out);
@@ -495,6 +523,8 @@ bool HoldsPlaceholderText(std::string_view doc) {
         if (FindExact(doc, row.placeholder) == npos) continue;
         if (kind <= kKindPre ? ContainsLiteralStart(doc, kind) : Contains(doc, row.start_tag, true))
             return true;
+        // Script placeholders also stand for the style elements after the first.
+        if (kind == kKindScript && Contains(doc, kKinds[kKindStyle].start_tag, true)) return true;
     }
     return false;
 }

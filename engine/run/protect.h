@@ -29,7 +29,7 @@ inline constexpr size_t kMaxStoredBlocks = 255;
 struct ProtectedStore {
     std::vector<std::string> asp;       // code between "<%" and "%>"; as many as the page has
     std::string style;                  // the first style element
-    std::vector<std::string> scripts;   // whole script elements
+    std::vector<std::string> scripts;   // whole script elements, and later style elements
     std::vector<std::string> literals;  // whole literal elements, kind by kind
     std::array<uint8_t, kLiteralKindCount> literal_count{};  // blocks stored per kind
 
@@ -60,9 +60,10 @@ struct PlaceholderCensus {
 void CountPlaceholderText(std::string_view text, bool with_partials, PlaceholderCensus& census);
 
 // Cuts every protected block out of the document in the pipeline's order: ASP code if the
-// document contains "<%", the style block if it contains "<style", script blocks if it
-// contains "<script", then PLAINTEXT, LISTING, XMP and PRE blocks (each kind only while
-// fewer than 255 literal blocks are stored). Script, ASP and style code is compressed as it
+// document contains "<%", the style block if it contains "<style", script blocks (with the
+// style elements after the first, uncompressed) if it contains "<script" or more style
+// elements, then PLAINTEXT, LISTING, XMP and PRE blocks (each kind only while fewer than 255
+// literal blocks are stored). Script, ASP and style code is compressed as it
 // is cut out, as the options say. Returns 0, or the code that ends the run: -12 (ASP code
 // or a script without its end), -10 (style), -5 (256th script), -6 (256th literal block),
 // -2 (literal block without its end tag), -24 (the document already holds placeholder text

@@ -145,11 +145,13 @@ TEST(ProtectExtraction, ScriptAndStyleElementsWithAttributes) {
         "<html><style type=text/css>p{}</STYLE ><style>q</style>"
         "<script src=a.js></script><script>if (a</b) x();</script></html>";
     ASSERT_EQ(ExtractProtectedBlocks(engine, doc), 0);
-    // Only the first style element is protected; each script element is one block.
-    EXPECT_EQ(doc, "<html><@STY@><style>q</style><@SCR@><@SCR@></html>");
+    // The first style element has the style slot; the later ones are cut out with the script
+    // elements, in document order (at first they stayed in the document); each is one block.
+    EXPECT_EQ(doc, "<html><@STY@><@SCR@><@SCR@><@SCR@></html>");
     EXPECT_EQ(engine.store.style, "<style type=text/css>p{}</STYLE >");
-    ASSERT_EQ(engine.store.scripts.size(), 2u);
-    EXPECT_EQ(engine.store.scripts[1], "<script>if (a</b) x();</script>");
+    ASSERT_EQ(engine.store.scripts.size(), 3u);
+    EXPECT_EQ(engine.store.scripts[0], "<style>q</style>");
+    EXPECT_EQ(engine.store.scripts[2], "<script>if (a</b) x();</script>");
 }
 
 TEST(ProtectExtraction, AspCodeLeavesTheMarkerPair) {
@@ -438,18 +440,36 @@ struct Literal {
             DeleteAt(d, s, g - s + 1);
             InsertAt(d, s, "<@STY@>");
         }
-        if (FindText(d, "<script", -1) != 0) {
+        // Script elements, and the style elements after the first, in document order.
+        bool styles = style_ran && FindText(d, "<style", -1) != 0;
+        if (FindText(d, "<script", -1) != 0 || styles) {
             script_ran = true;
             int32_t pos = 1;
             for (;;) {
-                const int32_t s = FindText(d, "<script", -pos);
+                const int32_t script = FindText(d, "<script", -pos);
+                const int32_t sheet = styles ? FindText(d, "<style", -pos) : 0;
+                const bool is_style = sheet != 0 && (script == 0 || sheet < script);
+                const int32_t s = is_style ? sheet : script;
                 if (s == 0) break;
+                int32_t stop = 0;
+                if (is_style) {
+                    const int32_t e = FindText(d, "</style", -s);
+                    const int32_t g = e == 0 ? 0 : FindChar(d, '>', e);
+                    if (g == 0) {
+                        styles = false;
+                        continue;
+                    }
+                    stop = g + 1;
+                } else {
+                    if (scripts.size() == 255) return -5;
+                    const int32_t e = FindText(d, "/script>", -(s + 2));
+                    if (e == 0) return ++errors, -12;
+                    stop = e + 8;
+                }
                 if (scripts.size() == 255) return -5;
-                const int32_t e = FindText(d, "/script>", -(s + 2));
-                if (e == 0) return ++errors, -12;
                 scripts.push_back(
-                    d.substr(static_cast<size_t>(s - 1), static_cast<size_t>(e + 8 - s)));
-                DeleteAt(d, s, e + 8 - s);
+                    d.substr(static_cast<size_t>(s - 1), static_cast<size_t>(stop - s)));
+                DeleteAt(d, s, stop - s);
                 InsertAt(d, s, "<@SCR@>");
                 pos = s;
             }

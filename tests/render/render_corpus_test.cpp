@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,11 @@ struct PageAtWidth {
     std::string page;
     int width = kViewportWidth;
 };
+
+// Names the case in test output, instead of its bytes.
+void PrintTo(const PageAtWidth& param, std::ostream* out) {
+    *out << param.page << " at " << param.width;
+}
 
 // The safe template as a whole keeps every corpus page, legacy and modern, pixel-identical at
 // each width (server code and the charset exceptions are set aside as CheckPage says), or the
