@@ -50,13 +50,12 @@ struct DefaultAttribute {
     Place place;
 };
 
-// Applied one after the other, in this order.
+// Applied one after the other, in this order. An empty ALT text is no default: an image with
+// it that fails to load shows nothing, one without it a broken-image sign, so it stays.
 constexpr DefaultAttribute kDefaultAttributes[] = {
     {"height=100%", false, Place::kInsideTag},
     {"vspace=0", false, Place::kInsideTag},
     {"hspace=0", false, Place::kInsideTag},
-    {"alt=\"\"", false, Place::kInsideTag},
-    {"alt=\" \"", false, Place::kInsideTag},
     {"height=\"100%\"", true, Place::kInsideTag},
     {"vspace=\"0\"", true, Place::kInsideTag},
     {"hspace=\"0\"", true, Place::kInsideTag},

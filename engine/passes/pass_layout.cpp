@@ -762,6 +762,48 @@ std::vector<int32_t> TagBreakPoints(std::string_view s, const DisplayRules* disp
     return breaks;
 }
 
+// The bytes between the quotes of a quoted attribute value, as 1-based positions.
+struct QuotedValue {
+    int32_t first;
+    int32_t last;
+};
+
+// The quoted attribute values of the tags of a text, in order: in a tag that starts markup
+// (not a comment or other "<!" markup), a quote right after "=" (white space between allowed)
+// opens a value that the same quote closes. A value left open runs to the text's end.
+std::vector<QuotedValue> QuotedValues(std::string_view s) {
+    std::vector<QuotedValue> values;
+    const size_t n = s.size();
+    const ByteReader at{s};
+    for (size_t lt = s.find('<'); lt != kNone;) {
+        if (!tag_detail::StartsMarkupAt(at, static_cast<int32_t>(lt) + 1) || s[lt + 1] == '!') {
+            lt = s.find('<', lt + 1);
+            continue;
+        }
+        size_t i = lt + 1;
+        bool after_equals = false;
+        for (; i < n && s[i] != '>'; ++i) {
+            const char c = s[i];
+            if ((c == '"' || c == '\'') && after_equals) {
+                const size_t close = s.find(c, i + 1);
+                const size_t end = close == kNone ? n : close;
+                if (end > i + 1) {
+                    values.push_back({static_cast<int32_t>(i) + 2, static_cast<int32_t>(end)});
+                }
+                if (close == kNone) return values;
+                i = close;
+                after_equals = false;
+            } else if (c == '=') {
+                after_equals = true;
+            } else if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f') {
+                after_equals = false;
+            }
+        }
+        lt = i < n ? s.find('<', i) : kNone;
+    }
+    return values;
+}
+
 // Appends a piece of the rewrapped text, leaving out each space that a `line_end` byte
 // follows (the final replace-all of rewrapping), the piece's last byte included when a line
 // end is inserted after the piece.
@@ -841,19 +883,44 @@ void RewrapText(Engine& engine, Text& chunk) {
     const int32_t width = std::max<int32_t>(engine.run.wrap_column, 1);
     const int32_t n = Len(chunk);
     const std::string_view s = chunk;
-    const std::vector<int32_t> tag_breaks = TagBreakPoints(s, engine.run.display.get());
     // Spaces at positions from..to (1-based), the last or the first; 0 if none.
-    const auto last_space = [&s](int32_t from, int32_t to) -> int32_t {
-        if (from > to) return 0;
-        const void* hit = memrchr(s.data() + from - 1, ' ', static_cast<size_t>(to - from + 1));
-        return hit == nullptr ? 0
-                              : static_cast<int32_t>(static_cast<const char*>(hit) - s.data()) + 1;
+    // Spaces inside a quoted attribute value are no break points: a line end there would
+    // change the value, which scripts, style sheets and tooltips read as it is.
+    const std::vector<QuotedValue> quoted = QuotedValues(s);
+    const auto value_at = [&quoted](int32_t pos) -> const QuotedValue* {
+        auto it = std::upper_bound(quoted.begin(), quoted.end(), pos,
+                                   [](int32_t p, const QuotedValue& v) { return p < v.first; });
+        if (it == quoted.begin()) return nullptr;
+        --it;
+        return pos <= it->last ? &*it : nullptr;
     };
-    const auto first_space = [&s](int32_t from, int32_t to) -> int32_t {
-        if (from > to) return 0;
-        const void* hit = std::memchr(s.data() + from - 1, ' ', static_cast<size_t>(to - from + 1));
-        return hit == nullptr ? 0
-                              : static_cast<int32_t>(static_cast<const char*>(hit) - s.data()) + 1;
+    std::vector<int32_t> tag_breaks = TagBreakPoints(s, engine.run.display.get());
+    if (!quoted.empty()) {
+        std::erase_if(tag_breaks, [&](int32_t pos) { return value_at(pos) != nullptr; });
+    }
+    const auto last_space = [&](int32_t from, int32_t to) -> int32_t {
+        while (from <= to) {
+            const void* hit =
+                memrchr(s.data() + from - 1, ' ', static_cast<size_t>(to - from + 1));
+            if (hit == nullptr) return 0;
+            const int32_t at = static_cast<int32_t>(static_cast<const char*>(hit) - s.data()) + 1;
+            const QuotedValue* value = value_at(at);
+            if (value == nullptr) return at;
+            to = value->first - 1;
+        }
+        return 0;
+    };
+    const auto first_space = [&](int32_t from, int32_t to) -> int32_t {
+        while (from <= to) {
+            const void* hit =
+                std::memchr(s.data() + from - 1, ' ', static_cast<size_t>(to - from + 1));
+            if (hit == nullptr) return 0;
+            const int32_t at = static_cast<int32_t>(static_cast<const char*>(hit) - s.data()) + 1;
+            const QuotedValue* value = value_at(at);
+            if (value == nullptr) return at;
+            from = value->last + 1;
+        }
+        return 0;
     };
 
     Text out;

@@ -35,6 +35,10 @@ std::string Compressed(const MendCase& c) {
 
 void Lines(OptionBlock& o) { o.OptimizeLines = 1; }
 void Spaces(OptionBlock& o) { o.StripSpaces = 1; }
+void Wrap30(OptionBlock& o) {
+    o.OptimizeLines = 1;
+    o.WordWrap = 30;
+}
 void IsoTag(OptionBlock& o) { o.UseISOTag = 1; }
 void LineEnds(OptionBlock& o) { o.CRLFToLF = 1; }
 void Fonts(OptionBlock& o) { o.ShrinkFontTags = 1; }
@@ -85,6 +89,22 @@ constexpr MendCase kCases[] = {
      "<p data-x>a</p><p data-x>b</p></html>",
      "<html><style>@media screen { [data-x] { display : inline-block !important } }</style>"
      "<p data-x>a</p> <p data-x>b</p></html>"},
+    // Rewrapping breaks no quoted attribute value: scripts and style sheets read it as it is.
+    {"line end inside a value", Wrap30,
+     "<html><meta name=x content=\"one two three four five six seven eight nine ten eleven "
+     "twelve\">",
+     "<html><meta name=x\ncontent=\"one two three four\nfive six seven eight nine ten\neleven "
+     "twelve\">",
+     "<html><meta name=x\ncontent=\"one two three four five six seven eight nine ten eleven "
+     "twelve\">\n"},
+    // A later style element is a style sheet too, and a PRE element keeps its white space
+    // whatever its attributes.
+    {"second style element", Spaces,
+     "<html><style>p{}</style><p>a<style>a[title=\"x  y\"]{color:red}</style></p></html>",
+     "<html><style>p{}</style><p>a<style>a[title=\"x y\"]{color:red}</style></p></html>",
+     "<html><style>p{}</style><p>a<style>a[title=\"x  y\"]{color:red}</style></p></html>"},
+    {"pre with attributes", Lines, "<html><pre class=code>a\n   b</pre></html>",
+     "<html><pre class=code>a    b</pre></html>", "<html><pre class=code>a\n   b</pre></html>"},
     // A comment or a script between text and a line end: the line end shows as a space.
     {"comment, line end, text", Lines, "<html>a<!-- c -->\nb</html>",
      "<html>a<!-- c -->b</html>", "<html>a<!-- c --> b</html>"},

@@ -273,8 +273,6 @@ inline void RemoveEmptyTags(Engine& engine, Text& t) {
     InsideTagRow(t, "height=100%");
     InsideTagRow(t, "vspace=0");
     InsideTagRow(t, "hspace=0");
-    InsideTagRow(t, "alt=\"\"");
-    InsideTagRow(t, "alt=\" \"");
     if (quoted) {
         InsideTagRow(t, "height=\"100%\"");
         InsideTagRow(t, "vspace=\"0\"");

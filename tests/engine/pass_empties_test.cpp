@@ -132,8 +132,8 @@ TEST(EmptyTagsTest, DefaultAttributes) {
     ExpectRows({
         {"<img src=a height=100%>", "<img src=a >"},
         {"<img vspace=0 hspace=0 src=a>", "<img   src=a>"},
-        {"<img alt=\"\" src=a>", "<img  src=a>"},
-        {"<img alt=\" \">", "<img >"},
+        {"<img alt=\"\" src=a>", "<img alt=\"\" src=a>"},  // an empty ALT text stays
+        {"<img alt=\" \">", "<img alt=\" \">"},
         {"<img height=\"100%\" vspace=\"0\">", "<img  >"},
         {"<center><p align=\"left\"></center><p align=\"left\">",
          "<center><p align=\"left\"></center><p >"},
@@ -155,7 +155,7 @@ TEST(EmptyTagsTest, AnyCaseAndNamesThatBeginAlike) {
         {"<StRoNg>a</sTrOnG><strike></STRIKE>", "<StRoNg>a</sTrOnG>"},
         {"<SUB></sup><SUP></SUB>", "</sup><SUP>"},
         {"<A>x</A>", "x"},
-        {"<IMG SRC=a BORDER=0 VSPACE=0 ALT=\"\">", "<IMG SRC=a   >"},
+        {"<IMG SRC=a BORDER=0 VSPACE=0 ALT=\"\">", "<IMG SRC=a   ALT=\"\">"},
         {"<Img><TABLE BORDER=0>", "<Img><TABLE>"},
     });
 }
@@ -169,7 +169,7 @@ TEST(EmptyTagsTest, QuotedFormsSkippedAfterQuoteRemoval) {
              "<img height=\"100%\" vspace=\"0\" hspace=\"0\">"},
             {"<p align=\"left\">", "<p align=\"left\">"},
             {"<img src=a><table border=\"0\">", "<img src=a><table border=\"0\">"},
-            {"<img src=a height=100% alt=\"\">", "<img src=a  >"},
+            {"<img src=a height=100% alt=\"\">", "<img src=a  alt=\"\">"},
         },
         quotes_removed);
 }
@@ -481,7 +481,7 @@ TEST(EmptyTagsTest, SameAsPlainLoopsOnPagesThatMostlyKeepTheirTags) {
 // that the chunk did not hold before; a setting at the very end or start of the chunk.
 TEST(EmptyTagsTest, SettingsCompletedByTheCleanup) {
     ExpectRows({
-        {"<img al<b></b>t=\"\" src=a>", "<img  src=a>"},
+        {"<img he<b></b>ight=100% src=a>", "<img  src=a>"},
         {"<img src=a><table bor<font size=2></font>der=0>", "<img src=a><table>"},
         {"<td v<em></em>space=0>", "<td >"},
         {"<img src=a><p al<a>ign=\"left\"></a>", "<img src=a><p >"},

@@ -607,9 +607,42 @@ Text LiteralJoin(Text t, bool lf_only) {
     return t;
 }
 
+// Which bytes (1-based, index 0 unused) lie inside a quoted attribute value: in a tag that
+// starts markup other than "<!", a quote after "=" and white space opens one, the same quote
+// closes it.
+std::vector<bool> LiteralInsideValues(const Text& t) {
+    std::vector<bool> inside(t.size() + 2, false);
+    int32_t p = 1;
+    while (p <= Len(t)) {
+        if (ByteAt(t, p) != '<' || !LiteralStartsMarkup(t, p) || ByteAt(t, p + 1) == '!') {
+            ++p;
+            continue;
+        }
+        bool after_equals = false;
+        for (++p; p <= Len(t) && ByteAt(t, p) != '>'; ++p) {
+            const unsigned char c = ByteAt(t, p);
+            if ((c == '"' || c == '\'') && after_equals) {
+                int32_t q = p + 1;
+                while (q <= Len(t) && ByteAt(t, q) != c)
+                    inside[static_cast<size_t>(q++)] = true;
+                p = q;
+                after_equals = false;
+                if (p > Len(t)) break;
+            } else if (c == '=') {
+                after_equals = true;
+            } else if (!std::isspace(c)) {
+                after_equals = false;
+            }
+        }
+    }
+    return inside;
+}
+
 // Rewrapping may break after a space, or after the ">" that ends a tag unless a text-level
-// tag ends there and text or another such tag follows, or a font change is open.
-bool LiteralBreakAfter(const Text& t, int32_t p) {
+// tag ends there and text or another such tag follows, or a font change is open; never
+// inside a quoted attribute value.
+bool LiteralBreakAfter(const Text& t, int32_t p, const std::vector<bool>& inside) {
+    if (inside[static_cast<size_t>(p)]) return false;
     if (ByteAt(t, p) == ' ') return true;
     const int32_t open = LiteralTagEndingAt(t, p);
     if (open == 0 || LiteralFontOpen(t, p + 1)) return false;
@@ -621,19 +654,21 @@ Text LiteralRewrap(Text t, bool lf_only, int32_t width) {
     const std::string_view line_end = lf_only ? "\n" : "\r\n";
     int32_t line = 1;
     int32_t probe = width;
+    std::vector<bool> inside = LiteralInsideValues(t);
     while (probe < Len(t)) {
         int32_t b = probe;
-        while (b >= 1 && !LiteralBreakAfter(t, b))
+        while (b >= 1 && !LiteralBreakAfter(t, b, inside))
             --b;
         int32_t at = b;
         if (b <= line) {
             int32_t f = probe;
-            while (f <= Len(t) && !LiteralBreakAfter(t, f))
+            while (f <= Len(t) && !LiteralBreakAfter(t, f, inside))
                 ++f;
             if (f > Len(t)) break;
             at = f;
         }
         InsertAt(t, at + 1, line_end);
+        inside.insert(inside.begin() + at + 1, line_end.size(), false);
         line = at + 2;
         probe = at + width + 2;
     }

@@ -45,12 +45,18 @@ constexpr const char* kBrowserSwitches[] = {
     "--force-color-profile=srgb",
     "--host-resolver-rules=MAP * ~NOTFOUND",
     "--proxy-server=127.0.0.1:9",
+    // Images and frames load with the page, not when scrolled into view while it is captured.
+    "--disable-features=LazyImageLoading,LazyFrameLoading",
     "--remote-debugging-pipe",
 };
 
-// Waits for one more frame after the load event, so images that failed late and fonts are in.
+// After the load event, waits until every image has loaded or failed (at most two seconds),
+// then for two more frames, so images that failed late and fonts are in.
 constexpr const char* kSettleScript =
-    "new Promise(r => requestAnimationFrame(() => requestAnimationFrame(() => r(1))))";
+    "new Promise(r => { const t0 = Date.now(); const f = () => {"
+    " if ([...document.images].every(i => i.complete) || Date.now() - t0 > 2000)"
+    " requestAnimationFrame(() => requestAnimationFrame(() => r(1)));"
+    " else setTimeout(f, 20); }; f(); })";
 
 // The text as shown, to tell a person which words changed when the pixels differ.
 constexpr const char* kShownTextScript = "document.body ? document.body.innerText : ''";
@@ -201,6 +207,10 @@ bool ChromiumRenderer::Start(const std::string& executable) {
     if (!attached) return false;
     session_ = attached->value("sessionId").toString();
     if (!Call("Page.enable", {})) return false;
+    // CSS animations and transitions stand still, so two renderings of a page that animates
+    // (a shimmer over placeholders, a fade-in) catch the same moment of it.
+    if (!Call("Animation.enable", {})) return false;
+    if (!Call("Animation.setPlaybackRate", {{"playbackRate", 0}})) return false;
     if (!Call("Emulation.setDeviceMetricsOverride", {{"width", viewport_width_},
                                                      {"height", viewport_height_},
                                                      {"deviceScaleFactor", 1},

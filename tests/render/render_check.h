@@ -33,6 +33,7 @@ struct RenderCheck {
     std::optional<PageShot> after;
     ShotDifference difference;
     std::string error;  // compression or browser failure; empty when both shots were taken
+    bool scripts_off = false;  // compared with the pages' scripts taken out (see CheckPage)
     // The engine refused the page with this code and wrote nothing: the page stays exactly
     // as it was (a malformed page, for example a PRE element the browser leaves open to the
     // end). Nothing is rendered then.
@@ -57,7 +58,11 @@ struct OriginalShots {
 // engine added one: the declaration changes which glyphs those bytes get, and nothing else.
 //
 // A page taller than `max_height` is captured down to it only; below that its height and the
-// text it shows are compared.
+// text it shows are compared. When the shots differ, both are captured once more; if either
+// page's two captures differ too (its scripts animate it, or lay it out at their own pace),
+// both pages are compared again with their script elements taken out, and tiles in
+// which even then two captures of the original differ are compared by the shown text only
+// (CompareShots).
 RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
                       const OptionSet& options, const std::string& work,
                       OriginalShots* shots = nullptr,

@@ -125,6 +125,11 @@ TEST_P(SafeTemplateRenderTest, PageLooksTheSame) {
         std::printf("%s: compared with the charset declaration in both: %s\n", page.c_str(),
                     std::string(check.charset_exception).c_str());
     }
+    if (check.scripts_off) {
+        RecordProperty("scripts_off", 1);
+        std::printf("%s: two renderings of the original differ; compared with scripts off\n",
+                    page.c_str());
+    }
     if (check.before->truncated) {
         RecordProperty("captured_height", check.before->height);
         std::printf("%s: rendered in part, pixels compared down to y %d of %d\n", page.c_str(),

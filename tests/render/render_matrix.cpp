@@ -166,7 +166,12 @@ int PrintMatrix(const Arguments& args, const std::vector<Page>& pages) {
                                     ": compared with the charset declaration in both, because " +
                                     std::string(check.charset_exception));
                 }
-                if (check.refused != 0) {
+                if (check.scripts_off) {
+                notes.push_back(page + " / " + set.label +
+                                ": two renderings of the original differ; compared with scripts "
+                                "off");
+            }
+            if (check.refused != 0) {
                     cell = "ref" + std::to_string(check.refused);
                     notes.push_back(page + " / " + set.label + ": refused by the engine with " +
                                     std::to_string(check.refused) + "; the page stays as it was");

@@ -15,6 +15,8 @@ struct ShotDifference {
     bool same_size = true;
     bool unreadable = false;  // a tile did not decode as an image
     int64_t pixels = 0;       // differing pixels where both pages have pixels
+    int64_t unsteady = 0;     // differing pixels set aside in tiles that differ between two
+                              // captures of the first page too
     QRect bounds;             // the differing pixels, in page coordinates
     // The tiles that differ: indexes into the first and the second shot.
     std::vector<std::pair<size_t, size_t>> tiles;
@@ -26,7 +28,11 @@ struct ShotDifference {
     std::string Describe(const PageShot& before, const PageShot& after) const;
 };
 
-ShotDifference CompareShots(const PageShot& before, const PageShot& after);
+// With `again`, a second capture of the page of `before`: a tile in which the two captures of
+// that page differ (an animation driven by a script, a video) is compared by the text the
+// pages show only.
+ShotDifference CompareShots(const PageShot& before, const PageShot& after,
+                            const PageShot* again = nullptr);
 
 // Writes the differing tiles of both shots into `folder` as before-yY-xX.png, after-yY-xX.png
 // and diff-yY-xX.png (differing pixels red over a faded copy of the first), for a person to
