@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the render_matrix tool (dev preset) and runs it: every legacy corpus page rendered in
-# headless Chromium before and after compression, under the safe template and each of its
-# options alone, printed as a table. Arguments go to the tool (see docs/render-tests.md);
+# Builds the render_matrix tool (dev preset) and runs it: every page of the shared corpus
+# (legacy and modern) rendered whole in headless Chromium at 1024 and 1280 pixels wide, before
+# and after compression, under the safe template and each of its options alone, printed as a
+# table. Arguments go to the tool (see docs/render-tests.md);
 # "--savings" prints the bytes the safe template saves instead.
 set -eu
 cd "$(dirname "$0")/.."
