@@ -96,7 +96,7 @@ enum class JsTok : uint8_t {
 };
 
 // What a "{" opened (and so what its "}" closes).
-enum class Brace : uint8_t { Block, Expression, ArrowBody };
+enum class Brace : uint8_t { Block, Expression, ArrowBody, FunctionBody };
 // What a "(" or "[" opened.
 enum class Paren : uint8_t { Condition, Parameters, Other, Bracket };
 
@@ -288,7 +288,11 @@ private:
         const std::string_view p = Text(*prev);
         if (p == ";") return true;
         if (p == "}" || p == ")") return prev->free_after;
-        if (p == "{") return !stack_.empty() && stack_.back() == kBlockFrame;
+        // Inside a block or any function body statements follow one another.
+        if (p == "{")
+            return !stack_.empty() && (stack_.back() == kBlockFrame ||
+                                       stack_.back() == kArrowBodyFrame ||
+                                       stack_.back() == kFunctionBodyFrame);
         return false;
     }
 
@@ -299,10 +303,13 @@ private:
         }
         // After ")": a condition's or a declaration's body is a block, a function
         // expression's body is not; after a call's ")" only a line end makes it a block.
-        if (prev && IsPunct(prev, ")") && !paren_was_call_) return body_after_paren_;
+        if (prev && IsPunct(prev, ")") && !paren_was_call_)
+            return body_after_paren_ == Brace::Block ? Brace::Block : Brace::FunctionBody;
         if (prev && IsPunct(prev, "=>")) return Brace::ArrowBody;
         if (StatementStart(prev, line_before_)) return Brace::Block;
         if (prev && prev->kind == JsTok::Word && InList(kBlockWords, Text(*prev))) return Brace::Block;
+        // After a call's ")" only a method's body can follow on the same line.
+        if (prev && IsPunct(prev, ")")) return Brace::FunctionBody;
         return Brace::Expression;
     }
 
@@ -471,18 +478,20 @@ private:
     }
 
     // Frames of the bracket stack: a brace of each kind, or a parenthesis or bracket.
+    // A function expression's or method's body holds statements but ends an expression.
     static constexpr uint8_t kBlockFrame = 1, kExpressionFrame = 2, kArrowBodyFrame = 3,
-                             kSubstitutionFrame = 4, kConditionFrame = 5,
-                             kDeclarationParamsFrame = 6, kExpressionParamsFrame = 7,
-                             kParenFrame = 8, kBracketFrame = 9;
+                             kFunctionBodyFrame = 4, kSubstitutionFrame = 5,
+                             kConditionFrame = 6, kDeclarationParamsFrame = 7,
+                             kExpressionParamsFrame = 8, kParenFrame = 9, kBracketFrame = 10;
 
     bool OnPunct(std::string_view p, uint32_t begin) {
         const JsToken* prev = Previous();
         if (p == "{") {
             const Brace kind = BraceKind(prev);
-            stack_.push_back(kind == Brace::Block       ? kBlockFrame
-                             : kind == Brace::ArrowBody ? kArrowBodyFrame
-                                                        : kExpressionFrame);
+            stack_.push_back(kind == Brace::Block          ? kBlockFrame
+                             : kind == Brace::ArrowBody    ? kArrowBodyFrame
+                             : kind == Brace::FunctionBody ? kFunctionBodyFrame
+                                                           : kExpressionFrame);
             body_after_paren_ = Brace::Expression;
         } else if (p == "(") {
             uint8_t frame = kParenFrame;
@@ -502,7 +511,7 @@ private:
                 --p_;
                 return Template(begin, false);
             }
-            const bool brace = frame <= kArrowBodyFrame;
+            const bool brace = frame <= kFunctionBodyFrame;
             const bool bracket = frame == kBracketFrame;
             if ((p == "}") != brace || (p == "]") != bracket) { failed_ = true; return false; }
             Push(JsTok::Punct, begin, static_cast<uint32_t>(p_));

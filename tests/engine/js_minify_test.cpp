@@ -87,6 +87,8 @@ TEST(JsMinify, LiteralsStayAsWritten) {
         {"{}\n/a b/.test(s)", "{}/a b/.test(s)"},
         {"x = a.return / 2 / 3", "x=a.return/2/3"},
         {"x = (a) / 2 / (b)", "x=(a)/2/(b)"},
+        {"x = function () { function g() {}\n/a b/.test(s) }",
+         "x=function(){function g(){}/a b/.test(s)}"},
         {"s = 'a\\\nb'", "s='a\\\nb'"},
         {"n = 0x1F + 1_000n + .5e-3", "n=0x1F+1_000n+.5e-3"},
     });
