@@ -259,6 +259,7 @@ DoctypeFields ReadDoctype(std::string_view s) {
         p = close + 1;
         return true;
     };
+    if (s.empty() || !IsHtmlSpace(s[0])) f.force_quirks = true;  // "<!DOCTYPEhtml>": left alone
     skip();
     while (p < s.size() && !IsHtmlSpace(s[p])) f.name.push_back(LowerAscii(s[p++]));
     if (f.name.empty()) f.force_quirks = true;

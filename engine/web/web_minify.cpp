@@ -126,6 +126,7 @@ private:
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_until_select_end_ = false;
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
+    bool html_seen_ = false;
     std::string raw_owner_;       // the last start tag: the owner of raw text after it
     ScriptKind script_kind_ = ScriptKind::Other;  // of the last SCRIPT start tag
     size_t server_index_ = 0;
@@ -299,6 +300,10 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
             n != "style" && n != "template")
             lost_ = true;  // foster parenting, or a table inside a table
     }
+    if ((n == "tr" || n == "td" || n == "th" || n == "tbody" || n == "thead" || n == "tfoot" ||
+         n == "caption" || n == "col" || n == "colgroup") &&
+        std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "table"; }))
+        return false;  // ignored outside a table
     if (n == "table" && InButtonScope("p")) {
         if (facts_.mode == DocumentMode::NoQuirks) {
             for (size_t i = stack_.size(); i > 0; --i)
@@ -378,6 +383,10 @@ bool Rewriter::SimulateEnd(const Token& t) {
         return false;
     }
     uint32_t flags = ElementFlags(n);
+    if (n == "p" && !InButtonScope("p")) {
+        lost_ = true;  // "</p>" without an open paragraph in scope makes an empty one
+        return false;
+    }
     if (n == "form" || (n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6')) {
         if (stack_.empty() || stack_.back().name != n) {
             lost_ = true;
@@ -747,6 +756,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     case Deferred::BodyStart:
         // The head would take these elements (and "noscript" while it is open).
         omit = !text_starts_space && !(text_after.empty() && next_comment) &&
+               !(text_after.empty() && next_end && next->name != "body" && next->name != "html") &&
                !(text_after.empty() && next_start &&
                  ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript"));
         break;
@@ -871,16 +881,19 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             bool boundary = false;
             uint32_t flags = ElementFlags(t.name);
             if (html && !verbatim_until_select_end_) boundary = SimulateStart(t, flags);
+            if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
             OnSignificant(t, boundary);
             tag.clear();
             raw_owner_ = t.name;
             if (html && t.name == "script") script_kind_ = ScriptKindOf(t);
+            if (t.name == "html") html_seen_ = true;
             if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
             else WriteStartTag(t, tag, html);
             prev_boundary_ = boundary;
             Deferred kind = Deferred::None;
-            if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags)) {
-                if (t.name == "html") kind = Deferred::HtmlStart;
+            if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags) &&
+                foreign_depth_before_ == 0) {  // inside SVG these tags end it: they stay
+                if (t.name == "html" && !html_seen_) kind = Deferred::HtmlStart;
                 else if (t.name == "head") kind = Deferred::HeadStart;
                 else if (t.name == "body") kind = Deferred::BodyStart;
             }
@@ -893,8 +906,20 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
+            if (t.left_foreign) {
+                // Where such an end tag leaves the tree differs between parsers (formatting
+                // elements are rebuilt around foreign content): the rest stays as written.
+                FlushText(false, &t);
+                verbatim_rest_ = true;
+                out_.append(in_.substr(t.begin, t.end - t.begin));
+                break;
+            }
             bool verbatim = Verbatim(t);
             bool html = tokenizer_.foreign_depth() == 0 && !(t.name == "svg" || t.name == "math");
+            // "</body>" and "</html>" before the body has begun make the parser open it; in a
+            // table they split the table's text, which decides what is moved out of it.
+            bool body_started = !head_region_ && !lost_ &&
+                                !(!stack_.empty() && (stack_.back().flags & kTablePart));
             bool was_select_end = verbatim_until_select_end_ && t.name == "select";
             if (verbatim_until_select_end_) {
                 verbatim = true;
@@ -909,7 +934,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             }
             bool lost_before = lost_;
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
-            if (html && !verbatim && (t.name == "body" || t.name == "html") && On(WebRule::OptionalTags)) {
+            if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
+                On(WebRule::OptionalTags)) {
                 FlushText(false, &t);
                 tag.clear();
                 WriteEndTag(t, tag, true);

@@ -30,7 +30,7 @@ bool Tokenizer::Next(Token& t) {
     if (done_) return false;
     t.name.clear();
     t.attributes.clear();
-    t.bogus = t.self_closing = t.foreign = t.ignored_in_select = false;
+    t.bogus = t.self_closing = t.foreign = t.ignored_in_select = t.left_foreign = false;
     t.ns = Namespace::Html;
     t.begin = pos_;
     if (pos_ >= in_.size()) {
@@ -461,13 +461,17 @@ void Tokenizer::AfterStartTag(Token& t) {
         if (!t.self_closing) Push(name, t.ns);
         return;
     }
-    if (name == "html" || name == "head" || name == "body" || IsVoidElement(name)) return;
     if (select_depth_ > 0) {
         // The select closes before another select and before controls; most other elements
         // are dropped inside it, and so do not switch the tokenizer.
-        if (name == "select" || name == "input" || name == "keygen" || name == "textarea") {
-            size_t j = open_.size();
-            while (j > 0 && !(open_[j - 1].ns == Namespace::Html && open_[j - 1].name == "select")) --j;
+        size_t j = open_.size();
+        while (j > 0 && !(open_[j - 1].ns == Namespace::Html && open_[j - 1].name == "select")) --j;
+        bool in_table = false;
+        for (size_t k = 0; k + 1 < j; ++k) in_table |= open_[k].ns == Namespace::Html && open_[k].name == "table";
+        bool table_tag = name == "caption" || name == "table" || name == "tbody" || name == "tfoot" ||
+                         name == "thead" || name == "tr" || name == "td" || name == "th";
+        if (name == "select" || name == "input" || name == "keygen" || name == "textarea" ||
+            (in_table && table_tag)) {
             if (j > 0) PopUntil(j - 1);
             if (name == "select") return;
         } else if (IsIgnoredInSelect(name)) {
@@ -475,6 +479,7 @@ void Tokenizer::AfterStartTag(Token& t) {
             return;
         }
     }
+    if (name == "html" || name == "head" || name == "body" || IsVoidElement(name)) return;
     TextState next = RawTextStateFor(name);
     if (next != TextState::Data) {
         state_ = next;
@@ -484,10 +489,11 @@ void Tokenizer::AfterStartTag(Token& t) {
     Push(name, Namespace::Html);
 }
 
-void Tokenizer::AfterEndTag(const Token& t) {
+void Tokenizer::AfterEndTag(Token& t) {
     // Foreign elements close on an end tag of their own name, ignoring ASCII case; an HTML
     // element on the way hands the tag to the HTML rules.
     if ((t.name == "br" || t.name == "p") && ForeignContext()) {
+        t.left_foreign = true;
         // These leave foreign content before the HTML rules see them.
         while (!open_.empty() && open_.back().ns != Namespace::Html &&
                !IsHtmlIntegrationPoint(open_.back().name, open_.back().ns))
@@ -502,11 +508,18 @@ void Tokenizer::AfterEndTag(const Token& t) {
         --i;
     }
     if (t.name == "body" || t.name == "html") return;
+    // Inside a select only its own end tags (and those of an enclosing table) close anything.
+    if (select_depth_ > 0 && t.name != "select" && t.name != "option" && t.name != "optgroup" &&
+        t.name != "template" && t.name != "table" && t.name != "tbody" && t.name != "thead" &&
+        t.name != "tfoot" && t.name != "tr" && t.name != "td" && t.name != "th" && t.name != "caption")
+        return;
     auto counted = html_count_.find(t.name);
     if (counted == html_count_.end() || counted->second == 0) return;
     for (size_t j = open_.size(); j > 0; --j) {
         if (open_[j - 1].ns == Namespace::Html && open_[j - 1].name == t.name) {
+            size_t foreign_before = foreign_depth_;
             PopUntil(j - 1);
+            if (foreign_depth_ < foreign_before) t.left_foreign = true;
             return;
         }
     }

@@ -42,6 +42,7 @@ struct Token {
     bool bogus = false;                     // comments not opened by "<!--"
     bool self_closing = false;
     bool ignored_in_select = false;         // a start tag the select element drops
+    bool left_foreign = false;              // an end tag that closed SVG/MathML by HTML rules
     bool foreign = false;                   // a start tag handled as SVG or MathML
     Namespace ns = Namespace::Html;         // the namespace a start tag's element gets
     std::vector<Attribute> attributes;
@@ -74,7 +75,7 @@ private:
     void ReadData(Token& t);
     void ReadBogusComment(Token& t, size_t content_begin);
     void AfterStartTag(Token& t);
-    void AfterEndTag(const Token& t);
+    void AfterEndTag(Token& t);
     bool ForeignContext() const;
     bool AppropriateEndTagAt(size_t pos) const;
     void PopUntil(size_t depth);
