@@ -13,7 +13,8 @@ struct TemplateName {
     std::string_view name;
     uint8_t number;  // WriteSwitchTemplate's number
 };
-constexpr TemplateName kTemplates[] = {{"off", 1}, {"safe", 2}, {"all", 3}};
+// "web" starts from the safe template and switches the web template on (option Web).
+constexpr TemplateName kTemplates[] = {{"off", 1}, {"safe", 2}, {"all", 3}, {"web", 2}};
 
 // -j N: 1 to kMaxJobs worker threads.
 constexpr size_t kMaxJobs = 1024;
@@ -37,7 +38,7 @@ uint8_t TemplateNumber(std::string_view name) {
     for (const TemplateName& row : kTemplates) {
         if (row.name == name) return row.number;
     }
-    throw UsageError("--template takes off, safe or all, not \"" + std::string(name) + "\"");
+    throw UsageError("--template takes off, safe, all or web, not \"" + std::string(name) + "\"");
 }
 
 // Walks argv, handing out options and their values ("--name value", "--name=value", "-o DIR",
@@ -144,7 +145,11 @@ Arguments ParseArguments(int argc, const char* const* argv) {
             args.ini = reader.Value();
             if (args.ini.empty()) throw UsageError("--ini needs a file name");
         } else if (arg == "--template") {
-            args.template_number = TemplateNumber(reader.Value());
+            const std::string name = reader.Value();
+            args.template_number = TemplateNumber(name);
+            if (name == "web") args.settings.insert(args.settings.begin(), ParseSetting("Web=1"));
+        } else if (arg == "--keep-comment") {
+            args.keep_comments.push_back(reader.Value());
         } else if (arg == "--set") {
             args.settings.push_back(ParseSetting(reader.Value()));
         } else if (arg == "--print-options") {
@@ -220,13 +225,16 @@ standard input to standard output. Several documents run as one job.
 Options:
       --ini FILE          read the options from the option sections of FILE
                             tsqz --ini site.ini page.html
-      --template NAME     start from a switch template: off, safe or all
+      --template NAME     start from a switch template: off, safe or all; or web,
+                          today's HTML rules (the safe template with Web=1)
                             tsqz --template all page.html
                           (default: Tagsqueeze.ini in the program directory when it
                           exists, else the safe template)
       --set NAME=VALUE    change one option after the above; repeatable; NAME is an
                           option name as --print-options shows it
                             tsqz --set StripComments=1 --set WordWrap=120 page.html
+      --keep-comment TEXT the web template keeps comments containing TEXT; repeatable
+                            tsqz --template web --keep-comment google_ad page.html
       --print-options     print the options in effect as INI sections and exit
                             tsqz --template safe --set CRLFToLF=0 --print-options
   -o, --output DIR        write results into DIR (a folder's layout is kept below it);

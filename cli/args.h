@@ -21,6 +21,7 @@ struct Arguments {
     std::string ini;                      // --ini, empty when not given
     uint8_t template_number = 0;          // --template: 1 off, 2 safe, 3 all; 0 when not given
     std::vector<OptionSetting> settings;  // --set, in command-line order
+    std::vector<std::string> keep_comments;  // --keep-comment: kept by the web template
     bool print_options = false;
     OutputMode mode = OutputMode::kInPlace;
     std::string output_dir;

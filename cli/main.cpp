@@ -106,6 +106,7 @@ int Run(const Arguments& args) {
     SetMessageBoxHandler(ShowEngineMessageBox);
 
     LoadOptions(base, args.settings, work.path());
+    for (const std::string& pattern : args.keep_comments) TsqzAddWebKeptComment(pattern.c_str());
     if (args.print_options) {
         std::fputs(FormatOptions().c_str(), stdout);
         return 0;

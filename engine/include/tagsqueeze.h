@@ -68,6 +68,7 @@ enum {
 #define TSQZ_SECTION_TAG_OPTIONS "Tag Options"
 #define TSQZ_SECTION_FINE_TUNING "Fine Tuning"
 #define TSQZ_SECTION_SCRIPT_OPTIONS "Script block options"
+#define TSQZ_SECTION_WEB_TEMPLATE "Web Template" /* beyond the original: the web template */
 
 /* The option table: every member of the option block, numbered 0..TsqzOptionCount()-1 in the
  * stored order of the sections. Names are the settings-file value names; the functions that
@@ -96,6 +97,9 @@ TSQZ_API unsigned char TsqzSetOption(const char* name, int32_t value);
 /* The current value of an option by name into *value (the width as stored); 1 when the name
  * is known, else 0. */
 TSQZ_API unsigned char TsqzGetOption(const char* name, int32_t* value);
+/* The web template (option Web in section TSQZ_SECTION_WEB_TEMPLATE) keeps comments that
+ * contain `pattern`; each call adds one, NULL or "" forgets them all. */
+TSQZ_API void TsqzAddWebKeptComment(const char* pattern);
 
 /* The error-log text of a result code, as two lines: line 0 and line 1 (which is "" when the
  * text has one line). NULL for a code without a text or another line number. */

@@ -42,6 +42,8 @@ TSQZ_API TsqzContext* TsqzDefaultContext(void);
 /* Copies the option block, the run mode, the report settings and the host hooks of from into
  * to (not the work folder, statistics or errors), so a worker compresses as the other does. */
 TSQZ_API void TsqzContextCopySettings(TsqzContext* to, const TsqzContext* from);
+/* TsqzAddWebKeptComment for one context; TsqzContextCopySettings copies the patterns. */
+TSQZ_API void TsqzContextAddWebKeptComment(TsqzContext* context, const char* pattern);
 
 /* Sets one option by its settings-file name (letter case ignored) to a value in its range, as
  * TsqzSetOption does for the default context; 1 when stored, 0 otherwise. */

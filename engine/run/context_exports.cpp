@@ -46,6 +46,13 @@ extern "C" void TsqzContextCopySettings(TsqzContext* to, const TsqzContext* from
     to->engine.mode = from->engine.mode;
     to->engine.report = from->engine.report;
     to->engine.hooks = from->engine.hooks;
+    to->engine.web_keep_comments = from->engine.web_keep_comments;
+}
+
+extern "C" void TsqzContextAddWebKeptComment(TsqzContext* context, const char* pattern) {
+    if (!context) return;
+    if (!pattern || !*pattern) context->engine.web_keep_comments.clear();
+    else context->engine.web_keep_comments.emplace_back(pattern);
 }
 
 extern "C" unsigned char TsqzContextSetOption(TsqzContext* context, const char* name,

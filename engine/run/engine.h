@@ -14,6 +14,7 @@
 #include "run/options.h"
 #include "run/protect.h"
 #include "text/text.h"
+#include "web/web_minify.h"
 
 namespace tsqz {
 
@@ -107,6 +108,9 @@ struct Engine {
     // merged into another's; the default engine writes each at once.
     bool hold_file_entries = false;
     std::vector<HeldFileEntry> held_file_entries;
+    // The web template: comments holding one of these stay; what each rule saved so far.
+    std::vector<std::string> web_keep_comments;
+    web::WebStats web_stats;
 };
 
 // The folder of the engine's error log and report work files, ending in "/".

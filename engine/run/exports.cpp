@@ -98,6 +98,10 @@ extern "C" unsigned char TsqzSetOption(const char* name, int32_t value) {
     return TsqzContextSetOption(TsqzDefaultContext(), name, value);
 }
 
+extern "C" void TsqzAddWebKeptComment(const char* pattern) {
+    TsqzContextAddWebKeptComment(TsqzDefaultContext(), pattern);
+}
+
 extern "C" unsigned char TsqzGetOption(const char* name, int32_t* value) {
     return TsqzContextGetOption(TsqzDefaultContext(), name, value);
 }

@@ -52,6 +52,20 @@ struct OptionBlock {
     uint8_t MSNSOnly = 0;
     uint8_t StandardizeChars = 0;  // entity level 0..5 (persisted values up to 255 kept)
     uint16_t WordWrap = 254;       // never 0, never below 30 once set
+    // The web template (beyond the original): Web runs it instead of the passes above; each
+    // WebNo... switch turns one of its rules off.
+    uint8_t Web = 0;
+    uint8_t WebNoWhitespace = 0;
+    uint8_t WebNoOptionalTags = 0;
+    uint8_t WebNoAttributeQuotes = 0;
+    uint8_t WebNoBooleanAttributes = 0;
+    uint8_t WebNoDefaultAttributes = 0;
+    uint8_t WebNoCharacterReferences = 0;
+    uint8_t WebNoComments = 0;
+    uint8_t WebNoDoctype = 0;
+    uint8_t WebNoTagSpace = 0;
+    uint8_t WebNoStyles = 0;
+    uint8_t WebNoScripts = 0;
 };
 
 // Statistics slots given to RecordSavings; the number is the slot.
@@ -101,8 +115,9 @@ enum class OptionKind : uint8_t {
 inline constexpr std::string_view kTagOptions = TSQZ_SECTION_TAG_OPTIONS;
 inline constexpr std::string_view kFineTuning = TSQZ_SECTION_FINE_TUNING;
 inline constexpr std::string_view kScriptOptions = TSQZ_SECTION_SCRIPT_OPTIONS;
-inline constexpr std::array<std::string_view, 3> kOptionSections = {kTagOptions, kFineTuning,
-                                                                    kScriptOptions};
+inline constexpr std::string_view kWebTemplate = TSQZ_SECTION_WEB_TEMPLATE;
+inline constexpr std::array<std::string_view, 4> kOptionSections = {kTagOptions, kFineTuning,
+                                                                    kScriptOptions, kWebTemplate};
 
 // A member's values in the three switch templates (all-off, safe, all-options). Members
 // without them (present == false) are left out when a template is written or deleted.
@@ -131,10 +146,14 @@ struct OptionInfo {
 namespace option_rows {
 using K = OptionKind;
 using B = OptionBlock;
-constexpr std::string_view kTag = kTagOptions, kFine = kFineTuning, kScript = kScriptOptions;
+constexpr std::string_view kTag = kTagOptions, kFine = kFineTuning, kScript = kScriptOptions,
+                           kWeb = kWebTemplate;
+// The web template's rows: in no switch template (the three stay as they were), no setter, no
+// line among the original per-option savings.
+constexpr TemplateValues kNoTemplate{};
 
 // clang-format off
-inline constexpr std::array<OptionInfo, 34> kOptionTable = {{
+inline constexpr std::array<OptionInfo, 46> kOptionTable = {{
     {"STRONGtoB", kTag, K::Switch, &B::STRONGtoB, "CompressSTRONG2B", false, Templates(0, 0, 1), "<STRONG> to <B>", kSlotSTRONGtoB},
     {"EMToI", kTag, K::Switch, &B::EMToI, "CompressEM2I", false, Templates(0, 0, 1), "<EM> to <I>", kSlotEMToI},
     {"CITEToI", kTag, K::Switch, &B::CITEToI, "CompressCITE2I", false, Templates(0, 0, 1), "<CITE> to <I>", kSlotCITEToI},
@@ -169,6 +188,18 @@ inline constexpr std::array<OptionInfo, 34> kOptionTable = {{
     {"ScriptComments", kScript, K::Switch, &B::ScriptComments, "CompressScriptComments", false, Templates(0, 1, 1), "", 0},
     {"ScriptEOLs", kScript, K::Switch, &B::ScriptEOLs, "CompressScriptEOLs", false, Templates(0, 0, 0), "", 0},
     {"ASPBlocks", kScript, K::Switch, &B::ASPBlocks, "CompressASP", false, Templates(0, 1, 1), "", 0},
+    {"Web", kWeb, K::Switch, &B::Web, "", false, kNoTemplate, "", 0},
+    {"WebNoWhitespace", kWeb, K::Switch, &B::WebNoWhitespace, "", false, kNoTemplate, "", 0},
+    {"WebNoOptionalTags", kWeb, K::Switch, &B::WebNoOptionalTags, "", false, kNoTemplate, "", 0},
+    {"WebNoAttributeQuotes", kWeb, K::Switch, &B::WebNoAttributeQuotes, "", false, kNoTemplate, "", 0},
+    {"WebNoBooleanAttributes", kWeb, K::Switch, &B::WebNoBooleanAttributes, "", false, kNoTemplate, "", 0},
+    {"WebNoDefaultAttributes", kWeb, K::Switch, &B::WebNoDefaultAttributes, "", false, kNoTemplate, "", 0},
+    {"WebNoCharacterReferences", kWeb, K::Switch, &B::WebNoCharacterReferences, "", false, kNoTemplate, "", 0},
+    {"WebNoComments", kWeb, K::Switch, &B::WebNoComments, "", false, kNoTemplate, "", 0},
+    {"WebNoDoctype", kWeb, K::Switch, &B::WebNoDoctype, "", false, kNoTemplate, "", 0},
+    {"WebNoTagSpace", kWeb, K::Switch, &B::WebNoTagSpace, "", false, kNoTemplate, "", 0},
+    {"WebNoStyles", kWeb, K::Switch, &B::WebNoStyles, "", false, kNoTemplate, "", 0},
+    {"WebNoScripts", kWeb, K::Switch, &B::WebNoScripts, "", false, kNoTemplate, "", 0},
 }};
 // clang-format on
 }  // namespace option_rows

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "run/protect.h"
 #include "run/stats.h"
+#include "web/web_minify.h"
 
 namespace tsqz {
 namespace {
@@ -84,6 +85,47 @@ bool RunOptionPasses(Engine& engine, std::string& document) {
     return true;
 }
 
+// The web template: one rewrite of the whole document, with no limit on its size or shape, so
+// nothing is refused; then the same write as the other templates.
+int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view name, std::string_view output,
+                       RunOutcome& outcome) {
+    const OptionBlock& o = engine.options;
+    web::WebOptions rules;
+    const std::pair<web::WebRule, uint8_t> switches[] = {
+        {web::WebRule::Whitespace, o.WebNoWhitespace},
+        {web::WebRule::OptionalTags, o.WebNoOptionalTags},
+        {web::WebRule::AttributeQuotes, o.WebNoAttributeQuotes},
+        {web::WebRule::BooleanAttributes, o.WebNoBooleanAttributes},
+        {web::WebRule::DefaultAttributes, o.WebNoDefaultAttributes},
+        {web::WebRule::CharacterReferences, o.WebNoCharacterReferences},
+        {web::WebRule::Comments, o.WebNoComments},
+        {web::WebRule::Doctype, o.WebNoDoctype},
+        {web::WebRule::TagSpace, o.WebNoTagSpace},
+        {web::WebRule::MinifyStyles, o.WebNoStyles},
+        {web::WebRule::MinifyScripts, o.WebNoScripts},
+    };
+    for (auto [rule, off] : switches) rules.set(rule, off == 0);
+    rules.keep_comments = engine.web_keep_comments;
+    std::string result;
+    web::MinifyWeb(document, rules, result, &engine.web_stats);
+    document.swap(result);
+    NoteSizeAfter(engine, Len(document));
+    Yield(engine);
+    if (outcome.buffer_mode) {
+        outcome.document.swap(document);
+        outcome.completed = true;
+        return engine.error_code;
+    }
+    PumpMessages(engine);
+    const std::string output_path(output);
+    const bool written = !platform::IsReadOnlyFile(output_path) &&
+                         platform::WriteFileAtomically(output_path, document);
+    PumpMessages(engine);
+    if (!written) return EndRun(engine, name, TSQZ_ERR_WRITE);
+    outcome.completed = true;
+    return engine.error_code;
+}
+
 int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view name,
                     std::string_view output, RunOutcome& outcome) {
     outcome = RunOutcome{};
@@ -110,6 +152,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     }
 
     NoteSizeBefore(engine, Len(document));
+    if (engine.options.Web) return RunWebTemplate(engine, document, name, output, outcome);
     engine.run.basefont = FindBasefontSize(document);
     engine.run.lf_only = document.find("\r\n") == std::string::npos;
     engine.run.utf8_text = engine.options.UseISOTag != 0 && HoldsUtf8Text(document);

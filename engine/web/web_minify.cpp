@@ -747,7 +747,8 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         break;
     }
     case Deferred::HtmlStart:
-        omit = !(text_after.empty() && next_comment);
+        // A second html start tag is read differently by parsers: keep the first then.
+        omit = !(text_after.empty() && next_comment) && !(next_start && next->name == "html");
         break;
     case Deferred::HeadStart:
         omit = text_after.empty() && (next_start || (next_end && next->name == "head"));
@@ -897,6 +898,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 else if (t.name == "head") kind = Deferred::HeadStart;
                 else if (t.name == "body") kind = Deferred::BodyStart;
             }
+            if (t.name == "html") html_seen_ = true;
             if (kind != Deferred::None) {
                 deferred_ = kind;
                 deferred_bytes_ = tag;
@@ -936,7 +938,6 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
                 On(WebRule::OptionalTags)) {
-                FlushText(false, &t);
                 tag.clear();
                 WriteEndTag(t, tag, true);
                 pending_body_end_bytes_.append(tag);

@@ -371,7 +371,7 @@ TEST_F(TsqzTest, PrintOptionsShowsTheOptionsInEffect) {
             names.push_back(line.substr(0, equals));
         }
     }
-    ASSERT_EQ(names.size(), 34u);
+    ASSERT_EQ(names.size(), 46u);  // 34 of the original and the web template's 12
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const std::string value = name == "WordWrap" ? "100" : "1";
@@ -474,6 +474,25 @@ TEST_F(TsqzTest, TheSamplePageRunsThroughTheMainJob) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(ContainsIgnoreCase(ReadFile(Path("out/sample.html")), "</html>"));
     EXPECT_NE(run.err.find("1 document (0 failed)"), std::string::npos) << run.err;
+}
+
+// --template web runs the web template: no page refused (here one of over 64 KB without a cut
+// point), rules switched off with --set, comments kept with --keep-comment.
+TEST_F(TsqzTest, WebTemplateRunsTodaysRules) {
+    const std::string page = Put("web.html",
+                                 "<!DOCTYPE html>\n<html>\n<body>\n<ul>\n  <li>a</li>\n</ul>\n"
+                                 "<!-- keep me --><!-- drop me -->\n" +
+                                 std::string(70000, 'x') + "\n</body>\n</html>\n");
+    const TsqzRun web = Run({"--template", "web", "--keep-comment", "keep", "--stdout", page});
+    ASSERT_EQ(web.status, 0) << web.err;
+    const std::string expected = "<!doctype html><ul><li>a</ul><!-- keep me -->\n" + std::string(70000, 'x');
+    EXPECT_TRUE(web.out == expected) << web.out.substr(0, 100);
+    const TsqzRun tags_kept =
+        Run({"--template", "web", "--set", "WebNoOptionalTags=1", "--stdout", page});
+    ASSERT_EQ(tags_kept.status, 0) << tags_kept.err;
+    EXPECT_NE(tags_kept.out.find("<li>a</li></ul>"), std::string::npos) << tags_kept.out;
+    const TsqzRun printed = Run({"--template", "web", "--print-options"});
+    EXPECT_NE(printed.out.find("[Web Template]\nWeb=1\n"), std::string::npos) << printed.out;
 }
 
 }  // namespace

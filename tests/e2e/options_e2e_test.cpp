@@ -37,14 +37,14 @@ int32_t Get(const char* name) {
 TEST(OptionsE2eTest, ListSetAndReadEveryOption) {
     InitCompressionParams();
     const std::vector<TsqzOptionInfo> options = AllOptions();
-    ASSERT_EQ(options.size(), 34u);
+    ASSERT_EQ(options.size(), 46u);  // 34 of the original and the web template's 12
     TsqzOptionInfo untouched{};
     EXPECT_EQ(TsqzDescribeOption(-1, &untouched), 0);
     EXPECT_EQ(TsqzDescribeOption(TsqzOptionCount(), &untouched), 0);
     EXPECT_EQ(untouched.name, nullptr);
 
     const std::vector<std::string> sections = {TSQZ_SECTION_TAG_OPTIONS, TSQZ_SECTION_FINE_TUNING,
-                                               TSQZ_SECTION_SCRIPT_OPTIONS};
+                                               TSQZ_SECTION_SCRIPT_OPTIONS, TSQZ_SECTION_WEB_TEMPLATE};
     std::set<std::string> names;
     size_t section = 0;
     for (const TsqzOptionInfo& option : options) {
