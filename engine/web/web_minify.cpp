@@ -887,7 +887,6 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             tag.clear();
             raw_owner_ = t.name;
             if (html && t.name == "script") script_kind_ = ScriptKindOf(t);
-            if (t.name == "html") html_seen_ = true;
             if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
             else WriteStartTag(t, tag, html);
             prev_boundary_ = boundary;
