@@ -85,10 +85,35 @@ bool RunOptionPasses(Engine& engine, std::string& document) {
     return true;
 }
 
+// The end of every run: the compressed document into the caller's buffer, or written to the
+// output file.
+static int32_t HandOnDocument(Engine& engine, Text& document, std::string_view name,
+                              std::string_view output, RunOutcome& outcome) {
+    NoteSizeAfter(engine, Len(document));
+    Yield(engine);
+
+    if (outcome.buffer_mode) {
+        outcome.document.swap(document);
+        outcome.completed = true;
+        return engine.error_code;
+    }
+    PumpMessages(engine);
+    // An existing output file set to read-only is not overwritten: that is a write error.
+    const std::string output_path(output);
+    const bool written = !platform::IsReadOnlyFile(output_path) &&
+                         platform::WriteFileAtomically(output_path, document);
+    PumpMessages(engine);
+    // A failed write is -9; otherwise a failure before it (the style restore) stays the result.
+    if (!written) EndRun(engine, name, TSQZ_ERR_WRITE);
+    outcome.completed = true;
+    Yield(engine);
+    return engine.error_code;
+}
+
 // The web template: one rewrite of the whole document, with no limit on its size or shape, so
 // nothing is refused; then the same write as the other templates.
-int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view name, std::string_view output,
-                       RunOutcome& outcome) {
+static int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view name,
+                              std::string_view output, RunOutcome& outcome) {
     const OptionBlock& o = engine.options;
     web::WebOptions rules;
     const std::pair<web::WebRule, uint8_t> switches[] = {
@@ -109,21 +134,7 @@ int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view name, st
     std::string result;
     web::MinifyWeb(document, rules, result, &engine.web_stats);
     document.swap(result);
-    NoteSizeAfter(engine, Len(document));
-    Yield(engine);
-    if (outcome.buffer_mode) {
-        outcome.document.swap(document);
-        outcome.completed = true;
-        return engine.error_code;
-    }
-    PumpMessages(engine);
-    const std::string output_path(output);
-    const bool written = !platform::IsReadOnlyFile(output_path) &&
-                         platform::WriteFileAtomically(output_path, document);
-    PumpMessages(engine);
-    if (!written) return EndRun(engine, name, TSQZ_ERR_WRITE);
-    outcome.completed = true;
-    return engine.error_code;
+    return HandOnDocument(engine, document, name, output, outcome);
 }
 
 int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view name,
@@ -192,25 +203,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     // the write.
     if (restored != 0) EndRun(engine, name, restored);
 
-    NoteSizeAfter(engine, Len(document));
-    Yield(engine);
-
-    if (outcome.buffer_mode) {
-        outcome.document.swap(document);
-        outcome.completed = true;
-        return engine.error_code;
-    }
-    PumpMessages(engine);
-    // An existing output file set to read-only is not overwritten: that is a write error.
-    const std::string output_path(output);
-    const bool written = !platform::IsReadOnlyFile(output_path) &&
-                         platform::WriteFileAtomically(output_path, document);
-    PumpMessages(engine);
-    // A failed write is -9; otherwise a failure before it (the style restore) stays the result.
-    if (!written) EndRun(engine, name, TSQZ_ERR_WRITE);
-    outcome.completed = true;
-    Yield(engine);
-    return engine.error_code;
+    return HandOnDocument(engine, document, name, output, outcome);
 }
 
 }  // namespace tsqz
