@@ -152,6 +152,8 @@ private:
 bool Rewriter::KeepComment(const Token& t) const {
     if (!On(WebRule::Comments)) return true;
     std::string_view content = in_.substr(t.content_begin, t.content_end - t.content_begin);
+    // "</>" is dropped by the browser but not by every parser: it stays.
+    if (t.end - t.begin == 3 && in_.substr(t.begin, 3) == "</>") return true;
     // "<?php ...>" and other processing instructions (server code; "<!?" reads the same).
     if (content.starts_with("?")) return true;
     if (content.starts_with("[if") || content.starts_with("[endif") || content.starts_with("<![endif") ||
@@ -383,6 +385,13 @@ bool Rewriter::SimulateEnd(const Token& t) {
         return false;
     }
     uint32_t flags = ElementFlags(n);
+    // Inside a select only its own end tags (and those of its table) close anything.
+    if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }) &&
+        n != "select" && n != "option" && n != "optgroup" && n != "template" && !(flags & kTablePart) &&
+        n != "td" && n != "th" && n != "caption") {
+        lost_ = true;
+        return false;
+    }
     if (n == "p" && !InButtonScope("p")) {
         lost_ = true;  // "</p>" without an open paragraph in scope makes an empty one
         return false;
@@ -535,7 +544,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             last_unquoted = false;
             continue;
         }
-        if (v.empty() && On(WebRule::AttributeQuotes)) {
+        if (v.empty() && (On(WebRule::AttributeQuotes) || !a.quote)) {
             saved_quotes += original_value_bytes;
             need_space = true;
             last_unquoted = false;
@@ -883,7 +892,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             uint32_t flags = ElementFlags(t.name);
             if (html && !verbatim_until_select_end_) boundary = SimulateStart(t, flags);
             if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
-            OnSignificant(t, boundary);
+            // Text a table moves out of itself joins the text before the table: white space
+            // there stays.
+            OnSignificant(t, boundary && t.name != "table");
             tag.clear();
             raw_owner_ = t.name;
             if (html && t.name == "script") script_kind_ = ScriptKindOf(t);
