@@ -50,9 +50,16 @@ constexpr const char* kBrowserSwitches[] = {
     "--remote-debugging-pipe",
 };
 
-// After the load event, waits until every image has loaded or failed (at most two seconds),
-// then for two more frames, so images that failed late and fonts are in.
+// After the load event, hides frames and embedded objects whose address leaves this machine
+// (their box keeps its place, only the browser's error page inside it goes): that error page
+// appears after a delay of its own, so two renderings of one page caught it or not by chance.
+// Then waits until every image has loaded or failed (at most two seconds), then for two more
+// frames, so images that failed late and fonts are in.
 constexpr const char* kSettleScript =
+    "document.querySelectorAll('iframe,frame,embed,object').forEach(e => {"
+    " const a = e.getAttribute('src') || e.getAttribute('data') || '';"
+    " if (/^\\s*([a-z][a-z0-9+.-]*:)?\\/\\//i.test(a) && !/^\\s*file:/i.test(a))"
+    " e.style.setProperty('visibility', 'hidden', 'important'); });"
     "new Promise(r => { const t0 = Date.now(); const f = () => {"
     " if ([...document.images].every(i => i.complete) || Date.now() - t0 > 2000)"
     " requestAnimationFrame(() => requestAnimationFrame(() => r(1)));"
