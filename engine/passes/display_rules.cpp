@@ -5,12 +5,11 @@
 #include <cstddef>
 
 #include "passes/inline_elements.h"
+#include "text/position.h"
 #include "text/text.h"
 
 namespace tsqz {
 namespace {
-
-constexpr size_t kNone = std::string_view::npos;
 
 // Display values that make a box block-level, a table part, a list item, or no box at all;
 // any other value (inline, inline-block, inline-flex, contents, run-in, ruby, initial,

@@ -13,6 +13,7 @@
 
 #include "passes/passes.h"
 #include "text/byte_scan.h"
+#include "text/position.h"
 
 namespace tsqz::empties {
 
@@ -54,7 +55,8 @@ static inline bool MatchesAt(std::string_view text, size_t at, std::string_view 
 // ---------------------------------------------------------------------------------------------
 // Step 2: where the tags are that the cleanup looks for.
 
-inline constexpr int32_t kNone = -1;
+// The scans here index with int32_t: "no index" is -1.
+inline constexpr int32_t kNone = kNoneOf<int32_t>;
 
 // Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
 // compared with them in one step.

@@ -68,7 +68,7 @@ void StandardizeColors(Engine& engine, Text& chunk) {
     std::vector<ValueEdit> edits;
     for (int32_t at = Find(text, kAttribute, 1, true); at != 0;
          at = Find(text, kAttribute, at + Len(kAttribute), true)) {
-        const size_t match = static_cast<size_t>(at - 1);
+        const size_t match = IndexOf(at);
         const size_t v = match + kAttribute.size();
         if (v >= n) break;
         // Visible text such as "color=red" is no attribute.

@@ -99,7 +99,7 @@ std::vector<size_t> FindAll(std::string_view text, std::string_view pattern) {
     std::vector<size_t> found;
     for (int32_t at = Find(text, pattern, 1, true); at != 0;
          at = Find(text, pattern, at + Len(pattern), true)) {
-        found.push_back(static_cast<size_t>(at - 1));
+        found.push_back(IndexOf(at));
     }
     return found;
 }
@@ -167,7 +167,7 @@ void ConvertExactTag(Text& chunk, std::string_view tag, std::string_view element
     std::vector<Edit> edits;
     size_t heading = 0, heading_end = 0;  // how many of each start before the occurrence
     for (int32_t at = Find(text, tag, 1, true); at > 1; at = Find(text, tag, at + 1, true)) {
-        const size_t occurrence = static_cast<size_t>(at - 1);
+        const size_t occurrence = IndexOf(at);
         while (heading < headings.size() && headings[heading] < occurrence)
             ++heading;
         while (heading_end < heading_ends.size() && heading_ends[heading_end] < occurrence) {

@@ -24,12 +24,11 @@
 #include "text/byte_scan.h"
 #include "passes/inline_elements.h"
 #include "passes/passes.h"
+#include "text/position.h"
 #include "text/text_rewriter.h"
 
 namespace tsqz {
 namespace {
-
-constexpr size_t kNone = std::string_view::npos;
 
 std::string_view LineEnd(const Engine& engine) { return engine.run.lf_only ? "\n" : "\r\n"; }
 
@@ -66,7 +65,7 @@ bool BaresMarker(std::string_view s, size_t first, size_t last) {
 // Whether white space beside the tag whose "<" is at index `open` shows.
 // `display` says which block-level elements the page's style sheets may make text-level.
 bool InlineTagAt(std::string_view s, size_t open, const DisplayRules* display) {
-    return ReadTagAt(ByteReader{s}, static_cast<int32_t>(open) + 1, display).IsInline();
+    return ReadTagAt(ByteReader{s}, PositionOf(open), display).IsInline();
 }
 
 // The index of the "<" of the tag that the ">" at index `gt` ends, kNone when it ends none:
@@ -82,7 +81,7 @@ size_t TagOpenOf(std::string_view s, size_t gt) {
     const void* found = memrchr(s.data() + from, '<', gt - from);
     if (found == nullptr) return kNone;
     const auto open = static_cast<size_t>(static_cast<const char*>(found) - s.data());
-    return tag_detail::StartsMarkupAt(ByteReader{s}, static_cast<int32_t>(open) + 1) ? open : kNone;
+    return tag_detail::StartsMarkupAt(ByteReader{s}, PositionOf(open)) ? open : kNone;
 }
 
 bool PatternAt(std::string_view s, size_t at, std::string_view pattern) {
@@ -258,37 +257,6 @@ void CollapseBlanks(Text& text, Text& spare) {
     out.Finish(text);
 }
 
-// Tracks, while a loop moves forward through the text, the last "<" and ">" before the
-// position it has reached; valid while every edit lies after that position and keeps the
-// "<" and ">" bytes.
-class TagTracker {
-  public:
-    explicit TagTracker(Rewriter& text)
-        : next_open_(text.FindChar('<', 1)), next_close_(text.FindChar('>', 1)) {
-        text.Track(next_open_);
-        text.Track(next_close_);
-    }
-
-    // Whether `at` lies inside a tag: the nearest "<" before it is later than the nearest ">".
-    bool InsideTag(const Rewriter& text, int32_t at) {
-        while (next_open_ != 0 && next_open_ < at) {
-            last_open_ = next_open_;
-            next_open_ = text.FindChar('<', next_open_ + 1);
-        }
-        while (next_close_ != 0 && next_close_ < at) {
-            last_close_ = next_close_;
-            next_close_ = text.FindChar('>', next_close_ + 1);
-        }
-        return last_open_ > last_close_;
-    }
-
-  private:
-    int32_t next_open_;
-    int32_t next_close_;
-    int32_t last_open_ = 0;
-    int32_t last_close_ = 0;
-};
-
 // Step 5: attributes whose value is a list; the spaces inside their quoted value go.
 constexpr std::string_view kListAttributes[] = {"coords=", "cols=", "rows="};
 
@@ -307,7 +275,7 @@ int32_t FindListAttribute(const Rewriter& text, std::string_view name, int32_t s
 // wherever it lies would strip the spaces of some later tag's value, or of visible text.
 void CompactListValues(Rewriter& text, std::string_view name) {
     const auto name_length = static_cast<int32_t>(name.size());
-    TagTracker tags(text);
+    RewriterTagTracker tags(text);
     for (int32_t m = FindListAttribute(text, name, 1); m != 0;) {
         int32_t open = m + name_length;
         while (text.At(open) == ' ')
@@ -566,7 +534,7 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
                     pending = i;
                 }
             }
-            fonts.Take(at, static_cast<int32_t>(i) + 1);
+            fonts.Take(at, PositionOf(i));
             open = i;
             unended = true;
             return i + 1;
@@ -622,7 +590,7 @@ void RemoveSpacesAroundTags(Text& text, Text& spare, const DisplayRules* display
             // "<>" would send the search back to the same "<": it goes on after the ">".
             visit_from = deleted || close == open + 1 ? close : close - 1;
         }
-        fonts.Take(at, static_cast<int32_t>(open) + 1);
+        fonts.Take(at, PositionOf(open));
         return open + 1;
     });
     out.Finish(text);
@@ -701,7 +669,7 @@ void JoinLineFeeds(Text& text, const DisplayRules* display) {
             const size_t open = TagOpenOf(s, lf - 1);
             if (open != kNone && !InlineTagAt(s, open, display)) {
                 ScanBytes<'<'>(s.substr(0, lf), fonts_to, [&](size_t lt) {
-                    fonts.Take(at, static_cast<int32_t>(lt) + 1);
+                    fonts.Take(at, PositionOf(lt));
                     return lt + 1;
                 });
                 fonts_to = lf;
@@ -736,9 +704,9 @@ std::vector<int32_t> TagBreakPoints(std::string_view s, const DisplayRules* disp
     bool read_inline = false;
     ScanBytes<'<', '>'>(s, 0, [&](size_t i) {
         if (s[i] == '<') {
-            fonts.Take(at, static_cast<int32_t>(i) + 1);
+            fonts.Take(at, PositionOf(i));
             open = i;
-            unended = tag_detail::StartsMarkupAt(at, static_cast<int32_t>(i) + 1);
+            unended = tag_detail::StartsMarkupAt(at, PositionOf(i));
             return i + 1;
         }
         if (unended && !fonts.Open() && !MarkerEndsAt(s, i) && !MarkerStartsAt(s, i + 1)) {
@@ -754,7 +722,7 @@ std::vector<int32_t> TagBreakPoints(std::string_view s, const DisplayRules* disp
                     breaks_here = !read_inline;
                 }
             }
-            if (breaks_here) breaks.push_back(static_cast<int32_t>(i) + 1);
+            if (breaks_here) breaks.push_back(PositionOf(i));
         }
         unended = false;
         return i + 1;
@@ -776,7 +744,7 @@ std::vector<QuotedValue> QuotedValues(std::string_view s) {
     const size_t n = s.size();
     const ByteReader at{s};
     for (size_t lt = s.find('<'); lt != kNone;) {
-        if (!tag_detail::StartsMarkupAt(at, static_cast<int32_t>(lt) + 1) || s[lt + 1] == '!') {
+        if (!tag_detail::StartsMarkupAt(at, PositionOf(lt)) || s[lt + 1] == '!') {
             lt = s.find('<', lt + 1);
             continue;
         }

@@ -122,8 +122,6 @@ bool IsWholeNumber(std::string_view value) {
 // brought together by a removal is matched again), at linear cost.
 class LiveText {
   public:
-    static constexpr size_t kNone = Text::npos;
-
     explicit LiveText(std::string_view text) : text_(text) {
         // Every attribute text ends in a letter and "=", and "=" is never removed: its places
         // are the only places where a match can end, for every entry. Only double quotes are
@@ -218,6 +216,8 @@ class LiveText {
 // "Is this position inside a tag?" (the last "<" at or before it lies after the last ">" at or
 // before it) for positions asked in increasing order: each answer looks back only as far as
 // the first "<" or ">", or else as far as the position asked before, whose answer then holds.
+// It answers as TagTracker (tag_scan.h) does, but reads back from each asked position instead
+// of every byte before it: an entry asks at few places spread over the whole chunk.
 class TagLookBack {
   public:
     explicit TagLookBack(std::string_view text) : text_(text) {}
@@ -238,7 +238,6 @@ class TagLookBack {
     }
 
   private:
-    static constexpr size_t kNone = Text::npos;
     std::string_view text_;
     size_t asked_ = kNone;
     bool inside_ = false;
@@ -255,19 +254,19 @@ void StripEntry(LiveText& text, const EntryPlan& plan) {
     size_t opening = 0;
     for (;;) {
         const size_t first = text.NextLive(from);
-        size_t start = LiveText::kNone;
+        size_t start = kNone;
         size_t end = 0;
         for (; next_equals < equals.size(); ++next_equals) {
             const size_t e = equals[next_equals];
             if (e < first) continue;
             start = text.MatchEndingAt(e, plan.attribute);
-            if (start != LiveText::kNone && start >= first) {
+            if (start != kNone && start >= first) {
                 end = e + 1;
                 break;
             }
-            start = LiveText::kNone;
+            start = kNone;
         }
-        if (start == LiveText::kNone) break;
+        if (start == kNone) break;
         if (opening < start) opening = start;
         opening = text.NextLiveQuote(opening);
         if (opening >= n) break;  // no opening quote anywhere after: the entry is done

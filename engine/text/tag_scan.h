@@ -4,17 +4,17 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/position.h"
 #include "text/text.h"
 
 namespace tsqz {
 
 // Tracks the last "<" and the last ">" at or before a position that only moves forward, so
 // a pass that walks its matches left to right answers "is this inside a tag?" without
-// searching backwards from every match. Positions are 0-based indexes into the text.
+// searching backwards from every match. Reads a fixed text at 0-based indexes; a pass that
+// asks while it edits uses RewriterTagTracker (text_rewriter.h) instead.
 class TagTracker {
   public:
-    static constexpr size_t kNone = static_cast<size_t>(-1);
-
     explicit TagTracker(std::string_view text) : text_(text) {}
 
     // Takes in every byte up to and including index pos; pos never moves backwards.
