@@ -46,7 +46,7 @@ fuzz:
 bench:
 	cmake --preset release
 	cmake --build --preset release --target tsqz_bench
-	build/release/bin/tsqz_bench --profile --scaling
+	build/release/bin/tsqz_bench --profile --scaling --memory
 
 # tsqz -j 2 against -j 1 over the shared corpus copied 20 times (docs/benchmarks.md).
 bench-jobs:

@@ -142,6 +142,17 @@ OptionBlock TemplateOptions(size_t column) {
     return engine.options;
 }
 
+OptionBlock TemplateOptions(const TemplateChoice& choice) {
+    OptionBlock options = TemplateOptions(choice.column);
+    if (choice.web_template()) {
+        options.Web = 1;
+        const uint8_t markup_only = choice.web == WebChoice::kMarkup ? 1 : 0;
+        options.WebNoScripts = markup_only;
+        options.WebNoStyles = markup_only;
+    }
+    return options;
+}
+
 bool LoadPage(const std::string& path, Page& page) {
     page.path = path;
     page.name = fs::path(path).filename().string();

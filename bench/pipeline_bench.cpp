@@ -11,10 +11,13 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "bench_support.h"
@@ -22,6 +25,10 @@
 #include "run/engine.h"
 #include "run/pipeline.h"
 #include "platform/files.h"
+#include "web/css_minify.h"
+#include "web/js_minify.h"
+#include "web/page_facts.h"
+#include "web/web_tokenizer.h"
 
 namespace tsqz::bench {
 namespace {
@@ -54,6 +61,7 @@ struct Settings {
     bool pages = true;
     bool profile = false;
     bool scaling = false;
+    bool memory = false;
     bool tsv = false;
 };
 
@@ -169,7 +177,7 @@ void PrintRule() { std::printf("%s\n", std::string(86, '-').c_str()); }
 bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
     bool all_agree = true;
     for (const TemplateChoice* choice : settings.templates) {
-        const OptionBlock options = TemplateOptions(choice->column);
+        const OptionBlock options = TemplateOptions(*choice);
         if (!settings.tsv) {
             std::printf("\nTemplate \"%s\": median of %d repetitions%s (ratio = output / input)\n",
                         std::string(choice->label).c_str(), settings.reps, ClockNote());
@@ -229,6 +237,170 @@ bool BenchPages(const Settings& settings, const std::vector<Document>& docs) {
     return all_agree;
 }
 
+// What the web template's minifiers are given in a run, collected once for the profile: the
+// text of each STYLE and SCRIPT element and each style attribute's value without references
+// (the run decodes values that hold one; the profile leaves those out).
+struct WebTexts {
+    std::vector<std::string_view> sheets, declarations;
+    std::vector<std::pair<std::string_view, web::ScriptKind>> scripts;
+    size_t sheet_bytes = 0, declaration_bytes = 0, script_bytes = 0;
+};
+
+WebTexts CollectWebTexts(std::string_view text) {
+    WebTexts texts;
+    web::Tokenizer tokenizer(text);
+    web::Token token;
+    enum class Next { kNone, kSheet, kScript } next = Next::kNone;
+    web::ScriptKind kind = web::ScriptKind::Classic;
+    while (tokenizer.Next(token)) {
+        const std::string_view raw = text.substr(token.begin, token.end - token.begin);
+        if (token.kind == web::TokenKind::Text && next != Next::kNone) {
+            if (next == Next::kSheet) {
+                texts.sheets.push_back(raw);
+                texts.sheet_bytes += raw.size();
+            } else {
+                texts.scripts.emplace_back(raw, kind);
+                texts.script_bytes += raw.size();
+            }
+        }
+        next = Next::kNone;
+        if (token.kind != web::TokenKind::StartTag || token.ns != web::Namespace::Html) continue;
+        std::string_view type, language;
+        bool has_type = false, has_language = false;
+        for (const web::Attribute& a : token.attributes) {
+            const std::string_view name = text.substr(a.name_begin, a.name_end - a.name_begin);
+            const std::string_view value = text.substr(a.value_begin, a.value_end - a.value_begin);
+            if (web::EqualsIgnoringCase(name, "style") && value.find('&') == std::string_view::npos) {
+                texts.declarations.push_back(value);
+                texts.declaration_bytes += value.size();
+            } else if (web::EqualsIgnoringCase(name, "type")) {
+                type = value;
+                has_type = true;
+            } else if (web::EqualsIgnoringCase(name, "language")) {
+                language = value;
+                has_language = true;
+            }
+        }
+        if (token.name == "style") next = Next::kSheet;
+        if (token.name == "script") {
+            next = Next::kScript;
+            kind = web::ClassifyScriptType(type, has_type, language, has_language);
+        }
+    }
+    return texts;
+}
+
+// The web template's stages, each timed alone over the same documents: its tokenizer, the
+// scan of the page's facts and, with the minifiers on, the two minifiers over the texts a run
+// gives them. What the whole run takes beyond these is the rules and the writing of the output.
+bool ProfileWeb(const Settings& settings, const TemplateChoice& choice,
+                const std::vector<Document>& docs, std::string_view what, size_t total_in) {
+    const OptionBlock options = TemplateOptions(choice);
+    Engine engine;
+    engine.options = options;
+    bool all_agree = true;
+    for (const Document& doc : docs) {
+        const RunResult plain = PlainRun(options, doc);
+        const RunResult again = RunAndKeep(engine, doc);
+        all_agree = all_agree && plain.code == again.code && plain.output == again.output;
+    }
+    std::vector<WebTexts> texts;
+    WebTexts sums;
+    for (const Document& doc : docs) {
+        texts.push_back(CollectWebTexts(doc.text));
+        sums.sheet_bytes += texts.back().sheet_bytes;
+        sums.declaration_bytes += texts.back().declaration_bytes;
+        sums.script_bytes += texts.back().script_bytes;
+    }
+    size_t sink = 0;  // keeps the results alive
+    struct Stage {
+        std::string_view name;
+        size_t input;  // the bytes the stage reads
+        std::function<void()> run;
+        std::vector<double> seconds;
+    };
+    std::vector<Stage> stages;
+    stages.push_back({"tokenizer alone", total_in, [&] {
+                          for (const Document& doc : docs) {
+                              web::Tokenizer tokenizer(doc.text);
+                              web::Token token;
+                              while (tokenizer.Next(token)) ++sink;
+                          }
+                      }, {}});
+    stages.push_back({"page facts (ScanPage)", total_in, [&] {
+                          for (const Document& doc : docs)
+                              sink += web::ScanPage(doc.text).mentioned.size();
+                      }, {}});
+    if (choice.web == WebChoice::kAll) {
+        stages.push_back({"style sheets (STYLE)", sums.sheet_bytes, [&] {
+                              for (const WebTexts& t : texts)
+                                  for (std::string_view css : t.sheets)
+                                      sink += web::MinifyStyleSheet(css).size();
+                          }, {}});
+        stages.push_back({"style attributes", sums.declaration_bytes, [&] {
+                              for (const WebTexts& t : texts)
+                                  for (std::string_view css : t.declarations)
+                                      sink += web::MinifyStyleDeclarations(css).size();
+                          }, {}});
+        stages.push_back({"scripts (SCRIPT)", sums.script_bytes, [&] {
+                              for (const WebTexts& t : texts)
+                                  for (const auto& [js, kind] : t.scripts)
+                                      sink += web::MinifyScriptElement(js, kind).size();
+                          }, {}});
+    }
+    std::vector<double> wall;
+    for (int rep = 0; rep < settings.reps; ++rep) {
+        for (Stage& stage : stages) {
+            const double start = Now();
+            stage.run();
+            stage.seconds.push_back(Now() - start);
+        }
+        const double start = Now();
+        for (const Document& doc : docs) {
+            RunOutcome outcome;
+            RunTimed(engine, doc, outcome);
+        }
+        wall.push_back(Now() - start);
+    }
+    if (sink == 1) std::printf(" ");  // never: the stages' results must not be optimised away
+    const std::string label(choice.label);
+    const double whole = Median(wall);
+    if (settings.tsv) {
+        for (const Stage& stage : stages) {
+            std::printf("webstage\t%s\t%s\t%zu\t%.9f\n", label.c_str(),
+                        std::string(stage.name).c_str(), stage.input, Median(stage.seconds));
+        }
+        std::printf("webstage\t%s\twhole run\t%zu\t%.9f\n", label.c_str(), total_in, whole);
+        return all_agree;
+    }
+    std::printf("\nTemplate \"%s\": stages timed alone over %s (%zu, %s bytes), median of %d%s\n",
+                label.c_str(), std::string(what).c_str(), docs.size(),
+                Thousands(total_in).c_str(), settings.reps, ClockNote());
+    PrintRule();
+    std::printf("%-30s %12s %10s %8s %12s %12s\n", "stage", "its input", "ms", "share",
+                "MB/s of doc", "MB/s of input");
+    PrintRule();
+    double staged = 0;
+    for (const Stage& stage : stages) {
+        const double seconds = Median(stage.seconds);
+        // The tokenizer runs inside the page scan and the rules too; only the minifiers are
+        // wholly inside the run and so taken from it for "the rest".
+        if (stage.input != total_in) staged += seconds;
+        std::printf("%-30s %12s %10.2f %7.1f%% %12.1f %12.1f\n", std::string(stage.name).c_str(),
+                    Thousands(stage.input).c_str(), seconds * 1e3, 100 * seconds / whole,
+                    MBps(total_in, seconds), MBps(stage.input, seconds));
+    }
+    if (staged > 0) {
+        const double rest = std::max(0.0, whole - staged);
+        std::printf("%-30s %12s %10.2f %7.1f%% %12.1f\n", "markup rules (the rest)", "",
+                    rest * 1e3, 100 * rest / whole, MBps(total_in, rest));
+    }
+    PrintRule();
+    std::printf("%-30s %12s %10.2f %7.1f%% %12.1f\n", "whole run", Thousands(total_in).c_str(),
+                whole * 1e3, 100.0, MBps(total_in, whole));
+    return all_agree;
+}
+
 // Time per observed step over all documents, median over the repetitions.
 bool ProfileDocuments(const Settings& settings, const std::vector<Document>& docs,
                       std::string_view what) {
@@ -237,7 +409,11 @@ bool ProfileDocuments(const Settings& settings, const std::vector<Document>& doc
     for (const Document& doc : docs)
         total_in += doc.text.size();
     for (const TemplateChoice* choice : settings.templates) {
-        const OptionBlock options = TemplateOptions(choice->column);
+        if (choice->web_template()) {
+            all_agree = ProfileWeb(settings, *choice, docs, what, total_in) && all_agree;
+            continue;
+        }
+        const OptionBlock options = TemplateOptions(*choice);
         Engine engine;
         engine.options = options;
         engine.hooks.step_observer = ObserveStep;
@@ -311,12 +487,12 @@ bool ProfileDocuments(const Settings& settings, const std::vector<Document>& doc
     return all_agree;
 }
 
-// Cost per MB of synthetic documents from 64 KB to 16 MB. Returns false when a check failed.
+// Cost per MB of synthetic documents from 64 KB to 16 MB (64 MB for the web template). Returns false when a check failed.
 bool BenchScaling(const Settings& settings, bool& flat) {
     bool all_agree = true;
     flat = true;
     for (const TemplateChoice* choice : settings.templates) {
-        const OptionBlock options = TemplateOptions(choice->column);
+        const OptionBlock options = TemplateOptions(*choice);
         if (!settings.tsv) {
             std::printf("\nScaling, template \"%s\": median of %d repetitions%s\n",
                         std::string(choice->label).c_str(), settings.reps, ClockNote());
@@ -328,6 +504,7 @@ bool BenchScaling(const Settings& settings, bool& flat) {
         for (const SyntheticChoice& kind : kSyntheticKinds) {
             double base_cost = 0;
             for (const SizeChoice& size : kScalingSizes) {
+                if (size.web_only && !choice->web_template()) continue;
                 Document doc;
                 doc.name = std::string(kind.label) + " " + std::string(size.label);
                 doc.text = MakeSyntheticPage(kind.kind, size.bytes);
@@ -361,11 +538,172 @@ bool BenchScaling(const Settings& settings, bool& flat) {
     return all_agree;
 }
 
+// Peak memory of one run, measured in a new process of this program so that nothing the
+// benchmark allocated or freed before counts. The child loads the document, runs a tiny one
+// first (so tables the engine builds on first use are in place), resets its resident-set
+// high-water mark (/proc/self/clear_refs), runs the document once and reports how far its
+// resident set rose. The peak of the run is that rise plus, in buffer mode, the document the
+// host holds.
+constexpr const char* kMemoryChild = "--memory-child";
+
+uint64_t StatusKilobytes(std::string_view field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, field.size(), field) == 0 && line.size() > field.size() &&
+            line[field.size()] == ':') {
+            return std::strtoull(line.c_str() + field.size() + 1, nullptr, 10);
+        }
+    }
+    return 0;
+}
+
+// The child's side: argv holds the template label and "page:PATH" or "synthetic:KIND:BYTES".
+int MemoryChild(std::string_view label, std::string_view spec) {
+    const TemplateChoice* choice = FindTemplate(label);
+    if (!choice) return 2;
+    Document doc;
+    if (spec.substr(0, 5) == "page:") {
+        Page page;
+        if (!LoadPage(std::string(spec.substr(5)), page)) return 1;
+        doc = ToDocument(page);
+    } else if (spec.substr(0, 10) == "synthetic:") {
+        const std::string rest(spec.substr(10));
+        const size_t kind = std::strtoull(rest.c_str(), nullptr, 10);
+        const size_t bytes = std::strtoull(rest.c_str() + rest.find(':') + 1, nullptr, 10);
+        if (kind >= std::size(kSyntheticKinds)) return 2;
+        doc.name = "synthetic";
+        doc.text = MakeSyntheticPage(kSyntheticKinds[kind].kind, bytes);
+        doc.text.shrink_to_fit();
+    } else {
+        return 2;
+    }
+    Engine engine;
+    engine.options = TemplateOptions(*choice);
+    RunOutcome warm_up;
+    RunPipeline(engine, "<html><p>x &amp; y<style>p{}</style><script>f()</script></html>",
+                "warm-up", "", warm_up);
+    {
+        std::ofstream reset("/proc/self/clear_refs");
+        reset << "5";
+    }
+    const uint64_t before = StatusKilobytes("VmRSS");
+    RunOutcome outcome;
+    const int32_t code = RunTimed(engine, doc, outcome);
+    const uint64_t peak = StatusKilobytes("VmHWM");
+    std::printf("%zu %d %d %llu\n", doc.text.size(), doc.buffer_mode ? 1 : 0, code,
+                static_cast<unsigned long long>(peak > before ? peak - before : 0));
+    return 0;
+}
+
+struct PeakMemory {
+    bool measured = false;
+    size_t document = 0;
+    uint64_t peak = 0;  // bytes: the rise of the resident set, plus the host's copy
+    int32_t code = 0;
+};
+
+PeakMemory MeasurePeakMemory(const TemplateChoice& choice, const std::string& spec) {
+    PeakMemory result;
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) return result;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipe_ends[1], STDOUT_FILENO);
+        ::close(pipe_ends[0]);
+        ::close(pipe_ends[1]);
+        const std::string label(choice.label);
+        char* args[] = {const_cast<char*>("tsqz_bench"), const_cast<char*>(kMemoryChild),
+                        const_cast<char*>(label.c_str()), const_cast<char*>(spec.c_str()),
+                        nullptr};
+        ::execv("/proc/self/exe", args);
+        ::_exit(127);
+    }
+    ::close(pipe_ends[1]);
+    std::string reply;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipe_ends[0], buffer, sizeof buffer)) > 0;)
+        reply.append(buffer, static_cast<size_t>(n));
+    ::close(pipe_ends[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return result;
+    }
+    size_t document = 0;
+    int buffer_mode = 0, code = 0;
+    unsigned long long rise_kb = 0;
+    if (std::sscanf(reply.c_str(), "%zu %d %d %llu", &document, &buffer_mode, &code,
+                    &rise_kb) != 4) {
+        return result;
+    }
+    result.measured = true;
+    result.document = document;
+    result.code = code;
+    result.peak = rise_kb * 1024 + (buffer_mode ? document : 0);
+    return result;
+}
+
+// Peak memory per document and template against the target of three times the document.
+bool BenchMemory(const Settings& settings, const std::vector<Document>& docs) {
+    bool all_measured = true;
+    bool within = true;
+    for (const TemplateChoice* choice : settings.templates) {
+        const std::string label(choice->label);
+        std::vector<std::pair<std::string, std::string>> runs;  // name, child's document spec
+        if (settings.pages) {
+            for (const Document& doc : docs)
+                runs.emplace_back(doc.name, "page:" + doc.path);
+        }
+        if (settings.scaling) {
+            for (size_t k = 0; k < std::size(kSyntheticKinds); ++k) {
+                for (const SizeChoice& size : kScalingSizes) {
+                    if (size.web_only && !choice->web_template()) continue;
+                    runs.emplace_back(std::string(kSyntheticKinds[k].label) + " " +
+                                          std::string(size.label),
+                                      "synthetic:" + std::to_string(k) + ":" +
+                                          std::to_string(size.bytes));
+                }
+            }
+        }
+        if (runs.empty()) continue;
+        if (!settings.tsv) {
+            std::printf("\nPeak memory, template \"%s\" (one run in a new process; the document "
+                        "included)\n",
+                        label.c_str());
+            PrintRule();
+            std::printf("%-32s %14s %14s %12s\n", "document", "bytes", "peak bytes", "x document");
+            PrintRule();
+        }
+        for (const auto& [name, spec] : runs) {
+            const PeakMemory m = MeasurePeakMemory(*choice, spec);
+            all_measured = all_measured && m.measured;
+            const double times = m.document ? static_cast<double>(m.peak) / m.document : 0;
+            if (m.measured && times > 3) within = false;
+            if (settings.tsv) {
+                std::printf("memory\t%s\t%s\t%zu\t%llu\t%d\n", name.c_str(), label.c_str(),
+                            m.document, static_cast<unsigned long long>(m.peak), m.code);
+            } else if (!m.measured) {
+                std::printf("%-32s  NOT MEASURED (the child process failed)\n", name.c_str());
+            } else {
+                std::printf("%-32s %14s %14s %12.2f\n", name.c_str(),
+                            Thousands(m.document).c_str(), Thousands(m.peak).c_str(), times);
+            }
+            std::fflush(stdout);
+        }
+    }
+    if (!settings.tsv) {
+        std::printf("\nPeak memory %s within 3 times the document.\n",
+                    within ? "stays" : "does NOT stay");
+    }
+    return all_measured;
+}
+
 void Usage() {
     std::fprintf(stderr,
-                 "usage: tsqz_bench [--corpus DIR]... [--templates off,safe,all] [--reps N]\n"
-                 "                  [--min-time MS] [--profile] [--scaling] [--no-pages] [--tsv]\n"
-                 "                  [--cpu-time]\n"
+                 "usage: tsqz_bench [--corpus DIR]... [--templates off,safe,all,web,web-markup]\n"
+                 "                  [--reps N] [--min-time MS] [--profile] [--scaling] [--memory]\n"
+                 "                  [--no-pages] [--tsv] [--cpu-time]\n"
                  "                  [PAGE]...\n"
                  "Without --corpus and PAGE, the pages of the shared corpus folder are measured\n"
                  "($TSQZ_SHARED_DIR/corpus when the variable is set).\n");
@@ -401,6 +739,8 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
             settings.profile = true;
         } else if (arg == "--scaling") {
             settings.scaling = true;
+        } else if (arg == "--memory") {
+            settings.memory = true;
         } else if (arg == "--no-pages") {
             settings.pages = false;
         } else if (arg == "--cpu-time") {
@@ -435,7 +775,8 @@ bool MakeWorkFolder() {
 
 int Main(int argc, char** argv) {
     Settings settings;
-    if (!ParseArguments(argc, argv, settings)) {
+    const bool memory_child = argc == 4 && argv[1] == std::string_view(kMemoryChild);
+    if (!memory_child && !ParseArguments(argc, argv, settings)) {
         Usage();
         return 2;
     }
@@ -443,9 +784,15 @@ int Main(int argc, char** argv) {
         std::fprintf(stderr, "tsqz_bench: cannot create a work folder\n");
         return 1;
     }
+    if (argc == 4 && argv[1] == std::string_view(kMemoryChild)) {
+        const int status = MemoryChild(argv[2], argv[3]);
+        std::error_code ec;
+        fs::remove_all(g_work_folder, ec);
+        return status;
+    }
 
     std::vector<Document> docs;
-    if (settings.pages || settings.profile) {
+    if (settings.pages || settings.profile || settings.memory) {
         if (settings.corpus_folders.empty() && settings.page_files.empty()) {
             const char* variable = std::getenv("TSQZ_SHARED_DIR");
             const std::string shared = variable && *variable ? variable : TSQZ_SHARED_DIR;
@@ -492,6 +839,7 @@ int Main(int argc, char** argv) {
                         flat ? "stays" : "does NOT stay");
         }
     }
+    if (settings.memory) ok = BenchMemory(settings, docs) && ok;
     std::error_code ec;
     fs::remove_all(g_work_folder, ec);
     if (!ok) std::fprintf(stderr, "tsqz_bench: a result differed from its plain run\n");
