@@ -470,6 +470,25 @@ bool Rewriter::DecodeReference(std::string_view s, size_t& p, MarkedText& into, 
     return true;
 }
 
+// Whether a "&" at b[i], written as it is, would begin a character reference. In text it does
+// before a name the parser reads without ";" (also as the start of a longer word: "&notx") and
+// before letters and digits closed by ";"; in an attribute value the ";"-less names count only
+// where no "=", letter or digit follows them. "&#" and unknown names with ";" count too: the
+// full table of names is not kept here.
+bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
+    size_t q = i + 1;
+    if (q < b.size() && b[q] == '#') return true;
+    while (q < b.size() && IsAsciiAlnum(b[q])) ++q;
+    if (q == i + 1) return false;
+    if (q < b.size() && b[q] == ';') return true;
+    std::string_view word = b.substr(i + 1, q - i - 1);
+    if (attribute) return IsLegacyReferenceName(word) && !(q < b.size() && b[q] == '=');
+    constexpr size_t kLongestLegacyName = 6;
+    for (size_t n = 1; n <= word.size() && n <= kLongestLegacyName; ++n)
+        if (IsLegacyReferenceName(word.substr(0, n))) return true;
+    return false;
+}
+
 // Writes decoded text back with the references its context needs: "&" before a name or "#",
 // "<" where it could open markup, and the value's quote inside an attribute.
 void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
@@ -478,7 +497,7 @@ void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attr
         char c = b[i];
         bool decoded = text.decoded[i];
         char next = i + 1 < b.size() ? b[i + 1] : 0;
-        if (decoded && c == '&' && (IsAsciiAlnum(next) || next == '#')) into.append("&amp;");
+        if (decoded && c == '&' && AmpersandStartsReference(b, i, attribute)) into.append("&amp;");
         else if (decoded && c == '<' && !attribute &&
                  (next == 0 || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '!' ||
                   next == '/' || next == '?'))

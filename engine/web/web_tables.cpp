@@ -203,6 +203,11 @@ constexpr NamedRow kOtherNames[] = {
     {"le", 0x2264}, {"ge", 0x2265}, {"hearts", 0x2665},
 };
 
+// The references the parser reads without a ";", beyond the Latin-1 names.
+constexpr std::string_view kLegacyOtherNames[] = {
+    "amp", "lt", "gt", "quot", "AMP", "LT", "GT", "QUOT", "COPY", "REG",
+};
+
 template <typename Row>
 std::unordered_map<std::string_view, uint32_t> IndexRows(const Row* rows, size_t count) {
     std::unordered_map<std::string_view, uint32_t> index;
@@ -254,6 +259,12 @@ uint32_t NamedReference(std::string_view name) {
     }();
     auto it = index.find(name);
     return it == index.end() ? 0 : it->second;
+}
+
+bool IsLegacyReferenceName(std::string_view name) {
+    return std::find(std::begin(kLatin1Names), std::end(kLatin1Names), name) != std::end(kLatin1Names) ||
+           std::find(std::begin(kLegacyOtherNames), std::end(kLegacyOtherNames), name) !=
+               std::end(kLegacyOtherNames);
 }
 
 bool IsNoQuirksDoctype(std::string_view public_id, bool has_public, std::string_view system_id,

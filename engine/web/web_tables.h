@@ -60,6 +60,10 @@ const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::stri
 // Returns the code point, or 0 for a name not in the table.
 uint32_t NamedReference(std::string_view name);
 
+// Whether the parser also knows `name` without its ";" (the Latin-1 names and amp, lt, gt,
+// quot in either case): "&" followed by such a name is read as a reference in text.
+bool IsLegacyReferenceName(std::string_view name);
+
 // Doctypes whose document is in no-quirks mode, so "<!doctype html>" keeps the mode.
 bool IsNoQuirksDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
                        bool has_system);

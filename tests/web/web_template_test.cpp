@@ -54,7 +54,10 @@ const Case kCases[] = {
     {"<meta charset=utf-8><p>&eacute;&#233;&nbsp;&amp; &amp;copy; &lt;b&gt; &lt; 1 &hellip;&unknown;</p>",
      "<meta charset=utf-8><p>\xC3\xA9\xC3\xA9\xC2\xA0& &amp;copy; &lt;b> < 1 \xE2\x80\xA6&unknown;"},
     {"<p>&eacute;&#65;&#x3b;</p>", "<p>&eacute;&#65;&#x3b;"},
-    {"<a title=\"&quot;&amp;x\">", "<a title='\"&amp;x'>"},
+    {"<a title=\"&quot;&amp;x\">", "<a title='\"&x'>"},
+    // "&" alone wherever the parser would not read a reference from it.
+    {"<a href=\"?a=1&amp;lt=2&amp;copy&amp;not;x&amp;nothing&amp;\">&amp;nothing &amp;x &amp;lang; &amp;#1</a>",
+     "<a href=\"?a=1&lt=2&amp;copy&amp;not;x&nothing&\">&amp;nothing &x &amp;lang; &amp;#1</a>"},
     // Comments: dropped, except conditional, server-side and kept ones; text does not join.
     {"<p>a<!-- c -->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" --></p>",
      "<p>ab <!--[if IE]>x<![endif]--> <!--#include file=\"f\" -->"},
