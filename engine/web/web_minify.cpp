@@ -48,13 +48,24 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 }
 
 // Text with a mark per byte: 1 where the byte came from a decoded character reference (such a
-// "&" or "<" may need its reference back, depending on what follows it).
+// "&" or "<" may need its reference back, depending on what follows it), kSplit for a place
+// where a removed comment parted two text nodes.
 struct MarkedText {
+    static constexpr char kSplit = 2;
     std::string bytes;
     std::string decoded;
     void push(char c, bool from_reference) {
         bytes.push_back(c);
         decoded.push_back(from_reference ? 1 : 0);
+    }
+    void push_split() {
+        bytes.push_back('\0');
+        decoded.push_back(kSplit);
+    }
+    bool split_at(size_t i) const { return decoded[i] == kSplit; }
+    void erase(size_t i) {
+        bytes.erase(i, 1);
+        decoded.erase(i, 1);
     }
     void clear() {
         bytes.clear();
@@ -135,6 +146,23 @@ private:
 
     // Gathered text: spans of the input, and whether one of them holds server code.
     std::vector<std::pair<size_t, size_t>> pieces_;
+    // Removed comments that stood between gathered text: the piece after each, and the
+    // comment's span. The browser lays out each text node as a run of its own, so joining
+    // two can move the glyphs after the join by a fraction of a pixel; they stay apart.
+    struct Split {
+        size_t piece, begin, end;
+    };
+    std::vector<Split> splits_;
+    // The comment written at each split left in marked_, in order.
+    std::vector<std::string_view> split_marks_;
+    std::string_view SplitMark(size_t k) const { return split_marks_[k]; }
+    // What stands for a removed comment that parted text: the comment itself when shorter
+    // than an empty one.
+    std::string_view SplitMarkOf(const Split& split) const {
+        constexpr std::string_view kEmptyComment = "<!---->";
+        std::string_view comment = in_.substr(split.begin, split.end - split.begin);
+        return comment.size() < kEmptyComment.size() ? comment : kEmptyComment;
+    }
     size_t removed_comment_bytes_ = 0;
     bool pieces_verbatim_ = false;
     bool pending_body_end_ = false;       // "</body>" or "</html>" seen and held
@@ -493,9 +521,14 @@ bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
 // "<" where it could open markup, and the value's quote inside an attribute.
 void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
     const std::string& b = text.bytes;
+    size_t split = 0;
     for (size_t i = 0; i < b.size(); ++i) {
         char c = b[i];
         bool decoded = text.decoded[i];
+        if (text.split_at(i)) {
+            into.append(SplitMark(split++));
+            continue;
+        }
         char next = i + 1 < b.size() ? b[i + 1] : 0;
         if (decoded && c == '&' && AmpersandStartsReference(b, i, attribute)) into.append("&amp;");
         else if (decoded && c == '<' && !attribute &&
@@ -669,13 +702,42 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     size_t original = 0;
     for (auto [b, e] : pieces_) original += e - b;
     if (pieces_verbatim_) {
-        for (auto [b, e] : pieces_) scratch_.append(in_.substr(b, e - b));
+        // Pieces that hold server code are copied as they are, each removed comment between
+        // two of them back in its place.
+        size_t next_split = 0;
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            for (; next_split < splits_.size() && splits_[next_split].piece == i; ++next_split) {
+                const std::string_view mark = SplitMarkOf(splits_[next_split]);
+                scratch_.append(mark);
+                removed_comment_bytes_ -= mark.size();
+            }
+            scratch_.append(in_.substr(pieces_[i].first, pieces_[i].second - pieces_[i].first));
+        }
     } else {
         marked_.clear();
+        split_marks_.clear();
         size_t saved_refs = 0;
         char run = 0;  // pending white space: ' ' or '\n'
         bool any_text = false;
-        for (auto [b, e] : pieces_) {
+        size_t next_split = 0;
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            // Where a removed comment parted two text nodes, each keeps its own white space
+            // and a comment stays between them (dropped again below if either side is empty).
+            for (; next_split < splits_.size() && splits_[next_split].piece == i; ++next_split) {
+                if (run) {
+                    marked_.push(run, false);
+                    run = 0;
+                }
+                if (marked_.bytes.empty()) continue;
+                const std::string_view mark = SplitMarkOf(splits_[next_split]);
+                if (marked_.split_at(marked_.bytes.size() - 1)) {
+                    if (mark.size() < split_marks_.back().size()) split_marks_.back() = mark;
+                    continue;
+                }
+                marked_.push_split();
+                split_marks_.push_back(mark);
+            }
+            auto [b, e] = pieces_[i];
             std::string_view s = in_.substr(b, e - b);
             for (size_t p = 0; p < s.size();) {
                 char c = s[p];
@@ -706,18 +768,32 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             // Leading white space: "run" pending at the start was pushed with the first text.
             if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n') &&
                 !marked_.decoded[0]) {
-                marked_.bytes.erase(0, 1);
-                marked_.decoded.erase(0, 1);
+                marked_.erase(0);
             }
             if (run && !next_b && !head_drop && !(prev && !any_text)) marked_.push(run, false);
         }
-        if (!head_drop) EscapeMarked(marked_, scratch_, false, 0);
+        // A split with nothing written on one side parts nothing.
+        if (!marked_.bytes.empty() && marked_.split_at(0)) {
+            marked_.erase(0);
+            split_marks_.erase(split_marks_.begin());
+        }
+        if (!marked_.bytes.empty() && marked_.split_at(marked_.bytes.size() - 1)) {
+            marked_.erase(marked_.bytes.size() - 1);
+            split_marks_.pop_back();
+        }
+        size_t mark_bytes = 0;
+        if (!head_drop) {
+            for (std::string_view mark : split_marks_) mark_bytes += mark.size();
+            EscapeMarked(marked_, scratch_, false, 0);
+        }
         stats_[WebRule::CharacterReferences] += saved_refs;
         size_t after_refs = original - saved_refs;
-        Saved(WebRule::Whitespace, after_refs, scratch_.size());
+        Saved(WebRule::Whitespace, after_refs, scratch_.size() - mark_bytes);
+        removed_comment_bytes_ -= mark_bytes;
     }
     stats_[WebRule::Comments] += removed_comment_bytes_;
     removed_comment_bytes_ = 0;
+    splits_.clear();
     pieces_.clear();
     pieces_verbatim_ = false;
     ResolveDeferred(next, scratch_);
@@ -861,6 +937,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             bool keep = KeepComment(t) || Verbatim(t) || verbatim_until_select_end_ || joins;
             if (!keep) {
                 removed_comment_bytes_ += t.end - t.begin;
+                if (!pieces_.empty()) splits_.push_back({pieces_.size(), t.begin, t.end});
                 break;
             }
             OnSignificant(t, false);

@@ -60,7 +60,11 @@ const Case kCases[] = {
      "<a href=\"?a=1&lt=2&amp;copy&amp;not;x&nothing&\">&amp;nothing &x &amp;lang; &amp;#1</a>"},
     // Comments: dropped, except conditional, server-side and kept ones; text does not join.
     {"<p>a<!-- c -->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" --></p>",
-     "<p>ab <!--[if IE]>x<![endif]--> <!--#include file=\"f\" -->"},
+     "<p>a<!---->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" -->"},
+    // Two text nodes a comment parted stay two (the browser lays each out as a run of its
+    // own), each with its own white space; with nothing on one side, the comment just goes.
+    {"<p>x.\r\n<!-- c -->\r\nIt  <!--a--><!---->\n<!>  y <!-- d --></p> <div><!--e--> z</div>",
+     "<p>x.\n<!---->\nIt <!---->\n<!> y<div>z</div>"},
     {"<p>a &<!-- c -->amp;</p>", "<p>a &<!-- c -->amp;"},
     // Doctypes shortened only where the document mode stays.
     {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\"><p>x",
