@@ -317,6 +317,9 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // A parser without scripting reads a "noscript" in the head as markup that may end the
     // head early, so white space after one is left alone.
     if (!(flags & kHeadContent) || n == "noscript") head_region_ = false;
+    // A column group ends at anything but a column (or a template, which goes inside it).
+    if (!stack_.empty() && stack_.back().name == "colgroup" && n != "col" && n != "template")
+        PopTo(stack_.size() - 1, true);
     if (!stack_.empty()) {
         const OpenElement& top = stack_.back();
         if (top.name == "select" || top.name == "option" || top.name == "optgroup") {
@@ -334,6 +337,18 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
          n == "caption" || n == "col" || n == "colgroup") &&
         std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "table"; }))
         return false;  // ignored outside a table
+    if (n == "caption" || n == "colgroup" || n == "col") {
+        // These close what is open inside the nearest table (cell, row, row group, caption,
+        // column group) and open in the table itself; a column alone opens a column group.
+        if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "template"; })) {
+            lost_ = true;
+        } else if (!(n == "col" && stack_.back().name == "colgroup")) {
+            size_t table = stack_.size();
+            while (table > 0 && stack_[table - 1].name != "table") --table;
+            PopTo(table, true);
+            if (n == "col") stack_.push_back(OpenElement{"colgroup", ElementFlags("colgroup"), true, false});
+        }
+    }
     if (n == "table" && InButtonScope("p")) {
         if (facts_.mode == DocumentMode::NoQuirks) {
             for (size_t i = stack_.size(); i > 0; --i)
@@ -374,6 +389,12 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         if (!stack_.empty() && stack_.back().name == "option") PopTo(stack_.size() - 1, false);
         if (!stack_.empty() && stack_.back().name == "optgroup") PopTo(stack_.size() - 1, false);
     } else if (n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot") {
+        // In a caption they close it first.
+        for (size_t i = stack_.size(); i > 0 && stack_[i - 1].name != "table"; --i)
+            if (stack_[i - 1].name == "caption") {
+                PopTo(i - 1, true);
+                break;
+            }
         // A new cell, row or row group closes the open cell, row (and row group).
         for (size_t i = stack_.size(); i > 0; --i) {
             const std::string& e = stack_[i - 1].name;
@@ -393,9 +414,8 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     } else if (n == "a" || n == "nobr" || n == "button" || n == "form") {
         if (std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.name == n; }))
             lost_ = true;
-    } else if (n == "image" || n == "frameset" || n == "isindex" || n == "caption" || n == "colgroup" ||
-               n == "col" || n == "select") {
-        if (n != "select") lost_ = true;
+    } else if (n == "image" || n == "frameset" || n == "isindex") {
+        lost_ = true;
     }
     if (flags & kVoid) return !lost_ && ElementIsBlock(t, flags);
     OpenElement e{n, flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
@@ -415,8 +435,8 @@ bool Rewriter::SimulateEnd(const Token& t) {
     uint32_t flags = ElementFlags(n);
     // Inside a select only its own end tags (and those of its table) close anything.
     if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }) &&
-        n != "select" && n != "option" && n != "optgroup" && n != "template" && !(flags & kTablePart) &&
-        n != "td" && n != "th" && n != "caption") {
+        n != "select" && n != "option" && n != "optgroup" && n != "template" &&
+        (!(flags & kTablePart) || n == "colgroup") && n != "td" && n != "th" && n != "caption") {
         lost_ = true;
         return false;
     }

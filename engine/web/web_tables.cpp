@@ -38,7 +38,7 @@ constexpr ElementRow kElements[] = {
     {"center", kBlock | kBreakout | kSpecial},
     {"code", kFormatting | kBreakout},
     {"col", kVoid | kBlock | kSpecial},
-    {"colgroup", kBlock | kSpecial},
+    {"colgroup", kBlock | kTablePart | kSpecial},
     {"dd", kBlock | kImpliedEnd | kBreakout | kSpecial},
     {"del", kParagraphParent},
     {"details", kBlock | kClosesP | kSpecial},

@@ -21,7 +21,7 @@ enum ElementFlag : uint32_t {
     kImpliedEnd = 1u << 7,     // closed by the parser's "generate implied end tags"
     kScopeBoundary = 1u << 8,  // "has an element in scope" stops at it
     kHeadContent = 1u << 9,    // a start tag the parser puts into the head after "</head>"
-    kTablePart = 1u << 10,     // table, tbody, thead, tfoot, tr: text inside is foster-parented
+    kTablePart = 1u << 10,     // table, tbody, thead, tfoot, tr, colgroup: text inside is foster-parented
     kParagraphParent = 1u << 11,  // a "</p>" that ends its content must stay
     kRcdata = 1u << 12,
     kRawtext = 1u << 13,

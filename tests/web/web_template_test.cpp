@@ -41,6 +41,12 @@ const Case kCases[] = {
     {"<a href=x><p>in a</p></a>", "<a href=x><p>in a</p></a>"},
     {"<p>a</p><span>b</span>", "<p>a</p><span>b</span>"},
     {"<dl><dt>t</dt><dd>d</dd></dl>", "<dl><dt>t<dd>d</dl>"},
+    // Captions and column groups close what the table holds; a column opens a column group.
+    {"<table>\n<caption> c </caption>\n<colgroup><col>\n<col></colgroup>\n<tr><td>1</td></tr>\n</table>",
+     "<table><caption>c</caption><colgroup><col><col></colgroup><tr><td>1</table>"},
+    {"<table><col> <tr><td> a </td></tr></table><p>x</p>", "<table><col><tr><td>a</table><p>x"},
+    {"<table><caption><b>c</b><tr><td><div>a</div></td></tr></table>",
+     "<table><caption><b>c</b><tr><td><div>a</div></table>"},
     {"<select><option>1</option><option>2</option></select>", "<select><option>1<option>2</select>"},
     // Attributes: quotes, booleans, defaults, repeated names, space inside tags.
     {"<input  type=\"checkbox\"   checked=\"checked\" value='a b' title=\"it's\" id = \"x\" ID=\"y\" >",
