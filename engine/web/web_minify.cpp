@@ -115,10 +115,11 @@ private:
     bool SimulateEnd(const Token& t);
     void PopTo(size_t depth, bool cells_close);
     bool InButtonScope(std::string_view name) const;
+    bool InTableText() const;
     bool Preserving() const { return preserve_depth_ > 0; }
     // The state the gathered text is in, taken before the next token changes it.
     void SnapshotTextContext() {
-        text_preserve_ = Preserving() || foreign_depth_before_ > 0;
+        text_preserve_ = Preserving() || foreign_depth_before_ > 0 || keep_space_;
         text_head_region_ = head_region_;
         text_in_table_ = !stack_.empty() && (stack_.back().flags & kTablePart);
     }
@@ -133,9 +134,17 @@ private:
     std::vector<OpenElement> stack_;
     size_t preserve_depth_ = 0;
     bool lost_ = false;          // the model of open elements may differ from the browser's
+    // Set when the lost model closes an element that keeps white space as a side effect
+    // (not by that element's own end tag): the browser may still have it open, so no later
+    // text is known to be outside it and white space stays as written from then on.
+    bool keep_space_ = false;
+    bool form_pointer_ = false;  // the parser's form element pointer is set
+    // Right after a PRE or LISTING start tag in the output: a line feed written next would
+    // be dropped by the parser, which the input's own line feed (at input offset
+    // `newline_in_`) may not have been.
+    size_t newline_out_ = std::string::npos, newline_in_ = 0;
     bool head_region_ = true;    // before the first content of the body
     bool prev_boundary_ = true;  // the last written token ends a block-level box
-    bool verbatim_until_select_end_ = false;
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
     bool html_seen_ = false;
     std::string raw_owner_;       // the last start tag: the owner of raw text after it
@@ -292,14 +301,26 @@ bool Rewriter::InButtonScope(std::string_view name) const {
     return false;
 }
 
+// Text here may be table text, which the parser splits at every other token: the model's
+// current node is a table part, or, once the model is lost, a table part is open in it.
+bool Rewriter::InTableText() const {
+    if (stack_.empty()) return false;
+    if (stack_.back().flags & kTablePart) return true;
+    return lost_ && std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.flags & kTablePart; });
+}
+
 // Pops elements above `depth`. A formatting element closed this way is reopened by the
 // browser later, which the model does not follow; inside table cells it is not.
 void Rewriter::PopTo(size_t depth, bool cells_close) {
     while (stack_.size() > depth) {
         const OpenElement& e = stack_.back();
         // The element at `depth` is the one being closed; those above it close implicitly.
-        if ((e.flags & kFormatting) && !cells_close && stack_.size() - 1 > depth) lost_ = true;
-        if (e.preserve) --preserve_depth_;
+        bool implicit = stack_.size() - 1 > depth;
+        if ((e.flags & kFormatting) && !cells_close && implicit) lost_ = true;
+        if (e.preserve) {
+            --preserve_depth_;
+            if (lost_ && implicit) keep_space_ = true;
+        }
         stack_.pop_back();
     }
 }
@@ -320,6 +341,24 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // A column group ends at anything but a column (or a template, which goes inside it).
     if (!stack_.empty() && stack_.back().name == "colgroup" && n != "col" && n != "template")
         PopTo(stack_.size() - 1, true);
+    bool in_template = std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "template"; });
+    // While a form is open (by the parser's form pointer, which only "</form>" clears) another
+    // form start tag is dropped, even where the first form was closed by other end tags.
+    if (n == "form" && !in_template) {
+        if (form_pointer_) return false;
+        form_pointer_ = true;
+    }
+    // A table start tag where a table's rows are expected closes that table first.
+    if (n == "table" && !stack_.empty() && (stack_.back().flags & kTablePart)) {
+        for (size_t i = stack_.size(); i > 0; --i) {
+            const std::string& e = stack_[i - 1].name;
+            if (e == "table") {
+                PopTo(i - 1, true);
+                break;
+            }
+            if (e == "template") return false;  // no table in table scope: dropped
+        }
+    }
     if (!stack_.empty()) {
         const OpenElement& top = stack_.back();
         if (top.name == "select" || top.name == "option" || top.name == "optgroup") {
@@ -444,14 +483,25 @@ bool Rewriter::SimulateEnd(const Token& t) {
         lost_ = true;  // "</p>" without an open paragraph in scope makes an empty one
         return false;
     }
+    if (n == "form" && std::none_of(stack_.begin(), stack_.end(),
+                                    [](const OpenElement& e) { return e.name == "template"; })) {
+        // "</form>" closes the form the pointer names, or nothing when none is set.
+        bool had_pointer = form_pointer_;
+        form_pointer_ = false;
+        if (!had_pointer) return false;
+    }
     if (n == "form" || (n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6')) {
         if (stack_.empty() || stack_.back().name != n) {
             lost_ = true;
             return false;
         }
     }
+    // Table parts look for their element in table scope (up to a table or template), a
+    // template end tag through everything, list items in list item scope, others in scope.
+    bool template_end = n == "template";
     bool table_end = n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot" ||
-                     n == "table" || n == "caption" || n == "template";
+                     n == "table" || n == "caption" || template_end;
+    bool unknown_open = false;
     for (size_t i = stack_.size(); i > 0; --i) {
         const OpenElement& e = stack_[i - 1];
         if (e.name == n) {
@@ -460,12 +510,18 @@ bool Rewriter::SimulateEnd(const Token& t) {
             PopTo(i - 1, table_end);
             return !lost_ && block;
         }
+        if (template_end) continue;
         // Out of scope, or a special element in the way of an ordinary end tag: ignored.
         if (!(flags & kSpecial) && (e.flags & kSpecial)) break;
-        if ((e.flags & kScopeBoundary) && !table_end) break;
-        if (table_end && e.name == "table") break;
+        if (table_end ? (e.name == "table" || e.name == "template")
+                      : ((e.flags & kScopeBoundary) || (n == "li" && (e.name == "ul" || e.name == "ol"))))
+            break;
+        if (ElementFlags(e.name) == 0) unknown_open = true;
     }
     if (n == "p") lost_ = true;  // "</p>" without an open paragraph makes an empty one
+    // Parsers that know fewer element names than the browser take one unknown name for
+    // another, so such an end tag may close an open element of an unknown name.
+    if (unknown_open && flags == 0) lost_ = true;
     return false;
 }
 
@@ -814,10 +870,15 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     stats_[WebRule::Comments] += removed_comment_bytes_;
     removed_comment_bytes_ = 0;
     splits_.clear();
+    size_t text_begin = pieces_.front().first;
     pieces_.clear();
     pieces_verbatim_ = false;
     ResolveDeferred(next, scratch_);
     if (!scratch_.empty()) {
+        // A line feed that now follows a PRE or LISTING start tag directly would be dropped:
+        // one more line feed is dropped in its place.
+        if (out_.size() == newline_out_ && text_begin != newline_in_ && (scratch_[0] == '\n' || scratch_[0] == '\r'))
+            out_.push_back('\n');
         out_.append(scratch_);
         prev_boundary_ = false;
     }
@@ -861,12 +922,14 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                     p = q + 1;
                 }
             }
-        } else if (rule->at_parent_end && (next_eof || (next_end && (next->name == deferred_parent_ ||
-                                                                     next->name == "body" || next->name == "html")))) {
-            omit = true;
-            if (deferred_name_ == "p" && ((deferred_parent_flags_ & kParagraphParent) ||
-                                          deferred_parent_.find('-') != std::string::npos))
-                omit = false;
+        } else if (rule->at_parent_end) {
+            if (next_eof || (next_end && (next->name == "body" || next->name == "html"))) {
+                omit = true;  // these close nothing: the element stays open either way
+            } else if (next_end && next->name == deferred_parent_) {
+                // The parent's end tag closes a special element (p, li, dd, a cell) only when it
+                // generates implied end tags; others stop at it and are dropped.
+                omit = !(ElementFlags(deferred_name_) & kSpecial) || (deferred_parent_flags_ & kEndClosesInner);
+            }
         }
         break;
     }
@@ -939,7 +1002,15 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
     }
         switch (t.kind) {
         case TokenKind::Text: {
-            if (t.text_state == TextState::Data && !verbatim_until_select_end_) {
+            if (t.text_state == TextState::Data) {
+                // Text after "</body>" or "</html>" that is not white space reopens the body:
+                // the end tags held back no longer have any effect.
+                if (pending_body_end_ &&
+                    std::any_of(in_.begin() + t.begin, in_.begin() + t.end, [](char c) { return !IsHtmlSpace(c); })) {
+                    stats_[WebRule::OptionalTags] += pending_body_end_bytes_.size();
+                    pending_body_end_ = false;
+                    pending_body_end_bytes_.clear();
+                }
                 pieces_.emplace_back(t.begin, t.end);
                 if (Verbatim(t)) pieces_verbatim_ = true;
                 break;
@@ -954,7 +1025,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // Text ending in "&" or "<" must not meet the text after the comment.
             bool joins = !pieces_.empty() && (in_[pieces_.back().second - 1] == '&' ||
                                               in_[pieces_.back().second - 1] == '<');
-            bool keep = KeepComment(t) || Verbatim(t) || verbatim_until_select_end_ || joins;
+            // In a table, text on either side of a comment is judged apart: white space stays
+            // in the table, other text is moved out; without the comment they would join.
+            bool table_text = !pieces_.empty() && InTableText();
+            bool keep = KeepComment(t) || Verbatim(t) || joins || table_text;
             if (!keep) {
                 removed_comment_bytes_ += t.end - t.begin;
                 if (!pieces_.empty()) splits_.push_back({pieces_.size(), t.begin, t.end});
@@ -996,17 +1070,25 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             OnSignificant(t, true);
             break;
         case TokenKind::StartTag: {
-            bool verbatim = Verbatim(t) || verbatim_until_select_end_;
             if (t.ignored_in_select) {
-                verbatim = true;
-                verbatim_until_select_end_ = true;
-                lost_ = true;
+                // Parsers differ on what a select holds, and so on how the text after such a
+                // tag is read: the rest of the page stays as written.
+                FlushText(false, &t);
+                verbatim_rest_ = true;
+                out_.append(in_.substr(t.begin, t.end - t.begin));
+                break;
             }
+            // A name starting with "=" follows a value-less attribute only without a space.
+            bool verbatim = Verbatim(t) || std::any_of(t.attributes.begin(), t.attributes.end(),
+                                                       [&](const Attribute& a) { return in_[a.name_begin] == '='; });
             // The tokenizer has placed the tag already: foreign depth counts it if foreign.
             bool html = !t.foreign && tokenizer_.foreign_depth() == 0;
             bool boundary = false;
             uint32_t flags = ElementFlags(t.name);
-            if (html && !verbatim_until_select_end_) boundary = SimulateStart(t, flags);
+            // html, head and body tags may be left out only where they begin the document's parts;
+            // later ones have effects of their own (ending a column group, say).
+            bool before_body = head_region_ && stack_.empty() && !lost_;
+            if (html) boundary = SimulateStart(t, flags);
             if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
             // Text a table moves out of itself joins the text before the table: white space
             // there stays.
@@ -1021,8 +1103,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags) &&
                 foreign_depth_before_ == 0) {  // inside SVG these tags end it: they stay
                 if (t.name == "html" && !html_seen_) kind = Deferred::HtmlStart;
-                else if (t.name == "head") kind = Deferred::HeadStart;
-                else if (t.name == "body") kind = Deferred::BodyStart;
+                else if (t.name == "head" && before_body) kind = Deferred::HeadStart;
+                else if (t.name == "body" && before_body) kind = Deferred::BodyStart;
             }
             if (t.name == "html") html_seen_ = true;
             if (kind != Deferred::None) {
@@ -1030,6 +1112,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 deferred_bytes_ = tag;
             } else {
                 out_.append(tag);
+                if (html && (t.name == "pre" || t.name == "listing")) {
+                    newline_out_ = out_.size();
+                    newline_in_ = t.end;
+                }
             }
             break;
         }
@@ -1048,11 +1134,6 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // table they split the table's text, which decides what is moved out of it.
             bool body_started = !head_region_ && !lost_ &&
                                 !(!stack_.empty() && (stack_.back().flags & kTablePart));
-            bool was_select_end = verbatim_until_select_end_ && t.name == "select";
-            if (verbatim_until_select_end_) {
-                verbatim = true;
-                if (was_select_end) verbatim_until_select_end_ = false;
-            }
             std::string parent;
             uint32_t parent_flags = 0;
             bool top_matches = !stack_.empty() && stack_.back().name == t.name;

@@ -22,12 +22,12 @@ enum ElementFlag : uint32_t {
     kScopeBoundary = 1u << 8,  // "has an element in scope" stops at it
     kHeadContent = 1u << 9,    // a start tag the parser puts into the head after "</head>"
     kTablePart = 1u << 10,     // table, tbody, thead, tfoot, tr, colgroup: text inside is foster-parented
-    kParagraphParent = 1u << 11,  // a "</p>" that ends its content must stay
     kRcdata = 1u << 12,
     kRawtext = 1u << 13,
     kScript = 1u << 14,
     kPlaintext = 1u << 15,
     kSpecial = 1u << 16,       // the parser's "special" category
+    kEndClosesInner = 1u << 17,  // its end tag also closes a p, li, dd, dt or cell left open in it
 };
 
 // The flags of an element by its lowered name; 0 for names the tables do not list.

@@ -455,6 +455,11 @@ void Tokenizer::AfterStartTag(Token& t) {
                 PopUntil(open_.size() - 1);
         }
     }
+    if ((name == "svg" || name == "math") && select_depth_ > 0) {
+        // Dropped by a select in the older parsing rules, kept by newer ones.
+        t.ignored_in_select = true;
+        return;
+    }
     if (name == "svg" || name == "math") {
         t.foreign = true;
         t.ns = name == "svg" ? Namespace::Svg : Namespace::MathMl;

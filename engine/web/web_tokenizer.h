@@ -41,7 +41,7 @@ struct Token {
     size_t content_begin = 0, content_end = 0;  // comments, CDATA: the bytes inside
     bool bogus = false;                     // comments not opened by "<!--"
     bool self_closing = false;
-    bool ignored_in_select = false;         // a start tag the select element drops
+    bool ignored_in_select = false;         // a start tag parsers disagree on inside a select
     bool left_foreign = false;              // an end tag that closed SVG/MathML by HTML rules
     bool foreign = false;                   // a start tag handled as SVG or MathML
     Namespace ns = Namespace::Html;         // the namespace a start tag's element gets
