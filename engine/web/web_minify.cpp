@@ -203,8 +203,8 @@ bool Rewriter::KeepComment(const Token& t) const {
 
 // A "noscript" element's content is text where scripting runs, and markup where it does not.
 // The rules here follow the first reading; the rest of the page stays valid under the second
-// only when that markup is closed in itself: balanced elements, no raw text or foreign
-// content, nothing that runs past the end tag.
+// only when that markup is closed in itself: balanced elements, no script or foreign content,
+// nothing that runs past the end tag.
 bool Rewriter::NoscriptReadsTheSame(const Token& text) const {
     std::string content(in_.substr(text.begin, text.end - text.begin));
     content.append("</noscript>");
@@ -214,12 +214,18 @@ bool Rewriter::NoscriptReadsTheSame(const Token& text) const {
     while (inner.Next(t)) {
         switch (t.kind) {
         case TokenKind::Text:
-            if (t.text_state != TextState::Data) return false;
+            if (t.text_state == TextState::ScriptData || t.text_state == TextState::Plaintext) return false;
             break;
-        case TokenKind::StartTag:
-            if (t.foreign || RawTextStateFor(t.name) != TextState::Data) return false;
+        case TokenKind::Comment:
+            break;
+        case TokenKind::StartTag: {
+            // Raw text (a STYLE, an IFRAME) is closed in itself: it cannot reach past the end
+            // tag, which it would have to take for its own.
+            TextState state = RawTextStateFor(t.name);
+            if (t.foreign || state == TextState::ScriptData || state == TextState::Plaintext) return false;
             if (!IsVoidElement(t.name)) open.push_back(t.name);
             break;
+        }
         case TokenKind::EndTag:
             if (t.name == "noscript" && open.empty()) return t.end == content.size();
             if (open.empty() || open.back() != t.name) return false;

@@ -83,6 +83,11 @@ const Case kCases[] = {
     // Raw text, script escapes and foreign content are left as they are.
     {"<script><!--\n<script>x</script>y\n--></script><p>  a", "<script><!--\n<script>x</script>y\n--></script><p>a"},
     {"<svg><text>  a  b </text><![CDATA[ x ]]></svg>", "<svg><text>  a  b </text><![CDATA[ x ]]></svg>"},
+    // NOSCRIPT content that reads the same as markup (raw text closed in itself, comments)
+    // lets the rules go on after it; content that does not leaves the rest as written.
+    {"<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript>\n<p> a </p>\n<p> b</p>",
+     "<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript><p>a<p>b"},
+    {"<body><noscript><style>p{}</noscript>\n<p> a </p>", "<body><noscript><style>p{}</noscript>\n<p> a </p>"},
 };
 
 TEST(WebTemplate, RulesOnSmallCases) {
