@@ -145,10 +145,20 @@ void AddMentionedWords(std::string_view text, PageFacts& facts) {
         }
         size_t q = p;
         while (q < text.size() && IsIdentChar(text[q])) ++q;
-        std::string word = Lowered(text.substr(p, q - p));
+        // Scripts are mostly words: lower the short ones in place instead of copying each.
+        char buffer[32];
+        std::string long_word;
+        std::string_view word;
+        if (q - p <= sizeof buffer) {
+            for (size_t i = p; i < q; ++i) buffer[i - p] = LowerAscii(text[i]);
+            word = std::string_view(buffer, q - p);
+        } else {
+            long_word = Lowered(text.substr(p, q - p));
+            word = long_word;
+        }
         if (IsBooleanAttribute(word) || word == "type" || word == "method" || word == "enctype" ||
             word == "shape")
-            facts.mentioned.insert(word);
+            facts.mentioned.emplace(word);
         p = q;
     }
 }
@@ -317,7 +327,8 @@ PageFacts ScanPage(std::string_view input) {
             break;
         case TokenKind::Text:
             if (t.text_state == TextState::Data) {
-                if (std::any_of(raw.begin(), raw.end(), [](char c) { return !IsHtmlSpace(c); }))
+                if (!content_seen &&
+                    std::any_of(raw.begin(), raw.end(), [](char c) { return !IsHtmlSpace(c); }))
                     content_seen = true;
             } else if (raw_owner == "style") {
                 ReadStyleSheet(raw, facts);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 namespace tsqz::web {
 
@@ -74,7 +75,7 @@ struct MarkedText {
 };
 
 struct OpenElement {
-    std::string name;
+    std::string_view name;  // the table's name of a listed element, else an interned copy
     uint32_t flags;
     bool block;     // its box is block-level (tables, CSS, "hidden" and style attribute allowing)
     bool preserve;  // its text keeps white space
@@ -116,6 +117,7 @@ private:
     void PopTo(size_t depth, bool cells_close);
     bool InButtonScope(std::string_view name) const;
     bool InTableText() const;
+    std::string_view Intern(std::string_view name);
     bool Preserving() const { return preserve_depth_ > 0; }
     // The state the gathered text is in, taken before the next token changes it.
     void SnapshotTextContext() {
@@ -132,6 +134,7 @@ private:
     PageFacts facts_;
 
     std::vector<OpenElement> stack_;
+    std::unordered_set<std::string> unlisted_names_;  // names of open elements the tables lack
     size_t preserve_depth_ = 0;
     bool lost_ = false;          // the model of open elements may differ from the browser's
     // Set when the lost model closes an element that keeps white space as a side effect
@@ -298,6 +301,14 @@ bool Rewriter::ElementPreserves(const Token& t, uint32_t flags) const {
     return StyleAttributeFacts(in_, t).preserve_space;
 }
 
+// Names on the model's stack are views: of the element table's row, or of a set holding the
+// other names, so the stack's many name comparisons are plain view comparisons.
+std::string_view Rewriter::Intern(std::string_view name) {
+    const size_t id = ElementId(name);
+    if (id != ElementCount()) return ElementName(id);
+    return *unlisted_names_.emplace(name).first;
+}
+
 bool Rewriter::InButtonScope(std::string_view name) const {
     for (size_t i = stack_.size(); i > 0; --i) {
         const OpenElement& e = stack_[i - 1];
@@ -334,7 +345,7 @@ void Rewriter::PopTo(size_t depth, bool cells_close) {
 // Follows the tree builder for a start tag in the body; returns whether the element opens a
 // block-level box exactly where the tag stands.
 bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
-    const std::string& n = t.name;
+    const std::string_view n = t.name;
     if (n == "html" || n == "head" || n == "body") {
         // Once the body has begun these tags only add attributes: no box starts there.
         bool boundary = head_region_ && !lost_;
@@ -357,7 +368,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // A table start tag where a table's rows are expected closes that table first.
     if (n == "table" && !stack_.empty() && (stack_.back().flags & kTablePart)) {
         for (size_t i = stack_.size(); i > 0; --i) {
-            const std::string& e = stack_[i - 1].name;
+            const std::string_view e = stack_[i - 1].name;
             if (e == "table") {
                 PopTo(i - 1, true);
                 break;
@@ -415,7 +426,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
             }
     }
     if (n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6' && !stack_.empty()) {
-        const std::string& top = stack_.back().name;
+        const std::string_view top = stack_.back().name;
         if (top.size() == 2 && top[0] == 'h' && top[1] >= '1' && top[1] <= '6') PopTo(stack_.size() - 1, false);
     }
     if (n == "li" || n == "dd" || n == "dt") {
@@ -442,7 +453,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
             }
         // A new cell, row or row group closes the open cell, row (and row group).
         for (size_t i = stack_.size(); i > 0; --i) {
-            const std::string& e = stack_[i - 1].name;
+            const std::string_view e = stack_[i - 1].name;
             if (e == "table") break;
             bool closes = e == "td" || e == "th" || (n != "td" && n != "th" && e == "tr") ||
                           ((n == "tbody" || n == "thead" || n == "tfoot") &&
@@ -463,7 +474,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         lost_ = true;
     }
     if (flags & kVoid) return !lost_ && ElementIsBlock(t, flags);
-    OpenElement e{n, flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
+    OpenElement e{Intern(n), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
     if (e.preserve) ++preserve_depth_;
     stack_.push_back(std::move(e));
     return !lost_ && stack_.back().block;
@@ -471,7 +482,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
 
 // Follows the tree builder for an end tag; returns whether it closes a block-level box.
 bool Rewriter::SimulateEnd(const Token& t) {
-    const std::string& n = t.name;
+    const std::string_view n = t.name;
     if (n == "head" || n == "html" || n == "body" || n == "br") {
         if (n != "head") head_region_ = false;
         if (n == "br") lost_ = true;

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <unordered_map>
 
 namespace tsqz::web {
 
@@ -203,19 +202,61 @@ constexpr std::string_view kLegacyOtherNames[] = {
     "amp", "lt", "gt", "quot", "AMP", "LT", "GT", "QUOT", "COPY", "REG",
 };
 
-template <typename Row>
-std::unordered_map<std::string_view, uint32_t> IndexRows(const Row* rows, size_t count) {
-    std::unordered_map<std::string_view, uint32_t> index;
-    for (size_t i = 0; i < count; ++i) index.emplace(rows[i].name, rows[i].flags);
-    return index;
-}
+// A name's row value by an open-addressed table: the tables are looked up for every tag,
+// attribute and reference of a page, so a lookup is a short byte hash and a probe or two,
+// and a name longer than any in the table is turned away at once.
+class NameIndex {
+public:
+    void Add(std::string_view name, uint32_t value) {
+        size_t i = Hash(name);
+        while (!slots_[i].name.empty() && slots_[i].name != name) i = (i + 1) & (kSlots - 1);
+        if (slots_[i].name.empty()) slots_[i] = {name, value};  // the first row of a name wins
+        longest_ = std::max(longest_, name.size());
+    }
+    const uint32_t* Find(std::string_view name) const {
+        if (name.empty() || name.size() > longest_) return nullptr;
+        for (size_t i = Hash(name);; i = (i + 1) & (kSlots - 1)) {
+            const Slot& slot = slots_[i];
+            if (slot.name.empty()) return nullptr;
+            if (slot.name == name) return &slot.value;
+        }
+    }
+
+private:
+    static constexpr size_t kSlots = 1024;  // a power of two, several times the longest table
+    static size_t Hash(std::string_view s) {
+        uint32_t h = 2166136261u;
+        for (char c : s) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+        return (h ^ (h >> 16)) & (kSlots - 1);
+    }
+    struct Slot {
+        std::string_view name;  // empty: a free slot (no row has an empty name)
+        uint32_t value = 0;
+    };
+    std::array<Slot, kSlots> slots_{};
+    size_t longest_ = 0;
+};
 
 }  // namespace
 
+size_t ElementId(std::string_view name) {
+    static const NameIndex index = [] {
+        NameIndex rows;
+        for (size_t i = 0; i < std::size(kElements); ++i)
+            rows.Add(kElements[i].name, static_cast<uint32_t>(i));
+        return rows;
+    }();
+    const uint32_t* row = index.Find(name);
+    return row ? *row : std::size(kElements);
+}
+
+size_t ElementCount() { return std::size(kElements); }
+
+std::string_view ElementName(size_t id) { return kElements[id].name; }
+
 uint32_t ElementFlags(std::string_view name) {
-    static const auto index = IndexRows(kElements, std::size(kElements));
-    auto it = index.find(name);
-    return it == index.end() ? 0 : it->second;
+    const size_t id = ElementId(name);
+    return id < std::size(kElements) ? kElements[id].flags : 0;
 }
 
 TextState RawTextStateFor(std::string_view name) {
@@ -234,8 +275,12 @@ const OptionalEndTag* FindOptionalEndTag(std::string_view element) {
 }
 
 bool IsBooleanAttribute(std::string_view name) {
-    return std::find(std::begin(kBooleanAttributes), std::end(kBooleanAttributes), name) !=
-           std::end(kBooleanAttributes);
+    static const NameIndex index = [] {
+        NameIndex rows;
+        for (std::string_view attribute : kBooleanAttributes) rows.Add(attribute, 1);
+        return rows;
+    }();
+    return index.Find(name) != nullptr;
 }
 
 const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::string_view attribute) {
@@ -245,15 +290,15 @@ const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::stri
 }
 
 uint32_t NamedReference(std::string_view name) {
-    static const auto index = [] {
-        std::unordered_map<std::string_view, uint32_t> map;
+    static const NameIndex index = [] {
+        NameIndex rows;
         for (size_t i = 0; i < std::size(kLatin1Names); ++i)
-            map.emplace(kLatin1Names[i], static_cast<uint32_t>(0xA0 + i));
-        for (const NamedRow& row : kOtherNames) map.emplace(row.name, row.code_point);
-        return map;
+            rows.Add(kLatin1Names[i], static_cast<uint32_t>(0xA0 + i));
+        for (const NamedRow& row : kOtherNames) rows.Add(row.name, row.code_point);
+        return rows;
     }();
-    auto it = index.find(name);
-    return it == index.end() ? 0 : it->second;
+    const uint32_t* code_point = index.Find(name);
+    return code_point ? *code_point : 0;
 }
 
 bool IsLegacyReferenceName(std::string_view name) {

@@ -33,6 +33,13 @@ enum ElementFlag : uint32_t {
 // The flags of an element by its lowered name; 0 for names the tables do not list.
 uint32_t ElementFlags(std::string_view name);
 
+// The row number of an element by its lowered name, below ElementCount(); ElementCount() for
+// names the table does not list. Lets per-element counts live in an array.
+size_t ElementId(std::string_view name);
+size_t ElementCount();
+// The name of a listed element (static storage), by its ElementId.
+std::string_view ElementName(size_t id);
+
 inline bool IsVoidElement(std::string_view name) { return ElementFlags(name) & kVoid; }
 inline bool IsForeignBreakout(std::string_view name) { return ElementFlags(name) & kBreakout; }
 inline bool IsIgnoredInSelect(std::string_view name) { return ElementFlags(name) & kIgnoredInSelect; }

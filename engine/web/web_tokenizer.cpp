@@ -394,9 +394,16 @@ done:
     pos_ = t.end = p;
 }
 
-void Tokenizer::Push(const std::string& name, Namespace ns) {
-    open_.push_back({name, ns});
-    if (ns == Namespace::Html) ++html_count_[name]; else ++foreign_depth_;
+size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {
+    if (id == ElementCount()) return unlisted_count_[std::string(name)];
+    if (listed_count_.empty()) listed_count_.resize(ElementCount());
+    return listed_count_[id];
+}
+
+void Tokenizer::Push(std::string_view name, Namespace ns) {
+    const size_t id = ns == Namespace::Html ? ElementId(name) : ElementCount();
+    open_.push_back({std::string(name), ns, id});
+    if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
 bool Tokenizer::ForeignContext() const {
@@ -406,8 +413,8 @@ bool Tokenizer::ForeignContext() const {
 void Tokenizer::PopUntil(size_t depth) {
     while (open_.size() > depth) {
         if (open_.back().ns == Namespace::Html) {
-            if (open_.back().name == "select") --select_depth_;
-            --html_count_[open_.back().name];
+            if (std::string_view(open_.back().name) == "select") --select_depth_;
+            --HtmlCount(open_.back().name, open_.back().id);
         } else {
             --foreign_depth_;
         }
@@ -415,7 +422,7 @@ void Tokenizer::PopUntil(size_t depth) {
     }
 }
 
-static bool IsHtmlIntegrationPoint(const std::string& name, Namespace ns) {
+static bool IsHtmlIntegrationPoint(std::string_view name, Namespace ns) {
     if (ns == Namespace::Svg)
         return EqualsIgnoringCase(name, "foreignobject") || name == "desc" || name == "title";
     if (ns == Namespace::MathMl)
@@ -425,15 +432,16 @@ static bool IsHtmlIntegrationPoint(const std::string& name, Namespace ns) {
 }
 
 void Tokenizer::AfterStartTag(Token& t) {
-    const std::string& name = t.name;
+    const std::string_view name = t.name;
     if (ForeignContext()) {
         const Open& cur = open_.back();
-        bool html_rules = IsHtmlIntegrationPoint(cur.name, cur.ns) &&
-                          !(cur.ns == Namespace::MathMl && cur.name != "annotation-xml" &&
+        const std::string_view cur_name = cur.name;
+        bool html_rules = IsHtmlIntegrationPoint(cur_name, cur.ns) &&
+                          !(cur.ns == Namespace::MathMl && cur_name != "annotation-xml" &&
                             (name == "mglyph" || name == "malignmark"));
         // annotation-xml only hands "svg" to the HTML rules unless it carries an HTML encoding;
         // its encoding is not tracked, so other tags stay foreign there.
-        if (cur.ns == Namespace::MathMl && cur.name == "annotation-xml") html_rules = name == "svg";
+        if (cur.ns == Namespace::MathMl && cur_name == "annotation-xml") html_rules = name == "svg";
         if (!html_rules) {
             bool breakout = IsForeignBreakout(name);
             if (name == "font") {
@@ -495,9 +503,10 @@ void Tokenizer::AfterStartTag(Token& t) {
 }
 
 void Tokenizer::AfterEndTag(Token& t) {
+    const std::string_view name = t.name;
     // Foreign elements close on an end tag of their own name, ignoring ASCII case; an HTML
     // element on the way hands the tag to the HTML rules.
-    if ((t.name == "br" || t.name == "p") && ForeignContext()) {
+    if ((name == "br" || name == "p") && ForeignContext()) {
         t.left_foreign = true;
         // These leave foreign content before the HTML rules see them.
         while (!open_.empty() && open_.back().ns != Namespace::Html &&
@@ -506,20 +515,25 @@ void Tokenizer::AfterEndTag(Token& t) {
     }
     size_t i = open_.size();
     while (i > 0 && open_[i - 1].ns != Namespace::Html) {
-        if (EqualsIgnoringCase(open_[i - 1].name, t.name)) {
+        if (EqualsIgnoringCase(open_[i - 1].name, name)) {
             PopUntil(i - 1);
             return;
         }
         --i;
     }
-    if (t.name == "body" || t.name == "html") return;
+    if (name == "body" || name == "html") return;
     // Inside a select only its own end tags (and those of an enclosing table) close anything.
-    if (select_depth_ > 0 && t.name != "select" && t.name != "option" && t.name != "optgroup" &&
-        t.name != "template" && t.name != "table" && t.name != "tbody" && t.name != "thead" &&
-        t.name != "tfoot" && t.name != "tr" && t.name != "td" && t.name != "th" && t.name != "caption")
+    if (select_depth_ > 0 && name != "select" && name != "option" && name != "optgroup" &&
+        name != "template" && name != "table" && name != "tbody" && name != "thead" &&
+        name != "tfoot" && name != "tr" && name != "td" && name != "th" && name != "caption")
         return;
-    auto counted = html_count_.find(t.name);
-    if (counted == html_count_.end() || counted->second == 0) return;
+    const size_t id = ElementId(name);
+    if (id == ElementCount()) {
+        auto counted = unlisted_count_.find(t.name);
+        if (counted == unlisted_count_.end() || counted->second == 0) return;
+    } else if (listed_count_.empty() || listed_count_[id] == 0) {
+        return;
+    }
     for (size_t j = open_.size(); j > 0; --j) {
         if (open_[j - 1].ns == Namespace::Html && open_[j - 1].name == t.name) {
             size_t foreign_before = foreign_depth_;

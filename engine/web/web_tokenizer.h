@@ -66,6 +66,7 @@ private:
     struct Open {
         std::string name;
         Namespace ns;
+        size_t id;  // ElementId of an HTML element's name
     };
 
     void ReadMarkupDeclaration(Token& t);
@@ -79,7 +80,8 @@ private:
     bool ForeignContext() const;
     bool AppropriateEndTagAt(size_t pos) const;
     void PopUntil(size_t depth);
-    void Push(const std::string& name, Namespace ns);
+    void Push(std::string_view name, Namespace ns);
+    size_t& HtmlCount(std::string_view name, size_t id);
 
     std::string_view in_;
     size_t pos_ = 0;
@@ -89,7 +91,9 @@ private:
     std::vector<Open> open_;
     size_t select_depth_ = 0;          // open select elements
     size_t foreign_depth_ = 0;
-    std::unordered_map<std::string, size_t> html_count_;  // open HTML elements by name
+    // Open HTML elements by name: listed elements by their ElementId, others by name.
+    std::vector<size_t> listed_count_;
+    std::unordered_map<std::string, size_t> unlisted_count_;
 };
 
 bool IsHtmlSpace(char c);
