@@ -318,10 +318,12 @@ PageFacts ScanPage(std::string_view input) {
             if (!content_seen) {
                 DoctypeFields d = ReadDoctype(input.substr(t.content_begin, t.content_end - t.content_begin));
                 bool closed = t.end > t.content_end;
-                facts.mode = (closed && d.name == "html" && !d.force_quirks &&
-                              IsNoQuirksDoctype(d.public_id, d.has_public, d.system_id, d.has_system))
-                                 ? DocumentMode::NoQuirks
-                                 : DocumentMode::Unknown;
+                DoctypeMode mode = closed && d.name == "html" && !d.force_quirks
+                                       ? ModeOfDoctype(d.public_id, d.has_public, d.system_id, d.has_system)
+                                       : DoctypeMode::Quirks;
+                facts.mode = mode == DoctypeMode::NoQuirks        ? DocumentMode::NoQuirks
+                             : mode == DoctypeMode::LimitedQuirks ? DocumentMode::LimitedQuirks
+                                                                  : DocumentMode::Quirks;
             }
             content_seen = true;
             break;

@@ -19,7 +19,7 @@ struct SelectorSubjects {
     bool empty() const { return !all && tags.empty() && classes.empty() && ids.empty(); }
 };
 
-enum class DocumentMode { NoQuirks, Quirks, Unknown };
+enum class DocumentMode { NoQuirks, LimitedQuirks, Quirks };
 
 struct PageFacts {
     bool utf8 = false;              // a UTF-8 byte order mark or declaration

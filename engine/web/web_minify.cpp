@@ -406,14 +406,13 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         }
     }
     if (n == "table" && InButtonScope("p")) {
-        if (facts_.mode == DocumentMode::NoQuirks) {
+        // In quirks mode the table goes inside the paragraph.
+        if (facts_.mode != DocumentMode::Quirks) {
             for (size_t i = stack_.size(); i > 0; --i)
                 if (stack_[i - 1].name == "p") {
                     PopTo(i - 1, false);
                     break;
                 }
-        } else {
-            lost_ = true;
         }
     } else if (((flags & kClosesP) || n == "center" || n == "dir" || n == "summary" || n == "dialog" ||
                 n == "search" || n == "listing" || n == "plaintext" || n == "xmp" || n == "li" || n == "dd" ||
@@ -929,7 +928,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
             std::string_view f = rule->followers;
             if (f == "*p") {
                 omit = (ElementFlags(next->name) & kClosesP) &&
-                       (next->name != "table" || facts_.mode == DocumentMode::NoQuirks);
+                       (next->name != "table" || facts_.mode != DocumentMode::Quirks);
             } else {
                 size_t p = 0;
                 while (p < f.size()) {
@@ -1065,7 +1064,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 !Verbatim(t)) {
                 DoctypeFields d = ReadDoctype(in_.substr(t.content_begin, t.content_end - t.content_begin));
                 if (d.name == "html" && !d.force_quirks &&
-                    IsNoQuirksDoctype(d.public_id, d.has_public, d.system_id, d.has_system)) {
+                    ModeOfDoctype(d.public_id, d.has_public, d.system_id, d.has_system) == DoctypeMode::NoQuirks) {
                     constexpr std::string_view kShort = "<!doctype html>";
                     out_.append(kShort);
                     Saved(WebRule::Doctype, raw.size(), kShort.size());

@@ -307,21 +307,101 @@ bool IsLegacyReferenceName(std::string_view name) {
                std::end(kLegacyOtherNames);
 }
 
-bool IsNoQuirksDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
-                       bool has_system) {
-    if (!has_public) return !has_system || EqualsIgnoringCase(system_id, "about:legacy-compat");
-    // Strict doctypes, with their own system identifiers or none.
-    constexpr std::string_view kPublic[] = {
-        "-//W3C//DTD HTML 4.01//EN", "-//W3C//DTD XHTML 1.0 Strict//EN", "-//W3C//DTD XHTML 1.1//EN"};
-    constexpr std::string_view kSystem[] = {
-        "http://www.w3.org/TR/html4/strict.dtd", "http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd",
-        "http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd"};
-    bool public_ok = std::any_of(std::begin(kPublic), std::end(kPublic),
-                                 [&](std::string_view p) { return EqualsIgnoringCase(p, public_id); });
-    bool system_ok = !has_system ||
-                     std::any_of(std::begin(kSystem), std::end(kSystem),
-                                 [&](std::string_view s) { return EqualsIgnoringCase(s, system_id); });
-    return public_ok && system_ok;
+namespace {
+
+// Public identifiers that put a document in quirks mode when they start it (case ignored).
+constexpr std::string_view kQuirksPublicPrefixes[] = {
+    "+//Silmaril//dtd html Pro v0r11 19970101//",
+    "-//AS//DTD HTML 3.0 asWedit + extensions//",
+    "-//AdvaSoft Ltd//DTD HTML 3.0 asWedit + extensions//",
+    "-//IETF//DTD HTML 2.0 Level 1//",
+    "-//IETF//DTD HTML 2.0 Level 2//",
+    "-//IETF//DTD HTML 2.0 Strict Level 1//",
+    "-//IETF//DTD HTML 2.0 Strict Level 2//",
+    "-//IETF//DTD HTML 2.0 Strict//",
+    "-//IETF//DTD HTML 2.0//",
+    "-//IETF//DTD HTML 2.1E//",
+    "-//IETF//DTD HTML 3.0//",
+    "-//IETF//DTD HTML 3.2 Final//",
+    "-//IETF//DTD HTML 3.2//",
+    "-//IETF//DTD HTML 3//",
+    "-//IETF//DTD HTML Level 0//",
+    "-//IETF//DTD HTML Level 1//",
+    "-//IETF//DTD HTML Level 2//",
+    "-//IETF//DTD HTML Level 3//",
+    "-//IETF//DTD HTML Strict Level 0//",
+    "-//IETF//DTD HTML Strict Level 1//",
+    "-//IETF//DTD HTML Strict Level 2//",
+    "-//IETF//DTD HTML Strict Level 3//",
+    "-//IETF//DTD HTML Strict//",
+    "-//IETF//DTD HTML//",
+    "-//Metrius//DTD Metrius Presentational//",
+    "-//Microsoft//DTD Internet Explorer 2.0 HTML Strict//",
+    "-//Microsoft//DTD Internet Explorer 2.0 HTML//",
+    "-//Microsoft//DTD Internet Explorer 2.0 Tables//",
+    "-//Microsoft//DTD Internet Explorer 3.0 HTML Strict//",
+    "-//Microsoft//DTD Internet Explorer 3.0 HTML//",
+    "-//Microsoft//DTD Internet Explorer 3.0 Tables//",
+    "-//Netscape Comm. Corp.//DTD HTML//",
+    "-//Netscape Comm. Corp.//DTD Strict HTML//",
+    "-//O'Reilly and Associates//DTD HTML 2.0//",
+    "-//O'Reilly and Associates//DTD HTML Extended 1.0//",
+    "-//O'Reilly and Associates//DTD HTML Extended Relaxed 1.0//",
+    "-//SQ//DTD HTML 2.0 HoTMetaL + extensions//",
+    "-//SoftQuad Software//DTD HoTMetaL PRO 6.0::19990601::extensions to HTML 4.0//",
+    "-//SoftQuad//DTD HoTMetaL PRO 4.0::19971010::extensions to HTML 4.0//",
+    "-//Spyglass//DTD HTML 2.0 Extended//",
+    "-//Sun Microsystems Corp.//DTD HotJava HTML//",
+    "-//Sun Microsystems Corp.//DTD HotJava Strict HTML//",
+    "-//W3C//DTD HTML 3 1995-03-24//",
+    "-//W3C//DTD HTML 3.2 Draft//",
+    "-//W3C//DTD HTML 3.2 Final//",
+    "-//W3C//DTD HTML 3.2//",
+    "-//W3C//DTD HTML 3.2S Draft//",
+    "-//W3C//DTD HTML 4.0 Frameset//",
+    "-//W3C//DTD HTML 4.0 Transitional//",
+    "-//W3C//DTD HTML Experimental 19960712//",
+    "-//W3C//DTD HTML Experimental 970421//",
+    "-//W3C//DTD W3 HTML//",
+    "-//W3O//DTD W3 HTML 3.0//",
+    "-//WebTechs//DTD Mozilla HTML 2.0//",
+    "-//WebTechs//DTD Mozilla HTML//",
+};
+// Whole public identifiers with the same effect.
+constexpr std::string_view kQuirksPublicIds[] = {
+    "-//W3O//DTD W3 HTML Strict 3.0//EN//", "-/W3C/DTD HTML 4.0 Transitional/EN", "HTML"};
+// Frameset and transitional HTML 4.01: quirks without a system identifier, limited quirks with.
+constexpr std::string_view kHtml401Loose[] = {"-//W3C//DTD HTML 4.01 Frameset//",
+                                              "-//W3C//DTD HTML 4.01 Transitional//"};
+constexpr std::string_view kLimitedQuirksPublicPrefixes[] = {"-//W3C//DTD XHTML 1.0 Frameset//",
+                                                             "-//W3C//DTD XHTML 1.0 Transitional//"};
+
+bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && EqualsIgnoringCase(s.substr(0, prefix.size()), prefix);
+}
+
+template <size_t N>
+bool StartsWithAny(std::string_view s, const std::string_view (&prefixes)[N]) {
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [&](std::string_view p) { return StartsWithIgnoringCase(s, p); });
+}
+
+}  // namespace
+
+DoctypeMode ModeOfDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
+                          bool has_system) {
+    if (has_public) {
+        if (StartsWithAny(public_id, kQuirksPublicPrefixes) ||
+            std::any_of(std::begin(kQuirksPublicIds), std::end(kQuirksPublicIds),
+                        [&](std::string_view id) { return EqualsIgnoringCase(public_id, id); }))
+            return DoctypeMode::Quirks;
+        if (StartsWithAny(public_id, kHtml401Loose))
+            return has_system ? DoctypeMode::LimitedQuirks : DoctypeMode::Quirks;
+        if (StartsWithAny(public_id, kLimitedQuirksPublicPrefixes)) return DoctypeMode::LimitedQuirks;
+    }
+    if (has_system && EqualsIgnoringCase(system_id, "http://www.ibm.com/data/dtd/v11/ibmxhtml1-transitional.dtd"))
+        return DoctypeMode::Quirks;
+    return DoctypeMode::NoQuirks;
 }
 
 }  // namespace tsqz::web

@@ -71,8 +71,9 @@ uint32_t NamedReference(std::string_view name);
 // quot in either case): "&" followed by such a name is read as a reference in text.
 bool IsLegacyReferenceName(std::string_view name);
 
-// Doctypes whose document is in no-quirks mode, so "<!doctype html>" keeps the mode.
-bool IsNoQuirksDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
-                       bool has_system);
+// The document mode a doctype named "html" without force-quirks sets, by its identifiers.
+enum class DoctypeMode { NoQuirks, LimitedQuirks, Quirks };
+DoctypeMode ModeOfDoctype(std::string_view public_id, bool has_public, std::string_view system_id,
+                          bool has_system);
 
 }  // namespace tsqz::web

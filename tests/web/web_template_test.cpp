@@ -77,6 +77,12 @@ const Case kCases[] = {
      "<!doctype html><p>x"},
     {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><p>x",
      "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><p>x"},
+    {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML+RDFa 1.0//EN\" \"http://www.w3.org/MarkUp/DTD/xhtml-rdfa-1.dtd\"><p>x",
+     "<!doctype html><p>x"},
+    // A table stays inside an open paragraph in quirks mode only.
+    {"<p>a\n<table><tr><td>x</td></tr></table>\n</p>\n<p>b</p>", "<p>a\n<table><tr><td>x</table><p>b"},
+    {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</td></tr></table>\n</p>",
+     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</table>\n</p>"},
     // Server code stays byte for byte.
     {"<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>",
      "<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>"},
