@@ -14,7 +14,6 @@
 #include "run/options.h"
 #include "run/protect.h"
 #include "text/text.h"
-#include "web/web_minify.h"
 
 namespace tsqz {
 
@@ -45,11 +44,12 @@ struct RunState {
     std::array<std::vector<bool>, 8> open_phrase_tags;
 };
 
-// Per-document and per-job figures. Savings counters are indexed by slot (1..30).
+// Per-document and per-job figures. Savings counters are indexed by slot (1..30 for the
+// passes, 31..41 for the web template's rules).
 struct Stats {
     bool on = false;
-    std::array<int32_t, kSlotCount + 1> file{};
-    std::array<int32_t, kSlotCount + 1> job{};
+    std::array<int32_t, kAllSlotCount + 1> file{};
+    std::array<int32_t, kAllSlotCount + 1> job{};
     int32_t files_processed = 0;
     int32_t file_before = 0;
     int32_t file_after = 0;
@@ -108,9 +108,8 @@ struct Engine {
     // merged into another's; the default engine writes each at once.
     bool hold_file_entries = false;
     std::vector<HeldFileEntry> held_file_entries;
-    // The web template: comments holding one of these stay; what each rule saved so far.
+    // The web template: comments holding one of these stay.
     std::vector<std::string> web_keep_comments;
-    web::WebStats web_stats;
 };
 
 // The folder of the engine's error log and report work files, ending in "/".

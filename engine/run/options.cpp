@@ -2,6 +2,7 @@
 #include "run/options.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tsqz {
 namespace {
@@ -13,6 +14,23 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
                return lx == ly;
            });
 }
+
+// Each savings line names a slot of its own, and every web template rule has its line: the
+// pipeline finds the rules' switches, and the report their lines, through these rows. A label
+// leaves at least one space before the report's figure column (column 32).
+static_assert([] {
+    std::array<int, kAllSlotCount + 1> rows{};
+    for (const OptionInfo& info : kOptionTable) {
+        if (info.report_slot < 0 || info.report_slot > kAllSlotCount) return false;
+        if (info.report_label.size() > 30) return false;
+        if (!info.report_label.empty()) ++rows[static_cast<size_t>(info.report_slot)];
+    }
+    for (int slot = 1; slot <= kAllSlotCount; ++slot) {
+        if (rows[static_cast<size_t>(slot)] > 1) return false;
+        if (IsWebSlot(slot) && rows[static_cast<size_t>(slot)] != 1) return false;
+    }
+    return true;
+}());
 
 }  // namespace
 

@@ -100,8 +100,24 @@ enum Slot : int {
     kSlotScriptComments = 28,
     kSlotScriptEOLs = 29,
     kSlotScriptLines = 30,
+    // The web template's rules, one slot each in the order of web::WebRule (slots of our own,
+    // beyond the original 30; the passes never record into them).
+    kSlotWebWhitespace = 31,
+    kSlotWebOptionalTags = 32,
+    kSlotWebAttributeQuotes = 33,
+    kSlotWebBooleanAttributes = 34,
+    kSlotWebDefaultAttributes = 35,
+    kSlotWebCharacterReferences = 36,
+    kSlotWebComments = 37,
+    kSlotWebDoctype = 38,
+    kSlotWebTagSpace = 39,
+    kSlotWebStyles = 40,
+    kSlotWebScripts = 41,
 };
-inline constexpr int kSlotCount = 30;
+inline constexpr int kSlotCount = 30;  // the passes' slots, 1..30
+inline constexpr int kSlotWebFirst = kSlotWebWhitespace;
+inline constexpr int kAllSlotCount = kSlotWebScripts;  // every counter, 1..41
+constexpr bool IsWebSlot(int slot) { return slot >= kSlotWebFirst && slot <= kAllSlotCount; }
 
 // The kinds as the public header numbers them.
 enum class OptionKind : uint8_t {
@@ -148,8 +164,9 @@ using K = OptionKind;
 using B = OptionBlock;
 constexpr std::string_view kTag = kTagOptions, kFine = kFineTuning, kScript = kScriptOptions,
                            kWeb = kWebTemplate;
-// The web template's rows: in no switch template (the three stay as they were), no setter, no
-// line among the original per-option savings.
+// The web template's rows: in no switch template (the three stay as they were), no setter.
+// Each WebNo... row names the slot of its rule; its savings line shows while the web template
+// runs with that rule, that is while Web is on and the row's switch is off.
 constexpr TemplateValues kNoTemplate{};
 
 // clang-format off
@@ -189,17 +206,17 @@ inline constexpr std::array<OptionInfo, 46> kOptionTable = {{
     {"ScriptEOLs", kScript, K::Switch, &B::ScriptEOLs, "CompressScriptEOLs", false, Templates(0, 0, 0), "", 0},
     {"ASPBlocks", kScript, K::Switch, &B::ASPBlocks, "CompressASP", false, Templates(0, 1, 1), "", 0},
     {"Web", kWeb, K::Switch, &B::Web, "", false, kNoTemplate, "", 0},
-    {"WebNoWhitespace", kWeb, K::Switch, &B::WebNoWhitespace, "", false, kNoTemplate, "", 0},
-    {"WebNoOptionalTags", kWeb, K::Switch, &B::WebNoOptionalTags, "", false, kNoTemplate, "", 0},
-    {"WebNoAttributeQuotes", kWeb, K::Switch, &B::WebNoAttributeQuotes, "", false, kNoTemplate, "", 0},
-    {"WebNoBooleanAttributes", kWeb, K::Switch, &B::WebNoBooleanAttributes, "", false, kNoTemplate, "", 0},
-    {"WebNoDefaultAttributes", kWeb, K::Switch, &B::WebNoDefaultAttributes, "", false, kNoTemplate, "", 0},
-    {"WebNoCharacterReferences", kWeb, K::Switch, &B::WebNoCharacterReferences, "", false, kNoTemplate, "", 0},
-    {"WebNoComments", kWeb, K::Switch, &B::WebNoComments, "", false, kNoTemplate, "", 0},
-    {"WebNoDoctype", kWeb, K::Switch, &B::WebNoDoctype, "", false, kNoTemplate, "", 0},
-    {"WebNoTagSpace", kWeb, K::Switch, &B::WebNoTagSpace, "", false, kNoTemplate, "", 0},
-    {"WebNoStyles", kWeb, K::Switch, &B::WebNoStyles, "", false, kNoTemplate, "", 0},
-    {"WebNoScripts", kWeb, K::Switch, &B::WebNoScripts, "", false, kNoTemplate, "", 0},
+    {"WebNoWhitespace", kWeb, K::Switch, &B::WebNoWhitespace, "", false, kNoTemplate, "Unneeded white space removal", kSlotWebWhitespace},
+    {"WebNoOptionalTags", kWeb, K::Switch, &B::WebNoOptionalTags, "", false, kNoTemplate, "Optional tag omission", kSlotWebOptionalTags},
+    {"WebNoAttributeQuotes", kWeb, K::Switch, &B::WebNoAttributeQuotes, "", false, kNoTemplate, "Attribute quote removal", kSlotWebAttributeQuotes},
+    {"WebNoBooleanAttributes", kWeb, K::Switch, &B::WebNoBooleanAttributes, "", false, kNoTemplate, "Boolean attribute shortening", kSlotWebBooleanAttributes},
+    {"WebNoDefaultAttributes", kWeb, K::Switch, &B::WebNoDefaultAttributes, "", false, kNoTemplate, "Default attribute removal", kSlotWebDefaultAttributes},
+    {"WebNoCharacterReferences", kWeb, K::Switch, &B::WebNoCharacterReferences, "", false, kNoTemplate, "Character reference shortening", kSlotWebCharacterReferences},
+    {"WebNoComments", kWeb, K::Switch, &B::WebNoComments, "", false, kNoTemplate, "Comment removal", kSlotWebComments},
+    {"WebNoDoctype", kWeb, K::Switch, &B::WebNoDoctype, "", false, kNoTemplate, "DOCTYPE shortening", kSlotWebDoctype},
+    {"WebNoTagSpace", kWeb, K::Switch, &B::WebNoTagSpace, "", false, kNoTemplate, "Space inside tags removal", kSlotWebTagSpace},
+    {"WebNoStyles", kWeb, K::Switch, &B::WebNoStyles, "", false, kNoTemplate, "Style sheet minification", kSlotWebStyles},
+    {"WebNoScripts", kWeb, K::Switch, &B::WebNoScripts, "", false, kNoTemplate, "Script minification", kSlotWebScripts},
 }};
 // clang-format on
 }  // namespace option_rows

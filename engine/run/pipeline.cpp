@@ -114,25 +114,19 @@ static int32_t HandOnDocument(Engine& engine, Text& document, std::string_view n
 // nothing is refused; then the same write as the other templates.
 static int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view name,
                               std::string_view output, RunOutcome& outcome) {
-    const OptionBlock& o = engine.options;
+    // Each rule runs unless its WebNo... switch (the option row of its slot) is on.
     web::WebOptions rules;
-    const std::pair<web::WebRule, uint8_t> switches[] = {
-        {web::WebRule::Whitespace, o.WebNoWhitespace},
-        {web::WebRule::OptionalTags, o.WebNoOptionalTags},
-        {web::WebRule::AttributeQuotes, o.WebNoAttributeQuotes},
-        {web::WebRule::BooleanAttributes, o.WebNoBooleanAttributes},
-        {web::WebRule::DefaultAttributes, o.WebNoDefaultAttributes},
-        {web::WebRule::CharacterReferences, o.WebNoCharacterReferences},
-        {web::WebRule::Comments, o.WebNoComments},
-        {web::WebRule::Doctype, o.WebNoDoctype},
-        {web::WebRule::TagSpace, o.WebNoTagSpace},
-        {web::WebRule::MinifyStyles, o.WebNoStyles},
-        {web::WebRule::MinifyScripts, o.WebNoScripts},
-    };
-    for (auto [rule, off] : switches) rules.set(rule, off == 0);
+    for (const OptionInfo& info : kOptionTable) {
+        if (IsWebSlot(info.report_slot)) {
+            rules.set(static_cast<web::WebRule>(info.report_slot - kSlotWebFirst),
+                      OptionValue(engine.options, info) == 0);
+        }
+    }
     rules.keep_comments = engine.web_keep_comments;
     std::string result;
-    web::MinifyWeb(document, rules, result, &engine.web_stats);
+    web::WebStats saved;
+    web::MinifyWeb(document, rules, result, &saved);
+    RecordWebSavings(engine, saved.saved);
     document.swap(result);
     return HandOnDocument(engine, document, name, output, outcome);
 }

@@ -84,7 +84,7 @@ constexpr std::array<int, 29> kSavingsIndex = {
 // clang-format on
 
 // The option whose per-option savings line shows the slot: its label is the line's label and
-// the line is printed while the option is on.
+// the line is printed while the option is on (a web template rule's: while it runs).
 const OptionInfo& LineForSlot(int slot) {
     for (const OptionInfo& info : kOptionTable) {
         if (!info.report_label.empty() && info.report_slot == slot) return info;
@@ -146,7 +146,9 @@ void AddOptionSection(Lines& out, const Engine& engine, bool job) {
     const int64_t reduction = int64_t{engine.stats.job_before} - engine.stats.job_after;
     auto add_line = [&](int slot) {
         const OptionInfo& line = LineForSlot(slot);
-        if (OptionValue(o, line) != 0) {
+        const bool shown =
+            IsWebSlot(slot) ? o.Web != 0 && OptionValue(o, line) == 0 : OptionValue(o, line) != 0;
+        if (shown) {
             out.Add(OptionLine(line.report_label, counters[static_cast<size_t>(slot)], reduction));
         }
     };
@@ -166,6 +168,15 @@ void AddOptionSection(Lines& out, const Engine& engine, bool job) {
     out.Add();
     out.Add(kOptionHeader);
     out.Rule('-');
+    if (o.Web) {
+        // The web template ran instead of the passes: its rules' lines stand for theirs.
+        out.Add("Web template (today's HTML rules)");
+        out.Rule('-');
+        for (int slot = kSlotWebFirst; slot <= kAllSlotCount; ++slot)
+            add_line(slot);
+        if (!job) out.Add();
+        return;
+    }
     out.Add("Tag conversions");
     out.Rule('-');
     for (int slot : job ? kJobTagGroup : kFileTagGroup)

@@ -1,6 +1,9 @@
 // Statistics: per-document and per-job savings and sizes.
 #include "run/stats.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace tsqz {
 int32_t RecordSavings(Engine& engine, const Text& text, int slot, int32_t length_before) {
     const int32_t saved = length_before - Len(text);
@@ -12,6 +15,16 @@ int32_t RecordSavings(Engine& engine, const Text& text, int slot, int32_t length
         counter = WrapAdd(counter, saved);
     }
     return Len(text);
+}
+
+void RecordWebSavings(Engine& engine, std::span<const uint64_t, kAllSlotCount - kSlotCount> saved) {
+    if (!engine.stats.on) return;
+    for (size_t rule = 0; rule < saved.size(); ++rule) {
+        int32_t& counter = engine.stats.file[static_cast<size_t>(kSlotWebFirst) + rule];
+        // A rule saves at most the document, which fits in 32 bits.
+        counter =
+            WrapAdd(counter, static_cast<int32_t>(std::min<uint64_t>(saved[rule], INT32_MAX)));
+    }
 }
 
 void ResetFileStatistics(Engine& engine) {
@@ -55,7 +68,7 @@ void NoteSizeAfter(Engine& engine, int32_t size) {
     s.job_after = WrapAdd(s.job_after, size);
     if (!s.on) return;
     int32_t total = 0;
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
+    for (int slot = 1; slot <= kAllSlotCount; ++slot) {
         const auto i = static_cast<size_t>(slot);
         s.job[i] = WrapAdd(s.job[i], s.file[i]);
         total = WrapAdd(total, s.file[i]);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "run/engine.h"
 
@@ -11,6 +12,10 @@ namespace tsqz {
 inline int32_t WrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
+
+// The bytes each web template rule saved in this document (in web::WebRule order), added to
+// the rules' per-file counters while statistics are on.
+void RecordWebSavings(Engine& engine, std::span<const uint64_t, kAllSlotCount - kSlotCount> saved);
 
 // Per-file reset (statistics on, per-file counters and total cleared).
 void ResetFileStatistics(Engine& engine);

@@ -106,7 +106,7 @@ private:
     void AppendRawText(const Token& t);
     void WriteEndTag(const Token& t, std::string& into, bool html);
     bool DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved);
-    void EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
+    size_t EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
     bool KeepComment(const Token& t) const;
     bool NoscriptReadsTheSame(const Token& text) const;
     bool Verbatim(const Token& t);
@@ -610,10 +610,12 @@ bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
 }
 
 // Writes decoded text back with the references its context needs: "&" before a name or "#",
-// "<" where it could open markup, and the value's quote inside an attribute.
-void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
+// "<" where it could open markup, and the value's quote inside an attribute. Returns the bytes
+// that decoded characters took back this way, which their references did not save after all.
+size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
     const std::string& b = text.bytes;
     size_t split = 0;
+    size_t taken_back = 0;
     for (size_t i = 0; i < b.size(); ++i) {
         char c = b[i];
         bool decoded = text.decoded[i];
@@ -622,6 +624,7 @@ void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attr
             continue;
         }
         char next = i + 1 < b.size() ? b[i + 1] : 0;
+        size_t before = into.size();
         if (decoded && c == '&' && AmpersandStartsReference(b, i, attribute)) into.append("&amp;");
         else if (decoded && c == '<' && !attribute &&
                  (next == 0 || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '!' ||
@@ -629,7 +632,9 @@ void Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attr
             into.append("&lt;");
         else if (attribute && quote && c == quote) into.append(quote == '"' ? "&quot;" : "&#39;");
         else into.push_back(c);
+        if (decoded) taken_back += into.size() - before - 1;
     }
+    return taken_back;
 }
 
 void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
@@ -702,7 +707,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         }) && v[0] != '"' && v[0] != '\'';
         into.push_back('=');
         if (unquotable && (On(WebRule::AttributeQuotes) || !a.quote)) {
-            EscapeMarked(marked_, into, true, 0);
+            saved_refs -= std::min(saved_refs, EscapeMarked(marked_, into, true, 0));
             if (a.quote) saved_quotes += 2;
             need_space = true;
             last_unquoted = true;
@@ -715,7 +720,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             if (dq == 0) quote = '"';
         }
         into.push_back(quote);
-        EscapeMarked(marked_, into, true, quote);
+        saved_refs -= std::min(saved_refs, EscapeMarked(marked_, into, true, quote));
         into.push_back(quote);
         need_space = !On(WebRule::TagSpace);
         last_unquoted = false;
@@ -723,12 +728,17 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
     if (t.self_closing && !html) into.append(last_unquoted ? " />" : "/>");
     else into.push_back('>');
     size_t original = t.end - t.begin, written = into.size() - begin;
+    size_t attributed = saved_quotes + saved_boolean + saved_default + saved_refs + saved_styles;
+    // A value that lost its quotes may need a space after it that the tag did not have: the
+    // quotes saved that much less.
+    if (written + attributed > original)
+        saved_quotes -= std::min(saved_quotes, written + attributed - original);
     stats_[WebRule::AttributeQuotes] += saved_quotes;
     stats_[WebRule::BooleanAttributes] += saved_boolean;
     stats_[WebRule::DefaultAttributes] += saved_default;
     stats_[WebRule::CharacterReferences] += saved_refs;
     stats_[WebRule::MinifyStyles] += saved_styles;
-    size_t attributed = saved_quotes + saved_boolean + saved_default + saved_refs + saved_styles;
+    attributed = saved_quotes + saved_boolean + saved_default + saved_refs + saved_styles;
     if (original > written + attributed) stats_[WebRule::TagSpace] += original - written - attributed;
 }
 
@@ -876,7 +886,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         size_t mark_bytes = 0;
         if (!head_drop) {
             for (std::string_view mark : split_marks_) mark_bytes += mark.size();
-            EscapeMarked(marked_, scratch_, false, 0);
+            saved_refs -= std::min(saved_refs, EscapeMarked(marked_, scratch_, false, 0));
         }
         stats_[WebRule::CharacterReferences] += saved_refs;
         size_t after_refs = original - saved_refs;

@@ -94,6 +94,41 @@ TEST_F(ReportE2eTest, BatchJobReportWithFileStatisticsAndErrors) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+// With the web template on, the per-option sections list its rules (those switched on), with
+// figures that add up to what each document lost, in place of the passes' lines.
+TEST_F(ReportE2eTest, WebTemplateRulesHaveLinesOfTheirOwn) {
+    const std::string report = dir_.File("web.txt");
+    SetReportParameters(report.c_str(), 0, 1, 1);
+    SetCompressionMode(0, 1, 0);
+    CompressHTMLComments(1);  // a pass's option: no line while the web template runs
+    ASSERT_EQ(TsqzSetOption("Web", 1), 1);
+    ASSERT_EQ(TsqzSetOption("WebNoDoctype", 1), 1);
+    ResetCompressionStatistics(0);
+    const std::string pages[] = {
+        "<!DOCTYPE html>\n<html>\n<head>\n  <title>T</title>\n</head>\n<body>\n"
+        "<ul class=\"menu\">\n  <li>one</li>\n  <li>two &amp; three</li>\n</ul>\n"
+        "<!-- a note -->\n<input type=\"text\" checked=\"checked\">\n</body>\n</html>\n",
+        "<html><body><p style=\"color : red ;\">a   b</p>"
+        "<script type=\"text/javascript\">var  x = 1 ;</script></body></html>",
+    };
+    int32_t saved = 0;
+    for (const std::string& page : pages) {
+        const std::string in = Write(saved == 0 ? "first.htm" : "second.htm", page);
+        ASSERT_EQ(CompressHTMLFile(in.c_str(), in.c_str(), dir_.File("out.htm").c_str()), 0);
+        // The desktop job shows the document's savings total: the rules' figures.
+        EXPECT_EQ(std::stoi(CompressionSavings(0, 0, 0)), CompressionBaseStats(1, 0));
+        saved += CompressionBaseStats(1, 0);
+    }
+    EXPECT_EQ(CompressionBaseStats(0, 0), saved);
+    ASSERT_EQ(WriteCompressionReport(1), 0);
+    const std::string text = ReadFile(report);
+    const std::string golden = std::string(TSQZ_TEST_DATA) + "/reports/e2e_web_job_report.txt";
+    if (std::getenv("TSQZ_UPDATE_GOLDEN")) WriteFile(golden, Masked(text));
+    EXPECT_EQ(Masked(text), ReadFile(golden));
+    ASSERT_EQ(TsqzSetOption("Web", 0), 1);
+    ASSERT_EQ(TsqzSetOption("WebNoDoctype", 0), 1);
+}
+
 TEST_F(ReportE2eTest, PerFileReportForTheLastDocument) {
     const std::string report = dir_.File("file.txt");
     SetReportParameters(report.c_str(), 0, 0, 0);
