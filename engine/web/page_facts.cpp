@@ -112,6 +112,13 @@ bool IsUtf8Label(std::string_view label) {
                          "x-unicode20utf8"});
 }
 
+// Labels of windows-1252, ISO-8859-1 and US-ASCII among them.
+bool IsWindows1252Label(std::string_view label) {
+    return OneOf(label, {"ansi_x3.4-1968", "ascii", "cp1252", "cp819", "csisolatin1", "ibm819",
+                         "iso-8859-1", "iso-ir-100", "iso8859-1", "iso88591", "iso_8859-1",
+                         "iso_8859-1:1987", "l1", "latin1", "us-ascii", "windows-1252", "x-cp1252"});
+}
+
 bool IsAsciiIncompatibleLabel(std::string_view label) {
     return label.starts_with("utf-16") || label.starts_with("iso-2022") || label == "csiso2022jp" ||
            label == "hz-gb-2312" || label == "utf-7" || label == "replacement" ||
@@ -357,6 +364,7 @@ PageFacts ScanPage(std::string_view input) {
                 if (!label.empty()) {
                     charset_seen = true;
                     facts.utf8 = IsUtf8Label(label);
+                    facts.windows1252 = !facts.utf8 && IsWindows1252Label(label);
                     if (IsAsciiIncompatibleLabel(label)) facts.ascii_compatible = false;
                 }
             }

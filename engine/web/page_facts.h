@@ -23,6 +23,7 @@ enum class DocumentMode { NoQuirks, LimitedQuirks, Quirks };
 
 struct PageFacts {
     bool utf8 = false;              // a UTF-8 byte order mark or declaration
+    bool windows1252 = false;       // a declared label the browser reads as windows-1252
     bool ascii_compatible = true;   // false for UTF-16 and ISO-2022 pages: left as they are
     DocumentMode mode = DocumentMode::Quirks;
     SelectorSubjects preserve_space;  // white-space that keeps white space

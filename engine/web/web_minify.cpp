@@ -569,12 +569,18 @@ bool Rewriter::DecodeReference(std::string_view s, size_t& p, MarkedText& into, 
     bool ascii_ok = cp < 0x80 && cp > 0x20 && cp != 0x7F && !IsAsciiAlnum(static_cast<char>(cp)) && cp != '#' && cp != ';';
     bool wide_ok = facts_.utf8 && cp >= 0xA0 && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) &&
                    !(cp >= 0xFDD0 && cp <= 0xFDEF) && (cp & 0xFFFE) != 0xFFFE && cp != 0xFEFF;
-    if (!ascii_ok && !wide_ok) return false;
+    // windows-1252 has one byte for each character it holds, which joins nothing.
+    int single = facts_.windows1252 && cp >= 0x80 ? Windows1252Byte(cp) : -1;
+    if (!ascii_ok && !wide_ok && single < 0) return false;
     // In other encodings a byte after a lead byte could join it into one character.
-    if (!facts_.utf8 && p > 0 && static_cast<unsigned char>(s[p - 1]) >= 0x80) return false;
+    if (!facts_.utf8 && !facts_.windows1252 && p > 0 && static_cast<unsigned char>(s[p - 1]) >= 0x80)
+        return false;
     size_t before = into.bytes.size();
-    if (cp < 0x80) into.push(static_cast<char>(cp), true);
-    else {
+    if (cp < 0x80) {
+        into.push(static_cast<char>(cp), true);
+    } else if (single >= 0) {
+        into.push(static_cast<char>(single), false);
+    } else {
         std::string bytes;
         AppendUtf8(bytes, cp);
         for (char c : bytes) into.push(c, false);

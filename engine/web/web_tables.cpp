@@ -301,6 +301,18 @@ uint32_t NamedReference(std::string_view name) {
     return code_point ? *code_point : 0;
 }
 
+int Windows1252Byte(uint32_t code_point) {
+    if (code_point >= 0xA0 && code_point <= 0xFF) return static_cast<int>(code_point);
+    // The characters of bytes 0x80 to 0x9F (five of them stand for no character).
+    constexpr uint16_t kHigh[32] = {
+        0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013,
+        0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] != 0 && kHigh[i] == code_point) return 0x80 + i;
+    return -1;
+}
+
 bool IsLegacyReferenceName(std::string_view name) {
     return std::find(std::begin(kLatin1Names), std::end(kLatin1Names), name) != std::end(kLatin1Names) ||
            std::find(std::begin(kLegacyOtherNames), std::end(kLegacyOtherNames), name) !=

@@ -67,6 +67,10 @@ const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::stri
 // Returns the code point, or 0 for a name not in the table.
 uint32_t NamedReference(std::string_view name);
 
+// The byte that stands for `code_point` in windows-1252, or -1 where it has none; ASCII is left
+// to the caller.
+int Windows1252Byte(uint32_t code_point);
+
 // Whether the parser also knows `name` without its ";" (the Latin-1 names and amp, lt, gt,
 // quot in either case): "&" followed by such a name is read as a reference in text.
 bool IsLegacyReferenceName(std::string_view name);

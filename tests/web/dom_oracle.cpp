@@ -224,9 +224,54 @@ void Serialise(const Node* n, std::string& out, int depth) {
     }
 }
 
+// The parser reads UTF-8 only: a page that declares windows-1252 (or a label the browser reads
+// as such) near its start is given to it transcoded, so its bytes mean what they mean to the
+// browser.
+bool DeclaresWindows1252(std::string_view html) {
+    if (html.starts_with("\xEF\xBB\xBF")) return false;
+    std::string head = Lower(std::string(html.substr(0, 1024)));
+    size_t at = head.find("charset");
+    if (at == std::string::npos) return false;
+    size_t p = at + 7;
+    while (p < head.size() && (IsSpace(head[p]) || head[p] == '=' || head[p] == '"' || head[p] == '\'')) ++p;
+    size_t q = p;
+    while (q < head.size() && !IsSpace(head[q]) && head[q] != '"' && head[q] != '\'' && head[q] != ';' &&
+           head[q] != '>' && head[q] != '/')
+        ++q;
+    static const std::set<std::string> kLabels = {
+        "ansi_x3.4-1968", "ascii", "cp1252", "cp819", "csisolatin1", "ibm819", "iso-8859-1", "iso-ir-100",
+        "iso8859-1", "iso88591", "iso_8859-1", "iso_8859-1:1987", "l1", "latin1", "us-ascii",
+        "windows-1252", "x-cp1252"};
+    return kLabels.count(head.substr(p, q - p)) > 0;
+}
+
+std::string Windows1252ToUtf8(std::string_view in) {
+    static const unsigned kHigh[32] = {
+        0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D, 0x017D, 0x8F, 0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D, 0x017E, 0x0178};
+    std::string out;
+    for (unsigned char c : in) {
+        unsigned cp = c < 0x80 ? c : c < 0xA0 ? kHigh[c - 0x80] : c;
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
-std::string CanonicalTree(std::string_view html) {
+std::string CanonicalTree(std::string_view page) {
+    const std::string transcoded = DeclaresWindows1252(page) ? Windows1252ToUtf8(page) : std::string();
+    const std::string_view html = transcoded.empty() ? page : std::string_view(transcoded);
     GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
     const GumboDocument& doc = output->document->v.document;
     std::string out = "doctype=" + std::to_string(doc.has_doctype) + " mode=" +

@@ -61,6 +61,9 @@ const Case kCases[] = {
     {"<meta charset=utf-8><p>&eacute;&#233;&nbsp;&amp; &amp;copy; &lt;b&gt; &lt; 1 &hellip;&unknown;</p>",
      "<meta charset=utf-8><p>\xC3\xA9\xC3\xA9\xC2\xA0& &amp;copy; &lt;b> < 1 \xE2\x80\xA6&unknown;"},
     {"<p>&eacute;&#65;&#x3b;</p>", "<p>&eacute;&#65;&#x3b;"},
+    // A page in windows-1252 (or ISO-8859-1) takes one byte for each character it can hold.
+    {"<meta charset=iso-8859-1><p>&nbsp;&eacute;&ndash;&#8364;&hellip;&#150;&#x2603;",
+     "<meta charset=iso-8859-1><p>\xA0\xE9\x96\x80\x85&#150;&#x2603;"},
     {"<a title=\"&quot;&amp;x\">", "<a title='\"&x'>"},
     // "&" alone wherever the parser would not read a reference from it.
     {"<a href=\"?a=1&amp;lt=2&amp;copy&amp;not;x&amp;nothing&amp;\">&amp;nothing &amp;x &amp;lang; &amp;#1</a>",
