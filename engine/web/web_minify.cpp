@@ -484,7 +484,8 @@ bool Rewriter::SimulateEnd(const Token& t) {
     const std::string_view n = t.name;
     if (n == "head" || n == "html" || n == "body" || n == "br") {
         if (n != "head") head_region_ = false;
-        if (n == "br") lost_ = true;
+        // "</br>" is a line break; in a table the break would be moved out of it.
+        if (n == "br" && !stack_.empty() && (stack_.back().flags & kTablePart)) lost_ = true;
         return false;
     }
     uint32_t flags = ElementFlags(n);
@@ -496,8 +497,13 @@ bool Rewriter::SimulateEnd(const Token& t) {
         return false;
     }
     if (n == "p" && !InButtonScope("p")) {
-        lost_ = true;  // "</p>" without an open paragraph in scope makes an empty one
-        return false;
+        // Without an open paragraph in scope "</p>" makes an empty one, a block of its own; in
+        // a table that paragraph would be moved out of it.
+        if (!stack_.empty() && (stack_.back().flags & kTablePart)) {
+            lost_ = true;
+            return false;
+        }
+        return !lost_;
     }
     if (n == "form" && std::none_of(stack_.begin(), stack_.end(),
                                     [](const OpenElement& e) { return e.name == "template"; })) {

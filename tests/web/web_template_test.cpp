@@ -86,7 +86,9 @@ const Case kCases[] = {
     // A table stays inside an open paragraph in quirks mode only.
     {"<p>a\n<table><tr><td>x</td></tr></table>\n</p>\n<p>b</p>", "<p>a\n<table><tr><td>x</table><p>b"},
     {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</td></tr></table>\n</p>",
-     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</table>\n</p>"},
+     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</table></p>"},
+    // "</p>" without a paragraph is an empty one; "</br>" is a line break.
+    {"<div>a </p> b</div>\n<div>c</br> d</div>\n<div> e </div>", "<div>a</p>b</div><div>c</br> d</div><div>e</div>"},
     // Server code stays byte for byte.
     {"<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>",
      "<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>"},
