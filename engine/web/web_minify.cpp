@@ -30,6 +30,22 @@ bool IsAsciiAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+// The browser turns CR LF and lone CR into LF before its parser reads the page, so scripts
+// and style sheets only ever see LF; the minifiers get the text as they would see it.
+std::string_view WithLineFeeds(std::string_view text, std::string& buffer) {
+    if (text.find('\r') == std::string_view::npos) return text;
+    buffer.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            buffer.push_back(text[i]);
+            continue;
+        }
+        buffer.push_back('\n');
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return buffer;
+}
+
 void AppendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -678,7 +694,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         if (html && name == "style" && On(WebRule::MinifyStyles) &&
             value.find('&') == std::string_view::npos) {
             // Without references the value's bytes are its text: minify and take them as raw.
-            const std::string css = MinifyStyleDeclarations(marked_.bytes);
+            std::string buffer;
+            const std::string css = MinifyStyleDeclarations(WithLineFeeds(marked_.bytes, buffer));
             saved_styles += marked_.bytes.size() - css.size();
             marked_.clear();
             for (char c : css) marked_.push(c, false);
@@ -779,16 +796,17 @@ ScriptKind Rewriter::ScriptKindOf(const Token& t) const {
 void Rewriter::AppendRawText(const Token& t) {
     std::string_view text = in_.substr(t.begin, t.end - t.begin);
     const bool html = tokenizer_.foreign_depth() == 0;
+    std::string buffer;
     if (html && t.text_state == TextState::Rawtext && raw_owner_ == "style" &&
         On(WebRule::MinifyStyles)) {
-        const std::string css = MinifyStyleSheet(text);
+        const std::string css = MinifyStyleSheet(WithLineFeeds(text, buffer));
         Saved(WebRule::MinifyStyles, text.size(), css.size());
         out_.append(css);
         return;
     }
     if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
         On(WebRule::MinifyScripts)) {
-        const std::string js = MinifyScriptElement(text, script_kind_);
+        const std::string js = MinifyScriptElement(WithLineFeeds(text, buffer), script_kind_);
         Saved(WebRule::MinifyScripts, text.size(), js.size());
         out_.append(js);
         return;

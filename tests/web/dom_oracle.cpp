@@ -159,6 +159,8 @@ struct Event {
 
 void Flatten(Node* n, std::vector<Event>& out) {
     if (n->kind == Node::Text) {
+        // A script minified to nothing shows as much as a script without text: nothing.
+        if (n->exact && n->text.empty()) return;
         out.push_back({n->exact ? Event::Content : Event::TextNode, n});
         if (n->exact) out.back().text = nullptr;
         return;
