@@ -618,6 +618,26 @@ bool Rewriter::DecodeReference(std::string_view s, size_t& p, MarkedText& into, 
     return true;
 }
 
+// The length of a numeric reference to a tab, line feed or space at s[p] ("&#9;", "&#x20;"),
+// with the character in `ch`; 0 for anything else.
+size_t WhitespaceReference(std::string_view s, size_t p, char& ch) {
+    if (s.substr(p, 2) != "&#") return 0;
+    size_t q = p + 2;
+    const bool hex = q < s.size() && (s[q] == 'x' || s[q] == 'X');
+    if (hex) ++q;
+    const size_t digits = q;
+    uint32_t cp = 0;
+    while (q < s.size() && q - digits < 8 &&
+           (hex ? std::isxdigit(static_cast<unsigned char>(s[q])) : std::isdigit(static_cast<unsigned char>(s[q])))) {
+        cp = cp * (hex ? 16 : 10) +
+             (std::isdigit(static_cast<unsigned char>(s[q])) ? s[q] - '0' : LowerAscii(s[q]) - 'a' + 10);
+        ++q;
+    }
+    if (q == digits || q >= s.size() || s[q] != ';' || (cp != '\t' && cp != '\n' && cp != ' ')) return 0;
+    ch = static_cast<char>(cp);
+    return q + 1 - p;
+}
+
 // Whether a "&" at b[i], written as it is, would begin a character reference. In text it does
 // before a name the parser reads without ";" (also as the start of a longer word: "&notx") and
 // before letters and digits closed by ";"; in an attribute value the ";"-less names count only
@@ -877,6 +897,18 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
                     if (c == '\n' || c == '\r') run = '\n';
                     else if (!run) run = ' ';
                     ++p;
+                    continue;
+                }
+                // A reference to a tab, line feed or space collapses like the character.
+                char referenced = 0;
+                size_t length = whitespace_rule && c == '&' && On(WebRule::CharacterReferences)
+                                    ? WhitespaceReference(s, p, referenced)
+                                    : 0;
+                if (length > 0) {
+                    if (referenced == '\n') run = '\n';
+                    else if (!run) run = ' ';
+                    saved_refs += length - 1;
+                    p += length;
                     continue;
                 }
                 if (run) {

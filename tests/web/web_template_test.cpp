@@ -61,6 +61,8 @@ const Case kCases[] = {
     {"<meta charset=utf-8><p>&eacute;&#233;&nbsp;&amp; &amp;copy; &lt;b&gt; &lt; 1 &hellip;&unknown;</p>",
      "<meta charset=utf-8><p>\xC3\xA9\xC3\xA9\xC2\xA0& &amp;copy; &lt;b> < 1 \xE2\x80\xA6&unknown;"},
     {"<p>&eacute;&#65;&#x3b;</p>", "<p>&eacute;&#65;&#x3b;"},
+    // References to white space collapse like white space, except where it is kept.
+    {"<p>a&#x9;&#9;b&#32;<b>&#10;c</b> &#32;</p><pre>x&#9;y</pre>", "<p>a b <b>\nc</b><pre>x&#9;y</pre>"},
     // A page in windows-1252 (or ISO-8859-1) takes one byte for each character it can hold.
     {"<meta charset=iso-8859-1><p>&nbsp;&eacute;&ndash;&#8364;&hellip;&#150;&#x2603;",
      "<meta charset=iso-8859-1><p>\xA0\xE9\x96\x80\x85&#150;&#x2603;"},
