@@ -30,6 +30,10 @@ namespace {
 constexpr const char* kTagOptions = TSQZ_SECTION_TAG_OPTIONS;
 constexpr const char* kFineTuning = TSQZ_SECTION_FINE_TUNING;
 constexpr const char* kScriptOptions = TSQZ_SECTION_SCRIPT_OPTIONS;
+// The web template (beyond the tag list): on, jobs run today's HTML rules instead of the
+// options of this assistant.
+constexpr const char* kWebTemplate = TSQZ_SECTION_WEB_TEMPLATE;
+constexpr const char* kWebKey = "Web";
 
 struct OptionRow {
     const char* caption;
@@ -119,6 +123,7 @@ constexpr const char* kTagText = WIZ_TEXT(
 constexpr const char* kTagListLabel = WIZ_TEXT("&Tag/element compression options:");
 constexpr const char* kSafeButton = WIZ_TEXT("Select &safe options");
 constexpr const char* kAllButton = WIZ_TEXT("Select &all options");
+constexpr const char* kWebCaption = WIZ_TEXT("Use today's HTML rules (web template)");
 constexpr const char* kSafeQuestionCaption = WIZ_TEXT("About to reset all options");
 constexpr const char* kSafeQuestion =
     WIZ_TEXT("Reset all options to the \"safe\" optimization set?");
@@ -157,6 +162,9 @@ constexpr const char* kSafeHint =
     WIZ_TEXT("Sets the rows of this page to the safe set and stores it at once.");
 constexpr const char* kAllHint = WIZ_TEXT(
     "Checks every row of this page except the two high-risk ones and stores them at once.");
+constexpr const char* kWebHint = WIZ_TEXT(
+    "Compresses with the rules of today's HTML instead of the options of this assistant, "
+    "leaving what browsers show as it was; the other options are kept for when it is off.");
 constexpr const char* kEntityHint =
     WIZ_TEXT("How named character entities are rewritten in compressed documents.");
 constexpr const char* kIsoHint =
@@ -234,6 +242,10 @@ TagOptionsPage::TagOptionsPage(TAppContext& context, QWidget* parent)
     buttonRow->addWidget(allPushButton);
     buttonRow->addStretch(1);
     pageLayout()->addLayout(buttonRow);
+
+    // Stored like the rows; neither prepared set touches it.
+    addOptionCheckBox(this, pageLayout(), kWebCaption, kWebHint, kWebTemplate, kWebKey, context)
+        ->setObjectName(QStringLiteral("webTemplateCheckBox"));
 }
 
 bool TagOptionsPage::isRowChecked(int row) const { return tagCheckList->isRowChecked(row); }

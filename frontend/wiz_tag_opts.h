@@ -12,7 +12,8 @@ class TCheckList;
 class TSpinEdit;
 
 // Tag replacement and removal: the 18 rows of "Tag Options" (one of them the front end's own
-// ShortSpecials) and the two buttons that set the rows to a prepared set.
+// ShortSpecials), the two buttons that set the rows to a prepared set, and the box that has
+// jobs run the web template (Web in "Web Template").
 class TagOptionsPage : public TAssistantPage {
     Q_OBJECT
 

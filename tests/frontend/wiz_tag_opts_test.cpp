@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "frontend/app_settings.h"
+#include "frontend/filegauge.h"
 #include "frontend/help_viewer.h"
 #include "frontend/settings_file.h"
 #include "frontend/wiz_tag_opts.h"
@@ -95,6 +96,8 @@ class WizTagOptsTest : public QObject {
     void escapeClosesOnAnyPageKeepingEveryChange();
     void escapeStepsOnWhenCloseOnEscapeIsOn();
     void helpAndF1OpenTheTopicOfThePageShown();
+    void webTemplateBoxIsStoredLikeTheRowsAndFitsTheTagPage();
+    void webTemplateBoxDecidesWhatTheJobWrites();
 };
 
 void WizTagOptsTest::creationShowsTheStoredOptionsAndWritesNothing() {
@@ -498,6 +501,77 @@ void WizTagOptsTest::helpAndF1OpenTheTopicOfThePageShown() {
         THelp::closeViewer();
         if (wizard.nextId() != -1) wizard.next();
     }
+}
+
+// The web template's box below the rows: shown from [Web Template] Web, written at each click,
+// untouched by the prepared sets; on screen inside the tag page, clear of its other controls
+// and wide enough for its caption.
+void WizTagOptsTest::webTemplateBoxIsStoredLikeTheRowsAndFitsTheTagPage() {
+    Setup setup(QByteArray(kStartingOptions) + "[Web Template]\nWeb=1\n");
+    const QByteArray before = setup.bytes();
+    TWizTagOpts wizard(setup.context, &setup.mainWindow);
+    auto* box = wizard.findChild<QCheckBox*>("webTemplateCheckBox");
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("Use today's HTML rules (web template)"));
+    QVERIFY(box->isChecked());
+    QCOMPARE(setup.bytes(), before);
+
+    const TSettingsFile file = setup.file();
+    box->click();
+    QCOMPARE(file.readText("Web Template", "Web", 9), QStringLiteral("0"));
+    MessageRecorder messages;
+    messages.answers = {true};
+    wizard.findChild<QPushButton*>("safeOptionsPushButton")->click();
+    wizard.findChild<QPushButton*>("allOptionsPushButton")->click();
+    QVERIFY(!box->isChecked());
+    QCOMPARE(file.readText("Web Template", "Web", 9), QStringLiteral("0"));
+    box->click();
+    QCOMPARE(file.readText("Web Template", "Web", 9), QStringLiteral("1"));
+
+    wizard.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    QWidget* page = wizard.page(TWizTagOpts::kTagPage);
+    QCOMPARE(box->parentWidget(), page);
+    QVERIFY(box->isVisible());
+    QVERIFY(page->rect().contains(box->geometry()));
+    QVERIFY(box->width() >= box->sizeHint().width());
+    int controls = 0;
+    for (QWidget* other : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other == box || !other->isVisible()) continue;
+        QVERIFY2(!other->geometry().intersects(box->geometry()),
+                 qPrintable(other->metaObject()->className()));
+        ++controls;
+    }
+    QVERIFY(controls >= 4);  // list and its label, the two buttons
+}
+
+// Ticking the box makes the next job write the web template's output and show its savings;
+// unticking it brings back what the options of the assistant write.
+void WizTagOptsTest::webTemplateBoxDecidesWhatTheJobWrites() {
+    const QByteArray page = "<HTML><BODY><STRONG>bold</STRONG> text</BODY></HTML>";
+    Setup setup("[General Options]\nUsedOnce=1\n[Tag Options]\nSTRONGtoB=1\n"
+                "[Backup Options]\nOverwritePrompt=0\n");
+    MessageRecorder messages;
+    const QString document = setup.dir.path() + QStringLiteral("page.htm");
+    setup.context.currentDocument = document;
+    auto jobWith = [&](bool web) {
+        {
+            TWizTagOpts wizard(setup.context, &setup.mainWindow);
+            auto* box = wizard.findChild<QCheckBox*>("webTemplateCheckBox");
+            if (box->isChecked() != web) box->click();
+            wizard.close();
+        }
+        ScratchProgramDir::writeFile(document, page);
+        TFilegauge gauge(setup.context, nullptr);
+        gauge.runJob();
+        return gauge.findChild<QLabel*>("byteSavingsLabel")->text();
+    };
+    QCOMPARE(jobWith(true), QStringLiteral("26"));
+    QCOMPARE(ScratchProgramDir::readFile(document), QByteArray("<strong>bold</strong> text"));
+    QCOMPARE(jobWith(false), QStringLiteral("10"));
+    QCOMPARE(ScratchProgramDir::readFile(document),
+             QByteArray("<HTML><BODY><B>bold</B> text</BODY></HTML>"));
+    QVERIFY(messages.boxes.isEmpty());
 }
 
 QTEST_MAIN(WizTagOptsTest)
