@@ -945,6 +945,27 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             marked_.erase(marked_.bytes.size() - 1);
             split_marks_.pop_back();
         }
+        // White space alone after a split, where white space ends the text before it, collapses
+        // into that white space: the split parts nothing the browser shows and goes with it.
+        if (whitespace_rule) {
+            auto collapsible = [&](size_t i) {
+                return !marked_.decoded[i] && (marked_.bytes[i] == ' ' || marked_.bytes[i] == '\n');
+            };
+            size_t mark = 0;
+            for (size_t i = 0; i < marked_.bytes.size(); ++i) {
+                if (!marked_.split_at(i)) continue;
+                size_t j = i + 1;
+                while (j < marked_.bytes.size() && collapsible(j)) ++j;
+                const bool blank_after = j == marked_.bytes.size() || marked_.split_at(j);
+                if (i > 0 && collapsible(i - 1) && blank_after) {
+                    for (size_t n = i; n < j; ++n) marked_.erase(i);
+                    split_marks_.erase(split_marks_.begin() + static_cast<std::ptrdiff_t>(mark));
+                    --i;
+                    continue;
+                }
+                ++mark;
+            }
+        }
         size_t mark_bytes = 0;
         if (!head_drop) {
             for (std::string_view mark : split_marks_) mark_bytes += mark.size();
