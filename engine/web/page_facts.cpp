@@ -5,6 +5,7 @@
 #include "web/web_tokenizer.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tsqz::web {
 
@@ -170,10 +171,27 @@ void AddMentionedWords(std::string_view text, PageFacts& facts) {
     }
 }
 
+// The next "<" or "{" at or after `from` (n when there is none): the only bytes that can open
+// server code, found a block at a time.
+size_t NextServerCodeOpener(std::string_view in, size_t from, size_t& next_lt, size_t& next_brace) {
+    const size_t n = in.size();
+    auto find = [&](char c, size_t& cached) {
+        if (cached < from || cached == std::string_view::npos) {
+            const void* hit = from < n ? std::memchr(in.data() + from, c, n - from) : nullptr;
+            cached = hit ? static_cast<size_t>(static_cast<const char*>(hit) - in.data()) : n;
+        }
+        return cached;
+    };
+    return std::min(find('<', next_lt), find('{', next_brace));
+}
+
 void FindServerCode(std::string_view in, PageFacts& facts) {
     size_t i = 0;
     const size_t n = in.size();
+    size_t next_lt = std::string_view::npos, next_brace = std::string_view::npos;
     while (i + 1 < n) {
+        i = NextServerCodeOpener(in, i, next_lt, next_brace);
+        if (i + 1 >= n) break;
         char c = in[i], d = in[i + 1];
         std::string_view close;
         if (c == '<' && d == '%') close = "%>";

@@ -13,6 +13,7 @@
 #include "web/web_tokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <unordered_set>
 
@@ -71,24 +72,46 @@ struct MarkedText {
     static constexpr char kSplit = 2;
     std::string bytes;
     std::string decoded;
+    size_t marks = 0;  // entries of `decoded` that are not 0 (none: the bytes go out as they are)
     void push(char c, bool from_reference) {
         bytes.push_back(c);
         decoded.push_back(from_reference ? 1 : 0);
+        marks += from_reference ? 1 : 0;
+    }
+    // Bytes as written in the page, in one go.
+    void append(std::string_view s) {
+        bytes.append(s);
+        decoded.append(s.size(), 0);
     }
     void push_split() {
         bytes.push_back('\0');
         decoded.push_back(kSplit);
+        ++marks;
     }
     bool split_at(size_t i) const { return decoded[i] == kSplit; }
     void erase(size_t i) {
+        if (decoded[i] != 0) --marks;
         bytes.erase(i, 1);
         decoded.erase(i, 1);
+    }
+    void truncate(size_t size) {
+        for (size_t i = size; i < decoded.size(); ++i) marks -= decoded[i] != 0 ? 1 : 0;
+        bytes.resize(size);
+        decoded.resize(size);
     }
     void clear() {
         bytes.clear();
         decoded.clear();
+        marks = 0;
     }
 };
+
+// Bytes that end a stretch of text copied whole: white space and "&".
+constexpr std::array<bool, 256> kTextStops = [] {
+    std::array<bool, 256> stops{};
+    for (unsigned char c : {' ', '\t', '\n', '\f', '\r', '&'}) stops[c] = true;
+    return stops;
+}();
 
 struct OpenElement {
     std::string_view name;  // the table's name of a listed element, else an interned copy
@@ -166,7 +189,7 @@ private:
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
     bool html_seen_ = false;
-    std::string raw_owner_;       // the last start tag: the owner of raw text after it
+    TagName raw_owner_;           // the last start tag: the owner of raw text after it
     ScriptKind script_kind_ = ScriptKind::Other;  // of the last SCRIPT start tag
     size_t server_index_ = 0;
     size_t foreign_depth_before_ = 0;  // SVG/MathML depth before the current token
@@ -202,6 +225,7 @@ private:
     uint32_t deferred_parent_flags_ = 0;
 
     MarkedText marked_;
+    std::vector<std::string> seen_names_;  // attribute names of the tag being written
     std::string scratch_;
 };
 
@@ -609,8 +633,7 @@ bool Rewriter::DecodeReference(std::string_view s, size_t& p, MarkedText& into, 
     }
     size_t written = into.bytes.size() - before;
     if (written >= length) {  // not shorter: keep the reference
-        into.bytes.resize(before);
-        into.decoded.resize(before);
+        into.truncate(before);
         return false;
     }
     saved += length - written;
@@ -662,6 +685,22 @@ bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
 // that decoded characters took back this way, which their references did not save after all.
 size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
     const std::string& b = text.bytes;
+    if (text.marks == 0) {
+        // Nothing decoded and no split: only the value's quote needs a reference.
+        if (!attribute || !quote) {
+            into.append(b);
+            return 0;
+        }
+        const std::string_view entity = quote == '"' ? "&quot;" : "&#39;";
+        for (size_t i = 0; i < b.size();) {
+            size_t q = b.find(quote, i);
+            if (q == std::string::npos) q = b.size();
+            into.append(b, i, q - i);
+            if (q < b.size()) into.append(entity);
+            i = q + 1;
+        }
+        return 0;  // nothing decoded: nothing taken back
+    }
     size_t split = 0;
     size_t taken_back = 0;
     for (size_t i = 0; i < b.size(); ++i) {
@@ -693,7 +732,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
            saved_styles = 0;
     bool need_space = true;
     bool last_unquoted = false;
-    std::vector<std::string> seen;
+    std::vector<std::string>& seen = seen_names_;
+    seen.clear();
     for (const Attribute& a : t.attributes) {
         std::string_view raw_name = in_.substr(a.name_begin, a.name_end - a.name_begin);
         std::string name(raw_name);
@@ -707,8 +747,10 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             for (size_t p = 0; p < value.size();) {
                 if (value[p] == '&' && On(WebRule::CharacterReferences) && DecodeReference(value, p, marked_, saved_refs))
                     continue;
-                marked_.push(value[p], false);
-                ++p;
+                // Up to the next "&" the value is taken as written.
+                size_t q = std::min(value.find('&', p + 1), value.size());
+                marked_.append(value.substr(p, q - p));
+                p = q;
             }
         }
         if (html && name == "style" && On(WebRule::MinifyStyles) &&
@@ -718,7 +760,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             const std::string css = MinifyStyleDeclarations(WithLineFeeds(marked_.bytes, buffer));
             saved_styles += marked_.bytes.size() - css.size();
             marked_.clear();
-            for (char c : css) marked_.push(c, false);
+            marked_.append(css);
         }
         const std::string& v = marked_.bytes;
         if (html && On(WebRule::DefaultAttributes) && !facts_.mentioned.count(name)) {
@@ -892,6 +934,19 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             auto [b, e] = pieces_[i];
             std::string_view s = in_.substr(b, e - b);
             for (size_t p = 0; p < s.size();) {
+                // A stretch without white space or "&" is text as written: in one go.
+                size_t q = p;
+                while (q < s.size() && !kTextStops[static_cast<unsigned char>(s[q])]) ++q;
+                if (q > p) {
+                    if (run) {
+                        marked_.push(run, false);
+                        run = 0;
+                    }
+                    any_text = true;
+                    marked_.append(s.substr(p, q - p));
+                    p = q;
+                    continue;
+                }
                 char c = s[p];
                 if (whitespace_rule && IsHtmlSpace(c)) {
                     if (c == '\n' || c == '\r') run = '\n';

@@ -32,11 +32,20 @@ struct Attribute {
     bool has_value = false;
 };
 
+// A tag name. It is compared with literal names many times per tag, and std::string's own
+// comparison with a C string measures the literal and calls memcmp every time; this one
+// compares the lengths first, which the compiler knows for a literal.
+struct TagName : std::string {
+    using std::string::string;
+    using std::string::operator=;
+    friend bool operator==(const TagName& a, const char* b) { return std::string_view(a) == b; }
+};
+
 struct Token {
     TokenKind kind = TokenKind::Eof;
     size_t begin = 0, end = 0;              // the token's raw bytes
     // Tags: the name lowered as the browser does; text: the state; comments: the content.
-    std::string name;
+    TagName name;
     TextState text_state = TextState::Data;
     size_t content_begin = 0, content_end = 0;  // comments, CDATA: the bytes inside
     bool bogus = false;                     // comments not opened by "<!--"
