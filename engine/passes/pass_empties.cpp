@@ -23,6 +23,7 @@
 #include "passes/empty_tags.h"
 #include "passes/passes.h"
 #include "text/byte_scan.h"
+#include "text/tag_scan.h"
 
 namespace tsqz {
 namespace {
@@ -219,22 +220,10 @@ void ZeroImageBorders(Text& text, unsigned char line_end) {
 // built so far, which only grows at its end.
 class TagContext {
   public:
-    explicit TagContext(unsigned char line_end) : links_(line_end) {}
+    TagContext(const Text& out, unsigned char line_end) : tags_(OutBytes{&out}), links_(line_end) {}
 
-    void Append(Text& out, std::string_view bytes) {
-        if (const void* open = memrchr(bytes.data(), '<', bytes.size())) {
-            last_open_ =
-                static_cast<int64_t>(out.size()) + (static_cast<const char*>(open) - bytes.data());
-        }
-        if (const void* close = memrchr(bytes.data(), '>', bytes.size())) {
-            last_close_ =
-                static_cast<int64_t>(out.size()) + (static_cast<const char*>(close) - bytes.data());
-        }
-        out.append(bytes);
-    }
-
-    // The last "<" before the match comes after the last ">".
-    bool InsideTag() const { return last_open_ > last_close_; }
+    // The last "<" of the output so far (all before the match) comes after the last ">".
+    bool InsideTag(std::string_view out) { return !out.empty() && tags_.InsideTag(out.size() - 1); }
 
     // No CENTER block started, or the last one started has been closed.
     bool OutsideCenter(std::string_view out) {
@@ -252,8 +241,13 @@ class TagContext {
     }
 
   private:
-    int64_t last_open_ = -1;
-    int64_t last_close_ = -1;
+    // The output as it stands; it only grows at its end, as the tracker needs.
+    struct OutBytes {
+        const Text* out;
+        size_t size() const { return out->size(); }
+        char operator[](size_t i) const { return (*out)[i]; }
+    };
+    BasicTagTracker<OutBytes> tags_;
     LastMatch center_open_{"<center>"};
     LastMatch center_close_{"</center>"};
     LastMatch image_{"<img"};
@@ -270,10 +264,10 @@ void RemoveDefaultAttribute(Text& text, const DefaultAttribute& row, unsigned ch
     const std::string_view source(text);
     Text out;
     out.reserve(text.size());
-    TagContext context(line_end);
+    TagContext context(out, line_end);
     size_t copied = 0;
     while (match != kNpos) {
-        context.Append(out, source.substr(copied, match - copied));
+        out.append(source.substr(copied, match - copied));
         copied = match;
         if (row.place == Place::kImageBorder && !context.ImageBefore(out)) break;
         const size_t after = match + pattern.size();
@@ -281,7 +275,7 @@ void RemoveDefaultAttribute(Text& text, const DefaultAttribute& row, unsigned ch
         const bool starts_attribute =
             pattern[0] == ' ' || (!out.empty() && IsBlank(At(out, out.size() - 1)));
         bool remove = starts_attribute && after < source.size() &&
-                      EndsAttribute(At(source, after)) && context.InsideTag();
+                      EndsAttribute(At(source, after)) && context.InsideTag(out);
         if (remove && row.place == Place::kOutsideCenter) remove = context.OutsideCenter(out);
         if (remove && row.place == Place::kImageBorder) remove = !context.InsideLink(out);
         if (remove) {
@@ -289,10 +283,10 @@ void RemoveDefaultAttribute(Text& text, const DefaultAttribute& row, unsigned ch
                           : row.place == Place::kImageBorder ? 5
                                                              : 0;
             skip = std::min(skip, source.size() - after);
-            context.Append(out, source.substr(after, skip));
+            out.append(source.substr(after, skip));
             copied = after + skip;
         } else {
-            context.Append(out, source.substr(match, pattern.size()));
+            out.append(source.substr(match, pattern.size()));
             copied = after;
         }
         match = FindIn(source, pattern, copied);

@@ -76,7 +76,7 @@ void RewriteRelativeSizes(Text& chunk, char sign, int basefont) {
         const unsigned char digit = ByteAt(text, static_cast<int32_t>(at + 2));
         const int step = (digit >= '1' && digit <= '9') ? digit - '0' : 0;
         if (step != 0 && !IsDigit(ByteAt(text, static_cast<int32_t>(at + 3))) &&
-            tags.InsideTag(at) && NameAt(text, tags.last_open(), kFontStart) &&
+            NameAt(text, tags.OpenOf(at), kFontStart) &&
             StartsSizeValue(text, at)) {
             const int size = sign == '+' ? basefont + step : basefont - step;
             if (size >= 1 && size <= 9) {

@@ -280,7 +280,7 @@ void CompactListValues(Rewriter& text, std::string_view name) {
         int32_t open = m + name_length;
         while (text.At(open) == ' ')
             ++open;
-        if (text.At(open) != '"' || !tags.InsideTag(text, m)) {
+        if (text.At(open) != '"' || !tags.InsideTag(m)) {
             m = FindListAttribute(text, name, m + name_length);
             continue;
         }

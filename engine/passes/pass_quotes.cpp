@@ -213,41 +213,11 @@ class LiveText {
     std::vector<size_t> killed_;                  // the dead places, in the order of removal
 };
 
-// "Is this position inside a tag?" (the last "<" at or before it lies after the last ">" at or
-// before it) for positions asked in increasing order: each answer looks back only as far as
-// the first "<" or ">", or else as far as the position asked before, whose answer then holds.
-// It answers as TagTracker (tag_scan.h) does, but reads back from each asked position instead
-// of every byte before it: an entry asks at few places spread over the whole chunk.
-class TagLookBack {
-  public:
-    explicit TagLookBack(std::string_view text) : text_(text) {}
-
-    bool InsideTag(size_t pos) {
-        if (asked_ != kNone && pos < asked_) asked_ = kNone;  // not expected: start afresh
-        const size_t stop = asked_ == kNone ? 0 : asked_ + 1;
-        bool inside = asked_ != kNone && inside_;
-        for (size_t j = pos + 1; j-- > stop;) {
-            if (text_[j] == '<' || text_[j] == '>') {
-                inside = text_[j] == '<';
-                break;
-            }
-        }
-        asked_ = pos;
-        inside_ = inside;
-        return inside;
-    }
-
-  private:
-    std::string_view text_;
-    size_t asked_ = kNone;
-    bool inside_ = false;
-};
-
 // Applies one entry: the literal loop finds each match from just after the previous one, so
 // the matches are taken in order of their closing "=".
 void StripEntry(LiveText& text, const EntryPlan& plan) {
     const size_t n = text.size();
-    TagLookBack tags(text.view());
+    TagTracker tags(text.view());
     const std::vector<size_t>& equals = text.EqualsFor(plan.attribute);
     size_t next_equals = 0;
     size_t from = 0;

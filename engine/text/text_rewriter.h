@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/position.h"
+#include "text/tag_scan.h"
 #include "text/text.h"
 
 namespace tsqz {
@@ -97,36 +99,22 @@ void RewriteWith(Text& text, Step&& step) {
     if (rewriter.Edited()) text = rewriter.Finish();
 }
 
-// Tracks, while a loop moves forward through a Rewriter's text and edits it, the last "<" and
-// ">" before the position it has reached, at 1-based positions that the Rewriter keeps up to
-// date (Track); valid while every edit lies after that position and keeps the "<" and ">"
-// bytes. For a text that does not change, TagTracker (tag_scan.h) reads it directly.
+// "Does this position lie inside a tag?" of a Rewriter's current text: the last "<" before the
+// 1-based position `at` lies after the last ">" before it. The tracker of tag_scan.h, reading
+// the text as it stands; positions asked mostly increase and the loop edits only after them.
 class RewriterTagTracker {
   public:
-    explicit RewriterTagTracker(Rewriter& text)
-        : next_open_(text.FindChar('<', 1)), next_close_(text.FindChar('>', 1)) {
-        text.Track(next_open_);
-        text.Track(next_close_);
-    }
+    explicit RewriterTagTracker(const Rewriter& text) : tags_(Bytes{&text}) {}
 
-    // Whether `at` lies inside a tag: the nearest "<" before it is later than the nearest ">".
-    bool InsideTag(const Rewriter& text, int32_t at) {
-        while (next_open_ != 0 && next_open_ < at) {
-            last_open_ = next_open_;
-            next_open_ = text.FindChar('<', next_open_ + 1);
-        }
-        while (next_close_ != 0 && next_close_ < at) {
-            last_close_ = next_close_;
-            next_close_ = text.FindChar('>', next_close_ + 1);
-        }
-        return last_open_ > last_close_;
-    }
+    bool InsideTag(int32_t at) { return at >= 2 && tags_.InsideTag(IndexOf(at - 1)); }
 
   private:
-    int32_t next_open_;
-    int32_t next_close_;
-    int32_t last_open_ = 0;
-    int32_t last_close_ = 0;
+    struct Bytes {
+        const Rewriter* text;
+        size_t size() const { return static_cast<size_t>(text->Length()); }
+        char operator[](size_t i) const { return static_cast<char>(text->At(PositionOf(i))); }
+    };
+    BasicTagTracker<Bytes> tags_;
 };
 
 }  // namespace tsqz

@@ -100,6 +100,43 @@ int32_t FindLiterally(const Text& text, std::string_view pattern, int32_t start)
 // Exact searches over long texts, before and after the cursor and across it, find the first
 // place as a byte-by-byte walk does: patterns at every place of a sixteen-byte block, at the
 // very end, cut off by the end, and patterns that overlap themselves.
+// The tag tracker against the plain definition (the last "<" at or before an index lies after
+// the last ">" at or before it): on a fixed text asked in increasing order with now and then a
+// step back, and on a Rewriter's text while spaces after the asked position are deleted, which
+// the rewriter variant asks of the bytes before a position.
+TEST(TagTrackerTest, AnswersAsTheLastBracketBeforeThePlace) {
+    const auto open_of = [](std::string_view t, size_t i) {
+        const size_t open = t.find_last_of('<', i);
+        const size_t close = t.find_last_of('>', i);
+        return open != kNone && (close == kNone || open > close) ? open : kNone;
+    };
+    std::mt19937 rng(5);
+    for (int round = 0; round < 3000; ++round) {
+        const Text source = RandomText(rng, "a<> ", 60);
+        TagTracker tags(source);
+        size_t i = 0;
+        for (int ask = 0; ask < 20; ++ask) {
+            i = rng() % 8 == 0 ? i / 2 : i + rng() % 6;
+            SCOPED_TRACE(source + " @" + std::to_string(i));
+            const size_t expected = source.empty() ? kNone : open_of(source, i);
+            ASSERT_EQ(tags.OpenOf(i), expected);
+        }
+        Text model = source;
+        Rewriter text(source);
+        RewriterTagTracker rewriter_tags(text);
+        for (int32_t at = 1; at <= Len(model); ++at) {
+            SCOPED_TRACE(model + " @" + std::to_string(at));
+            const bool expected = at >= 2 && open_of(model, IndexOf(at - 1)) != kNone;
+            ASSERT_EQ(rewriter_tags.InsideTag(at), expected);
+            const int32_t space = FindChar(model, ' ', at + 1);
+            if (space != 0 && rng() % 2 == 0) {
+                text.Delete(space, 1);
+                DeleteAt(model, space, 1);
+            }
+        }
+    }
+}
+
 TEST(RewriterTest, ExactSearchesFindTheFirstPlace) {
     std::mt19937 rng(11);
     for (int round = 0; round < 3000; ++round) {
