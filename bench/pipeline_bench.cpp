@@ -164,7 +164,7 @@ Timing Measure(const Settings& settings, const OptionBlock& options, const Docum
 
 Document ToDocument(const Page& page) {
     Document doc{page.name, page.path, page.text, true};
-    doc.buffer_mode = Find(page.text, "<HTML", 1, true) != 0;
+    doc.buffer_mode = FindFrom(page.text, "<HTML", 0, true) != kNone;
     return doc;
 }
 

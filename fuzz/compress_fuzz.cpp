@@ -27,13 +27,12 @@ std::vector<std::string> LiteralBlocks(std::string_view doc) {
                                                     {"<pre>", "</pre>"}};
     std::vector<std::string> blocks;
     for (const auto& tag : kTags) {
-        for (int32_t at = tsqz::Find(doc, tag[0], 1, true); at != 0;) {
-            const int32_t end = tsqz::Find(doc, tag[1], at, true);
-            if (end == 0) break;
-            const int32_t stop = end + static_cast<int32_t>(tag[1].size());
-            blocks.emplace_back(
-                doc.substr(static_cast<size_t>(at - 1), static_cast<size_t>(stop - at)));
-            at = tsqz::Find(doc, tag[0], stop, true);
+        for (size_t at = tsqz::FindFrom(doc, tag[0], 0, true); at != tsqz::kNone;) {
+            const size_t end = tsqz::FindFrom(doc, tag[1], at, true);
+            if (end == tsqz::kNone) break;
+            const size_t stop = end + tag[1].size();
+            blocks.emplace_back(doc.substr(at, stop - at));
+            at = tsqz::FindFrom(doc, tag[0], stop, true);
         }
     }
     return blocks;
@@ -64,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const tsqz::OptionBlock options = tsqz::fuzz::ChooseOptions(data);
     std::string document(reinterpret_cast<const char*>(data + kOptionBytes), size - kOptionBytes);
     // Only the document text itself: without "<HTML" the engine would take it as a path.
-    if (tsqz::Find(document, "<HTML", 1, true) == 0) document.insert(0, "<HTML>");
+    if (tsqz::FindFrom(document, "<HTML", 0, true) == tsqz::kNone) document.insert(0, "<HTML>");
 
     engine.options = options;
     engine.stats.on = tsqz::fuzz::StatisticsChosen(data);

@@ -239,15 +239,15 @@ void TakeStyleSheet(std::string_view css, Reached& reached) {
 // The style sheet text of every STYLE element, comments blanked out.
 std::string StyleSheets(std::string_view document) {
     std::string css;
-    for (int32_t open = Find(document, "<style", 1, true); open != 0;) {
-        const int32_t gt = FindChar(document, '>', open);
-        if (gt == 0) break;
-        const int32_t end = Find(document, "</style", gt, true);
-        const int32_t stop = end == 0 ? Len(document) + 1 : end;
-        css.append(document.substr(static_cast<size_t>(gt), static_cast<size_t>(stop - gt - 1)));
+    for (size_t open = FindFrom(document, "<style", 0, true); open != kNone;) {
+        const size_t gt = document.find('>', open);
+        if (gt == kNone) break;
+        const size_t end = FindFrom(document, "</style", gt, true);
+        const size_t stop = end == kNone ? document.size() : end;
+        css.append(document.substr(gt + 1, stop - gt - 1));
         css += '\n';
-        if (end == 0) break;
-        open = Find(document, "<style", end, true);
+        if (end == kNone) break;
+        open = FindFrom(document, "<style", end, true);
     }
     const auto blank = [&css](size_t from, size_t to) {
         std::fill(css.begin() + static_cast<std::ptrdiff_t>(from),
@@ -379,7 +379,7 @@ bool DisplayValueMayBeInline(std::string_view value) {
 DisplayRules ReadDisplayRules(std::string_view document) {
     Reached reached;
     // Without the word there is no such rule, in a style sheet or in an attribute.
-    if (Find(document, "display", 1, true) == 0) return reached.rules;
+    if (FindFrom(document, "display", 0, true) == kNone) return reached.rules;
     TakeStyleSheet(StyleSheets(document), reached);
     if (!reached.rules.all) TakeTags(document, reached);
     return reached.rules;

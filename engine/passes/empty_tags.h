@@ -55,8 +55,9 @@ static inline bool MatchesAt(std::string_view text, size_t at, std::string_view 
 // ---------------------------------------------------------------------------------------------
 // Step 2: where the tags are that the cleanup looks for.
 
-// The scans here index with int32_t: "no index" is -1.
-inline constexpr int32_t kNone = kNoneOf<int32_t>;
+// The places here are 0-based int32_t indexes, half the size of size_t in the place lists;
+// "no place" is kNoPlace, -1.
+inline constexpr int32_t kNoPlace = kNoneOf<int32_t>;
 
 // Up to eight bytes of a text as one word, zeros past its end, so that a short pattern is
 // compared with them in one step.

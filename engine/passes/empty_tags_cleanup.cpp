@@ -37,30 +37,30 @@ void Squeeze(Text& copy, bool lf_only) {
 // the first `other_form`, removes it through the next ">", and leaves the cursor where it
 // stood. A tag without its ">" ends the removal: it and the rest count as text.
 void StripFromCursor(Text& copy, std::string_view form, std::string_view other_form) {
-    int32_t cursor = 1;
+    size_t cursor = 0;
     for (;;) {
-        int32_t at = Find(copy, form, cursor, true);
-        if (!at && !other_form.empty()) at = Find(copy, other_form, cursor, true);
-        if (!at) return;
-        const int32_t close = FindChar(copy, '>', at);
-        if (!close) return;
-        DeleteAt(copy, at, close - at + 1);
+        size_t at = FindFrom(copy, form, cursor, true);
+        if (at == kNone && !other_form.empty()) at = FindFrom(copy, other_form, cursor, true);
+        if (at == kNone) return;
+        const size_t close = copy.find('>', at);
+        if (close == kNone) return;
+        copy.erase(at, close - at + 1);
         cursor = at;
     }
 }
 
 // Removes every occurrence; the search goes on where the removed text stood.
 void RemoveEvery(Text& copy, std::string_view pattern) {
-    const auto length = static_cast<int32_t>(pattern.size());
-    for (int32_t at = Find(copy, pattern, 1, true); at; at = Find(copy, pattern, at, true)) {
-        DeleteAt(copy, at, length);
+    for (size_t at = FindFrom(copy, pattern, 0, true); at != kNone;
+         at = FindFrom(copy, pattern, at, true)) {
+        copy.erase(at, pattern.size());
     }
 }
 
-// The first place in the list at or after `from`, or kNone.
+// The first place in the list at or after `from`, or kNoPlace.
 int32_t FirstFrom(const std::vector<int32_t>& places, int32_t from) {
     const auto found = std::lower_bound(places.begin(), places.end(), from);
-    return found == places.end() ? kNone : *found;
+    return found == places.end() ? kNoPlace : *found;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -102,9 +102,9 @@ class SparseText {
     }
     // The present position after present position i.
     int32_t Succ(int32_t i) const { return i >= end_ ? end_ : Next(i + 1); }
-    // The last present position at or before i, kNone when none.
+    // The last present position at or before i, kNoPlace when none.
     int32_t Prev(int32_t i) const {
-        if (i < 0) return kNone;
+        if (i < 0) return kNoPlace;
         int32_t k = std::min(i, end_ - 1) + 1;  // prev_ is shifted by one; 0 stands for none
         while (prev_[k] != k) {
             k = prev_[k] = prev_[prev_[k]];
@@ -150,10 +150,10 @@ class SparseText {
                 i = Succ(i);
             }
         }
-        return kNone;
+        return kNoPlace;
     }
 
-    // The first present byte c in [from, before), or kNone.
+    // The first present byte c in [from, before), or kNoPlace.
     int32_t FindByte(unsigned char c, int32_t from, int32_t before) const {
         before = std::min(before, end_);
         for (int32_t i = Next(std::max(from, 0)); i < before;) {
@@ -162,13 +162,13 @@ class SparseText {
             if (Present(i)) return i;
             i = Next(i);
         }
-        return kNone;
+        return kNoPlace;
     }
 
     // Whether the pattern matches the present bytes across the place of some removal: kSome,
-    // kNone, or kUnknown after too many removals to look at each. Any match that is not in
+    // kNoPlace, or kUnknown after too many removals to look at each. Any match that is not in
     // the bytes as they were given runs across one.
-    enum class Across { kNone, kSome, kUnknown };
+    enum class Across { kNoPlace, kSome, kUnknown };
     Across MatchesAcrossRemovals(std::string_view pattern) const {
         constexpr size_t kFewRemovals = 64;
         if (removed_.size() > kFewRemovals) return Across::kUnknown;
@@ -176,11 +176,11 @@ class SparseText {
             // A match across the removal holds the present byte before it and starts there
             // or at most pattern.size() - 2 present bytes earlier.
             int32_t at = Prev(range.first - 1);
-            for (size_t k = 0; k + 1 < pattern.size() && at != kNone; ++k, at = Prev(at - 1)) {
+            for (size_t k = 0; k + 1 < pattern.size() && at != kNoPlace; ++k, at = Prev(at - 1)) {
                 if (MatchesAt(at, pattern)) return Across::kSome;
             }
         }
-        return Across::kNone;
+        return Across::kNoPlace;
     }
 
     // The present bytes in [a, b).
@@ -346,7 +346,7 @@ class Seeker {
     // Every place where the pattern matches while the text is unchanged, in text order.
     void UsePlaces(const std::vector<int32_t>* places) { places_ = places; }
 
-    // The first match at or after `from`, or kNone.
+    // The first match at or after `from`, or kNoPlace.
     int32_t Next(const SparseText& text, int32_t from) {
         from = text.Next(from);
         used_ = true;
@@ -365,7 +365,7 @@ class Seeker {
             }
             const Stretch* ahead = NearestAfter(s->end);
             const int32_t hit = Search(text, s->end, ahead ? ahead->lo : text.End());
-            if (hit != kNone) {
+            if (hit != kNoPlace) {
                 s->state = kHit;
                 s->end = hit;
             } else if (ahead) {
@@ -374,7 +374,7 @@ class Seeker {
                 s->state = kNoMore;
             }
         }
-        return s->state == kHit ? s->end : kNone;
+        return s->state == kHit ? s->end : kNoPlace;
     }
 
     // The bytes in [x, y] have just been removed; `join` holds the present starts before x.
@@ -394,11 +394,11 @@ class Seeker {
         uint32_t used = 0;
     };
 
-    // The first match starting in [from, before), or kNone.
+    // The first match starting in [from, before), or kNoPlace.
     int32_t Search(const SparseText& text, int32_t from, int32_t before) const {
         if (places_ == nullptr || !text.Unchanged()) return text.Find(pattern_, from, before);
         const int32_t hit = FirstFrom(*places_, std::max(from, 0));
-        return hit != kNone && hit < std::min(before, text.End()) ? hit : kNone;
+        return hit != kNoPlace && hit < std::min(before, text.End()) ? hit : kNoPlace;
     }
 
     // A stretch other than `except` whose knowledge covers a search from `at`.
@@ -485,10 +485,10 @@ class QuietSpans {
     }
 
     // Passes the stored span that starts at `start`, if any of it still holds, and returns
-    // where the sweep goes on; kNone when nothing was passed.
+    // where the sweep goes on; kNoPlace when nothing was passed.
     int32_t Pass(const SparseText& text, int32_t start) {
         const auto found = spans_.find(start);
-        if (found == spans_.end()) return kNone;
+        if (found == spans_.end()) return kNoPlace;
         std::vector<Step> steps = std::move(found->second);
         spans_.erase(found);
         size_t lo = 0, hi = steps.size();
@@ -500,7 +500,7 @@ class QuietSpans {
                 hi = mid - 1;
             }
         }
-        if (lo == 0) return kNone;
+        if (lo == 0) return kNoPlace;
         steps.resize(lo);
         Finish();
         current_ = std::move(steps);
@@ -538,7 +538,7 @@ struct PhraseSearches {
 };
 
 // The verdict on a piece of the chunk that the FONT cleanup strips and squeezes: whether
-// nothing is left, and for a piece that keeps text, the last byte that decided it (kNone
+// nothing is left, and for a piece that keeps text, the last byte that decided it (kNoPlace
 // when the whole piece decided it).
 struct Verdict {
     bool empty;
@@ -558,8 +558,8 @@ struct QuietFont {
 // they depended on stay the same.
 struct QuietRun {
     std::vector<QuietFont> elements;
-    int32_t next = kNone;
-    int32_t next_close = kNone;
+    int32_t next = kNoPlace;
+    int32_t next_close = kNoPlace;
     int32_t next_present = 0;
 };
 
@@ -617,7 +617,7 @@ class Cleanup {
         Join join;
         constexpr int kStarts = static_cast<int>(std::size(join.starts));
         int32_t latest_first[kStarts];
-        for (int32_t p = text_.Prev(a - 1); p != kNone && join.count < kStarts;
+        for (int32_t p = text_.Prev(a - 1); p != kNoPlace && join.count < kStarts;
              p = text_.Prev(p - 1)) {
             latest_first[join.count++] = p;
         }
@@ -649,18 +649,18 @@ class Cleanup {
             if (text_.Byte(i) != '<') return {false, i};
             const int32_t close = text_.FindByte('>', text_.Succ(i), before);
             // Without its ">" the tag is text, wherever the piece ends.
-            if (close == kNone) return {false, kNone};
+            if (close == kNoPlace) return {false, kNoPlace};
             tags = true;
-            if (text_.FindByte('<', text_.Succ(i), close) != kNone) break;
+            if (text_.FindByte('<', text_.Succ(i), close) != kNoPlace) break;
             if (!forms_.AnyAt(text_, i, close, font_too)) return {false, close};
             i = text_.Succ(close);
         }
-        if (!tags) return {true, kNone};
+        if (!tags) return {true, kNoPlace};
         Text copy = text_.Copy(from, before);
         forms_.StripNonText(copy);
         if (font_too) forms_.StripFont(copy);
         Squeeze(copy, lf_only_);
-        return {copy.empty(), kNone};
+        return {copy.empty(), kNoPlace};
     }
 
     void FinishRun(QuietRun& run) {
@@ -670,7 +670,7 @@ class Cleanup {
 
     void RecordQuiet(QuietRun& run, int32_t start, int32_t close, int32_t decided_by, int32_t next,
                      int32_t next_close) {
-        if (decided_by == kNone) {
+        if (decided_by == kNoPlace) {
             FinishRun(run);
             return;
         }
@@ -728,13 +728,13 @@ class Cleanup {
         QuietRun run;
         for (;;) {
             const int32_t start = font_from_cursor_.Next(text_, cursor);
-            if (start == kNone) break;
+            if (start == kNoPlace) break;
             const int32_t close = text_.FindByte('>', text_.Advance(start, 5), text_.End());
             const int32_t end = font_end_.Next(text_, start);
             // An end tag before the start tag's ">" leaves the start tag unclosed.
-            if (close == kNone || end == kNone || end < close) break;
+            if (close == kNoPlace || end == kNoPlace || end < close) break;
             // A span whose bytes are all unchanged first; else a run whose end tag moved.
-            if (const int32_t passed = quiet_fonts_.Pass(text_, start); passed != kNone) {
+            if (const int32_t passed = quiet_fonts_.Pass(text_, start); passed != kNoPlace) {
                 FinishRun(run);
                 cursor = text_.Succ(passed);
                 continue;
@@ -760,15 +760,15 @@ class Cleanup {
                 Remove(end, end_close);
                 Remove(start, close);
                 ++count;
-                if (font_from_cursor_.Next(text_, start) == kNone) break;
+                if (font_from_cursor_.Next(text_, start) == kNoPlace) break;
                 cursor = text_.After(start);
                 continue;
             }
             const int32_t after_end = text_.Succ(end_close);
             const int32_t next = font_after_end_.Next(text_, after_end);
-            if (next == kNone) break;
+            if (next == kNoPlace) break;
             const int32_t next_close = text_.FindByte('>', next, text_.End());
-            if (next_close == kNone) break;
+            if (next_close == kNoPlace) break;
             // An element that holds text is kept as it is, also when an equal one follows:
             // merging the two redraws the text between them in the element's font (a smaller
             // or larger space, a font left open across paragraphs), which shows.
@@ -787,18 +787,18 @@ class Cleanup {
     // are kept for the merges and the nested elements that follow: the first text byte of a
     // piece, and how far a piece read as tags only.
     bool HoldsOnlyTags(int32_t from, int32_t before) {
-        if (text_byte_.at != kNone && text_byte_.from == from && text_byte_.at < before &&
+        if (text_byte_.at != kNoPlace && text_byte_.from == from && text_byte_.at < before &&
             text_.PresentIn(from, text_byte_.at) == text_byte_.present) {
             return false;
         }
         int32_t i = from;
         bool in_tag = false;
         // A piece that starts after a ">" of a tags-only piece read on from the same state.
-        if (tags_.to != kNone && from >= tags_.from && from <= tags_.to && before >= tags_.to &&
+        if (tags_.to != kNoPlace && from >= tags_.from && from <= tags_.to && before >= tags_.to &&
             text_.PresentIn(tags_.from, tags_.to - 1) == tags_.present) {
             const int32_t previous = text_.Prev(from - 1);
             if (from == tags_.from ||
-                (previous != kNone && previous >= tags_.from && text_.Byte(previous) == '>')) {
+                (previous != kNoPlace && previous >= tags_.from && text_.Byte(previous) == '>')) {
                 i = tags_.to;
                 in_tag = tags_.in_tag;
             }
@@ -822,10 +822,10 @@ class Cleanup {
     void RemoveBareAnchors() {
         for (;;) {
             const int32_t open = bare_open_.Next(text_, 0);
-            if (open == kNone) return;
+            if (open == kNoPlace) return;
             RemoveFrom(open, 3);
             const int32_t close = bare_close_.Next(text_, open);
-            if (close == kNone) return;
+            if (close == kNoPlace) return;
             RemoveFrom(close, 4);
         }
     }
@@ -848,10 +848,10 @@ class Cleanup {
             // A name without a start tag in the text as given has one now only where a
             // removal joined one.
             if (!text_.Unchanged() && places_.phrase_starts[k].empty() &&
-                text_.MatchesAcrossRemovals(p.start_tag) == SparseText::Across::kNone) {
+                text_.MatchesAcrossRemovals(p.start_tag) == SparseText::Across::kNoPlace) {
                 continue;
             }
-            if (text_.Unchanged() || p.present.Next(text_, 0) != kNone) count += CleanPhrase(p);
+            if (text_.Unchanged() || p.present.Next(text_, 0) != kNoPlace) count += CleanPhrase(p);
         }
         return count;
     }
@@ -868,12 +868,12 @@ class Cleanup {
     // ASCII case). Every name ends in ">", which only matches ">": each match ends at one.
     std::array<bool, std::size(kPhraseNames)> NamesPresent() const {
         std::array<bool, std::size(kPhraseNames)> named{};
-        for (int32_t j = text_.FindByte('>', 0, text_.End()); j != kNone;
+        for (int32_t j = text_.FindByte('>', 0, text_.End()); j != kNoPlace;
              j = text_.FindByte('>', j + 1, text_.End())) {
             // The present bytes before this ">", nearest first.
             unsigned char before[kLongestName - 1];
             size_t known = 0;
-            for (int32_t i = text_.Prev(j - 1); i != kNone && known < kLongestName - 1;
+            for (int32_t i = text_.Prev(j - 1); i != kNoPlace && known < kLongestName - 1;
                  i = text_.Prev(i - 1)) {
                 before[known++] = text_.Byte(i);
             }
@@ -902,14 +902,14 @@ class Cleanup {
             stay = false;
             if (text_.Next(scan) >= text_.End()) break;
             const int32_t start = p.start_from_scan.Next(text_, scan);
-            if (start == kNone) break;
-            if (const int32_t passed = p.quiet.Pass(text_, start); passed != kNone) {
+            if (start == kNoPlace) break;
+            if (const int32_t passed = p.quiet.Pass(text_, start); passed != kNoPlace) {
                 restart = passed;
                 continue;
             }
             const int32_t close = text_.Advance(start, start_length - 1);
             const int32_t end = p.end_after_start.Next(text_, close);
-            if (end == kNone) break;
+            if (end == kNoPlace) break;
             if (end == text_.Succ(close)) {
                 p.quiet.Finish();
                 RemoveFrom(end, end_length);
@@ -923,13 +923,13 @@ class Cleanup {
                 Remove(start, close);
                 ++count;
                 restart = p.next_start.Next(text_, start);
-                if (restart == kNone) break;
+                if (restart == kNoPlace) break;
                 stay = true;
                 continue;
             }
             const int32_t after_end = text_.Advance(end, end_length);
             const int32_t next = p.next_start.Next(text_, after_end);
-            if (next == kNone) break;
+            if (next == kNoPlace) break;
             restart = next;
             // Neighbouring elements that hold text are not merged: the browser would draw
             // their text as one run, which moves glyphs and gives a space between them the
@@ -942,13 +942,13 @@ class Cleanup {
     }
 
     struct TextByte {
-        int32_t from = kNone;
-        int32_t at = kNone;
+        int32_t from = kNoPlace;
+        int32_t at = kNoPlace;
         int32_t present = 0;
     };
     struct TagsOnly {
-        int32_t from = kNone;
-        int32_t to = kNone;  // read as tags only up to here, from `from`
+        int32_t from = kNoPlace;
+        int32_t to = kNoPlace;  // read as tags only up to here, from `from`
         bool in_tag = false;
         int32_t present = 0;
     };
@@ -1002,13 +1002,13 @@ class FirstCycleReader {
   private:
     enum class Piece { kKeeps, kEmpty, kUnknown };
 
-    // The first ">" at or after `from`, or kNone.
+    // The first ">" at or after `from`, or kNoPlace.
     int32_t FindClose(int32_t from) {
-        if (from >= Len(text_)) return kNone;
+        if (from >= Len(text_)) return kNoPlace;
         const size_t found = text_.find('>', static_cast<size_t>(from));
         const int32_t end = found == kNpos ? Len(text_) : static_cast<int32_t>(found);
         budget_ -= end - from;
-        return found == kNpos ? kNone : end;
+        return found == kNpos ? kNoPlace : end;
     }
 
     // What the FONT cleanup's stripping and squeezing leave of [from, before): a text byte
@@ -1062,15 +1062,15 @@ class FirstCycleReader {
         for (;;) {
             if (budget_ < 0) return false;
             const int32_t start = FirstFrom(places_.font_starts, cursor);
-            if (start == kNone) return true;
+            if (start == kNoPlace) return true;
             const int32_t close = FindClose(start + kStartLength);
             const int32_t end = FirstFrom(places_.font_ends, start);
-            if (close == kNone || end == kNone || end < close) return true;
+            if (close == kNoPlace || end == kNoPlace || end < close) return true;
             if (end == close + 1) return false;
             const Piece content = FontContent(close + 1, end);
             if (content != Piece::kKeeps) return false;
             const int32_t next = FirstFrom(places_.font_starts, end + kEndLength);
-            if (next == kNone || FindClose(next) == kNone) return true;
+            if (next == kNoPlace || FindClose(next) == kNoPlace) return true;
             cursor = start + 1;
         }
     }

@@ -66,9 +66,8 @@ void StandardizeColors(Engine& engine, Text& chunk) {
     const size_t n = text.size();
     TagTracker tags(text);
     std::vector<ValueEdit> edits;
-    for (int32_t at = Find(text, kAttribute, 1, true); at != 0;
-         at = Find(text, kAttribute, at + Len(kAttribute), true)) {
-        const size_t match = IndexOf(at);
+    for (size_t match = FindFrom(text, kAttribute, 0, true); match != kNone;
+         match = FindFrom(text, kAttribute, match + kAttribute.size(), true)) {
         const size_t v = match + kAttribute.size();
         if (v >= n) break;
         // Visible text such as "color=red" is no attribute.

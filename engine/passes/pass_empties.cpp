@@ -103,10 +103,7 @@ bool EndsAttribute(unsigned char c) { return IsBlank(c) || c == '>' || c == '/';
 size_t FindIn(std::string_view text, std::string_view pattern, size_t from) {
     if (from >= text.size()) return kNpos;
     const size_t equals = pattern.find('=');
-    if (equals == kNpos) {
-        const int32_t at = FindText(text, pattern, -static_cast<int32_t>(from + 1));
-        return at ? static_cast<size_t>(at - 1) : kNpos;
-    }
+    if (equals == kNpos) return FindFrom(text, pattern, from, true);
     for (size_t e = text.find('=', from + equals); e != kNpos; e = text.find('=', e + 1)) {
         if (MatchesAt(text, e - equals, pattern)) return e - equals;
     }

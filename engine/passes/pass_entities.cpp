@@ -203,7 +203,7 @@ const EntityRow* TableRowAt(std::string_view text, size_t at) {
         const std::string_view name = kEntityTable[row].name;
         if (rest.size() < name.size()) continue;
         if (row < kCaseInsensitiveRows) {
-            if (Find(rest.substr(0, name.size()), name, 1, true) == 1) return &kEntityTable[row];
+            if (FindFrom(rest.substr(0, name.size()), name, 0, true) == 0) return &kEntityTable[row];
         } else if (name[1] == letter && rest.substr(0, name.size()) == name) {
             return &kEntityTable[row];
         }
@@ -235,13 +235,14 @@ void ReplaceTableEntities(Text& text) {
 
 // The HEAD start tag itself: "<head" followed by ">" or white space, so that longer names
 // beginning with those letters (an HTML5 "<header>") are passed over.
-int32_t FindHeadTag(std::string_view text) {
+size_t FindHeadTag(std::string_view text) {
     constexpr std::string_view kHead = "<head";
-    for (int32_t p = Find(text, kHead, 1, true); p != 0; p = Find(text, kHead, p + 1, true)) {
-        const unsigned char next = ByteAt(text, p + Len(kHead));
+    for (size_t p = FindFrom(text, kHead, 0, true); p != kNone;
+         p = FindFrom(text, kHead, p + 1, true)) {
+        const unsigned char next = ByteAtIndex(text, p + kHead.size());
         if (next == '>' || IsSpace(next)) return p;
     }
-    return 0;
+    return kNone;
 }
 
 }  // namespace
@@ -252,7 +253,7 @@ void CompressEntities(Engine& engine, Text& chunk) {
     const LevelSteps& steps = kLevels[level < std::size(kLevels) ? level : 1];
     BeginSavings(engine, chunk);
     // Without an "&" the pass stops at once: no charset declaration, nothing counted.
-    if (FindChar(chunk, '&', 1) == 0) return;
+    if (chunk.find('&') == kNone) return;
     if (steps.nbsp) ReplaceAll(chunk, kNbsp, kSpaceReference);
     if (steps.quot) ReplaceQuotEntities(chunk);
     if (steps.table) ReplaceTableEntities(chunk);
@@ -289,12 +290,12 @@ void InsertCharsetDeclaration(Engine& engine, Text& chunk, bool own_count) {
     if (engine.options.UseISOTag && !engine.run.utf8_text) {
         bool declared = false;
         for (std::string_view marker : kCharsetMarkers) {
-            declared = declared || Find(chunk, marker, 1, true) != 0;
+            declared = declared || FindFrom(chunk, marker, 0, true) != kNone;
         }
-        int32_t tag = declared ? 0 : FindHeadTag(chunk);
-        if (!declared && tag == 0) tag = Find(chunk, "<html", 1, true);
-        const int32_t close = tag != 0 ? FindChar(chunk, '>', tag) : 0;
-        if (close != 0) InsertAt(chunk, close + 1, kCharsetDeclaration);
+        size_t tag = declared ? kNone : FindHeadTag(chunk);
+        if (!declared && tag == kNone) tag = FindFrom(chunk, "<html", 0, true);
+        const size_t close = tag != kNone ? chunk.find('>', tag) : kNone;
+        if (close != kNone) chunk.insert(close + 1, kCharsetDeclaration);
     }
     if (own_count) EndSavings(engine, chunk, kSlotEntities);
 }

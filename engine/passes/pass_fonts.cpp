@@ -73,9 +73,9 @@ void RewriteRelativeSizes(Text& chunk, char sign, int basefont) {
     size_t copied = 0;
     for (size_t at = text.find(sign); at != Text::npos;) {
         size_t next = at + kSignSkip;
-        const unsigned char digit = ByteAt(text, static_cast<int32_t>(at + 2));
+        const unsigned char digit = ByteAtIndex(text, at + 1);
         const int step = (digit >= '1' && digit <= '9') ? digit - '0' : 0;
-        if (step != 0 && !IsDigit(ByteAt(text, static_cast<int32_t>(at + 3))) &&
+        if (step != 0 && !IsDigit(ByteAtIndex(text, at + 2)) &&
             NameAt(text, tags.OpenOf(at), kFontStart) &&
             StartsSizeValue(text, at)) {
             const int size = sign == '+' ? basefont + step : basefont - step;
@@ -97,9 +97,9 @@ void RewriteRelativeSizes(Text& chunk, char sign, int basefont) {
 // 0-based starts of every match of the pattern (ignoring case), left to right.
 std::vector<size_t> FindAll(std::string_view text, std::string_view pattern) {
     std::vector<size_t> found;
-    for (int32_t at = Find(text, pattern, 1, true); at != 0;
-         at = Find(text, pattern, at + Len(pattern), true)) {
-        found.push_back(IndexOf(at));
+    for (size_t at = FindFrom(text, pattern, 0, true); at != kNone;
+         at = FindFrom(text, pattern, at + pattern.size(), true)) {
+        found.push_back(at);
     }
     return found;
 }
@@ -166,8 +166,9 @@ void ConvertExactTag(Text& chunk, std::string_view tag, std::string_view element
     EndTags ends(FindAll(text, kFontEnd));
     std::vector<Edit> edits;
     size_t heading = 0, heading_end = 0;  // how many of each start before the occurrence
-    for (int32_t at = Find(text, tag, 1, true); at > 1; at = Find(text, tag, at + 1, true)) {
-        const size_t occurrence = IndexOf(at);
+    // A tag at the chunk's very first byte ends the walk, as in the loop this follows.
+    for (size_t occurrence = FindFrom(text, tag, 0, true); occurrence != kNone && occurrence != 0;
+         occurrence = FindFrom(text, tag, occurrence + 1, true)) {
         while (heading < headings.size() && headings[heading] < occurrence)
             ++heading;
         while (heading_end < heading_ends.size() && heading_ends[heading_end] < occurrence) {
@@ -216,7 +217,7 @@ void ConvertExactTag(Text& chunk, std::string_view tag, std::string_view element
 
 void ShrinkFonts(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
-    if (Find(chunk, kFontStart, 1, true) != 0) {
+    if (FindFrom(chunk, kFontStart, 0, true) != kNone) {
         const int basefont = engine.run.basefont;
         RewriteRelativeSizes(chunk, '+', basefont);
         RewriteRelativeSizes(chunk, '-', basefont);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "passes/passes.h"
+#include "text/literal_search.h"
 
 namespace tsqz {
 namespace {

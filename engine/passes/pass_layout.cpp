@@ -628,18 +628,17 @@ void RemoveSpacesAfterEquals(Text& text, Text& spare) {
 void CompactKeywordList(Text& chunk) {
     const size_t found = FindNoCase(chunk, "name=\"keywords\"", 0);
     if (found == kNone) return;
-    const auto name = static_cast<int32_t>(found) + 1;
-    const int32_t content = Find(chunk, "content=", name, true);
-    if (content == 0) return;
-    const int32_t open = FindChar(chunk, '"', content);
-    if (open == 0 || open - content > 10) return;
+    const size_t content = FindFrom(chunk, "content=", found, true);
+    if (content == kNone) return;
+    const size_t open = chunk.find('"', content);
+    if (open == kNone || open - content > 10) return;
     // The closing quote is searched from the byte after the opening one: an empty value
     // must not reach into the text that follows it.
-    const int32_t close = FindChar(chunk, '"', open + 1);
-    if (close == 0) return;
-    Text value = chunk.substr(static_cast<size_t>(open), static_cast<size_t>(close - open - 1));
+    const size_t close = chunk.find('"', open + 1);
+    if (close == kNone) return;
+    Text value = chunk.substr(open + 1, close - open - 1);
     if (ReplaceAll(value, ", ", ",") == 0) return;
-    chunk.replace(static_cast<size_t>(open), static_cast<size_t>(close - open - 1), value);
+    chunk.replace(open + 1, close - open - 1, value);
 }
 
 // ---------------------------------------------------------------------------------------

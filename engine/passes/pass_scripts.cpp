@@ -7,6 +7,7 @@
 
 #include "text/byte_scan.h"
 #include "passes/passes.h"
+#include "text/literal_search.h"
 #include "passes/script_steps.h"
 #include "text/text_rewriter.h"
 

@@ -14,7 +14,7 @@
 namespace tsqz {
 namespace {
 
-constexpr int32_t kChunkWindow = 65534;  // a chunk runs from s to at most s + 65534
+constexpr size_t kChunkWindow = 65534;  // a chunk runs from s to at most s + 65534
 constexpr size_t kMaxChunks = 256;
 
 // Tells the profiling observer that a whole-document stage starts or ends.
@@ -38,43 +38,41 @@ int32_t LoadDocument(std::string_view path, Text& document) {
 }  // namespace
 
 uint8_t FindBasefontSize(std::string_view document) {
-    const int32_t at = Find(document, "basefont", 1, true);
-    if (at == 0) return 3;
-    const int32_t size = Find(document, "size", at, true);
-    const int32_t close = FindChar(document, '>', at);
-    if (size == 0 || close == 0 || size > close) return 3;
-    int32_t p = size + 4;
-    if (ByteAt(document, p) == ' ') ++p;
-    if (ByteAt(document, p) == '=') ++p;
-    if (ByteAt(document, p) == ' ') ++p;
-    if (ByteAt(document, p) == '"') ++p;
-    const unsigned char digit = ByteAt(document, p);
+    const size_t at = FindFrom(document, "basefont", 0, true);
+    if (at == kNone) return 3;
+    const size_t size = FindFrom(document, "size", at, true);
+    const size_t close = document.find('>', at);
+    if (size == kNone || close == kNone || size > close) return 3;
+    size_t p = size + 4;
+    if (ByteAtIndex(document, p) == ' ') ++p;
+    if (ByteAtIndex(document, p) == '=') ++p;
+    if (ByteAtIndex(document, p) == ' ') ++p;
+    if (ByteAtIndex(document, p) == '"') ++p;
+    const unsigned char digit = ByteAtIndex(document, p);
     return (digit >= '0' && digit <= '9') ? static_cast<uint8_t>(digit - '0') : 3;
 }
 
 int32_t CutIntoChunks(std::string_view document, std::vector<std::string_view>& chunks) {
     chunks.clear();
-    const int32_t length = Len(document);
-    int32_t s = 1;
+    size_t s = 0;  // where the next chunk starts
     for (;;) {
         if (chunks.size() == kMaxChunks) return TSQZ_ERR_TOO_MANY_CHUNKS;
-        if (s + kChunkWindow >= length) {
-            chunks.push_back(document.substr(static_cast<size_t>(s - 1)));
+        if (s + kChunkWindow + 1 >= document.size()) {
+            chunks.push_back(document.substr(s));
             return 0;
         }
-        const int32_t w = s + kChunkWindow;
-        // Only a cut point that starts after s counts, so the back searches look at
-        // positions s+1..w alone instead of the whole text before w.
-        const std::string_view window = document.substr(static_cast<size_t>(s), w - s);
-        int32_t t = 0;
+        // Only a cut point that starts after s counts, so the back searches look at the
+        // window of kChunkWindow bytes after s alone instead of the whole text before it.
+        const std::string_view window = document.substr(s + 1, kChunkWindow);
+        size_t t = kNone;
         for (std::string_view cut : {"<P>", "<P ", "<DIV"}) {
-            t = FindBack(window, cut, Len(window), true);
-            if (t != 0) break;
+            t = FindBefore(window, cut, window.size(), true);
+            if (t != kNone) break;
         }
-        if (t == 0) return TSQZ_ERR_NO_CUT_POINT;
-        t += s;  // back to a document position
-        chunks.push_back(document.substr(static_cast<size_t>(s - 1), static_cast<size_t>(t - s)));
-        s = t;
+        if (t == kNone) return TSQZ_ERR_NO_CUT_POINT;
+        const size_t cut_at = s + 1 + t;  // back to a document index
+        chunks.push_back(document.substr(s, cut_at - s));
+        s = cut_at;
     }
 }
 
@@ -142,7 +140,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     if (output.size() > platform::kMaxPath) return EndRun(engine, name, TSQZ_ERR_PATH_TOO_LONG);
 
     Text document;
-    if (Find(source, "<HTML", 1, true) != 0) {
+    if (FindFrom(source, "<HTML", 0, true) != kNone) {
         outcome.buffer_mode = true;
         engine.run.buffer_mode = true;
         if (source.size() > kMaxDocumentSize) {
@@ -167,7 +165,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     // The style compressor wraps at extraction time: give it this document's column.
     SetWrapColumn(engine);
 
-    if (Find(document, "html>", 1, true) == 0) return EndRun(engine, name, TSQZ_ERR_NOT_HTML);
+    if (FindFrom(document, "html>", 0, true) == kNone) return EndRun(engine, name, TSQZ_ERR_NOT_HTML);
 
     Observe(engine, kStageExtract, true);
     const int32_t extracted = ExtractProtectedBlocks(engine, document);

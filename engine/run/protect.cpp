@@ -115,14 +115,8 @@ size_t FindExact(std::string_view text, std::string_view pattern, size_t from = 
     return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : npos;
 }
 
-size_t Search(std::string_view text, std::string_view pattern, size_t from, bool ignore_case) {
-    if (from >= text.size()) return npos;
-    const int32_t at = Find(text, pattern, static_cast<int32_t>(from + 1), ignore_case);
-    return at == 0 ? npos : static_cast<size_t>(at - 1);
-}
-
 bool Contains(std::string_view text, std::string_view pattern, bool ignore_case) {
-    return Search(text, pattern, 0, ignore_case) != npos;
+    return FindFrom(text, pattern, 0, ignore_case) != npos;
 }
 
 bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
@@ -155,8 +149,8 @@ size_t AfterStartTag(std::string_view doc, size_t p) {
 // space of every one of them). Sets `length` to the tag's length.
 size_t FindLiteralStart(std::string_view doc, uint8_t kind, size_t from, size_t& length) {
     const std::string_view name = kKinds[kind].start_tag;
-    for (size_t at = Search(doc, name, from, true); at != npos;
-         at = Search(doc, name, at + 1, true)) {
+    for (size_t at = FindFrom(doc, name, from, true); at != npos;
+         at = FindFrom(doc, name, at + 1, true)) {
         const size_t p = AfterLiteralName(doc, kind, at);
         if (p == npos) continue;
         const size_t end = AfterStartTag(doc, p);
@@ -178,17 +172,17 @@ bool ContainsLiteralStart(std::string_view doc, uint8_t kind) {
 // through the end of the document has no end. XMP and PLAINTEXT end at their first end tag.
 size_t FindLiteralEnd(std::string_view doc, uint8_t kind, size_t from) {
     const KindRow& row = kKinds[kind];
-    if (!row.nests) return Search(doc, row.end_tag, from, true);
+    if (!row.nests) return FindFrom(doc, row.end_tag, from, true);
     size_t inner = npos;  // the next nested start tag at or after `inner_from`
     size_t inner_from = 0;
     int depth = 1;
     for (size_t pos = from;;) {
-        const size_t end = Search(doc, row.end_tag, pos, true);
+        const size_t end = FindFrom(doc, row.end_tag, pos, true);
         if (end == npos) return npos;
         if (inner_from <= pos) {
-            inner = Search(doc, row.start_tag, pos, true);
+            inner = FindFrom(doc, row.start_tag, pos, true);
             while (inner != npos && AfterLiteralName(doc, kind, inner) == npos)
-                inner = Search(doc, row.start_tag, inner + 1, true);
+                inner = FindFrom(doc, row.start_tag, inner + 1, true);
             inner_from = inner == npos ? doc.size() + 1 : inner + 1;
         }
         if (inner != npos && inner < end) {
@@ -408,8 +402,8 @@ class Extractor {
     // The first style element only: "<style" through the first ">" at or after "</style".
     int32_t CutStyle(Text& doc) {
         const KindRow& row = kKinds[kKindStyle];
-        const size_t start = Search(doc, row.start_tag, 0, true);
-        const size_t end_tag = Search(doc, row.end_tag, start, true);
+        const size_t start = FindFrom(doc, row.start_tag, 0, true);
+        const size_t end_tag = FindFrom(doc, row.end_tag, start, true);
         const size_t close = end_tag == npos ? npos : doc.find('>', end_tag);
         if (close == npos) return TSQZ_ERR_BAD_STYLE;
         const std::string placeholder = placeholders_.ForBlock(kKindStyle, 0);
@@ -433,15 +427,15 @@ class Extractor {
         Text out;
         out.reserve(doc.size());
         size_t pos = 0;
-        size_t next_script = Search(doc, row.start_tag, pos, true);
-        size_t next_style = store_.style_ran ? Search(doc, style.start_tag, pos, true) : npos;
+        size_t next_script = FindFrom(doc, row.start_tag, pos, true);
+        size_t next_style = store_.style_ran ? FindFrom(doc, style.start_tag, pos, true) : npos;
         for (;;) {
             const bool is_style = next_style < next_script;
             const size_t start = is_style ? next_style : next_script;
             if (start == npos) break;
             size_t stop = npos;
             if (is_style) {
-                const size_t end_tag = Search(doc, style.end_tag, start, true);
+                const size_t end_tag = FindFrom(doc, style.end_tag, start, true);
                 const size_t close = end_tag == npos ? npos : doc.find('>', end_tag);
                 if (close == npos) {
                     next_style = npos;
@@ -449,7 +443,7 @@ class Extractor {
                 }
                 stop = close + 1;
             } else {
-                const size_t end = Search(doc, row.end_tag, start + 2, true);
+                const size_t end = FindFrom(doc, row.end_tag, start + 2, true);
                 if (end == npos) {
                     if (store_.scripts.size() >= kMaxStoredBlocks) return TSQZ_ERR_TOO_MANY_SCRIPTS;
                     return TSQZ_ERR_SCRIPT_UNCLOSED;
@@ -469,8 +463,8 @@ class Extractor {
                              : 0;
             }
             pos = stop;
-            if (next_script < pos) next_script = Search(doc, row.start_tag, pos, true);
-            if (next_style < pos) next_style = Search(doc, style.start_tag, pos, true);
+            if (next_script < pos) next_script = FindFrom(doc, row.start_tag, pos, true);
+            if (next_style < pos) next_style = FindFrom(doc, style.start_tag, pos, true);
         }
         out.append(doc, pos, npos);
         doc.swap(out);

@@ -1,14 +1,13 @@
 // How the engine's units name a place in a text, and the one value for "no place".
 //
-// Two conventions meet at the unit boundaries, each with its own type:
-// - Search positions: int32_t, 1-based, 0 = not found. The primitives of text.h, the
-//   Rewriter (text_rewriter.h) and the tag readers take and return these, and the passes
-//   written in them keep them.
-// - Indexes: 0-based offsets into a std::string_view, as the standard library counts. The
-//   scanners (byte_scan.h, tag_scan.h) and the passes' own scans over a fixed text use
-//   these; "no index" is the all-ones value of the index type, kNoneOf<T>: kNone (npos) for
-//   size_t, -1 for the int32_t indexes of the empty-tag scans.
-// A place crosses from one convention to the other only through IndexOf and PositionOf.
+// A place is a 0-based index into the text, as the standard library counts, and "no place"
+// is kNone (npos). The searches of text.h, the scanners (byte_scan.h, tag_scan.h) and the
+// passes' own scans take and return these.
+//
+// The loops that edit as they search (the whitespace, script and head passes, and the plain
+// loops the tests hold the passes against) are written in 1-based int32_t positions with 0 for
+// "not found": text/literal_search.h and the Rewriter (text_rewriter.h). A place crosses from
+// those into an index only through IndexOf, and back through PositionOf.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 // the pattern's first byte (both cases of a letter when ignoring case), and replace-all builds
 // the new text in one left-to-right pass instead of inserting and deleting in place.
 #include "text/text.h"
+#include "text/literal_search.h"
 
 #include <algorithm>
 #include <cstring>
@@ -103,7 +104,8 @@ bool MatchesAll(const unsigned char* d, std::string_view pattern, bool ignore_ca
     return true;
 }
 
-// 0-based index of the first match at or after `from`, or npos.
+}  // namespace
+
 size_t FindFrom(std::string_view text, std::string_view pattern, size_t from, bool ignore_case) {
     const size_t n = text.size(), m = pattern.size();
     if (m == 0 || m > n || from > n - m) return std::string_view::npos;
@@ -170,6 +172,29 @@ size_t FindFrom(std::string_view text, std::string_view pattern, size_t from, bo
     return std::string_view::npos;
 }
 
+size_t FindBefore(std::string_view text, std::string_view pattern, size_t end, bool ignore_case) {
+    const size_t m = pattern.size();
+    end = std::min(end, text.size());
+    if (m == 0 || m > end) return kNone;
+    const auto* d = reinterpret_cast<const unsigned char*>(text.data());
+    const auto p0 = static_cast<unsigned char>(pattern[0]);
+    size_t i = end - m;  // the rightmost candidate
+    if (p0 == '?') {
+        for (;; --i) {
+            if (MatchesAt(d + i, pattern, ignore_case)) return i;
+            if (i == 0) return kNone;
+        }
+    }
+    const int alt = AlternateByte(p0, ignore_case);
+    for (size_t c = PrevOf(d, i, p0, alt); c != SIZE_MAX;
+         c = c ? PrevOf(d, c - 1, p0, alt) : SIZE_MAX) {
+        if (MatchesAt(d + c, pattern, ignore_case)) return c;
+    }
+    return kNone;
+}
+
+namespace {
+
 int32_t ReplaceAllImpl(Text& text, std::string_view pattern, std::string_view replacement,
                        bool ignore_case) {
     if (pattern.empty() || text.empty()) return 0;
@@ -206,28 +231,10 @@ int32_t FindText(std::string_view text, std::string_view pattern, int32_t start)
 }
 
 int32_t FindTextBack(std::string_view text, std::string_view pattern, int32_t limit) {
-    if (text.empty() || pattern.empty()) return 0;
-    const bool ignore_case = limit < 0;
-    const auto n = static_cast<int64_t>(text.size());
-    int64_t e = limit < 0 ? -static_cast<int64_t>(limit) : limit;
-    if (e == 0 || e > n) e = n;
-    const auto m = static_cast<int64_t>(pattern.size());
-    if (m > e) return 0;
-    const auto* d = reinterpret_cast<const unsigned char*>(text.data());
-    const auto p0 = static_cast<unsigned char>(pattern[0]);
-    size_t i = static_cast<size_t>(e - m);  // 0-based index of the rightmost candidate
-    if (p0 == '?') {
-        for (;; --i) {
-            if (MatchesAt(d + i, pattern, ignore_case)) return static_cast<int32_t>(i + 1);
-            if (i == 0) return 0;
-        }
-    }
-    const int alt = AlternateByte(p0, ignore_case);
-    for (size_t c = PrevOf(d, i, p0, alt); c != SIZE_MAX;
-         c = c ? PrevOf(d, c - 1, p0, alt) : SIZE_MAX) {
-        if (MatchesAt(d + c, pattern, ignore_case)) return static_cast<int32_t>(c + 1);
-    }
-    return 0;
+    const int64_t e = limit < 0 ? -static_cast<int64_t>(limit) : limit;
+    const size_t at = FindBefore(text, pattern, e == 0 ? text.size() : static_cast<size_t>(e),
+                                 limit < 0);
+    return at == kNone ? 0 : PositionOf(at);
 }
 
 int32_t FindChar(std::string_view text, unsigned char byte, int32_t start) {

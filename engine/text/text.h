@@ -1,15 +1,19 @@
 // Byte-string search and edit primitives that every pass is written in.
 //
-// A text is a std::string of raw bytes. Positions are 1-based; 0 means "not found". A signed
-// start or limit asks for case-insensitive matching when it is negative. In a pattern "?"
-// matches any byte. The rules here are behaviour, not taste: passes depend on where a search
-// starts, what counts as a match and where a replace-all resumes.
+// A text is a std::string of raw bytes, and a place in it a 0-based index with kNone for "no
+// place" (text/position.h). In a pattern "?" matches any byte. The rules here are behaviour,
+// not taste: passes depend on where a search starts, what counts as a match and where a
+// replace-all resumes. The same searches at 1-based positions, for the loops written in
+// those, are in text/literal_search.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
+
+#include "text/position.h"
 
 namespace tsqz {
 
@@ -22,32 +26,16 @@ inline bool BytesMatch(unsigned char p, unsigned char t, bool ignore_case) {
     return ignore_case && p <= 0x7A && t >= 0x41 && t <= 0x7A && (t ^ 0x20) == p;
 }
 
-// First match of pattern at or after |start|; negative start ignores case.
-int32_t FindText(std::string_view text, std::string_view pattern, int32_t start);
-// Rightmost match lying wholly within 1..|limit| (0 or beyond the end: the whole text);
-// negative limit ignores case.
-int32_t FindTextBack(std::string_view text, std::string_view pattern, int32_t limit);
+// 0-based index of the first match of the pattern at or after index `from`; kNone when none.
+size_t FindFrom(std::string_view text, std::string_view pattern, size_t from, bool ignore_case);
+// 0-based index of the last match lying wholly before index `end` (an end past the text: the
+// whole text); kNone when none.
+size_t FindBefore(std::string_view text, std::string_view pattern, size_t end, bool ignore_case);
 
-// Convenience forms used by the passes: explicit case flag, 1-based start/limit.
-inline int32_t Find(std::string_view text, std::string_view pattern, int32_t start,
-                    bool ignore_case) {
-    if (start <= 0) return 0;
-    return FindText(text, pattern, ignore_case ? -start : start);
+// Byte at a 0-based index; 0 outside the text.
+inline unsigned char ByteAtIndex(std::string_view text, size_t i) {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
 }
-// Back search with an explicit case flag; a limit below 1 finds nothing (the signed form
-// cannot say "case-insensitive, before position 1").
-inline int32_t FindBack(std::string_view text, std::string_view pattern, int32_t limit,
-                        bool ignore_case) {
-    if (limit <= 0) return 0;
-    return FindTextBack(text, pattern, ignore_case ? -limit : limit);
-}
-
-int32_t FindChar(std::string_view text, unsigned char byte, int32_t start);
-int32_t FindCharBack(std::string_view text, unsigned char byte, int32_t limit);
-int32_t SkipChar(std::string_view text, unsigned char byte);
-int32_t SkipCharBack(std::string_view text, unsigned char byte);
-int32_t CountCharFrom(std::string_view text, unsigned char byte, int32_t start);
-int32_t CountCharIn(std::string_view text, unsigned char byte, int32_t n);
 
 // Replace every occurrence, scanning left to right; the scan resumes just after the inserted
 // replacement (or, for a deletion, where the deleted text began). Returns the count.
@@ -61,22 +49,10 @@ int32_t RemoveChar(Text& text, unsigned char byte);
 // Line ends to line feeds: a CR before a LF goes, a CR alone (the line end of old Mac files,
 // or a stray one) becomes a LF, so no two lines are glued together.
 void CarriageReturnsToLineFeeds(Text& text);
+// The text without the copies of the byte at its start (a text of nothing but the byte comes
+// back whole), or without those at its end (such a text comes back empty).
 Text TrimCharLeft(std::string_view text, unsigned char byte);
 Text TrimCharRight(std::string_view text, unsigned char byte);
-
-// Position helpers for in-place edits at 1-based positions.
-inline void DeleteAt(Text& text, int32_t pos, int32_t count) {
-    text.erase(static_cast<size_t>(pos - 1), static_cast<size_t>(count));
-}
-inline void InsertAt(Text& text, int32_t pos, std::string_view what) {
-    text.insert(static_cast<size_t>(pos - 1), what);
-}
-// Byte at a 1-based position; 0 outside the text.
-inline unsigned char ByteAt(std::string_view text, int32_t pos) {
-    return (pos >= 1 && static_cast<size_t>(pos) <= text.size())
-               ? static_cast<unsigned char>(text[static_cast<size_t>(pos - 1)])
-               : 0;
-}
 inline int32_t Len(std::string_view text) { return static_cast<int32_t>(text.size()); }
 
 // "Jan. 5, 1998": English month abbreviation whatever the locale.

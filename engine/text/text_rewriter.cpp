@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "text/byte_scan.h"
+#include "text/literal_search.h"
 
 namespace tsqz {
 
