@@ -118,7 +118,36 @@ struct OpenElement {
     uint32_t flags;
     bool block;     // its box is block-level (tables, CSS, "hidden" and style attribute allowing)
     bool preserve;  // its text keeps white space
+    uint64_t id = 0;  // a formatting element's place in the list of active ones
 };
+
+// The parser's list of active formatting elements: an entry per formatting element opened
+// since the last marker (an empty name: a cell, caption, applet, object, marquee or template
+// began), which the parser opens again where text or an inline element follows after a
+// misnested end tag closed it.
+constexpr size_t kNoEntry = static_cast<size_t>(-1);
+
+struct FormattingEntry {
+    std::string_view name;
+    uint32_t flags;
+    bool block, preserve;
+    uint64_t id;  // the open element it stands for; none on the stack once closed
+};
+
+bool IsMarkerElement(std::string_view n) {
+    return n == "td" || n == "th" || n == "caption" || n == "applet" || n == "object" || n == "marquee" ||
+           n == "template";
+}
+
+// Start tags before which the parser reopens closed formatting elements: inline elements and
+// the special ones the body treats alike.
+bool ReopensFormatting(std::string_view n, uint32_t flags) {
+    if (n == "rb" || n == "rp" || n == "rt" || n == "rtc") return false;
+    if (!(flags & kSpecial)) return true;
+    return n == "applet" || n == "marquee" || n == "object" || n == "area" || n == "br" || n == "embed" ||
+           n == "img" || n == "keygen" || n == "wbr" || n == "input" || n == "button" || n == "select" ||
+           n == "xmp";
+}
 
 enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart };
 
@@ -154,6 +183,14 @@ private:
     bool SimulateStart(const Token& t, uint32_t flags);
     bool SimulateEnd(const Token& t);
     void PopTo(size_t depth, bool cells_close);
+    bool OnStack(uint64_t id) const {
+        return std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.id == id; });
+    }
+    bool ReopenPending() const {
+        return !formatting_.empty() && !formatting_.back().name.empty() && !OnStack(formatting_.back().id);
+    }
+    void ReopenFormatting();
+    size_t FindFormatting(std::string_view name) const;
     bool InButtonScope(std::string_view name) const;
     bool InTableText() const;
     std::string_view Intern(std::string_view name);
@@ -175,6 +212,9 @@ private:
     std::vector<OpenElement> stack_;
     std::unordered_set<std::string> unlisted_names_;  // names of open elements the tables lack
     size_t preserve_depth_ = 0;
+    std::vector<FormattingEntry> formatting_;
+    uint64_t next_formatting_id_ = 1;
+    bool group_reopened_ = false;  // the gathered text made the parser reopen formatting elements
     bool lost_ = false;          // the model of open elements may differ from the browser's
     // Set when the lost model closes an element that keeps white space as a side effect
     // (not by that element's own end tag): the browser may still have it open, so no later
@@ -366,20 +406,50 @@ bool Rewriter::InTableText() const {
     return lost_ && std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.flags & kTablePart; });
 }
 
-// Pops elements above `depth`. A formatting element closed this way is reopened by the
-// browser later, which the model does not follow; inside table cells it is not.
-void Rewriter::PopTo(size_t depth, bool cells_close) {
+// Pops elements above `depth`. A formatting element closed this way stays in the list of
+// active ones, to be reopened; a cell, caption and the like take the list back to their marker.
+void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
     while (stack_.size() > depth) {
         const OpenElement& e = stack_.back();
         // The element at `depth` is the one being closed; those above it close implicitly.
         bool implicit = stack_.size() - 1 > depth;
-        if ((e.flags & kFormatting) && !cells_close && implicit) lost_ = true;
+        if (IsMarkerElement(e.name)) {
+            while (!formatting_.empty()) {
+                bool marker = formatting_.back().name.empty();
+                formatting_.pop_back();
+                if (marker) break;
+            }
+        }
         if (e.preserve) {
             --preserve_depth_;
             if (lost_ && implicit) keep_space_ = true;
         }
         stack_.pop_back();
     }
+}
+
+// Opens again, as the parser does, the formatting elements after the last marker or open one.
+void Rewriter::ReopenFormatting() {
+    if (!ReopenPending()) return;
+    size_t i = formatting_.size() - 1;
+    while (i > 0 && !formatting_[i - 1].name.empty() && !OnStack(formatting_[i - 1].id)) --i;
+    for (; i < formatting_.size(); ++i) {
+        FormattingEntry& f = formatting_[i];
+        f.id = next_formatting_id_++;
+        OpenElement e{f.name, f.flags, f.block, f.preserve};
+        e.id = f.id;
+        if (e.preserve) ++preserve_depth_;
+        stack_.push_back(e);
+    }
+}
+
+// The last entry of the list named `name` after its last marker, or kNoEntry.
+size_t Rewriter::FindFormatting(std::string_view name) const {
+    for (size_t i = formatting_.size(); i > 0; --i) {
+        if (formatting_[i - 1].name.empty()) break;
+        if (formatting_[i - 1].name == name) return i - 1;
+    }
+    return kNoEntry;
 }
 
 // Follows the tree builder for a start tag in the body; returns whether the element opens a
@@ -509,12 +579,31 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     } else if (n == "a" || n == "nobr" || n == "button" || n == "form") {
         if (std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.name == n; }))
             lost_ = true;
+        // A closed "a" still in the list is only taken out of it.
+        size_t a = n == "a" ? FindFormatting("a") : kNoEntry;
+        if (a != kNoEntry && !OnStack(formatting_[a].id)) formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(a));
     } else if (n == "image" || n == "frameset" || n == "isindex") {
         lost_ = true;
     }
+    // Formatting elements closed out of order open again before inline content (not in a
+    // select, whose content does not take them).
+    if (ReopensFormatting(n, flags) &&
+        std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }))
+        ReopenFormatting();
     if (flags & kVoid) return !lost_ && ElementIsBlock(t, flags);
     OpenElement e{Intern(n), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
     if (e.preserve) ++preserve_depth_;
+    if (flags & kFormatting) {
+        // Beyond three alike the parser forgets the earliest; the model does not follow that.
+        size_t alike = 0;
+        for (size_t i = formatting_.size(); i > 0 && !formatting_[i - 1].name.empty(); --i)
+            if (formatting_[i - 1].name == n) ++alike;
+        if (alike >= 3) lost_ = true;
+        e.id = next_formatting_id_++;
+        formatting_.push_back(FormattingEntry{e.name, e.flags, e.block, e.preserve, e.id});
+    } else if (IsMarkerElement(n)) {
+        formatting_.push_back(FormattingEntry{{}, 0, false, false, 0});
+    }
     stack_.push_back(std::move(e));
     return !lost_ && stack_.back().block;
 }
@@ -526,6 +615,9 @@ bool Rewriter::SimulateEnd(const Token& t) {
         if (n != "head") head_region_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
         if (n == "br" && !stack_.empty() && (stack_.back().flags & kTablePart)) lost_ = true;
+        if (n == "br" && std::none_of(stack_.begin(), stack_.end(),
+                                      [](const OpenElement& e) { return e.name == "select"; }))
+            ReopenFormatting();
         return false;
     }
     uint32_t flags = ElementFlags(n);
@@ -545,6 +637,25 @@ bool Rewriter::SimulateEnd(const Token& t) {
         }
         return !lost_;
     }
+    if (flags & kFormatting) {
+        // The parser looks for the element in its list of active formatting elements.
+        size_t k = FindFormatting(n);
+        if (k != kNoEntry) {
+            const uint64_t id = formatting_[k].id;
+            if (!OnStack(id)) {  // closed already: the list only forgets it
+                formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
+                return false;
+            }
+            if (stack_.back().id != id) {  // misnested: the adoption agency, not followed
+                lost_ = true;
+                return false;
+            }
+            formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
+            bool block = stack_.back().block;
+            PopTo(stack_.size() - 1, false);
+            return !lost_ && block;
+        }
+    }
     if (n == "form" && std::none_of(stack_.begin(), stack_.end(),
                                     [](const OpenElement& e) { return e.name == "template"; })) {
         // "</form>" closes the form the pointer names, or nothing when none is set.
@@ -552,7 +663,22 @@ bool Rewriter::SimulateEnd(const Token& t) {
         form_pointer_ = false;
         if (!had_pointer) return false;
     }
-    if (n == "form" || (n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6')) {
+    auto heading = [](std::string_view e) { return e.size() == 2 && e[0] == 'h' && e[1] >= '1' && e[1] <= '6'; };
+    if (heading(n)) {
+        // A heading end tag closes the nearest heading in scope, of any rank, and what is open
+        // inside it (formatting elements among them stay in the list, to be reopened).
+        for (size_t i = stack_.size(); i > 0; --i) {
+            const OpenElement& e = stack_[i - 1];
+            if (heading(e.name)) {
+                bool block = e.block;
+                PopTo(i - 1, false);
+                return !lost_ && block;
+            }
+            if (e.flags & kScopeBoundary) break;
+        }
+        return false;  // none in scope: ignored
+    }
+    if (n == "form") {
         if (stack_.empty() || stack_.back().name != n) {
             lost_ = true;
             return false;
@@ -989,7 +1115,10 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
                 !marked_.decoded[0]) {
                 marked_.erase(0);
             }
-            if (run && !next_b && !head_drop && !(prev && !any_text)) marked_.push(run, false);
+            // White space that reopened formatting elements stays: without it they would open
+            // somewhere else.
+            if (run && ((group_reopened_ && !any_text) || (!next_b && !head_drop && !(prev && !any_text))))
+                marked_.push(run, false);
         }
         // A split with nothing written on one side parts nothing.
         if (!marked_.bytes.empty() && marked_.split_at(0)) {
@@ -1034,6 +1163,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     stats_[WebRule::Comments] += removed_comment_bytes_;
     removed_comment_bytes_ = 0;
     splits_.clear();
+    group_reopened_ = false;
     size_t text_begin = pieces_.front().first;
     pieces_.clear();
     pieces_verbatim_ = false;
@@ -1177,6 +1307,14 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 }
                 pieces_.emplace_back(t.begin, t.end);
                 if (Verbatim(t)) pieces_verbatim_ = true;
+                // Text in the body, white space too, makes the parser reopen closed formatting
+                // elements (not in table text or a select, which take none).
+                if (!lost_ && t.end > t.begin && tokenizer_.foreign_depth() == 0 && ReopenPending() &&
+                    (stack_.empty() || !(stack_.back().flags & kTablePart)) &&
+                    std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; })) {
+                    ReopenFormatting();
+                    group_reopened_ = true;
+                }
                 break;
             }
             OnSignificant(t, false);
@@ -1254,6 +1392,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             bool before_body = head_region_ && stack_.empty() && !lost_;
             if (html) boundary = SimulateStart(t, flags);
             if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
+            // The parser reopens formatting elements before SVG and MathML too; not followed.
+            if (t.foreign && foreign_depth_before_ == 0 && ReopenPending()) lost_ = true;
             // Text a table moves out of itself joins the text before the table: white space
             // there stays.
             OnSignificant(t, boundary && t.name != "table");

@@ -90,6 +90,11 @@ const Case kCases[] = {
     {"<p>a\n<table><tr><td>x</td></tr></table>\n</p>\n<p>b</p>", "<p>a\n<table><tr><td>x</table><p>b"},
     {"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</td></tr></table>\n</p>",
      "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\"><p>a\n<table><tr><td>x</table></p>"},
+    // Formatting elements closed out of order open again before the next text or inline
+    // element, white space included, which then stays; a cell takes its own back.
+    {"<p><b>x</p>\n<p>y</p>", "<p><b>x</p>\n<p>y"},
+    {"<p><a name=c>\n<h2>C</h2>\n</a>\n<ul><li>i</li></ul>", "<p><a name=c><h2>C</h2>\n</a><ul><li>i</ul>"},
+    {"<table><tr><td><b>x</td><td> y </td></tr></table> z <i>w</i>", "<table><tr><td><b>x</td><td>y</table>z <i>w</i>"},
     // "</p>" without a paragraph is an empty one; "</br>" is a line break.
     {"<div>a </p> b</div>\n<div>c</br> d</div>\n<div> e </div>", "<div>a</p>b</div><div>c</br> d</div><div>e</div>"},
     // Server code stays byte for byte.
