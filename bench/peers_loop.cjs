@@ -2,8 +2,11 @@
 // repeated runs, printing one tab-separated line per page in tsqz_bench's --tsv form:
 //   page <name> <settings> <in bytes> <out bytes> <code> <median seconds per run>
 // (code 0, or 1 when the minifier threw; the output then counts as the input).
+// With --write DIR it only writes each page's result into DIR under the page's name (nothing
+// for a page the minifier threw on), for the render comparison (scripts/render-peers.sh).
 //
 // usage: node peers_loop.cjs PREFIX TOOL SETTINGS REPS MIN_MS PAGE...
+//        node peers_loop.cjs --write DIR PREFIX TOOL SETTINGS PAGE...
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -31,17 +34,50 @@ const kSettings = {
   },
 };
 
-// A function from the page's bytes to the result's length in bytes. The Rust minifier takes
-// the bytes; the JavaScript one takes a string, decoded as UTF-8 as a site's build would.
+// The encoding the JavaScript minifier's text is read and written in: UTF-8, as a site's
+// build reads it, unless the page is not UTF-8 (an older page in a single-byte encoding);
+// then Latin-1, which gives every byte back as it was.
+function textEncoding(bytes) {
+  try {
+    new TextDecoder('utf-8', {fatal: true}).decode(bytes);
+    return 'utf8';
+  } catch (e) {
+    return 'latin1';
+  }
+}
+
+// A function from the page's bytes to a minifier run: `length` (bytes of the result, what
+// is timed) and `bytes` (the result itself). The Rust minifier takes the bytes; the JavaScript
+// one a string.
 function loadMinifier(prefix, tool) {
   const lib = require(path.join(prefix, 'node_modules', tool));
   if (tool === '@minify-html/node') {
-    return (bytes) => async (cfg) => lib.minify(bytes, cfg).length;
+    return (bytes) => ({
+      length: async (cfg) => lib.minify(bytes, cfg).length,
+      bytes: async (cfg) => lib.minify(bytes, cfg),
+    });
   }
   return (bytes) => {
-    const text = bytes.toString('utf8');
-    return async (cfg) => Buffer.byteLength(await lib.minify(text, cfg), 'utf8');
+    const encoding = textEncoding(bytes);
+    const text = bytes.toString(encoding);
+    return {
+      length: async (cfg) => Buffer.byteLength(await lib.minify(text, cfg), encoding),
+      bytes: async (cfg) => Buffer.from(await lib.minify(text, cfg), encoding),
+    };
   };
+}
+
+async function writeResults(dir, prefix, tool, cfg, pages) {
+  const prepare = loadMinifier(prefix, tool);
+  fs.mkdirSync(dir, {recursive: true});
+  for (const page of pages) {
+    try {
+      const result = await prepare(fs.readFileSync(page)).bytes(cfg);
+      fs.writeFileSync(path.join(dir, path.basename(page)), result);
+    } catch (e) {
+      console.error(`${tool}: ${path.basename(page)}: ${String(e).split('\n')[0]}`);
+    }
+  }
 }
 
 const kBudgetSeconds = 3;  // per page and setting, after the first repetition
@@ -53,6 +89,15 @@ function median(values) {
 }
 
 async function main() {
+  if (process.argv[2] === '--write') {
+    const [dir, prefix, tool, settingsName, ...pages] = process.argv.slice(3);
+    const cfg = (kSettings[tool] || {})[settingsName];
+    if (!cfg || pages.length === 0) {
+      console.error('usage: node peers_loop.cjs --write DIR PREFIX TOOL SETTINGS PAGE...');
+      process.exit(2);
+    }
+    return writeResults(dir, prefix, tool, cfg, pages);
+  }
   const [prefix, tool, settingsName, repsText, minMsText, ...pages] = process.argv.slice(2);
   const cfg = (kSettings[tool] || {})[settingsName];
   if (!cfg || pages.length === 0) {
@@ -65,7 +110,7 @@ async function main() {
   for (const page of pages) {
     const bytes = fs.readFileSync(page);
     const inBytes = bytes.length;
-    const run = prepare(bytes);
+    const run = prepare(bytes).length;
     let outBytes = inBytes;
     let code = 0;
     const checkStart = process.hrtime.bigint();

@@ -76,20 +76,49 @@ std::vector<OptionSet> SafeTemplateMatrix() {
     return matrix;
 }
 
+OptionSet WebTemplate() {
+    OptionSet set("web template", 2, {{TSQZ_SECTION_WEB_TEMPLATE, "Web", "1"}});
+    set.same_text = true;
+    return set;
+}
+
+OptionSet WebTemplateMarkupOnly() {
+    OptionSet set = WebTemplate();
+    set.label = "web template, markup only";
+    set.changes.push_back({TSQZ_SECTION_WEB_TEMPLATE, "WebNoScripts", "1"});
+    set.changes.push_back({TSQZ_SECTION_WEB_TEMPLATE, "WebNoStyles", "1"});
+    set.same_text = false;
+    return set;
+}
+
 CompressOutcome CompressPage(const OptionSet& options, const std::string& source,
-                             const std::string& output, const std::string& work) {
+                             const std::string& output, const std::string& work,
+                             const std::string& page) {
+    CompressOutcome outcome;
+    outcome.before = FileSize(source);
+    if (!options.outputs.empty()) {
+        std::filesystem::remove(output);
+        std::error_code ec;
+        std::filesystem::copy_file(options.outputs + "/" + page, output, ec);
+        outcome.code = ec ? -1 : 0;
+        outcome.after = FileSize(output);
+        return outcome;
+    }
     ::setenv("TAGSQUEEZE_PROGRAM_DIR", work.c_str(), 1);
     std::vector<Setting> settings = TemplateSettings(options.template_number);
     for (const Setting& change : options.changes) {
+        bool found = false;
         for (Setting& s : settings) {
-            if (s.key == change.key) s.value = change.value;
+            if (s.key == change.key) {
+                s.value = change.value;
+                found = true;
+            }
         }
+        // Options of a section the template does not write go after it, in their section.
+        if (!found) settings.push_back(change);
     }
     const std::string ini = work + "/options.ini";
     WriteFile(ini, SettingsText(settings));
-
-    CompressOutcome outcome;
-    outcome.before = FileSize(source);
     int32_t status = 0;
     if (ReadCompressionParams(ini.c_str(), &status) != 1) {
         outcome.code = status;

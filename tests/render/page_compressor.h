@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tsqz::render {
@@ -15,11 +16,24 @@ struct Setting {
     std::string value;
 };
 
-// A named option set: a switch template with some of its values changed.
+// A named option set: a switch template with some of its values changed (or added, for
+// options the template does not write).
 struct OptionSet {
+    OptionSet() = default;
+    OptionSet(std::string label_, int template_number_, std::vector<Setting> changes_)
+        : label(std::move(label_)),
+          template_number(template_number_),
+          changes(std::move(changes_)) {}
+
     std::string label;
     int template_number = 2;
     std::vector<Setting> changes;
+    // The text the page shows (its body's innerText once loaded) must stay the same too: the
+    // option set rewrites scripts, whose output a screenshot may not show.
+    bool same_text = false;
+    // Not the engine's output: the page of the same name in this folder, written by another
+    // tool, is compared with the original instead.
+    std::string outputs;
 };
 
 // The settings the engine writes for a switch template, in file order.
@@ -35,9 +49,16 @@ struct CompressOutcome {
     int64_t after = 0;   // bytes of the output (0 when nothing was written)
 };
 
+// The web template as `tsqz --template web` runs it (scripts and style sheets minified, the
+// shown text compared too), and with its markup rules only (the minifiers off).
+OptionSet WebTemplate();
+OptionSet WebTemplateMarkupOnly();
+
 // Compresses `source` into `output` under the option set. `work` is a folder for the
-// settings file and the engine's program directory.
+// settings file and the engine's program directory. With `options.outputs`, copies that
+// folder's page named `page` instead (code -1 when there is none).
 CompressOutcome CompressPage(const OptionSet& options, const std::string& source,
-                             const std::string& output, const std::string& work);
+                             const std::string& output, const std::string& work,
+                             const std::string& page = {});
 
 }  // namespace tsqz::render

@@ -126,7 +126,12 @@ RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
     const std::string compressed = work + "/compressed.html";
     const std::string page = tsqz::test::ReadFile(page_path);
     tsqz::test::WriteFile(original, page);
-    check.compress = CompressPage(options, original, compressed, work);
+    check.compress = CompressPage(options, original, compressed, work,
+                                  std::filesystem::path(page_path).filename().string());
+    if (!options.outputs.empty() && check.compress.code != 0) {
+        check.error = "no output of this page in " + options.outputs;
+        return check;
+    }
     if (check.compress.code < 0 && !std::filesystem::exists(compressed) &&
         tsqz::test::ReadFile(original) == page) {
         check.refused = check.compress.code;
@@ -161,14 +166,15 @@ RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
         check.error = "the browser failed: " + renderer.Error();
         return check;
     }
-    check.difference = CompareShots(*check.before, *check.after);
+    check.difference = CompareShots(*check.before, *check.after, nullptr, options.same_text);
     if (check.difference.Identical()) return check;
     // Pages whose scripts make two renderings of the same page differ are compared with their
     // scripts taken out, where they hold still; where they still move, by the text they show.
     const std::optional<PageShot> again = renderer.Capture(before, max_height);
     const std::optional<PageShot> after_again = renderer.Capture(after, max_height);
-    if (!again || !after_again || (CompareShots(*check.before, *again).Identical() &&
-                                   CompareShots(*check.after, *after_again).Identical())) {
+    if (!again || !after_again ||
+        (CompareShots(*check.before, *again, nullptr, options.same_text).Identical() &&
+         CompareShots(*check.after, *after_again, nullptr, options.same_text).Identical())) {
         return check;
     }
     check.scripts_off = true;
@@ -184,7 +190,7 @@ RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
         check.error = "the browser failed: " + renderer.Error();
         return check;
     }
-    check.difference = CompareShots(*check.before, *check.after, &*still);
+    check.difference = CompareShots(*check.before, *check.after, &*still, options.same_text);
     return check;
 }
 

@@ -96,12 +96,26 @@ void PrintTo(const PageAtWidth& param, std::ostream* out) {
     *out << param.page << " at " << param.width;
 }
 
-// The safe template as a whole keeps every corpus page, legacy and modern, pixel-identical at
-// each width (server code and the charset exceptions are set aside as CheckPage says), or the
-// engine refuses the page and leaves it as it was.
-class SafeTemplateRenderTest : public ::testing::TestWithParam<PageAtWidth> {};
+// The option sets every corpus page is checked under. The safe template may refuse a page
+// (and then leaves it as it was); the web template refuses nothing.
+struct CheckedSet {
+    OptionSet options;
+    bool may_refuse = false;
+};
 
-TEST_P(SafeTemplateRenderTest, PageLooksTheSame) {
+std::vector<CheckedSet> CheckedSets() {
+    return {{OptionSet("safe template", 2, {}), true},
+            {WebTemplateMarkupOnly(), false},
+            {WebTemplate(), false}};
+}
+
+// The safe template as a whole, and the web template with its markup rules only and as
+// `tsqz --template web` runs it (which must keep the shown text too), keep every corpus page,
+// legacy and modern, pixel-identical at each width (server code and the charset exceptions
+// are set aside as CheckPage says). The original is rendered once for all three.
+class TemplateRenderTest : public ::testing::TestWithParam<PageAtWidth> {};
+
+TEST_P(TemplateRenderTest, PageLooksTheSame) {
     const PageAtWidth& param = GetParam();
     if (param.folder.empty()) GTEST_SKIP() << "no corpus folder";
     REQUIRE_CHROMIUM(chromium);
@@ -109,40 +123,51 @@ TEST_P(SafeTemplateRenderTest, PageLooksTheSame) {
     ASSERT_TRUE(renderer.Ready()) << renderer.Error();
 
     const std::string& page = param.page;
-    TempDir work;
-    const OptionSet safe{"safe template", 2, {}};
-    const RenderCheck check =
-        CheckPage(renderer, param.folder + "/" + page, safe, work.path(), nullptr, kSuiteMaxHeight);
-    if (check.refused != 0) {
-        RecordProperty("refused", check.refused);
-        std::printf("%s: refused by the engine with %d; the page stays as it was\n", page.c_str(),
-                    check.refused);
-        return;
-    }
-    ASSERT_TRUE(check.error.empty()) << check.error;
-    if (!check.charset_exception.empty()) {
-        RecordProperty("charset_exception", std::string(check.charset_exception));
-        std::printf("%s: compared with the charset declaration in both: %s\n", page.c_str(),
-                    std::string(check.charset_exception).c_str());
-    }
-    if (check.scripts_off) {
-        RecordProperty("scripts_off", 1);
-        std::printf("%s: two renderings of the original differ; compared with scripts off\n",
-                    page.c_str());
-    }
-    if (check.before->truncated) {
-        RecordProperty("captured_height", check.before->height);
-        std::printf("%s: rendered in part, pixels compared down to y %d of %d\n", page.c_str(),
-                    check.before->height, check.before->full_height);
-    }
-    if (!check.difference.Identical()) {
-        const std::string folder = ArtifactFolder(page + "-" + std::to_string(param.width));
-        SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
-        tsqz::test::WriteFile(folder + "/compressed.html",
-                              tsqz::test::ReadFile(work.File("compressed.html")));
-        ADD_FAILURE() << page << " at " << param.width
-                      << " wide: " << check.difference.Describe(*check.before, *check.after)
-                      << "; differing tiles and the compressed page are in " << folder;
+    OriginalShots originals;
+    for (const CheckedSet& checked : CheckedSets()) {
+        const OptionSet& set = checked.options;
+        const char* label = set.label.c_str();
+        TempDir work;
+        const RenderCheck check = CheckPage(renderer, param.folder + "/" + page, set, work.path(),
+                                            &originals, kSuiteMaxHeight);
+        if (check.refused != 0) {
+            EXPECT_TRUE(checked.may_refuse) << page << ": the " << label << " refused it with "
+                                            << check.refused;
+            RecordProperty("refused", check.refused);
+            std::printf("%s / %s: refused by the engine with %d; the page stays as it was\n",
+                        page.c_str(), label, check.refused);
+            continue;
+        }
+        if (!check.error.empty()) {
+            ADD_FAILURE() << page << " / " << label << ": " << check.error;
+            continue;
+        }
+        if (!check.charset_exception.empty()) {
+            RecordProperty("charset_exception", std::string(check.charset_exception));
+            std::printf("%s / %s: compared with the charset declaration in both: %s\n",
+                        page.c_str(), label, std::string(check.charset_exception).c_str());
+        }
+        if (check.scripts_off) {
+            RecordProperty("scripts_off", 1);
+            std::printf("%s / %s: two renderings of the original differ; compared with scripts "
+                        "off\n",
+                        page.c_str(), label);
+        }
+        if (check.before->truncated) {
+            RecordProperty("captured_height", check.before->height);
+            std::printf("%s / %s: rendered in part, pixels compared down to y %d of %d\n",
+                        page.c_str(), label, check.before->height, check.before->full_height);
+        }
+        if (!check.difference.Identical()) {
+            const std::string folder =
+                ArtifactFolder(page + "-" + std::to_string(param.width) + "/" + set.label);
+            SaveDifferingTiles(*check.before, *check.after, check.difference, folder);
+            tsqz::test::WriteFile(folder + "/compressed.html",
+                                  tsqz::test::ReadFile(work.File("compressed.html")));
+            ADD_FAILURE() << page << " at " << param.width << " wide, " << label << ": "
+                          << check.difference.Describe(*check.before, *check.after)
+                          << "; differing tiles and the compressed page are in " << folder;
+        }
     }
 }
 
@@ -167,9 +192,9 @@ std::string TestName(const ::testing::TestParamInfo<PageAtWidth>& info) {
     return name + "_" + std::to_string(info.param.width);
 }
 
-INSTANTIATE_TEST_SUITE_P(Legacy, SafeTemplateRenderTest,
+INSTANTIATE_TEST_SUITE_P(Legacy, TemplateRenderTest,
                          ::testing::ValuesIn(PagesOrNone(LegacyCorpusDir())), TestName);
-INSTANTIATE_TEST_SUITE_P(Modern, SafeTemplateRenderTest,
+INSTANTIATE_TEST_SUITE_P(Modern, TemplateRenderTest,
                          ::testing::ValuesIn(PagesOrNone(ModernCorpusDir())), TestName);
 
 }  // namespace

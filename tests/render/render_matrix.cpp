@@ -1,12 +1,15 @@
 // render_matrix: every corpus page rendered before and after compression under the safe
-// template and under each of its options alone, as a table; or, with --savings, the bytes the
-// safe template saves on each page.
+// template, under each of its options alone and under the web template (markup only, and with
+// scripts and style sheets), or as other tools left it, as a table; or, with --savings, the
+// bytes the safe template saves on each page.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "render/render_check.h"
@@ -18,12 +21,18 @@ using namespace tsqz::render;
 
 constexpr const char* kUsage =
     "usage: render_matrix [--savings] [--corpus DIR]... [--width N]... [--max-height N]\n"
-    "                     [--artifacts DIR] [--option NAME]... [PAGE...]\n"
+    "                     [--artifacts DIR] [--option NAME]... [--output LABEL=DIR]...\n"
+    "                     [PAGE...]\n"
     "  Renders each page of the corpus folders (default: the shared legacy corpus and the\n"
     "  modern pages beside it) in headless Chromium before and after compression, at each\n"
-    "  window width (default: 1024 and 1280), under the safe template as a whole and under\n"
-    "  each of its options alone over the all-off template, and prints which renderings\n"
-    "  changed. --option limits the columns to the named options (\"safe\" is the template).\n"
+    "  window width (default: 1024 and 1280), under the safe template as a whole, under\n"
+    "  each of its options alone over the all-off template and under the web template\n"
+    "  (markup only, then as tsqz --template web runs it, which must also keep the shown\n"
+    "  text), and prints which renderings changed. --option limits the columns to the named\n"
+    "  options (\"safe\", \"web-markup\" and \"web\" are the templates).\n"
+    "  --output adds a column for pages another tool wrote into DIR under the same names\n"
+    "  (a LABEL ending in \"+text\" compares the shown text too); with --output and no\n"
+    "  --option, only those columns.\n"
     "  --max-height captures pages only down to N pixels (default: whole pages).\n"
     "  --artifacts keeps the differing screenshot tiles and compressed pages in DIR.\n"
     "  --savings only compresses with the safe template and prints the bytes saved.\n";
@@ -35,6 +44,7 @@ struct Arguments {
     int max_height = ChromiumRenderer::kMaxHeight;
     std::string artifacts;
     std::vector<std::string> options;
+    std::vector<OptionSet> outputs;
     std::vector<std::string> pages;
 };
 
@@ -64,6 +74,18 @@ bool Parse(int argc, char** argv, Arguments& args) {
             args.artifacts = argv[++i];
         } else if (a == "--option" && has_value) {
             args.options.emplace_back(argv[++i]);
+        } else if (a == "--output" && has_value) {
+            const std::string value = argv[++i];
+            const size_t equals = value.find('=');
+            if (equals == std::string::npos || equals == 0) return false;
+            OptionSet set(value.substr(0, equals), 0, {});
+            set.outputs = value.substr(equals + 1);
+            constexpr std::string_view kText = "+text";
+            if (set.label.ends_with(kText)) {
+                set.label.resize(set.label.size() - kText.size());
+                set.same_text = true;
+            }
+            args.outputs.push_back(std::move(set));
         } else if (!a.empty() && a[0] != '-') {
             args.pages.push_back(a);
         } else {
@@ -108,14 +130,20 @@ int PrintSavings(const std::vector<Page>& pages) {
 }
 
 std::vector<OptionSet> ChosenColumns(const Arguments& args) {
-    std::vector<OptionSet> columns;
+    std::vector<std::pair<std::string, OptionSet>> all;
     for (OptionSet& set : SafeTemplateMatrix()) {
-        bool wanted = args.options.empty();
-        for (const std::string& name : args.options) {
-            wanted = wanted || name == set.label || (name == "safe" && set.template_number == 2);
-        }
+        all.emplace_back(set.template_number == 2 ? "safe" : set.label, std::move(set));
+    }
+    all.emplace_back("web-markup", WebTemplateMarkupOnly());
+    all.emplace_back("web", WebTemplate());
+    std::vector<OptionSet> columns;
+    for (auto& [name, set] : all) {
+        bool wanted = args.options.empty() && args.outputs.empty();
+        for (const std::string& asked : args.options)
+            wanted = wanted || asked == name;
         if (wanted) columns.push_back(std::move(set));
     }
+    columns.insert(columns.end(), args.outputs.begin(), args.outputs.end());
     return columns;
 }
 
@@ -127,14 +155,15 @@ int PrintMatrix(const Arguments& args, const std::vector<Page>& pages) {
     }
     const std::vector<OptionSet> columns = ChosenColumns(args);
     if (columns.empty()) {
-        std::fprintf(stderr, "render_matrix: no such option in the safe template\n");
+        std::fprintf(stderr, "render_matrix: no such option\n");
         return 2;
     }
     std::printf(
-        "Columns (\"ok\": pixel-identical; a number: pixels that differ; \"ERR\": "
-        "compression or browser failure):\n");
+        "Columns (\"ok\": pixel-identical; a number: pixels that differ; \"text\": the "
+        "same pixels, other shown text; \"ERR\": compression or browser failure):\n");
     for (size_t c = 0; c < columns.size(); ++c) {
-        std::printf("  %2zu  %s\n", c + 1, columns[c].label.c_str());
+        std::printf("  %2zu  %s%s\n", c + 1, columns[c].label.c_str(),
+                    columns[c].same_text ? " (and the shown text)" : "");
     }
     std::printf("\n%-34s", "page");
     for (size_t c = 0; c < columns.size(); ++c)
@@ -180,7 +209,9 @@ int PrintMatrix(const Arguments& args, const std::vector<Page>& pages) {
                     details.push_back(page + " / " + set.label + ": " + check.error);
                 }
                 if (check.refused == 0 && check.error.empty() && !check.difference.Identical()) {
-                    cell = std::to_string(check.difference.pixels);
+                    cell = check.difference.pixels == 0 && check.difference.same_size
+                               ? "text"
+                               : std::to_string(check.difference.pixels);
                     details.push_back(page + " / " + set.label + ": " +
                                       check.difference.Describe(*check.before, *check.after));
                     if (!args.artifacts.empty()) {

@@ -55,12 +55,13 @@ std::string FirstTextDifference(const std::string& a, const std::string& b) {
 }  // namespace
 
 ShotDifference CompareShots(const PageShot& before, const PageShot& after,
-                            const PageShot* again) {
+                            const PageShot* again, bool same_text) {
     ShotDifference d;
     d.same_size = before.width == after.width && before.height == after.height &&
                   before.full_height == after.full_height && before.truncated == after.truncated;
     // Below the part captured of a tall page only the shown text is compared.
-    d.text_differs = (before.truncated || after.truncated) && before.text != after.text;
+    d.text_differs =
+        (same_text || before.truncated || after.truncated) && before.text != after.text;
     // Both shots are cut into tiles the same way, so tiles at the same place match up even
     // when the pages' sizes differ.
     size_t j = 0;

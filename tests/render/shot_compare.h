@@ -21,7 +21,9 @@ struct ShotDifference {
     // The tiles that differ: indexes into the first and the second shot.
     std::vector<std::pair<size_t, size_t>> tiles;
 
-    bool text_differs = false;  // a page captured in part shows other text
+    // The pages show other text, where it is compared: below the part captured of a tall page,
+    // in tiles that move by themselves, and everywhere when asked for.
+    bool text_differs = false;
     bool Identical() const { return same_size && !unreadable && pixels == 0 && !text_differs; }
     // "identical", or what differs and where, in one line, with the first place where the
     // shown text differs when it does.
@@ -30,9 +32,9 @@ struct ShotDifference {
 
 // With `again`, a second capture of the page of `before`: a tile in which the two captures of
 // that page differ (an animation driven by a script, a video) is compared by the text the
-// pages show only.
+// pages show only. With `same_text`, the shown texts must be the same in any case.
 ShotDifference CompareShots(const PageShot& before, const PageShot& after,
-                            const PageShot* again = nullptr);
+                            const PageShot* again = nullptr, bool same_text = false);
 
 // Writes the differing tiles of both shots into `folder` as before-yY-xX.png, after-yY-xX.png
 // and diff-yY-xX.png (differing pixels red over a faded copy of the first), for a person to
