@@ -62,7 +62,12 @@ struct OriginalShots {
 // page's two captures differ too (its scripts animate it, or lay it out at their own pace),
 // both pages are compared again with their script elements taken out, and tiles in
 // which even then two captures of the original differ are compared by the shown text only
-// (CompareShots).
+// (CompareShots); the compressed page is captured twice then too, a tile is the same when
+// any capture of the original agrees with any of the compressed page, and a difference is
+// looked at afresh twice more before it counts.
+//
+// With `options.same_text` the text the pages show must be the same too; with
+// `options.outputs` the compressed page is that folder's page of the same name.
 RenderCheck CheckPage(ChromiumRenderer& renderer, const std::string& page_path,
                       const OptionSet& options, const std::string& work,
                       OriginalShots* shots = nullptr,

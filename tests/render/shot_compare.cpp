@@ -55,7 +55,8 @@ std::string FirstTextDifference(const std::string& a, const std::string& b) {
 }  // namespace
 
 ShotDifference CompareShots(const PageShot& before, const PageShot& after,
-                            const PageShot* again, bool same_text) {
+                            const PageShot* again, bool same_text,
+                            const PageShot* after_again) {
     ShotDifference d;
     d.same_size = before.width == after.width && before.height == after.height &&
                   before.full_height == after.full_height && before.truncated == after.truncated;
@@ -73,8 +74,21 @@ ShotDifference CompareShots(const PageShot& before, const PageShot& after,
         if (j == after.tiles.size()) break;
         const ShotTile& b = after.tiles[j];
         if (order(b) != order(a)) continue;
-        // The encoder is deterministic: equal bytes are equal pixels.
+        // The encoder is deterministic: equal bytes are equal pixels. With second captures, a
+        // tile passes when any capture of one page agrees with any capture of the other: a
+        // few pages are not painted alike every time (the antialiased edge of a rounded corner
+        // comes out one way or another even without scripts or animations).
         if (a.png == b.png) continue;
+        const ShotTile* a2 = again != nullptr && again->tiles.size() == before.tiles.size()
+                                 ? &again->tiles[i]
+                                 : nullptr;
+        const ShotTile* b2 = after_again != nullptr && after_again->tiles.size() == after.tiles.size()
+                                 ? &after_again->tiles[j]
+                                 : nullptr;
+        if ((b2 && b2->png == a.png) || (a2 && a2->png == b.png) ||
+            (a2 && b2 && a2->png == b2->png)) {
+            continue;
+        }
         const QImage image_a = Decode(a.png);
         const QImage image_b = Decode(b.png);
         if (image_a.isNull() || image_b.isNull()) {
@@ -85,8 +99,7 @@ ShotDifference CompareShots(const PageShot& before, const PageShot& after,
         QRect ignored;
         // A tile that two captures of the first page do not agree on moves by itself (an
         // animation driven by a script, a video): only the shown text speaks for it.
-        if (again != nullptr && again->tiles.size() == before.tiles.size() &&
-            again->tiles[i].png != a.png) {
+        if (a2 && a2->png != a.png) {
             d.unsteady += CountDifferences(image_a, image_b, a.left, a.top, ignored);
             d.text_differs = d.text_differs || before.text != after.text;
             continue;

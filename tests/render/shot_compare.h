@@ -32,9 +32,12 @@ struct ShotDifference {
 
 // With `again`, a second capture of the page of `before`: a tile in which the two captures of
 // that page differ (an animation driven by a script, a video) is compared by the text the
-// pages show only. With `same_text`, the shown texts must be the same in any case.
+// pages show only. With `after_again` too, a second capture of the page of `after`, a tile
+// is the same when any capture of one page agrees with any of the other.
+// With `same_text`, the shown texts must be the same in any case.
 ShotDifference CompareShots(const PageShot& before, const PageShot& after,
-                            const PageShot* again = nullptr, bool same_text = false);
+                            const PageShot* again = nullptr, bool same_text = false,
+                            const PageShot* after_again = nullptr);
 
 // Writes the differing tiles of both shots into `folder` as before-yY-xX.png, after-yY-xX.png
 // and diff-yY-xX.png (differing pixels red over a faded copy of the first), for a person to
