@@ -54,7 +54,9 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-std::string Upper(std::string_view text) {
+// Inline: TakeTags calls it for every tag of the page, and a call per tag costs more than
+// the conversion itself.
+inline std::string Upper(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
