@@ -47,6 +47,19 @@ std::string_view WithLineFeeds(std::string_view text, std::string& buffer) {
     return buffer;
 }
 
+// Control characters other than white space (and NUL) are read differently by parsers (some
+// replace them with U+FFFD): text holding one is not minified.
+bool HoldsControlCharacters(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\f' && c != '\r') || c == 0x7F) return true;
+        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+            static_cast<unsigned char>(text[i + 1]) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
 void AppendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -880,7 +893,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             }
         }
         if (html && name == "style" && On(WebRule::MinifyStyles) &&
-            value.find('&') == std::string_view::npos) {
+            value.find('&') == std::string_view::npos && !HoldsControlCharacters(value)) {
             // Without references the value's bytes are its text: minify and take them as raw.
             std::string buffer;
             const std::string css = MinifyStyleDeclarations(WithLineFeeds(marked_.bytes, buffer));
@@ -985,6 +998,10 @@ void Rewriter::AppendRawText(const Token& t) {
     std::string_view text = in_.substr(t.begin, t.end - t.begin);
     const bool html = tokenizer_.foreign_depth() == 0;
     std::string buffer;
+    if (HoldsControlCharacters(text)) {
+        out_.append(text);
+        return;
+    }
     if (html && t.text_state == TextState::Rawtext && raw_owner_ == "style" &&
         On(WebRule::MinifyStyles)) {
         const std::string css = MinifyStyleSheet(WithLineFeeds(text, buffer));
