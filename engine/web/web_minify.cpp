@@ -865,19 +865,50 @@ size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool at
 
 void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
     size_t begin = into.size();
+    // With TagSpace off the tag keeps its layout as written (the names' case, white space and
+    // "/" between attributes, repeated attributes): only what the other rules change differs.
+    const bool as_written = !On(WebRule::TagSpace);
     into.push_back('<');
-    into.append(html ? std::string_view(t.name) : in_.substr(t.begin + 1, t.name.size()));
+    into.append(html && !as_written ? std::string_view(t.name) : in_.substr(t.begin + 1, t.name.size()));
     size_t saved_quotes = 0, saved_boolean = 0, saved_default = 0, saved_refs = 0,
            saved_styles = 0;
-    bool need_space = true;
+    bool need_space = true;  // the last bytes written are a name or an unquoted value
     bool last_unquoted = false;
+    size_t pos = t.begin + 1 + t.name.size();  // the input is written or dropped up to here
+    size_t* cause = nullptr;  // the counter of the last change to the tag's layout
+    // Before the next attribute (or "/" and ">"): one space, or as written the input's own
+    // bytes, with a space where a change left a name or an unquoted value that they would join
+    // (that change saved a byte less).
+    auto separate = [&](size_t next, bool before_name) {
+        if (!as_written) {
+            if (before_name && need_space) into.push_back(' ');
+            return;
+        }
+        std::string_view gap = in_.substr(pos, next - pos);
+        if (need_space && ((before_name && gap.empty()) || (last_unquoted && gap.starts_with('/')))) {
+            into.push_back(' ');
+            if (cause && *cause) --*cause;
+        }
+        into.append(gap);
+    };
     std::vector<std::string>& seen = seen_names_;
     seen.clear();
     for (const Attribute& a : t.attributes) {
         std::string_view raw_name = in_.substr(a.name_begin, a.name_end - a.name_begin);
         std::string name(raw_name);
         for (char& c : name) c = LowerAscii(c);
-        if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;  // the browser drops it
+        const size_t value_start = a.value_begin - (a.quote ? 1 : 0);
+        const size_t attribute_end = a.has_value ? a.value_end + (a.quote ? 1 : 0) : a.name_end;
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) {  // the browser drops it
+            if (as_written) {
+                separate(a.name_begin, true);
+                into.append(in_.substr(a.name_begin, attribute_end - a.name_begin));
+                pos = attribute_end;
+                need_space = !a.quote;
+                last_unquoted = a.has_value && !a.quote;
+            }
+            continue;
+        }
         seen.push_back(name);
         std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
         size_t original_value_bytes = a.has_value ? value.size() + (a.quote ? 2 : 0) + 1 : 0;
@@ -905,12 +936,15 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         if (html && On(WebRule::DefaultAttributes) && !facts_.mentioned.count(name)) {
             const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
             if (d && EqualsIgnoringCase(v, d->value)) {
-                saved_default += raw_name.size() + 1 + original_value_bytes;
+                saved_default += as_written ? attribute_end - pos : raw_name.size() + 1 + original_value_bytes;
+                pos = attribute_end;
+                cause = &saved_default;
                 continue;
             }
         }
-        if (need_space) into.push_back(' ');
-        into.append(html ? std::string_view(name) : raw_name);
+        separate(a.name_begin, true);
+        pos = attribute_end;
+        into.append(html && !as_written ? std::string_view(name) : raw_name);
         if (!a.has_value) {
             need_space = true;
             last_unquoted = false;
@@ -918,13 +952,17 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         }
         if (html && On(WebRule::BooleanAttributes) && IsBooleanAttribute(name) && !facts_.mentioned.count(name) &&
             (v.empty() || EqualsIgnoringCase(v, name))) {
-            saved_boolean += original_value_bytes;
+            saved_boolean += as_written ? attribute_end - a.name_end : original_value_bytes;
+            cause = &saved_boolean;
             need_space = true;
             last_unquoted = false;
             continue;
         }
-        if (v.empty() && (On(WebRule::AttributeQuotes) || !a.quote)) {
-            saved_quotes += original_value_bytes;
+        if (v.empty() && (On(WebRule::AttributeQuotes) || (!a.quote && !as_written))) {
+            // Without the rule, an unquoted "a=" losing its "=" is space inside the tag.
+            if (On(WebRule::AttributeQuotes))
+                saved_quotes += as_written ? attribute_end - a.name_end : original_value_bytes;
+            cause = &saved_quotes;
             need_space = true;
             last_unquoted = false;
             continue;
@@ -935,10 +973,14 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             return IsHtmlSpace(c) || c == '>' ||
                    (a.quote && (c == '"' || c == '\'' || c == '=' || c == '<' || c == '`'));
         }) && v[0] != '"' && v[0] != '\'';
-        into.push_back('=');
-        if (unquotable && (On(WebRule::AttributeQuotes) || !a.quote)) {
+        if (as_written) into.append(in_.substr(a.name_end, value_start - a.name_end));
+        else into.push_back('=');
+        if ((unquotable || (value.empty() && !a.quote)) && (On(WebRule::AttributeQuotes) || !a.quote)) {
             saved_refs -= std::min(saved_refs, EscapeMarked(marked_, into, true, 0));
-            if (a.quote) saved_quotes += 2;
+            if (a.quote) {
+                saved_quotes += 2;
+                cause = &saved_quotes;
+            }
             need_space = true;
             last_unquoted = true;
             continue;
@@ -952,11 +994,17 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         into.push_back(quote);
         saved_refs -= std::min(saved_refs, EscapeMarked(marked_, into, true, quote));
         into.push_back(quote);
-        need_space = !On(WebRule::TagSpace);
+        need_space = false;
         last_unquoted = false;
     }
-    if (t.self_closing && !html) into.append(last_unquoted ? " />" : "/>");
-    else into.push_back('>');
+    if (as_written) {
+        separate(t.end - 1, false);
+        into.push_back('>');
+    } else if (t.self_closing && !html) {
+        into.append(last_unquoted ? " />" : "/>");
+    } else {
+        into.push_back('>');
+    }
     size_t original = t.end - t.begin, written = into.size() - begin;
     size_t attributed = saved_quotes + saved_boolean + saved_default + saved_refs + saved_styles;
     // A value that lost its quotes may need a space after it that the tag did not have: the
@@ -1020,6 +1068,10 @@ void Rewriter::AppendRawText(const Token& t) {
 }
 
 void Rewriter::WriteEndTag(const Token& t, std::string& into, bool html) {
+    if (!On(WebRule::TagSpace)) {  // as written, the name's case too
+        into.append(in_.substr(t.begin, t.end - t.begin));
+        return;
+    }
     into.append("</");
     into.append(html ? std::string_view(t.name) : in_.substr(t.begin + 2, t.name.size()));
     into.push_back('>');
