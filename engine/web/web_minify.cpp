@@ -84,38 +84,56 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 struct MarkedText {
     static constexpr char kSplit = 2;
     std::string bytes;
+    // One entry per byte once a byte is marked; empty while none is (most text), so bytes
+    // copied as written cost one append.
     std::string decoded;
     size_t marks = 0;  // entries of `decoded` that are not 0 (none: the bytes go out as they are)
     void push(char c, bool from_reference) {
+        if (from_reference) {
+            Materialize();
+            decoded.push_back(1);
+            ++marks;
+        } else if (!decoded.empty()) {
+            decoded.push_back(0);
+        }
         bytes.push_back(c);
-        decoded.push_back(from_reference ? 1 : 0);
-        marks += from_reference ? 1 : 0;
     }
     // Bytes as written in the page, in one go.
     void append(std::string_view s) {
         bytes.append(s);
-        decoded.append(s.size(), 0);
+        if (!decoded.empty()) decoded.append(s.size(), 0);
     }
     void push_split() {
+        Materialize();
         bytes.push_back('\0');
         decoded.push_back(kSplit);
         ++marks;
     }
-    bool split_at(size_t i) const { return decoded[i] == kSplit; }
+    char decoded_at(size_t i) const { return decoded.empty() ? 0 : decoded[i]; }
+    bool split_at(size_t i) const { return decoded_at(i) == kSplit; }
     void erase(size_t i) {
-        if (decoded[i] != 0) --marks;
+        if (!decoded.empty()) {
+            if (decoded[i] != 0) --marks;
+            decoded.erase(i, 1);
+        }
         bytes.erase(i, 1);
-        decoded.erase(i, 1);
     }
     void truncate(size_t size) {
-        for (size_t i = size; i < decoded.size(); ++i) marks -= decoded[i] != 0 ? 1 : 0;
+        if (!decoded.empty()) {
+            for (size_t i = size; i < decoded.size(); ++i) marks -= decoded[i] != 0 ? 1 : 0;
+            decoded.resize(size);
+        }
         bytes.resize(size);
-        decoded.resize(size);
     }
     void clear() {
         bytes.clear();
         decoded.clear();
         marks = 0;
+    }
+
+private:
+    void Materialize() {
+        if (decoded.size() < bytes.size()) decoded.resize(bytes.size(), 0);
     }
 };
 
@@ -206,7 +224,7 @@ private:
     size_t FindFormatting(std::string_view name) const;
     bool InButtonScope(std::string_view name) const;
     bool InTableText() const;
-    std::string_view Intern(std::string_view name);
+    std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
     // The state the gathered text is in, taken before the next token changes it.
     void SnapshotTextContext() {
@@ -396,8 +414,7 @@ bool Rewriter::ElementPreserves(const Token& t, uint32_t flags) const {
 
 // Names on the model's stack are views: of the element table's row, or of a set holding the
 // other names, so the stack's many name comparisons are plain view comparisons.
-std::string_view Rewriter::Intern(std::string_view name) {
-    const size_t id = ElementId(name);
+std::string_view Rewriter::Intern(std::string_view name, size_t id) {
     if (id != ElementCount()) return ElementName(id);
     return *unlisted_names_.emplace(name).first;
 }
@@ -604,7 +621,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }))
         ReopenFormatting();
     if (flags & kVoid) return !lost_ && ElementIsBlock(t, flags);
-    OpenElement e{Intern(n), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
+    OpenElement e{Intern(n, t.element), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
     if (e.preserve) ++preserve_depth_;
     if (flags & kFormatting) {
         // Beyond three alike the parser forgets the earliest; the model does not follow that.
@@ -633,7 +650,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
             ReopenFormatting();
         return false;
     }
-    uint32_t flags = ElementFlags(n);
+    uint32_t flags = ElementFlagsOf(t.element);
     // Inside a select only its own end tags (and those of its table) close anything.
     if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }) &&
         n != "select" && n != "option" && n != "optgroup" && n != "template" &&
@@ -1181,7 +1198,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             if (any_text) head_region_ = false;
             // Leading white space: "run" pending at the start was pushed with the first text.
             if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n') &&
-                !marked_.decoded[0]) {
+                !marked_.decoded_at(0)) {
                 marked_.erase(0);
             }
             // White space that reopened formatting elements stays: without it they would open
@@ -1202,7 +1219,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         // into that white space: the split parts nothing the browser shows and goes with it.
         if (whitespace_rule) {
             auto collapsible = [&](size_t i) {
-                return !marked_.decoded[i] && (marked_.bytes[i] == ' ' || marked_.bytes[i] == '\n');
+                return !marked_.decoded_at(i) && (marked_.bytes[i] == ' ' || marked_.bytes[i] == '\n');
             };
             size_t mark = 0;
             for (size_t i = 0; i < marked_.bytes.size(); ++i) {
@@ -1455,7 +1472,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // The tokenizer has placed the tag already: foreign depth counts it if foreign.
             bool html = !t.foreign && tokenizer_.foreign_depth() == 0;
             bool boundary = false;
-            uint32_t flags = ElementFlags(t.name);
+            uint32_t flags = ElementFlagsOf(t.element);
             // html, head and body tags may be left out only where they begin the document's parts;
             // later ones have effects of their own (ending a column group, say).
             bool before_body = head_region_ && stack_.empty() && !lost_;

@@ -218,11 +218,18 @@ public:
         for (size_t i = Hash(name);; i = (i + 1) & (kSlots - 1)) {
             const Slot& slot = slots_[i];
             if (slot.name.empty()) return nullptr;
-            if (slot.name == name) return &slot.value;
+            if (Same(slot.name, name)) return &slot.value;
         }
     }
 
 private:
+    // Names are short: a byte loop beats a call of memcmp.
+    static bool Same(std::string_view a, std::string_view b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
     static constexpr size_t kSlots = 1024;  // a power of two, several times the longest table
     static size_t Hash(std::string_view s) {
         uint32_t h = 2166136261u;
@@ -254,13 +261,13 @@ size_t ElementCount() { return std::size(kElements); }
 
 std::string_view ElementName(size_t id) { return kElements[id].name; }
 
-uint32_t ElementFlags(std::string_view name) {
-    const size_t id = ElementId(name);
-    return id < std::size(kElements) ? kElements[id].flags : 0;
-}
+uint32_t ElementFlagsOf(size_t id) { return id < std::size(kElements) ? kElements[id].flags : 0; }
 
-TextState RawTextStateFor(std::string_view name) {
-    uint32_t f = ElementFlags(name);
+uint32_t ElementFlags(std::string_view name) { return ElementFlagsOf(ElementId(name)); }
+
+TextState RawTextStateFor(std::string_view name) { return RawTextStateOf(ElementFlags(name)); }
+
+TextState RawTextStateOf(uint32_t f) {
     if (f & kRcdata) return TextState::Rcdata;
     if (f & kRawtext) return TextState::Rawtext;
     if (f & kScript) return TextState::ScriptData;

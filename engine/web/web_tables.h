@@ -39,11 +39,14 @@ size_t ElementId(std::string_view name);
 size_t ElementCount();
 // The name of a listed element (static storage), by its ElementId.
 std::string_view ElementName(size_t id);
+// The flags by ElementId (0 for an unlisted name), for tokens that carry their id.
+uint32_t ElementFlagsOf(size_t id);
 
 inline bool IsVoidElement(std::string_view name) { return ElementFlags(name) & kVoid; }
 inline bool IsForeignBreakout(std::string_view name) { return ElementFlags(name) & kBreakout; }
 inline bool IsIgnoredInSelect(std::string_view name) { return ElementFlags(name) & kIgnoredInSelect; }
 TextState RawTextStateFor(std::string_view name);
+TextState RawTextStateOf(uint32_t flags);
 
 // Optional end tags: the element, the start tags after which its end tag may be left out, and
 // whether it may also be left out where the parent element ends.

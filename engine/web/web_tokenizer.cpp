@@ -7,12 +7,6 @@
 
 namespace tsqz::web {
 
-bool IsHtmlSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 static bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -215,6 +209,7 @@ void Tokenizer::ReadTag(Token& t, bool end) {
         t.name.push_back(LowerAscii(in_[p]));
         ++p;
     }
+    t.element = ElementId(t.name);
     Attribute* attr = nullptr;
     // States after the name: before/after attribute name, value, self-closing.
     for (;;) {
@@ -318,6 +313,11 @@ void Tokenizer::ReadScriptData(Token& t) {
         char c = in_[p];
         switch (s) {
         case Plain:
+            if (c != '<') {  // nothing but "<" leaves this state: on to the next one
+                const void* lt = std::memchr(in_.data() + p, '<', n - p);
+                p = lt ? static_cast<size_t>(static_cast<const char*>(lt) - in_.data()) : n;
+                continue;
+            }
             if (c == '<') {
                 if (AppropriateEndTagAt(p)) goto done;
                 if (in_.compare(p, 4, "<!--") == 0) {
@@ -400,8 +400,9 @@ size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {
     return listed_count_[id];
 }
 
-void Tokenizer::Push(std::string_view name, Namespace ns) {
-    const size_t id = ns == Namespace::Html ? ElementId(name) : ElementCount();
+// `id`: the name's ElementId (for HTML elements; others are not counted by it).
+void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
+    if (ns != Namespace::Html) id = ElementCount();
     open_.push_back({std::string(name), ns, id});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
@@ -455,7 +456,7 @@ void Tokenizer::AfterStartTag(Token& t) {
             if (!breakout) {
                 t.foreign = true;
                 t.ns = cur.ns;
-                if (!t.self_closing) Push(name, cur.ns);
+                if (!t.self_closing) Push(name, cur.ns, t.element);
                 return;
             }
             while (!open_.empty() && open_.back().ns != Namespace::Html &&
@@ -471,7 +472,7 @@ void Tokenizer::AfterStartTag(Token& t) {
     if (name == "svg" || name == "math") {
         t.foreign = true;
         t.ns = name == "svg" ? Namespace::Svg : Namespace::MathMl;
-        if (!t.self_closing) Push(name, t.ns);
+        if (!t.self_closing) Push(name, t.ns, t.element);
         return;
     }
     if (select_depth_ > 0) {
@@ -492,14 +493,15 @@ void Tokenizer::AfterStartTag(Token& t) {
             return;
         }
     }
-    if (name == "html" || name == "head" || name == "body" || IsVoidElement(name)) return;
-    TextState next = RawTextStateFor(name);
+    const uint32_t flags = ElementFlagsOf(t.element);
+    if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
+    TextState next = RawTextStateOf(flags);
     if (next != TextState::Data) {
         state_ = next;
         raw_end_ = name;
     }
     if (name == "select") ++select_depth_;
-    Push(name, Namespace::Html);
+    Push(name, Namespace::Html, t.element);
 }
 
 void Tokenizer::AfterEndTag(Token& t) {
@@ -527,7 +529,7 @@ void Tokenizer::AfterEndTag(Token& t) {
         name != "template" && name != "table" && name != "tbody" && name != "thead" &&
         name != "tfoot" && name != "tr" && name != "td" && name != "th" && name != "caption")
         return;
-    const size_t id = ElementId(name);
+    const size_t id = t.element;
     if (id == ElementCount()) {
         auto counted = unlisted_count_.find(t.name);
         if (counted == unlisted_count_.end() || counted->second == 0) return;

@@ -54,6 +54,7 @@ struct Token {
     bool left_foreign = false;              // an end tag that closed SVG/MathML by HTML rules
     bool foreign = false;                   // a start tag handled as SVG or MathML
     Namespace ns = Namespace::Html;         // the namespace a start tag's element gets
+    size_t element = 0;                     // tags: ElementId of the name
     std::vector<Attribute> attributes;
 };
 
@@ -89,7 +90,7 @@ private:
     bool ForeignContext() const;
     bool AppropriateEndTagAt(size_t pos) const;
     void PopUntil(size_t depth);
-    void Push(std::string_view name, Namespace ns);
+    void Push(std::string_view name, Namespace ns, size_t id);
     size_t& HtmlCount(std::string_view name, size_t id);
 
     std::string_view in_;
@@ -105,8 +106,11 @@ private:
     std::unordered_map<std::string, size_t> unlisted_count_;
 };
 
-bool IsHtmlSpace(char c);
-char LowerAscii(char c);
+// Inline: every rule asks these for nearly every byte it looks at.
+inline bool IsHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace tsqz::web
