@@ -1322,11 +1322,12 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         break;
     case Deferred::HeadEnd:
     case Deferred::BodyStart:
-        // The head would take these elements (and "noscript" while it is open).
+        // The head would take these elements (and "noscript" while it is open); a head start
+        // tag would open the head, where most end tags after it are dropped.
         omit = !text_starts_space && !(text_after.empty() && next_comment) &&
                !(text_after.empty() && next_end && next->name != "body" && next->name != "html") &&
                !(text_after.empty() && next_start &&
-                 ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript"));
+                 ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript" || next->name == "head"));
         break;
     }
     if (omit) {
