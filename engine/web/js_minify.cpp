@@ -5,6 +5,7 @@
 #include "web/js_minify.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,17 @@ constexpr std::string_view kPunctuators[] = {
     "{", "}", "(", ")", "[", "]", ";", ",", "<", ">", "+", "-", "*", "/", "%", "&", "|", "^",
     "!", "~", "?", ":", "=", ".", "@",
 };
+
+// kPunctuators by their first byte, each list in the table's order (so the longest first):
+// the tokenizer tries only those that can match.
+const std::array<std::vector<std::string_view>, 256>& PunctuatorsStartingWith() {
+    static const auto lists = [] {
+        std::array<std::vector<std::string_view>, 256> by_byte;
+        for (std::string_view p : kPunctuators) by_byte[static_cast<unsigned char>(p[0])].push_back(p);
+        return by_byte;
+    }();
+    return lists;
+}
 
 // Words after which a "/" begins a regular expression rather than a division.
 constexpr std::string_view kRegexAfterWords[] = {
@@ -338,8 +350,8 @@ private:
             return true;
         }
         if (c == '/' && RegexAllowed()) return Regex();
-        for (std::string_view p : kPunctuators) {
-            if (static_cast<unsigned char>(p[0]) != c || s_.substr(p_, p.size()) != p) continue;
+        for (std::string_view p : PunctuatorsStartingWith()[static_cast<unsigned char>(c)]) {
+            if (s_.substr(p_, p.size()) != p) continue;
             if (p == "?." && IsDigit(At(p_ + 2))) continue;
             p_ += p.size();
             return OnPunct(p, begin);
@@ -631,7 +643,7 @@ private:
             // Would the two punctuators read as a longer one?
             std::string joined(Text(a));
             joined.append(Text(b).substr(0, 3));
-            for (std::string_view p : kPunctuators)
+            for (std::string_view p : PunctuatorsStartingWith()[static_cast<unsigned char>(joined[0])])
                 if (p.size() > Text(a).size() && joined.compare(0, p.size(), p) == 0) return true;
         }
         if (a.kind == JsTok::Punct && Text(a) == "?" && y == '.') return true;  // "?."
