@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "passes/display_rules.h"
+#include "text/position.h"
 
 namespace tsqz {
 
@@ -49,8 +50,8 @@ struct TagInfo {
 // bytes as they are) and starting with a letter: text-level, block-level or unknown.
 TagInfo::Kind KindOfUpperName(std::string_view upper);
 
-// Reads the tag whose "<" is at position `open` (1-based) of a text, with `at(position)`
-// giving the byte there and 0 outside the text. The name is what follows "<" or "</", up to
+// Reads the tag whose "<" is at index `open` of a text, with `at(index)` giving the byte
+// there and 0 outside the text. The name is what follows "<" or "</", up to
 // white space, "/", ">", "<" or the end of the text, and must start with an ASCII letter (so
 // the passes, which delete white space only before a "<" or after a ">", never change the name
 // a tag is read with). Everything else a "<" can start is read as the Kind comments say.
@@ -58,7 +59,7 @@ TagInfo::Kind KindOfUpperName(std::string_view upper);
 // With `display`, a block-level element that the page's style sheets may lay out text-level
 // (display_rules.h) is read as text-level.
 template <typename ByteAt>
-TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display = nullptr);
+TagInfo ReadTagAt(const ByteAt& at, size_t open, const DisplayRules* display = nullptr);
 
 // Follows, while a loop walks forward through a text, which tag each ">" ends: the one whose
 // "<" is the nearest before it, unless a ">" between them already ended that tag or that "<"
@@ -66,20 +67,20 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display = 
 // "&lt;HEAD>", "a < b > c").
 class TagEnds {
   public:
-    // Looks at every position up to `pos` not looked at yet, in order; returns the position
-    // of the "<" of the tag that the ">" at `pos` ends, or 0 when there is no ">" there or it
-    // ends no tag. `pos` never goes back, except to ask again about the last position.
+    // Looks at every index up to `pos` not looked at yet, in order; returns the index of the
+    // "<" of the tag that the ">" at `pos` ends, or kNone when there is no ">" there or it
+    // ends no tag. `pos` never goes back, except to ask again about the last index.
     template <typename ByteAt>
-    int32_t Advance(const ByteAt& at, int32_t pos);
-    // The text lost `count` bytes after the last "<" looked at and before the next position
-    // to look at.
-    void Shift(int32_t count) { next_ -= count; }
+    size_t Advance(const ByteAt& at, size_t pos);
+    // The text lost `count` bytes after the last "<" looked at and before the next index to
+    // look at.
+    void Shift(size_t count) { next_ -= count; }
 
   private:
-    int32_t next_ = 1;           // first position not looked at yet
-    int32_t open_ = 0;           // the nearest "<" looked at, 0 if none
-    bool open_unended_ = false;  // no ">" looked at since that "<"
-    int32_t last_answer_ = 0;    // the answer for position next_ - 1
+    size_t next_ = 0;             // first index not looked at yet
+    size_t open_ = kNone;         // the nearest "<" looked at
+    bool open_unended_ = false;   // no ">" looked at since that "<"
+    size_t last_answer_ = kNone;  // the answer for index next_ - 1
 };
 
 // Follows, while a loop walks forward through a text, whether an element that changes the
@@ -89,19 +90,19 @@ class TagEnds {
 // own font; so while one is open, white space beside block-level tags shows as well.
 class OpenFontElements {
   public:
-    // Whether such an element is open at `pos`: opened by a tag whose "<" lies before `pos`
-    // and not closed by one. Looks at every position before `pos` not looked at yet, in
+    // Whether such an element is open at index `pos`: opened by a tag whose "<" lies before
+    // `pos` and not closed by one. Looks at every index before `pos` not looked at yet, in
     // order; `pos` never goes back.
     template <typename ByteAt>
-    bool OpenAt(const ByteAt& at, int32_t pos);
-    // The text lost `count` bytes before the next position to look at.
-    void Shift(int32_t count) { next_ -= count; }
+    bool OpenAt(const ByteAt& at, size_t pos);
+    // The text lost `count` bytes before the next index to look at.
+    void Shift(size_t count) { next_ -= count; }
 
     // For a walk that finds the "<" bytes itself instead of asking OpenAt: takes in the tag
-    // whose "<" is at `open`. Every "<" of the text must be taken, in order; Open() then tells
-    // whether an element is open after the last one taken.
+    // whose "<" is at index `open`. Every "<" of the text must be taken, in order; Open()
+    // then tells whether an element is open after the last one taken.
     template <typename ByteAt>
-    void Take(const ByteAt& at, int32_t open);
+    void Take(const ByteAt& at, size_t open);
     bool Open() const { return open_total_ > 0; }
 
   private:
@@ -113,7 +114,7 @@ class OpenFontElements {
         }
         return -1;
     }
-    int32_t next_ = 1;  // first position not looked at yet
+    size_t next_ = 0;  // first index not looked at yet
     int32_t open_[std::size(kNames)] = {};
     int32_t open_total_ = 0;
 };
@@ -136,7 +137,7 @@ inline bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x
 // letters + "@>") or server-code marker pair ("<" + two bytes from 0x80 up + ">"). Any other
 // "<" is text, and so is the next ">".
 template <typename ByteAt>
-bool StartsMarkupAt(const ByteAt& at, int32_t open) {
+bool StartsMarkupAt(const ByteAt& at, size_t open) {
     const unsigned char next = at(open + 1);
     if (IsAsciiLetter(next) || next == '/' || next == '!' || next == '?') return true;
     if (next == '@') {
@@ -154,7 +155,7 @@ constexpr unsigned char kBlockStandInFirst = 'a';
 constexpr unsigned char kBlockStandInLast = 'm';
 
 template <typename ByteAt>
-bool IsBlockPlaceholder(const ByteAt& at, int32_t open) {
+bool IsBlockPlaceholder(const ByteAt& at, size_t open) {
     if (at(open + 1) != '@' || at(open + 5) != '@' || at(open + 6) != '>') return false;
     const unsigned char a = at(open + 2);
     const unsigned char b = at(open + 3);
@@ -172,9 +173,9 @@ bool IsBlockPlaceholder(const ByteAt& at, int32_t open) {
 
 // "<!DOCTYPE" in any case.
 template <typename ByteAt>
-bool IsDoctype(const ByteAt& at, int32_t open) {
+bool IsDoctype(const ByteAt& at, size_t open) {
     constexpr char kName[] = "DOCTYPE";
-    for (int32_t k = 0; k < 7; ++k) {
+    for (size_t k = 0; k < 7; ++k) {
         if ((at(open + 2 + k) & 0xDF) != static_cast<unsigned char>(kName[k])) return false;
     }
     return true;
@@ -182,7 +183,7 @@ bool IsDoctype(const ByteAt& at, int32_t open) {
 }  // namespace tag_detail
 
 template <typename ByteAt>
-TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display) {
+TagInfo ReadTagAt(const ByteAt& at, size_t open, const DisplayRules* display) {
     using namespace tag_detail;
     using Kind = TagInfo::Kind;
     TagInfo tag;
@@ -199,7 +200,7 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display) {
         tag.kind = IsDoctype(at, open) ? Kind::kBlock : Kind::kTextLevel;
         return tag;
     }
-    int32_t pos = open + 1;
+    size_t pos = open + 1;
     if (first == '/') ++pos;
     if (!IsAsciiLetter(at(pos))) {
         // "<?...>", "</ ...>" and "</>" show nothing; anything else is text.
@@ -224,16 +225,16 @@ TagInfo ReadTagAt(const ByteAt& at, int32_t open, const DisplayRules* display) {
 }
 
 template <typename ByteAt>
-int32_t TagEnds::Advance(const ByteAt& at, int32_t pos) {
-    if (pos < next_) return pos == next_ - 1 ? last_answer_ : 0;
-    int32_t answer = 0;
+size_t TagEnds::Advance(const ByteAt& at, size_t pos) {
+    if (pos < next_) return pos + 1 == next_ ? last_answer_ : kNone;
+    size_t answer = kNone;
     for (; next_ <= pos; ++next_) {
         const unsigned char c = at(next_);
         if (c == '<') {
             open_ = next_;
             open_unended_ = tag_detail::StartsMarkupAt(at, next_);
         } else if (c == '>') {
-            answer = open_unended_ && next_ == pos ? open_ : 0;
+            answer = open_unended_ && next_ == pos ? open_ : kNone;
             open_unended_ = false;
         }
     }
@@ -242,7 +243,7 @@ int32_t TagEnds::Advance(const ByteAt& at, int32_t pos) {
 }
 
 template <typename ByteAt>
-bool OpenFontElements::OpenAt(const ByteAt& at, int32_t pos) {
+bool OpenFontElements::OpenAt(const ByteAt& at, size_t pos) {
     for (; next_ < pos; ++next_) {
         if (at(next_) == '<') Take(at, next_);
     }
@@ -250,17 +251,17 @@ bool OpenFontElements::OpenAt(const ByteAt& at, int32_t pos) {
 }
 
 template <typename ByteAt>
-void OpenFontElements::Take(const ByteAt& at, int32_t open) {
+void OpenFontElements::Take(const ByteAt& at, size_t open) {
     using namespace tag_detail;
-    int32_t name = open + 1;
+    size_t name = open + 1;
     const bool end = at(name) == '/';
     if (end) ++name;
     // The names start with different letters, so the first one tells which name to compare.
     const int i = FontNameByLetter(at(name));
     if (i < 0) return;
     const std::string_view wanted = kNames[i];
-    const auto length = static_cast<int32_t>(wanted.size());
-    for (int32_t k = 1; k < length; ++k) {
+    const size_t length = wanted.size();
+    for (size_t k = 1; k < length; ++k) {
         if ((at(name + k) & 0xDF) != static_cast<unsigned char>(wanted[k])) return;
     }
     if (!EndsName(at(name + length))) return;

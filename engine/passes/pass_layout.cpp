@@ -32,14 +32,10 @@ namespace {
 
 std::string_view LineEnd(const Engine& engine) { return engine.run.lf_only ? "\n" : "\r\n"; }
 
-// Reads a text at 1-based positions, 0 outside it, as the tag readers take it.
+// Reads a text at indexes, 0 outside it, as the tag readers take it.
 struct ByteReader {
     std::string_view s;
-    unsigned char operator()(int32_t pos) const {
-        return pos >= 1 && static_cast<size_t>(pos) <= s.size()
-                   ? static_cast<unsigned char>(s[static_cast<size_t>(pos - 1)])
-                   : 0;
-    }
+    unsigned char operator()(size_t i) const { return ByteAtIndex(s, i); }
 };
 
 // The marker pair left where server code was cut out ("<" + two bytes from 0x80 up + ">"),
@@ -65,7 +61,7 @@ bool BaresMarker(std::string_view s, size_t first, size_t last) {
 // Whether white space beside the tag whose "<" is at index `open` shows.
 // `display` says which block-level elements the page's style sheets may make text-level.
 bool InlineTagAt(std::string_view s, size_t open, const DisplayRules* display) {
-    return ReadTagAt(ByteReader{s}, PositionOf(open), display).IsInline();
+    return ReadTagAt(ByteReader{s}, open, display).IsInline();
 }
 
 // The index of the "<" of the tag that the ">" at index `gt` ends, kNone when it ends none:
@@ -81,7 +77,7 @@ size_t TagOpenOf(std::string_view s, size_t gt) {
     const void* found = memrchr(s.data() + from, '<', gt - from);
     if (found == nullptr) return kNone;
     const auto open = static_cast<size_t>(static_cast<const char*>(found) - s.data());
-    return tag_detail::StartsMarkupAt(ByteReader{s}, PositionOf(open)) ? open : kNone;
+    return tag_detail::StartsMarkupAt(ByteReader{s}, open) ? open : kNone;
 }
 
 bool PatternAt(std::string_view s, size_t at, std::string_view pattern) {
@@ -262,32 +258,31 @@ constexpr std::string_view kListAttributes[] = {"coords=", "cols=", "rows="};
 
 // The names end in "=", which is far rarer in a page than their first letters: the search
 // goes from "=" to "=" and compares the name before it.
-int32_t FindListAttribute(const Rewriter& text, std::string_view name, int32_t start) {
-    const auto tail = static_cast<int32_t>(name.size()) - 1;
-    for (int32_t eq = text.FindChar('=', start + tail); eq != 0; eq = text.FindChar('=', eq + 1)) {
+size_t FindListAttribute(const Rewriter& text, std::string_view name, size_t start) {
+    const size_t tail = name.size() - 1;
+    for (size_t eq = text.FindChar('=', start + tail); eq != kNone; eq = text.FindChar('=', eq + 1)) {
         if (text.HasAt(eq - tail, name, true)) return eq - tail;
     }
-    return 0;
+    return kNone;
 }
 
 // Only a quoted value that belongs to the attribute counts: the name lies inside a tag and
 // only spaces stand between it and the opening quote. Taking the first quote after the name
 // wherever it lies would strip the spaces of some later tag's value, or of visible text.
 void CompactListValues(Rewriter& text, std::string_view name) {
-    const auto name_length = static_cast<int32_t>(name.size());
     RewriterTagTracker tags(text);
-    for (int32_t m = FindListAttribute(text, name, 1); m != 0;) {
-        int32_t open = m + name_length;
+    for (size_t m = FindListAttribute(text, name, 0); m != kNone;) {
+        size_t open = m + name.size();
         while (text.At(open) == ' ')
             ++open;
         if (text.At(open) != '"' || !tags.InsideTag(m)) {
-            m = FindListAttribute(text, name, m + name_length);
+            m = FindListAttribute(text, name, m + name.size());
             continue;
         }
-        const int32_t close = text.FindChar('"', open + 1);
-        if (close == 0) break;
-        int32_t end = close;
-        for (int32_t p = open + 1; p < end;) {
+        const size_t close = text.FindChar('"', open + 1);
+        if (close == kNone) break;
+        size_t end = close;
+        for (size_t p = open + 1; p < end;) {
             if (text.At(p) == ' ') {
                 text.Delete(p, 1);
                 --end;
@@ -295,7 +290,7 @@ void CompactListValues(Rewriter& text, std::string_view name) {
                 ++p;
             }
         }
-        m = FindListAttribute(text, name, open + name_length);
+        m = FindListAttribute(text, name, open + name.size());
     }
 }
 
@@ -534,7 +529,7 @@ void RemoveSpacesBesideTags(Text& text, Text& spare, unsigned steps, bool closin
                     pending = i;
                 }
             }
-            fonts.Take(at, PositionOf(i));
+            fonts.Take(at, i);
             open = i;
             unended = true;
             return i + 1;
@@ -590,7 +585,7 @@ void RemoveSpacesAroundTags(Text& text, Text& spare, const DisplayRules* display
             // "<>" would send the search back to the same "<": it goes on after the ">".
             visit_from = deleted || close == open + 1 ? close : close - 1;
         }
-        fonts.Take(at, PositionOf(open));
+        fonts.Take(at, open);
         return open + 1;
     });
     out.Finish(text);
@@ -668,7 +663,7 @@ void JoinLineFeeds(Text& text, const DisplayRules* display) {
             const size_t open = TagOpenOf(s, lf - 1);
             if (open != kNone && !InlineTagAt(s, open, display)) {
                 ScanBytes<'<'>(s.substr(0, lf), fonts_to, [&](size_t lt) {
-                    fonts.Take(at, PositionOf(lt));
+                    fonts.Take(at, lt);
                     return lt + 1;
                 });
                 fonts_to = lf;
@@ -703,9 +698,9 @@ std::vector<int32_t> TagBreakPoints(std::string_view s, const DisplayRules* disp
     bool read_inline = false;
     ScanBytes<'<', '>'>(s, 0, [&](size_t i) {
         if (s[i] == '<') {
-            fonts.Take(at, PositionOf(i));
+            fonts.Take(at, i);
             open = i;
-            unended = tag_detail::StartsMarkupAt(at, PositionOf(i));
+            unended = tag_detail::StartsMarkupAt(at, i);
             return i + 1;
         }
         if (unended && !fonts.Open() && !MarkerEndsAt(s, i) && !MarkerStartsAt(s, i + 1)) {
@@ -721,7 +716,7 @@ std::vector<int32_t> TagBreakPoints(std::string_view s, const DisplayRules* disp
                     breaks_here = !read_inline;
                 }
             }
-            if (breaks_here) breaks.push_back(PositionOf(i));
+            if (breaks_here) breaks.push_back(static_cast<int32_t>(i) + 1);
         }
         unended = false;
         return i + 1;
@@ -743,7 +738,7 @@ std::vector<QuotedValue> QuotedValues(std::string_view s) {
     const size_t n = s.size();
     const ByteReader at{s};
     for (size_t lt = s.find('<'); lt != kNone;) {
-        if (!tag_detail::StartsMarkupAt(at, PositionOf(lt)) || s[lt + 1] == '!') {
+        if (!tag_detail::StartsMarkupAt(at, lt) || s[lt + 1] == '!') {
             lt = s.find('<', lt + 1);
             continue;
         }

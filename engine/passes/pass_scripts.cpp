@@ -50,30 +50,30 @@ bool OccursOutsideStrings(std::string_view block, std::string_view pattern, bool
 // with "-->" after it on its line closes a script hidden in an HTML comment and stays.
 void RemoveLineComments(Rewriter& text, bool style_sheet) {
     CodeReader reader(style_sheet);
-    int32_t line_feed = 0;  // the line feed after the comment start in hand
-    int32_t arrow = 0;      // the first "-->" at or after two bytes past a comment start
+    size_t line_feed = kNone;  // the line feed after the comment start in hand
+    size_t arrow = kNone;      // the first "-->" at or after two bytes past a comment start
     bool arrow_ahead = true;
     text.Track(reader.position());
     text.Track(arrow);
-    for (int32_t p = text.Find("//", 1); p != 0;) {
-        if (line_feed < p) {
+    for (size_t p = text.Find("//", 0); p != kNone;) {
+        if (line_feed == kNone || line_feed < p) {
             line_feed = text.FindChar('\n', p);
-            if (line_feed == 0) return;
+            if (line_feed == kNone) return;
         }
         if (!reader.IsCodeAt(text, p)) {
             p = text.Find("//", p + 2);
             continue;
         }
-        if (arrow_ahead && arrow < p + 2) {
+        if (arrow_ahead && (arrow == kNone || arrow < p + 2)) {
             arrow = text.Find("-->", p + 2);
-            arrow_ahead = arrow != 0;
+            arrow_ahead = arrow != kNone;
         }
         if (arrow_ahead && arrow < line_feed) {
             p = text.Find("//", p + 2);
             continue;
         }
         text.Delete(p, line_feed - p + 1);
-        line_feed = 0;
+        line_feed = kNone;
         p = text.Find("//", p);
     }
 }
@@ -82,13 +82,13 @@ void RemoveLineComments(Rewriter& text, bool style_sheet) {
 void RemoveBlockComments(Rewriter& text, bool style_sheet) {
     CodeReader reader(style_sheet);
     text.Track(reader.position());
-    for (int32_t p = text.Find("/*", 1); p != 0;) {
+    for (size_t p = text.Find("/*", 0); p != kNone;) {
         if (!reader.IsCodeAt(text, p)) {
             p = text.Find("/*", p + 2);
             continue;
         }
-        const int32_t close = text.Find("*/", p);
-        if (close == 0) return;
+        const size_t close = text.Find("*/", p);
+        if (close == kNone) return;
         text.Delete(p, close + 2 - p);
         p = text.Find("/*", p);
     }
@@ -99,27 +99,27 @@ void RemoveBlockComments(Rewriter& text, bool style_sheet) {
 
 // What has been read of the current line, up to the position a loop has reached.
 struct VBLine {
-    int32_t pos = 1;    // next position to read; tracked through edits
-    int32_t start = 1;  // first position of the line
+    size_t pos = 0;    // next index to read; tracked through edits
+    size_t start = 0;  // first index of the line
     int32_t quotes = 0;
     bool only_spaces = true;
     bool only_tabs = true;
     bool only_quotes = true;
     bool comment = false;  // the last apostrophe read starts a comment
 
-    void Restart(int32_t at) {
+    void Restart(size_t at) {
         pos = at;
         NewLine(at);
     }
 
-    void NewLine(int32_t first) {
+    void NewLine(size_t first) {
         start = first;
         quotes = 0;
         only_spaces = only_tabs = only_quotes = true;
         comment = false;
     }
 
-    void ReadTo(const Rewriter& text, int32_t at) {
+    void ReadTo(const Rewriter& text, size_t at) {
         for (; pos < at; ++pos) {
             const unsigned char c = text.At(pos);
             if (c == '\n') {
@@ -134,10 +134,10 @@ struct VBLine {
         }
     }
 
-    // Nothing but spaces, or nothing but tabs, stands before the position reached.
+    // Nothing but spaces, or nothing but tabs, stands before the index reached.
     bool AtLineStart() const { return only_spaces || only_tabs; }
 
-    // The position reached stands in code: outside a string and, unless comments go anyway,
+    // The index reached stands in code: outside a string and, unless comments go anyway,
     // outside an apostrophe comment.
     bool InCode(bool comments_removed) const {
         return quotes % 2 == 0 && (comments_removed || !comment);
@@ -146,22 +146,22 @@ struct VBLine {
 
 // Deletes the line that starts at `start` together with its line feed (the rest of the block
 // when it has none).
-void DeleteLine(Rewriter& text, int32_t start, int32_t from) {
-    const int32_t line_feed = text.FindChar('\n', from);
-    text.Delete(start, (line_feed != 0 ? line_feed : text.Length()) - start + 1);
+void DeleteLine(Rewriter& text, size_t start, size_t from) {
+    const size_t line_feed = text.FindChar('\n', from);
+    text.Delete(start, (line_feed != kNone ? line_feed + 1 : text.Length()) - start);
 }
 
 // "REM " (upper case only) first on its line: the line goes.
 void RemoveRemLines(Rewriter& text) {
     VBLine line;
     text.Track(line.pos);
-    for (int32_t p = text.Find("REM ", 1); p != 0;) {
+    for (size_t p = text.Find("REM ", 0); p != kNone;) {
         line.ReadTo(text, p);
         if (!line.AtLineStart()) {
             p = text.Find("REM ", p + 3);
             continue;
         }
-        const int32_t start = line.start;
+        const size_t start = line.start;
         DeleteLine(text, start, p);
         line.Restart(start);
         p = text.Find("REM ", start);
@@ -173,17 +173,17 @@ void RemoveRemLines(Rewriter& text) {
 void RemoveApostropheComments(Rewriter& text, bool lf_only) {
     VBLine line;
     text.Track(line.pos);
-    for (int32_t p = text.FindChar('\'', 1); p != 0;) {
+    for (size_t p = text.FindChar('\'', 0); p != kNone;) {
         line.ReadTo(text, p);
         if (line.AtLineStart()) {
-            const int32_t start = line.start;
+            const size_t start = line.start;
             DeleteLine(text, start, p);
             line.Restart(start);
             p = text.FindChar('\'', start);
         } else if (line.quotes % 2 == 0 || line.only_quotes) {
-            int32_t end = text.FindChar('\n', p);
-            if (end == 0) {
-                end = text.Length() + 1;
+            size_t end = text.FindChar('\n', p);
+            if (end == kNone) {
+                end = text.Length();
             } else if (!lf_only && end - 1 > p && text.At(end - 1) == '\r') {
                 --end;
             }
@@ -373,7 +373,7 @@ void CodeReader::Read(const Rewriter& text, unsigned char c) {
     } else if (previous_ == '/' && c == '*') {
         in_comment_ = true;
         c = 0;  // "/*/" does not close it
-    } else if (style_sheet_ && c == '(' && text.HasAt(pos_ - 3, "url", true)) {
+    } else if (style_sheet_ && c == '(' && pos_ >= 3 && text.HasAt(pos_ - 3, "url", true)) {
         in_url_ = true;
     }
     previous_ = c;
@@ -410,16 +410,16 @@ std::array<char, 5> CodeReader::Stops() const {
 // leave their last byte as the previous one. A stretch is first looked through byte by byte
 // for a few bytes (strings and the code between them are often short), then sixteen bytes
 // at a time.
-bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
+bool CodeReader::IsCodeAt(const Rewriter& text, size_t at) {
     constexpr size_t kFirstLook = 16;
     while (pos_ < at) {
-        const std::string_view run = text.RunAt(pos_).substr(0, static_cast<size_t>(at - pos_));
+        const std::string_view run = text.RunAt(pos_).substr(0, at - pos_);
         if (run.empty()) {  // past the end of the text, where the bytes read as 0
             Read(text, 0);
             ++pos_;
             continue;
         }
-        const int32_t base = pos_;
+        const size_t base = pos_;
         for (size_t i = 0; i < run.size(); ++i) {
             if (!escaped_) {
                 const std::array<bool, 256>& stop = StopBytes();
@@ -434,17 +434,17 @@ bool CodeReader::IsCodeAt(const Rewriter& text, int32_t at) {
                     if (i == run.size()) break;
                 }
             }
-            pos_ = base + static_cast<int32_t>(i);
+            pos_ = base + i;
             Read(text, static_cast<unsigned char>(run[i]));
         }
-        pos_ = base + static_cast<int32_t>(run.size());
+        pos_ = base + run.size();
     }
     return quote_ == 0 && !in_comment_ && !in_url_;
 }
 
-int32_t CodeReader::SameStateThrough(const Rewriter& text) const {
+size_t CodeReader::SameStateThrough(const Rewriter& text) const {
     if (escaped_) return pos_;
-    return pos_ + static_cast<int32_t>(PlainStretch(text.RunAt(pos_), Stops()));
+    return pos_ + PlainStretch(text.RunAt(pos_), Stops());
 }
 
 ScriptLanguage GuessScriptLanguage(std::string_view block, bool lf_only) {
@@ -476,11 +476,11 @@ void RemoveVBScriptComments(Text& block, bool lf_only) {
 void RemoveVBScriptOperatorSpaces(Text& block, bool comments_removed) {
     for (std::string_view op : kVBScriptOperators) {
         RewriteWith(block, [op, comments_removed](Rewriter& text) {
-            const auto length = static_cast<int32_t>(op.size());
+            const size_t length = op.size();
             VBLine line;
             text.Track(line.pos);
-            for (int32_t p = text.Find(op, 1); p != 0; p = text.Find(op, p + 1)) {
-                const bool before = text.At(p - 1) == ' ';
+            for (size_t p = text.Find(op, 0); p != kNone; p = text.Find(op, p + 1)) {
+                const bool before = p > 0 && text.At(p - 1) == ' ';
                 const bool after = text.At(p + length) == ' ';
                 if (!before && !after) continue;
                 line.ReadTo(text, p);
@@ -506,10 +506,12 @@ void BreakStyleLines(Text& block, bool lf_only, int32_t width) {
     {
         const Rewriter view(block);
         CodeReader reader(true);
+        // The marks are kept by 1-based position; the reader counts from index 0.
         for (int32_t pos = 1; pos <= n;) {
-            reader.IsCodeAt(view, pos);
+            reader.IsCodeAt(view, static_cast<size_t>(pos - 1));
             const uint8_t literal = reader.InLiteral();
-            const int32_t last = std::min(n, reader.SameStateThrough(view));
+            const int32_t last =
+                std::min(n, static_cast<int32_t>(reader.SameStateThrough(view)) + 1);
             for (; pos <= last; ++pos)
                 marked[static_cast<size_t>(pos)] = literal;
         }

@@ -20,19 +20,19 @@ class CodeReader {
   public:
     explicit CodeReader(bool style_sheet) : style_sheet_(style_sheet) {}
 
-    // The position of the next byte to read; a caller that edits has the Rewriter track it.
-    int32_t& position() { return pos_; }
+    // The index of the next byte to read; a caller that edits has the Rewriter track it.
+    size_t& position() { return pos_; }
 
     // Reads the text up to `at`, which must not lie before the bytes already read; whether
     // a delimiter at `at` stands in code.
-    bool IsCodeAt(const Rewriter& text, int32_t at);
+    bool IsCodeAt(const Rewriter& text, size_t at);
 
-    // Whether the position reached lies inside a string literal or a style sheet's url(...).
+    // Whether the index reached lies inside a string literal or a style sheet's url(...).
     bool InLiteral() const { return quote_ != 0 || in_url_; }
 
-    // The last position up to which the state stays what it is at the position reached (the
-    // bytes before it pass by without changing it); at least that position.
-    int32_t SameStateThrough(const Rewriter& text) const;
+    // The last index up to which the state stays what it is at the index reached (the bytes
+    // before it pass by without changing it); at least that index.
+    size_t SameStateThrough(const Rewriter& text) const;
 
   private:
     void Read(const Rewriter& text, unsigned char c);
@@ -42,7 +42,7 @@ class CodeReader {
     const std::array<bool, 256>& StopBytes() const;
 
     bool style_sheet_;
-    int32_t pos_ = 1;
+    size_t pos_ = 0;
     unsigned char quote_ = 0;  // the quote that opened the string being read
     bool escaped_ = false;
     bool in_comment_ = false;

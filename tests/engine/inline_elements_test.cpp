@@ -13,16 +13,14 @@ namespace {
 using Kind = TagInfo::Kind;
 
 auto BytesOf(std::string_view text) {
-    return [text](int32_t pos) -> unsigned char {
-        if (pos < 1 || pos > static_cast<int32_t>(text.size())) return 0;
-        return static_cast<unsigned char>(text[static_cast<size_t>(pos - 1)]);
+    return [text](size_t i) -> unsigned char {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
     };
 }
 
 TagInfo ReadFirstTag(std::string_view text) {
     const size_t open = text.find('<');
-    return ReadTagAt(BytesOf(text),
-                     open == std::string_view::npos ? 1 : static_cast<int32_t>(open) + 1);
+    return ReadTagAt(BytesOf(text), open == std::string_view::npos ? 0 : open);
 }
 
 struct TagRow {
@@ -126,10 +124,10 @@ TEST(InlineElementsTest, FollowsWhichTagEachGreaterThanEnds) {
     const auto at = BytesOf(text);
     std::vector<std::string> ends;
     TagEnds tags;
-    for (int32_t pos = 1; pos <= static_cast<int32_t>(text.size()); ++pos) {
-        const int32_t open = tags.Advance(at, pos);
+    for (size_t pos = 0; pos < text.size(); ++pos) {
+        const size_t open = tags.Advance(at, pos);
         if (at(pos) == '>') {
-            ends.push_back(open == 0 ? "text" : std::string(text.substr(open - 1, pos - open + 1)));
+            ends.push_back(open == kNone ? "text" : std::string(text.substr(open, pos - open + 1)));
         }
         EXPECT_EQ(tags.Advance(at, pos), open);  // asking again gives the same answer
     }
@@ -139,11 +137,11 @@ TEST(InlineElementsTest, FollowsWhichTagEachGreaterThanEnds) {
     // Positions may be skipped; deleted bytes behind the walk are accounted for.
     TagEnds skipping;
     const std::string_view spaced = "<a  >";
-    EXPECT_EQ(skipping.Advance(BytesOf(spaced), 5), 1);
+    EXPECT_EQ(skipping.Advance(BytesOf(spaced), 4), 0u);
     TagEnds shifted;
-    EXPECT_EQ(shifted.Advance(BytesOf("<a  >x>"), 5), 1);
-    shifted.Shift(2);  // "<a>x>": the walk goes on after the ">" now at position 3
-    EXPECT_EQ(shifted.Advance(BytesOf("<a>x>"), 5), 0);
+    EXPECT_EQ(shifted.Advance(BytesOf("<a  >x>"), 4), 0u);
+    shifted.Shift(2);  // "<a>x>": the walk goes on after the ">" now at index 2
+    EXPECT_EQ(shifted.Advance(BytesOf("<a>x>"), 4), kNone);
 }
 
 // An element that changes the font stays open from its start tag to its end tag, however many
@@ -169,7 +167,7 @@ TEST(InlineElementsTest, FollowsWhetherAFontChangeIsOpen) {
     };
     for (const Probe& probe : kProbes) {
         SCOPED_TRACE(std::string(probe.text));
-        const int32_t pos = static_cast<int32_t>(probe.text.find(probe.mark)) + 1;
+        const size_t pos = probe.text.find(probe.mark);
         OpenFontElements fonts;
         EXPECT_EQ(fonts.OpenAt(BytesOf(probe.text), pos), probe.open);
     }
@@ -177,10 +175,10 @@ TEST(InlineElementsTest, FollowsWhetherAFontChangeIsOpen) {
     // Asked along the text, with a deletion behind the walk.
     OpenFontElements fonts;
     const auto at = BytesOf("<tt>  </tt>");
-    EXPECT_FALSE(fonts.OpenAt(at, 1));
-    EXPECT_TRUE(fonts.OpenAt(at, 6));
-    fonts.Shift(1);  // "<tt> </tt>": the walk goes on at the "<" now at position 6
-    EXPECT_FALSE(fonts.OpenAt(BytesOf("<tt> </tt>"), 11));
+    EXPECT_FALSE(fonts.OpenAt(at, 0));
+    EXPECT_TRUE(fonts.OpenAt(at, 5));
+    fonts.Shift(1);  // "<tt> </tt>": the walk goes on at the "<" now at index 5
+    EXPECT_FALSE(fonts.OpenAt(BytesOf("<tt> </tt>"), 10));
 }
 
 }  // namespace

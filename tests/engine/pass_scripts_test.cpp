@@ -601,7 +601,7 @@ TEST(ScriptStepsTest, CodeReaderMatchesReadingByteByByte) {
         Rewriter text(source);
         if (!model.empty()) {
             const int32_t at = std::uniform_int_distribution<int32_t>(1, Len(model))(rng);
-            text.Delete(at, 1);
+            text.Delete(static_cast<size_t>(at - 1), 1);
             DeleteAt(model, at, 1);
         }
         SCOPED_TRACE(model);
@@ -610,10 +610,10 @@ TEST(ScriptStepsTest, CodeReaderMatchesReadingByteByByte) {
         for (int32_t p = 1; p <= Len(model) + 1;
              p += std::uniform_int_distribution<int32_t>(1, 24)(rng)) {
             literal.ReadTo(model, p);
-            ASSERT_EQ(reader.IsCodeAt(text, p), literal.Code()) << p;
+            ASSERT_EQ(reader.IsCodeAt(text, static_cast<size_t>(p - 1)), literal.Code()) << p;
             ASSERT_EQ(reader.InLiteral(), literal.InLiteral()) << p;
             // The state holds through the position the reader names.
-            const int32_t same = reader.SameStateThrough(text);
+            const int32_t same = static_cast<int32_t>(reader.SameStateThrough(text)) + 1;
             ASSERT_GE(same, p);
             LiteralReader ahead = literal;
             for (int32_t q = p + 1; q <= std::min(same, Len(model) + 1); ++q) {

@@ -12,6 +12,9 @@
 namespace tsqz {
 namespace {
 
+// The 1-based position of the model for an index of the Rewriter: 0 for kNone.
+int32_t PositionFrom(size_t index) { return index == kNone ? 0 : static_cast<int32_t>(index) + 1; }
+
 Text RandomText(std::mt19937& rng, std::string_view alphabet, int max_length) {
     std::uniform_int_distribution<int> length(0, max_length);
     std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
@@ -30,13 +33,16 @@ TEST(RewriterTest, EditsAndSearchesMatchInPlaceText) {
         const Text source = RandomText(rng, kAlphabet, 40);
         Text model = source;
         Rewriter text(source);
-        int32_t mark_a = 0;
-        int32_t mark_b = 0;
+        // The marks are indexes (kNone for none); the model moves them as positions (0 for none).
+        size_t mark_a = kNone;
+        size_t mark_b = kNone;
         int32_t model_a = 0;
         int32_t model_b = 0;
         if (!source.empty()) {
-            mark_a = model_a = std::uniform_int_distribution<int32_t>(1, Len(source))(rng);
-            mark_b = model_b = std::uniform_int_distribution<int32_t>(1, Len(source))(rng);
+            model_a = std::uniform_int_distribution<int32_t>(1, Len(source))(rng);
+            model_b = std::uniform_int_distribution<int32_t>(1, Len(source))(rng);
+            mark_a = static_cast<size_t>(model_a - 1);
+            mark_b = static_cast<size_t>(model_b - 1);
         }
         text.Track(mark_a);
         text.Track(mark_b);
@@ -53,38 +59,40 @@ TEST(RewriterTest, EditsAndSearchesMatchInPlaceText) {
         };
         for (int step = 0; step < 12; ++step) {
             const int32_t length = Len(model);
-            ASSERT_EQ(text.Length(), length);
+            ASSERT_EQ(text.Length(), static_cast<size_t>(length));
             const int32_t pos = std::uniform_int_distribution<int32_t>(0, length + 2)(rng);
             const Text pattern = RandomText(rng, "ab<?", 3);
             const bool ignore_case = rng() % 2 == 0;
             SCOPED_TRACE(model + " @" + std::to_string(pos) + " " + pattern);
-            EXPECT_EQ(text.At(pos), ByteAt(model, pos));
+            const size_t i = static_cast<size_t>(pos - 1);  // pos as an index (kNone for 0)
+            EXPECT_EQ(text.At(i), ByteAt(model, pos));
             if (pos >= 1) {
-                EXPECT_EQ(text.Find(pattern, pos, ignore_case),
+                EXPECT_EQ(PositionFrom(text.Find(pattern, i, ignore_case)),
                           Find(model, pattern, pos, ignore_case));
-                EXPECT_EQ(text.FindChar('>', pos), FindChar(model, '>', pos));
-                EXPECT_EQ(text.FindCharBack('<', pos), FindCharBack(model, '<', pos));
-                EXPECT_EQ(text.HasAt(pos, pattern, ignore_case),
+                EXPECT_EQ(PositionFrom(text.FindChar('>', i)), FindChar(model, '>', pos));
+                EXPECT_EQ(PositionFrom(text.FindCharBack('<', i + 1)),
+                          FindCharBack(model, '<', pos));
+                EXPECT_EQ(text.HasAt(i, pattern, ignore_case),
                           Find(model, pattern, pos, ignore_case) == pos);
             }
             if (rng() % 2 == 0 && pos >= 1 && pos <= length) {
                 const int32_t count =
                     std::min(std::uniform_int_distribution<int32_t>(1, 3)(rng), length - pos + 1);
-                text.Delete(pos, count);
+                text.Delete(i, static_cast<size_t>(count));
                 DeleteAt(model, pos, count);
                 move_mark(model_a, pos, -count);
                 move_mark(model_b, pos, -count);
             } else if (pos >= 1 && pos <= length + 1) {
                 const Text what = RandomText(rng, "xy", 2);
-                text.Insert(pos, what);
+                text.Insert(i, what);
                 InsertAt(model, pos, what);
                 if (!what.empty()) {
                     move_mark(model_a, pos, Len(what));
                     move_mark(model_b, pos, Len(what));
                 }
             }
-            EXPECT_EQ(mark_a, model_a);
-            EXPECT_EQ(mark_b, model_b);
+            EXPECT_EQ(PositionFrom(mark_a), model_a);
+            EXPECT_EQ(PositionFrom(mark_b), model_b);
         }
         EXPECT_EQ(text.Finish(), model);
     }
@@ -125,13 +133,13 @@ TEST(TagTrackerTest, AnswersAsTheLastBracketBeforeThePlace) {
         Text model = source;
         Rewriter text(source);
         RewriterTagTracker rewriter_tags(text);
-        for (int32_t at = 1; at <= Len(model); ++at) {
+        for (size_t at = 0; at < model.size(); ++at) {
             SCOPED_TRACE(model + " @" + std::to_string(at));
-            const bool expected = at >= 2 && open_of(model, IndexOf(at - 1)) != kNone;
+            const bool expected = at >= 1 && open_of(model, at - 1) != kNone;
             ASSERT_EQ(rewriter_tags.InsideTag(at), expected);
-            const int32_t space = FindChar(model, ' ', at + 1);
+            const int32_t space = FindChar(model, ' ', static_cast<int32_t>(at) + 2);
             if (space != 0 && rng() % 2 == 0) {
-                text.Delete(space, 1);
+                text.Delete(static_cast<size_t>(space - 1), 1);
                 DeleteAt(model, space, 1);
             }
         }
@@ -149,10 +157,11 @@ TEST(RewriterTest, ExactSearchesFindTheFirstPlace) {
             if (pattern.empty()) continue;
             const int32_t start = std::uniform_int_distribution<int32_t>(1, Len(model) + 1)(rng);
             SCOPED_TRACE(model + " @" + std::to_string(start) + " " + pattern);
-            ASSERT_EQ(text.Find(pattern, start), FindLiterally(model, pattern, start));
+            ASSERT_EQ(PositionFrom(text.Find(pattern, static_cast<size_t>(start - 1))),
+                      FindLiterally(model, pattern, start));
             if (model.empty()) break;
             const int32_t at = std::uniform_int_distribution<int32_t>(1, Len(model))(rng);
-            text.Delete(at, 1);
+            text.Delete(static_cast<size_t>(at - 1), 1);
             DeleteAt(model, at, 1);
         }
     }
