@@ -1,13 +1,12 @@
 // How the engine's units name a place in a text, and the one value for "no place".
 //
 // A place is a 0-based index into the text, as the standard library counts, and "no place"
-// is kNone (npos). The searches of text.h, the scanners (byte_scan.h, tag_scan.h) and the
-// passes' own scans take and return these.
+// is kNone (npos). The searches of text.h, the scanners (byte_scan.h, tag_scan.h), the
+// Rewriter (text_rewriter.h) and the passes' own scans take and return these.
 //
-// The loops that edit as they search (the whitespace, script and head passes, and the plain
-// loops the tests hold the passes against) are written in 1-based int32_t positions with 0 for
-// "not found": text/literal_search.h and the Rewriter (text_rewriter.h). A place crosses from
-// those into an index only through IndexOf, and back through PositionOf.
+// The head and script passes and the plain loops the tests hold the passes against are written
+// in 1-based int32_t positions with 0 for "not found": text/literal_search.h. A place crosses
+// from those into an index only through IndexOf, and back through PositionOf.
 #pragma once
 
 #include <cstddef>
