@@ -1257,8 +1257,15 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     if (!scratch_.empty()) {
         // A line feed that now follows a PRE or LISTING start tag directly would be dropped:
         // one more line feed is dropped in its place.
-        if (out_.size() == newline_out_ && text_begin != newline_in_ && (scratch_[0] == '\n' || scratch_[0] == '\r'))
-            out_.push_back('\n');
+        if (out_.size() == newline_out_ && text_begin != newline_in_ && (scratch_[0] == '\n' || scratch_[0] == '\r')) {
+            if (pending_body_end_) {  // the held end tag stood there: it goes back
+                out_.append(pending_body_end_bytes_);
+                pending_body_end_ = false;
+                pending_body_end_bytes_.clear();
+            } else {
+                out_.push_back('\n');
+            }
+        }
         out_.append(scratch_);
         prev_boundary_ = false;
     }
@@ -1459,9 +1466,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             OnSignificant(t, true);
             break;
         case TokenKind::StartTag: {
-            if (t.ignored_in_select) {
-                // Parsers differ on what a select holds, and so on how the text after such a
-                // tag is read: the rest of the page stays as written.
+            // Parsers differ on what a select holds, and a frameset drops most tags after it,
+            // so the text after such a tag may not be read as the tags say: the rest of the
+            // page stays as written.
+            if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0)) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
