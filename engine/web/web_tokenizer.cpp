@@ -501,6 +501,17 @@ void Tokenizer::AfterStartTag(Token& t) {
         raw_end_ = name;
     }
     if (name == "select") ++select_depth_;
+    // A table start tag where a table's rows are expected closes that table first.
+    if (name == "table" && !open_.empty() && open_.back().ns == Namespace::Html) {
+        const std::string& top = open_.back().name;
+        if (top == "table" || top == "tbody" || top == "thead" || top == "tfoot" || top == "tr" || top == "colgroup") {
+            size_t j = open_.size();
+            while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
+                              (open_[j - 1].name == "table" || open_[j - 1].name == "template")))
+                --j;
+            if (j > 0 && open_[j - 1].name == "table") PopUntil(j - 1);
+        }
+    }
     Push(name, Namespace::Html, t.element);
 }
 
