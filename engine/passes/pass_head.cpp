@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "passes/passes.h"
-#include "text/literal_search.h"
 
 namespace tsqz {
 namespace {
@@ -60,10 +59,10 @@ bool IsSpace(unsigned char c) {
 class CutList {
   public:
     explicit CutList(const Text& original) : original_(original) {}
-    // Cuts 1-based positions first..last; ranges come in increasing order.
-    void Cut(int32_t first, int32_t last) {
-        out_.append(original_, copied_, static_cast<size_t>(first - 1) - copied_);
-        copied_ = static_cast<size_t>(last);
+    // Cuts the bytes at indexes first..last; ranges come in increasing order.
+    void Cut(size_t first, size_t last) {
+        out_.append(original_, copied_, first - copied_);
+        copied_ = last + 1;
         cut_ = true;
     }
     void ApplyTo(Text& text) {
@@ -79,18 +78,18 @@ class CutList {
     bool cut_ = false;
 };
 
-// The first match at or after a position, remembered: asked again from a later position
-// that lies at or before the last answer, it gives the same answer without searching, so a
-// loop whose starts only move forward searches each byte once.
+// The first match at or after an index, remembered: asked again from a later index that lies
+// at or before the last answer, it gives the same answer without searching, so a loop whose
+// starts only move forward searches each byte once.
 class ForwardSearch {
   public:
     ForwardSearch(std::string_view text, std::string_view pattern, bool ignore_case)
         : text_(text), pattern_(pattern), ignore_case_(ignore_case) {}
-    int32_t From(int32_t start) {
-        const bool known = searched_ && start >= from_ && (found_ == 0 || start <= found_);
+    size_t From(size_t start) {
+        const bool known = searched_ && start >= from_ && (found_ == kNone || start <= found_);
         if (!known) {
             from_ = start;
-            found_ = Find(text_, pattern_, start, ignore_case_);
+            found_ = FindFrom(text_, pattern_, start, ignore_case_);
             searched_ = true;
         }
         return found_;
@@ -101,17 +100,18 @@ class ForwardSearch {
     std::string_view pattern_;
     bool ignore_case_;
     bool searched_ = false;
-    int32_t from_ = 0;
-    int32_t found_ = 0;
+    size_t from_ = 0;
+    size_t found_ = kNone;
 };
 
 // A tag name ends at ">" or white space; "<title" must not match "<titles".
-int32_t FindTagStart(std::string_view text, std::string_view tag, int32_t start) {
-    for (int32_t p = Find(text, tag, start, true); p != 0; p = Find(text, tag, p + 1, true)) {
-        const unsigned char next = ByteAt(text, p + Len(tag));
+size_t FindTagStart(std::string_view text, std::string_view tag, size_t start) {
+    for (size_t p = FindFrom(text, tag, start, true); p != kNone;
+         p = FindFrom(text, tag, p + 1, true)) {
+        const unsigned char next = ByteAtIndex(text, p + tag.size());
         if (next == '>' || IsSpace(next)) return p;
     }
-    return 0;
+    return kNone;
 }
 
 // The stretches of the chunk that lie inside an element of kLiteralContentElements: from its
@@ -119,19 +119,19 @@ int32_t FindTagStart(std::string_view text, std::string_view tag, int32_t start)
 class LiteralContent {
   public:
     explicit LiteralContent(std::string_view text) {
-        const int32_t beyond = Len(text) + 1;
+        const size_t beyond = text.size();
         for (const ElementTags& element : kLiteralContentElements) {
-            int32_t open = FindTagStart(text, element.open, 1);
-            while (open != 0) {
-                const int32_t close = FindTagStart(text, element.close, open + 1);
-                ranges_.emplace_back(open, close != 0 ? close : beyond);
-                if (close == 0) break;
+            size_t open = FindTagStart(text, element.open, 0);
+            while (open != kNone) {
+                const size_t close = FindTagStart(text, element.close, open + 1);
+                ranges_.emplace_back(open, close != kNone ? close : beyond);
+                if (close == kNone) break;
                 open = FindTagStart(text, element.open, close + 1);
             }
         }
         std::sort(ranges_.begin(), ranges_.end());
         // Merge overlaps so that a forward walk over the ranges answers each question.
-        std::vector<std::pair<int32_t, int32_t>> merged;
+        std::vector<std::pair<size_t, size_t>> merged;
         for (const auto& range : ranges_) {
             if (!merged.empty() && range.first <= merged.back().second) {
                 merged.back().second = std::max(merged.back().second, range.second);
@@ -141,39 +141,39 @@ class LiteralContent {
         }
         ranges_.swap(merged);
     }
-    // Whether position p lies inside such an element; p only grows from call to call.
-    bool Contains(int32_t p) {
+    // Whether index p lies inside such an element; p only grows from call to call.
+    bool Contains(size_t p) {
         while (next_ < ranges_.size() && ranges_[next_].second <= p)
             ++next_;
         return next_ < ranges_.size() && ranges_[next_].first < p;
     }
 
   private:
-    std::vector<std::pair<int32_t, int32_t>> ranges_;  // [start tag, end tag) positions
+    std::vector<std::pair<size_t, size_t>> ranges_;  // [start tag, end tag) indexes
     size_t next_ = 0;
 };
 
 void RemoveHtmlComments(Text& chunk) {
-    if (Find(chunk, kCommentOpen, 1, false) == 0) return;
+    if (FindFrom(chunk, kCommentOpen, 0, false) == kNone) return;
     LiteralContent literal(chunk);
     ForwardSearch close(chunk, kCommentClose, false);
     ForwardSearch webbot(chunk, kWebbot, true);
     CutList cuts(chunk);
-    int32_t cursor = 1;
+    size_t cursor = 0;
     for (;;) {
-        const int32_t open = Find(chunk, kCommentOpen, cursor, false);
-        if (open == 0) break;
-        const int32_t after_open = open + Len(kCommentOpen);
-        if (ByteAt(chunk, after_open) == kIncludeMark) {
+        const size_t open = FindFrom(chunk, kCommentOpen, cursor, false);
+        if (open == kNone) break;
+        const size_t after_open = open + kCommentOpen.size();
+        if (ByteAtIndex(chunk, after_open) == kIncludeMark) {
             cursor = after_open;
             continue;
         }
         // "<!-->" is a whole comment: the "-->" may begin inside the "<!--".
-        const int32_t end = close.From(open);
-        if (end == 0) break;  // an unclosed comment ends the pass; the rest stays
-        const int32_t marker = webbot.From(after_open);
-        if ((marker == 0 || marker > end) && !literal.Contains(open)) {
-            const int32_t last = end + Len(kCommentClose) - 1;
+        const size_t end = close.From(open);
+        if (end == kNone) break;  // an unclosed comment ends the pass; the rest stays
+        const size_t marker = webbot.From(after_open);
+        if ((marker == kNone || marker > end) && !literal.Contains(open)) {
+            const size_t last = end + kCommentClose.size() - 1;
             cuts.Cut(open, last);
             // The search resumes one byte after the place where the comment began, so the
             // byte that follows the cut is passed over: of two comments with nothing between
@@ -189,14 +189,14 @@ void RemoveHtmlComments(Text& chunk) {
 // COMMENT elements go with their content. One without an end tag stays and ends the loop.
 void RemoveCommentElements(Text& chunk) {
     CutList cuts(chunk);
-    int32_t open = Find(chunk, kCommentElementOpen, 1, true);
-    while (open != 0) {
-        const int32_t close =
-            Find(chunk, kCommentElementClose, open + Len(kCommentElementOpen), true);
-        if (close == 0) break;
-        const int32_t last = close + Len(kCommentElementClose) - 1;
+    size_t open = FindFrom(chunk, kCommentElementOpen, 0, true);
+    while (open != kNone) {
+        const size_t close =
+            FindFrom(chunk, kCommentElementClose, open + kCommentElementOpen.size(), true);
+        if (close == kNone) break;
+        const size_t last = close + kCommentElementClose.size() - 1;
         cuts.Cut(open, last);
-        open = Find(chunk, kCommentElementOpen, last + 1, true);
+        open = FindFrom(chunk, kCommentElementOpen, last + 1, true);
     }
     cuts.ApplyTo(chunk);
 }
@@ -207,25 +207,24 @@ void RemoveCommentElements(Text& chunk) {
 void RemoveMetaElements(Text& chunk, std::string_view open_tag, const std::string_view* markers,
                         size_t marker_count, bool cut_marked) {
     CutList cuts(chunk);
-    int32_t open = Find(chunk, open_tag, 1, true);
-    while (open != 0) {
-        const int32_t close = FindChar(chunk, '>', open);
-        if (close == 0) break;  // an element without ">" stays, and no later one can end
-        const std::string_view element(chunk.data() + open - 1,
-                                       static_cast<size_t>(close - open + 1));
+    size_t open = FindFrom(chunk, open_tag, 0, true);
+    while (open != kNone) {
+        const size_t close = chunk.find('>', open);
+        if (close == kNone) break;  // an element without ">" stays, and no later one can end
+        const size_t length = close - open + 1;
+        const std::string_view element(chunk.data() + open, length);
         bool marked = false;
         for (size_t i = 0; i < marker_count && !marked; ++i) {
-            marked = Find(element, markers[i], 1, true) != 0;
+            marked = FindFrom(element, markers[i], 0, true) != kNone;
         }
-        const int32_t length = close - open + 1;
         if (marked == cut_marked) {
             cuts.Cut(open, close);
-            // The next search starts at the number the ">" had before the cut; in the
+            // The next search starts at the index the ">" had before the cut; in the
             // shortened text that lies `length` bytes further on, so a META within that
             // distance is not examined. Kept on purpose: it is the pass's known behaviour.
-            open = Find(chunk, open_tag, close + length, true);
+            open = FindFrom(chunk, open_tag, close + length, true);
         } else {
-            open = Find(chunk, open_tag, close, true);
+            open = FindFrom(chunk, open_tag, close, true);
         }
     }
     cuts.ApplyTo(chunk);
@@ -237,23 +236,22 @@ void RemoveMetaElements(Text& chunk, std::string_view open_tag, const std::strin
 Text ReduceToTags(std::string_view text) {
     Text tags;
     bool comment_close_left = true;
-    int32_t pos = 1;
+    size_t pos = 0;
     for (;;) {
-        const int32_t lt = FindChar(text, '<', pos);
-        if (lt == 0) break;
-        int32_t last = 0;
-        if (comment_close_left &&
-            text.substr(static_cast<size_t>(lt - 1)).starts_with(kCommentOpen)) {
-            const int32_t end = Find(text, kCommentClose, lt + 2, false);
-            if (end != 0) {
-                last = end + Len(kCommentClose) - 1;
+        const size_t lt = text.find('<', pos);
+        if (lt == kNone) break;
+        size_t last = kNone;
+        if (comment_close_left && text.substr(lt).starts_with(kCommentOpen)) {
+            const size_t end = FindFrom(text, kCommentClose, lt + 2, false);
+            if (end != kNone) {
+                last = end + kCommentClose.size() - 1;
             } else {
                 comment_close_left = false;
             }
         }
-        if (last == 0) last = FindChar(text, '>', lt + 1);
-        if (last == 0) break;
-        tags.append(text.substr(static_cast<size_t>(lt - 1), static_cast<size_t>(last - lt + 1)));
+        if (last == kNone) last = text.find('>', lt + 1);
+        if (last == kNone) break;
+        tags.append(text.substr(lt, last - lt + 1));
         pos = last + 1;
     }
     return tags;
@@ -285,24 +283,22 @@ void RemoveGeneratorMeta(Engine& engine, Text& chunk) {
 // Only the first declaration of the chunk goes.
 void RemoveDoctype(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
-    const int32_t open = Find(chunk, kDoctypeOpen, 1, true);
-    const int32_t close = open != 0 ? FindChar(chunk, '>', open) : 0;
-    if (close != 0) DeleteAt(chunk, open, close - open + 1);
+    const size_t open = FindFrom(chunk, kDoctypeOpen, 0, true);
+    const size_t close = open != kNone ? chunk.find('>', open) : kNone;
+    if (close != kNone) chunk.erase(open, close - open + 1);
     EndSavings(engine, chunk, kSlotNoDTD);
 }
 
 void RemoveNonHTMLContent(Engine& engine, Text& chunk) {
     BeginSavings(engine, chunk);
-    const int32_t start = Find(chunk, kHtmlStart, 1, true);
-    if (start >= 2) {
-        const size_t prefix = static_cast<size_t>(start - 1);
-        chunk.replace(0, prefix, ReduceToTags(std::string_view(chunk).substr(0, prefix)));
+    const size_t start = FindFrom(chunk, kHtmlStart, 0, true);
+    if (start != kNone && start >= 1) {
+        chunk.replace(0, start, ReduceToTags(std::string_view(chunk).substr(0, start)));
     }
-    const int32_t end = FindBack(chunk, kHtmlEnd, Len(chunk), true);
+    const size_t end = FindBefore(chunk, kHtmlEnd, chunk.size(), true);
     // One byte after "</html>" (a final line feed) is left alone.
-    if (end != 0 && Len(chunk) - (end + Len(kHtmlEnd) - 1) >= 2) {
-        const size_t from = static_cast<size_t>(end - 1);
-        chunk.replace(from, Text::npos, ReduceToTags(std::string_view(chunk).substr(from)));
+    if (end != kNone && chunk.size() - (end + kHtmlEnd.size()) >= 2) {
+        chunk.replace(end, Text::npos, ReduceToTags(std::string_view(chunk).substr(end)));
     }
     EndSavings(engine, chunk, kSlotStripNonHTML);
 }

@@ -7,7 +7,6 @@
 
 #include "text/byte_scan.h"
 #include "passes/passes.h"
-#include "text/literal_search.h"
 #include "passes/script_steps.h"
 #include "text/text_rewriter.h"
 
@@ -29,12 +28,12 @@ constexpr std::string_view kVBScriptKeywords[] = {"if ", "dim ", "sub ", "do ", 
 // Whether some occurrence of the pattern stands outside a string literal: an even number of
 // double quotes lies between the start of its line and it.
 bool OccursOutsideStrings(std::string_view block, std::string_view pattern, bool ignore_case) {
-    int32_t read = 1;
+    size_t read = 0;
     int32_t quotes = 0;
-    for (int32_t p = Find(block, pattern, 1, ignore_case); p != 0;
-         p = Find(block, pattern, p + 1, ignore_case)) {
+    for (size_t p = FindFrom(block, pattern, 0, ignore_case); p != kNone;
+         p = FindFrom(block, pattern, p + 1, ignore_case)) {
         for (; read < p; ++read) {
-            const char c = block[static_cast<size_t>(read - 1)];
+            const char c = block[read];
             if (c == '\n') quotes = 0;
             if (c == '"') ++quotes;
         }
@@ -257,41 +256,39 @@ int32_t JoinStyleLinesBack(Text& block, unsigned char byte, int32_t end,
 
 // Lines that start with a space lose the spaces at their start and end.
 void TrimIndentedLines(Text& block, bool lf_only) {
-    const int32_t n = Len(block);
-    const unsigned char line_end = lf_only ? '\n' : '\r';
-    std::vector<uint8_t> gone(static_cast<size_t>(n) + 2, 0);
-    const auto blank = [&](int32_t pos) {
-        return gone[static_cast<size_t>(pos)] || block[static_cast<size_t>(pos - 1)] == ' ';
-    };
+    const size_t n = block.size();
+    const char line_end = lf_only ? '\n' : '\r';
+    std::vector<uint8_t> gone(n, 0);
+    const auto blank = [&](size_t i) { return gone[i] || block[i] == ' '; };
     bool any_gone = false;
-    int32_t end = 0;          // the line end of the line in hand (n + 1 for the block's end)
-    int32_t trimmed_end = 0;  // the line end whose trailing spaces are already gone
+    size_t end = kNone;          // the line end of the line in hand (n for the block's end)
+    size_t trimmed_end = kNone;  // the line end whose trailing spaces are already gone
     // Only spaces go, so the lines that start with a space are those of the block as it was;
     // one that has already lost its spaces to the line before it is now empty and unchanged.
-    for (int32_t lf = Find(block, "\n ", 1, false); lf != 0;
-         lf = Find(block, "\n ", lf + 1, false)) {
-        const int32_t first = lf + 1;
-        if (end < first) {
-            end = FindChar(block, line_end, first);
-            if (end == 0) end = n + 1;
+    for (size_t lf = FindFrom(block, "\n ", 0, false); lf != kNone;
+         lf = FindFrom(block, "\n ", lf + 1, false)) {
+        const size_t first = lf + 1;
+        if (end == kNone || end < first) {
+            end = block.find(line_end, first);
+            if (end == kNone) end = n;
         }
-        int32_t text_start = first;
+        size_t text_start = first;
         while (text_start < end && blank(text_start))
             ++text_start;
-        for (int32_t pos = first; pos < text_start; ++pos)
-            gone[static_cast<size_t>(pos)] = 1;
+        for (size_t i = first; i < text_start; ++i)
+            gone[i] = 1;
         any_gone = true;
         if (text_start == end || trimmed_end == end) continue;
-        for (int32_t pos = end - 1; pos > text_start && blank(pos); --pos) {
-            gone[static_cast<size_t>(pos)] = 1;
+        for (size_t i = end - 1; i > text_start && blank(i); --i) {
+            gone[i] = 1;
         }
         trimmed_end = end;
     }
     if (!any_gone) return;
     Text kept;
     kept.reserve(block.size());
-    for (int32_t pos = 1; pos <= n; ++pos) {
-        if (!gone[static_cast<size_t>(pos)]) kept.push_back(block[static_cast<size_t>(pos - 1)]);
+    for (size_t i = 0; i < n; ++i) {
+        if (!gone[i]) kept.push_back(block[i]);
     }
     block.swap(kept);
 }
@@ -449,7 +446,7 @@ size_t CodeReader::SameStateThrough(const Rewriter& text) const {
 
 ScriptLanguage GuessScriptLanguage(std::string_view block, bool lf_only) {
     for (std::string_view shape : lf_only ? kLineShapesLF : kLineShapesCRLF) {
-        if (Find(block, shape, 1, false) != 0) return ScriptLanguage::kJavaScript;
+        if (FindFrom(block, shape, 0, false) != kNone) return ScriptLanguage::kJavaScript;
     }
     for (std::string_view op : kJavaScriptOperators) {
         if (OccursOutsideStrings(block, op, false)) return ScriptLanguage::kJavaScript;

@@ -3,8 +3,7 @@
 // A text is a std::string of raw bytes, and a place in it a 0-based index with kNone for "no
 // place" (text/position.h). In a pattern "?" matches any byte. The rules here are behaviour,
 // not taste: passes depend on where a search starts, what counts as a match and where a
-// replace-all resumes. The same searches at 1-based positions, for the loops written in
-// those, are in text/literal_search.h.
+// replace-all resumes.
 #pragma once
 
 #include <cstddef>

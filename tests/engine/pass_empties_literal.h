@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "engine/run/engine.h"
-#include "engine/text/literal_search.h"
+#include "support/literal_search.h"
 #include "engine/text/text.h"
 
 namespace tsqz::literal {

@@ -9,7 +9,7 @@
 
 #include "engine/passes/passes.h"
 #include "engine/run/pipeline.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 namespace tsqz {
 namespace {

@@ -11,7 +11,7 @@
 #include "passes/dispatch.h"
 #include "passes/inline_elements.h"
 #include "passes/passes.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 namespace tsqz {
 namespace {

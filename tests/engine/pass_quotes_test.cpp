@@ -7,7 +7,7 @@
 
 #include "passes/passes.h"
 #include "support/random_markup.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 namespace tsqz {
 namespace {

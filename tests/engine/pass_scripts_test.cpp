@@ -7,7 +7,7 @@
 
 #include "passes/passes.h"
 #include "passes/script_steps.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 namespace tsqz {
 namespace {

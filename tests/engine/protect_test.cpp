@@ -13,7 +13,7 @@
 #include "include/tagsqueeze.h"
 #include "passes/passes.h"
 #include "text/text.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 namespace tsqz {
 namespace {

@@ -1,7 +1,7 @@
 // The forward rewriter against plain in-place edits, and its run helpers against repeated
 // replace-all.
 #include "text/text_rewriter.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 #include <gtest/gtest.h>
 

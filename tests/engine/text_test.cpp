@@ -1,6 +1,6 @@
 // The search and edit primitives: their guards, and the fast forms against literal loops.
 #include "text/text.h"
-#include "text/literal_search.h"
+#include "support/literal_search.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,8 @@
-// The searches of text.h at 1-based positions, 0 meaning "not found", for the loops that are
-// written in them: the whitespace, script and head passes, which edit as they search (with
-// the Rewriter, text_rewriter.h), and the plain loops the tests hold the passes against.
-//
-// A signed start or limit asks for case-insensitive matching when it is negative. Everything
-// else in the engine takes 0-based indexes; a place crosses over only through IndexOf and
-// PositionOf (text/position.h).
+// The searches of text.h at 1-based positions, 0 meaning "not found", for the plain loops the
+// tests hold the passes against: written byte for byte as the passes' rules read, they count
+// from 1. A signed start or limit asks for case-insensitive matching when it is negative.
+// The engine itself takes 0-based indexes; a place crosses over only through IndexOf and
+// PositionOf.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +12,10 @@
 #include "text/text.h"
 
 namespace tsqz {
+
+// The 0-based index of a found (non-zero) 1-based search position, and back.
+constexpr size_t IndexOf(int32_t position) { return static_cast<size_t>(position - 1); }
+constexpr int32_t PositionOf(size_t index) { return static_cast<int32_t>(index) + 1; }
 
 // First match of pattern at or after |start|; negative start ignores case.
 int32_t FindText(std::string_view text, std::string_view pattern, int32_t start);
