@@ -1467,9 +1467,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         case TokenKind::StartTag: {
             // Parsers differ on what a select holds, and a frameset drops most tags after it,
-            // so the text after such a tag may not be read as the tags say: the rest of the
-            // page stays as written.
-            if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0)) {
+            // so the text after such a tag may not be read as the tags say; some parsers also
+            // replace control characters in tag names. The rest of the page stays as written.
+            if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
+                HoldsControlCharacters(t.name)) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
@@ -1519,9 +1520,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
-            if (t.left_foreign) {
+            if (t.left_foreign || HoldsControlCharacters(t.name)) {
                 // Where such an end tag leaves the tree differs between parsers (formatting
-                // elements are rebuilt around foreign content): the rest stays as written.
+                // elements are rebuilt around foreign content; some replace control characters in
+                // the name): the rest stays as written.
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
