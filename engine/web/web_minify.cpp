@@ -1330,11 +1330,14 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     case Deferred::HeadEnd:
     case Deferred::BodyStart:
         // The head would take these elements (and "noscript" while it is open); a head start
-        // tag would open the head, where most end tags after it are dropped.
+        // tag would open the head, where most end tags after it are dropped; an html start tag
+        // only adds attributes and leaves the parser before the body, so a head start tag after
+        // it would still open the head.
         omit = !text_starts_space && !(text_after.empty() && next_comment) &&
                !(text_after.empty() && next_end && next->name != "body" && next->name != "html") &&
                !(text_after.empty() && next_start &&
-                 ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript" || next->name == "head"));
+                 ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript" ||
+                  next->name == "head" || next->name == "html"));
         break;
     }
     if (omit) {
