@@ -559,16 +559,16 @@ uint64_t StatusKilobytes(std::string_view field) {
 }
 
 // The child's side: argv holds the template label and "page:PATH" or "synthetic:KIND:BYTES".
-int MemoryChild(std::string_view label, std::string_view spec) {
+int MemoryChild(std::string_view label, std::string_view source) {
     const TemplateChoice* choice = FindTemplate(label);
     if (!choice) return 2;
     Document doc;
-    if (spec.substr(0, 5) == "page:") {
+    if (source.substr(0, 5) == "page:") {
         Page page;
-        if (!LoadPage(std::string(spec.substr(5)), page)) return 1;
+        if (!LoadPage(std::string(source.substr(5)), page)) return 1;
         doc = ToDocument(page);
-    } else if (spec.substr(0, 10) == "synthetic:") {
-        const std::string rest(spec.substr(10));
+    } else if (source.substr(0, 10) == "synthetic:") {
+        const std::string rest(source.substr(10));
         const size_t kind = std::strtoull(rest.c_str(), nullptr, 10);
         const size_t bytes = std::strtoull(rest.c_str() + rest.find(':') + 1, nullptr, 10);
         if (kind >= std::size(kSyntheticKinds)) return 2;
@@ -603,7 +603,7 @@ struct PeakMemory {
     int32_t code = 0;
 };
 
-PeakMemory MeasurePeakMemory(const TemplateChoice& choice, const std::string& spec) {
+PeakMemory MeasurePeakMemory(const TemplateChoice& choice, const std::string& source) {
     PeakMemory result;
     int pipe_ends[2];
     if (::pipe(pipe_ends) != 0) return result;
@@ -614,7 +614,7 @@ PeakMemory MeasurePeakMemory(const TemplateChoice& choice, const std::string& sp
         ::close(pipe_ends[1]);
         const std::string label(choice.label);
         char* args[] = {const_cast<char*>("tsqz_bench"), const_cast<char*>(kMemoryChild),
-                        const_cast<char*>(label.c_str()), const_cast<char*>(spec.c_str()),
+                        const_cast<char*>(label.c_str()), const_cast<char*>(source.c_str()),
                         nullptr};
         ::execv("/proc/self/exe", args);
         ::_exit(127);
@@ -650,7 +650,7 @@ bool BenchMemory(const Settings& settings, const std::vector<Document>& docs) {
     bool within = true;
     for (const TemplateChoice* choice : settings.templates) {
         const std::string label(choice->label);
-        std::vector<std::pair<std::string, std::string>> runs;  // name, child's document spec
+        std::vector<std::pair<std::string, std::string>> runs;  // name, where the child finds its document
         if (settings.pages) {
             for (const Document& doc : docs)
                 runs.emplace_back(doc.name, "page:" + doc.path);
@@ -675,8 +675,8 @@ bool BenchMemory(const Settings& settings, const std::vector<Document>& docs) {
             std::printf("%-32s %14s %14s %12s\n", "document", "bytes", "peak bytes", "x document");
             PrintRule();
         }
-        for (const auto& [name, spec] : runs) {
-            const PeakMemory m = MeasurePeakMemory(*choice, spec);
+        for (const auto& [name, source] : runs) {
+            const PeakMemory m = MeasurePeakMemory(*choice, source);
             all_measured = all_measured && m.measured;
             const double times = m.document ? static_cast<double>(m.peak) / m.document : 0;
             if (m.measured && times > 3) within = false;
