@@ -47,6 +47,20 @@ std::string_view WithLineFeeds(std::string_view text, std::string& buffer) {
     return buffer;
 }
 
+// True when `before` ends inside a UTF-8 sequence that `after` would go on with. The browser
+// decodes the page before it parses it, so bytes the engine brings together across something
+// it drops would be read as one (broken) character where each side gave its own before.
+bool ContinuesSequence(std::string_view before, std::string_view after) {
+    if (after.empty() || (static_cast<unsigned char>(after[0]) & 0xC0) != 0x80) return false;
+    for (size_t k = 1; k <= 3 && k <= before.size(); ++k) {
+        unsigned char c = static_cast<unsigned char>(before[before.size() - k]);
+        if ((c & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+        return k < length;
+    }
+    return false;
+}
+
 // Control characters other than white space (and NUL) are read differently by parsers (some
 // replace them with U+FFFD): text holding one is not minified.
 bool HoldsControlCharacters(std::string_view text) {
@@ -1340,7 +1354,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                   next->name == "head" || next->name == "html"));
         break;
     }
-    if (omit) {
+    if (omit && !ContinuesSequence(out_, text_after)) {
         stats_[WebRule::OptionalTags] += deferred_bytes_.size();
         deferred_ = Deferred::None;
     } else {
@@ -1398,7 +1412,16 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 // the end tags held back no longer have any effect.
                 if (pending_body_end_ &&
                     std::any_of(in_.begin() + t.begin, in_.begin() + t.end, [](char c) { return !IsHtmlSpace(c); })) {
-                    stats_[WebRule::OptionalTags] += pending_body_end_bytes_.size();
+                    std::string_view before = pieces_.empty() ? std::string_view(out_)
+                                                              : in_.substr(pieces_.back().first,
+                                                                           pieces_.back().second - pieces_.back().first);
+                    if (ContinuesSequence(before, in_.substr(t.begin, t.end - t.begin))) {
+                        // The held tags keep the bytes on either side apart.
+                        FlushText(false, &t);
+                        out_.append(pending_body_end_bytes_);
+                    } else {
+                        stats_[WebRule::OptionalTags] += pending_body_end_bytes_.size();
+                    }
                     pending_body_end_ = false;
                     pending_body_end_bytes_.clear();
                 }
