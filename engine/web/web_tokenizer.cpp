@@ -423,6 +423,19 @@ void Tokenizer::PopUntil(size_t depth) {
     }
 }
 
+// The place past the select element whose content the parser is in, or 0: the innermost
+// select, unless a template was opened after it (a template's content follows the body's
+// rules until the template ends, whatever holds it).
+size_t Tokenizer::OpenSelect() const {
+    if (select_depth_ == 0) return 0;
+    for (size_t j = open_.size(); j > 0; --j) {
+        if (open_[j - 1].ns != Namespace::Html) continue;
+        if (open_[j - 1].name == "select") return j;
+        if (open_[j - 1].name == "template") return 0;
+    }
+    return 0;
+}
+
 static bool IsHtmlIntegrationPoint(std::string_view name, Namespace ns) {
     if (ns == Namespace::Svg)
         return EqualsIgnoringCase(name, "foreignobject") || name == "desc" || name == "title";
@@ -464,7 +477,8 @@ void Tokenizer::AfterStartTag(Token& t) {
                 PopUntil(open_.size() - 1);
         }
     }
-    if ((name == "svg" || name == "math") && select_depth_ > 0) {
+    const size_t select = OpenSelect();
+    if ((name == "svg" || name == "math") && select > 0) {
         // Dropped by a select in the older parsing rules, kept by newer ones.
         t.ignored_in_select = true;
         return;
@@ -475,18 +489,17 @@ void Tokenizer::AfterStartTag(Token& t) {
         if (!t.self_closing) Push(name, t.ns, t.element);
         return;
     }
-    if (select_depth_ > 0) {
+    if (select > 0) {
         // The select closes before another select and before controls; most other elements
         // are dropped inside it, and so do not switch the tokenizer.
-        size_t j = open_.size();
-        while (j > 0 && !(open_[j - 1].ns == Namespace::Html && open_[j - 1].name == "select")) --j;
+        const size_t j = select;
         bool in_table = false;
         for (size_t k = 0; k + 1 < j; ++k) in_table |= open_[k].ns == Namespace::Html && open_[k].name == "table";
         bool table_tag = name == "caption" || name == "table" || name == "tbody" || name == "tfoot" ||
                          name == "thead" || name == "tr" || name == "td" || name == "th";
         if (name == "select" || name == "input" || name == "keygen" || name == "textarea" ||
             (in_table && table_tag)) {
-            if (j > 0) PopUntil(j - 1);
+            PopUntil(j - 1);
             if (name == "select") return;
         } else if (IsIgnoredInSelect(name)) {
             t.ignored_in_select = true;
@@ -536,7 +549,7 @@ void Tokenizer::AfterEndTag(Token& t) {
     }
     if (name == "body" || name == "html") return;
     // Inside a select only its own end tags (and those of an enclosing table) close anything.
-    if (select_depth_ > 0 && name != "select" && name != "option" && name != "optgroup" &&
+    if (OpenSelect() > 0 && name != "select" && name != "option" && name != "optgroup" &&
         name != "template" && name != "table" && name != "tbody" && name != "thead" &&
         name != "tfoot" && name != "tr" && name != "td" && name != "th" && name != "caption")
         return;

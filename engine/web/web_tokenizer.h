@@ -88,6 +88,7 @@ private:
     void AfterStartTag(Token& t);
     void AfterEndTag(Token& t);
     bool ForeignContext() const;
+    size_t OpenSelect() const;
     bool AppropriateEndTagAt(size_t pos) const;
     void PopUntil(size_t depth);
     void Push(std::string_view name, Namespace ns, size_t id);
