@@ -533,10 +533,19 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (!stack_.empty()) {
         const OpenElement& top = stack_.back();
         if (top.name == "select" || top.name == "option" || top.name == "optgroup") {
-            bool in_select = std::any_of(stack_.begin(), stack_.end(),
-                                         [](const OpenElement& e) { return e.name == "select"; });
-            if (in_select && n != "option" && n != "optgroup" && n != "script" && n != "template")
+            // The select the parser is in: the innermost, unless a template opened after it.
+            size_t select = stack_.size();
+            while (select > 0 && stack_[select - 1].name != "select" && stack_[select - 1].name != "template")
+                --select;
+            if (select > 0 && stack_[select - 1].name == "select" && n != "option" && n != "optgroup" &&
+                n != "script" && n != "template") {
+                // Another select or a control closes the select; the parser drops other tags
+                // there (newer parsers keep some), so they close nothing in the model either.
                 lost_ = true;
+                if (n != "select" && n != "input" && n != "keygen" && n != "textarea") return false;
+                PopTo(select - 1, false);
+                if (n == "select") return false;
+            }
         }
         if ((top.flags & kTablePart) && n != "caption" && n != "colgroup" && n != "col" && n != "tbody" &&
             n != "thead" && n != "tfoot" && n != "tr" && n != "td" && n != "th" && n != "script" &&
