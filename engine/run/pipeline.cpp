@@ -109,9 +109,12 @@ static int32_t HandOnDocument(Engine& engine, Text& document, std::string_view n
 }
 
 // The web template: one rewrite of the whole document, with no limit on its size or shape, so
-// nothing is refused; then the same write as the other templates.
-static int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view name,
-                              std::string_view output, RunOutcome& outcome) {
+// nothing is refused; then the same write as the other templates. It reads the text where it
+// is (the caller's buffer in buffer mode, the loaded file otherwise) and only the result is
+// built, so a run holds the document and its result and no copy of either.
+static int32_t RunWebTemplate(Engine& engine, std::string_view document, Text& loaded,
+                              std::string_view name, std::string_view output,
+                              RunOutcome& outcome) {
     // Each rule runs unless its WebNo... switch (the option row of its slot) is on.
     web::WebOptions rules;
     for (const OptionInfo& info : kOptionTable) {
@@ -121,12 +124,12 @@ static int32_t RunWebTemplate(Engine& engine, Text& document, std::string_view n
         }
     }
     rules.keep_comments = engine.web_keep_comments;
-    std::string result;
+    Text result;
     web::WebStats saved;
     web::MinifyWeb(document, rules, result, &saved);
     RecordWebSavings(engine, saved.saved);
-    document.swap(result);
-    return HandOnDocument(engine, document, name, output, outcome);
+    Text().swap(loaded);  // the loaded file is no longer needed: let the write run without it
+    return HandOnDocument(engine, result, name, output, outcome);
 }
 
 int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view name,
@@ -146,6 +149,10 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
         if (source.size() > kMaxDocumentSize) {
             return EndRun(engine, name, TSQZ_ERR_TOO_MANY_CHUNKS);
         }
+        if (engine.options.Web) {
+            NoteSizeBefore(engine, Len(source));
+            return RunWebTemplate(engine, source, document, name, output, outcome);
+        }
         document.assign(source);
     } else {
         if (int32_t code = LoadDocument(source, document); code != 0) {
@@ -155,7 +162,7 @@ int32_t RunPipeline(Engine& engine, std::string_view source, std::string_view na
     }
 
     NoteSizeBefore(engine, Len(document));
-    if (engine.options.Web) return RunWebTemplate(engine, document, name, output, outcome);
+    if (engine.options.Web) return RunWebTemplate(engine, document, document, name, output, outcome);
     engine.run.basefont = FindBasefontSize(document);
     engine.run.lf_only = document.find("\r\n") == std::string::npos;
     engine.run.utf8_text = engine.options.UseISOTag != 0 && HoldsUtf8Text(document);
