@@ -539,10 +539,16 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 --select;
             if (select > 0 && stack_[select - 1].name == "select" && n != "option" && n != "optgroup" &&
                 n != "script" && n != "template") {
-                // Another select or a control closes the select; the parser drops other tags
-                // there (newer parsers keep some), so they close nothing in the model either.
+                // Another select, a control, or in a table a table's part closes the select;
+                // the parser drops other tags there (newer parsers keep some), so they close
+                // nothing in the model either.
                 lost_ = true;
-                if (n != "select" && n != "input" && n != "keygen" && n != "textarea") return false;
+                bool in_table = std::any_of(stack_.begin(), stack_.begin() + static_cast<std::ptrdiff_t>(select),
+                                            [](const OpenElement& e) { return e.name == "table"; });
+                bool table_part = n == "caption" || n == "table" || n == "tbody" || n == "tfoot" ||
+                                  n == "thead" || n == "tr" || n == "td" || n == "th";
+                if (n != "select" && n != "input" && n != "keygen" && n != "textarea" && !(in_table && table_part))
+                    return false;
                 PopTo(select - 1, false);
                 if (n == "select") return false;
             }
