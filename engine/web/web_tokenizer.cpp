@@ -401,9 +401,19 @@ size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {
 }
 
 // `id`: the name's ElementId (for HTML elements; others are not counted by it).
+uint32_t Tokenizer::NameIndex(std::string_view name, size_t id) {
+    if (names_.empty()) {
+        for (size_t i = 0; i < ElementCount(); ++i) names_.push_back(ElementName(i));
+    }
+    if (id < ElementCount()) return static_cast<uint32_t>(id);
+    auto [entry, added] = name_index_.try_emplace(std::string(name), static_cast<uint32_t>(names_.size()));
+    if (added) names_.push_back(entry->first);
+    return entry->second;
+}
+
 void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
     if (ns != Namespace::Html) id = ElementCount();
-    open_.push_back({std::string(name), ns, id});
+    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
@@ -414,8 +424,8 @@ bool Tokenizer::ForeignContext() const {
 void Tokenizer::PopUntil(size_t depth) {
     while (open_.size() > depth) {
         if (open_.back().ns == Namespace::Html) {
-            if (std::string_view(open_.back().name) == "select") --select_depth_;
-            --HtmlCount(open_.back().name, open_.back().id);
+            if (NameOf(open_.back()) == "select") --select_depth_;
+            --HtmlCount(NameOf(open_.back()), open_.back().id);
         } else {
             --foreign_depth_;
         }
@@ -430,8 +440,8 @@ size_t Tokenizer::OpenSelect() const {
     if (select_depth_ == 0) return 0;
     for (size_t j = open_.size(); j > 0; --j) {
         if (open_[j - 1].ns != Namespace::Html) continue;
-        if (open_[j - 1].name == "select") return j;
-        if (open_[j - 1].name == "template") return 0;
+        if (NameOf(open_[j - 1]) == "select") return j;
+        if (NameOf(open_[j - 1]) == "template") return 0;
     }
     return 0;
 }
@@ -449,7 +459,7 @@ void Tokenizer::AfterStartTag(Token& t) {
     const std::string_view name = t.name;
     if (ForeignContext()) {
         const Open& cur = open_.back();
-        const std::string_view cur_name = cur.name;
+        const std::string_view cur_name = NameOf(cur);
         bool html_rules = IsHtmlIntegrationPoint(cur_name, cur.ns) &&
                           !(cur.ns == Namespace::MathMl && cur_name != "annotation-xml" &&
                             (name == "mglyph" || name == "malignmark"));
@@ -473,7 +483,7 @@ void Tokenizer::AfterStartTag(Token& t) {
                 return;
             }
             while (!open_.empty() && open_.back().ns != Namespace::Html &&
-                   !IsHtmlIntegrationPoint(open_.back().name, open_.back().ns))
+                   !IsHtmlIntegrationPoint(NameOf(open_.back()), open_.back().ns))
                 PopUntil(open_.size() - 1);
         }
     }
@@ -494,7 +504,7 @@ void Tokenizer::AfterStartTag(Token& t) {
         // are dropped inside it, and so do not switch the tokenizer.
         const size_t j = select;
         bool in_table = false;
-        for (size_t k = 0; k + 1 < j; ++k) in_table |= open_[k].ns == Namespace::Html && open_[k].name == "table";
+        for (size_t k = 0; k + 1 < j; ++k) in_table |= open_[k].ns == Namespace::Html && NameOf(open_[k]) == "table";
         bool table_tag = name == "caption" || name == "table" || name == "tbody" || name == "tfoot" ||
                          name == "thead" || name == "tr" || name == "td" || name == "th";
         if (name == "select" || name == "input" || name == "keygen" || name == "textarea" ||
@@ -516,13 +526,13 @@ void Tokenizer::AfterStartTag(Token& t) {
     if (name == "select") ++select_depth_;
     // A table start tag where a table's rows are expected closes that table first.
     if (name == "table" && !open_.empty() && open_.back().ns == Namespace::Html) {
-        const std::string& top = open_.back().name;
+        const std::string_view top = NameOf(open_.back());
         if (top == "table" || top == "tbody" || top == "thead" || top == "tfoot" || top == "tr" || top == "colgroup") {
             size_t j = open_.size();
             while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
-                              (open_[j - 1].name == "table" || open_[j - 1].name == "template")))
+                              (NameOf(open_[j - 1]) == "table" || NameOf(open_[j - 1]) == "template")))
                 --j;
-            if (j > 0 && open_[j - 1].name == "table") PopUntil(j - 1);
+            if (j > 0 && NameOf(open_[j - 1]) == "table") PopUntil(j - 1);
         }
     }
     Push(name, Namespace::Html, t.element);
@@ -536,12 +546,12 @@ void Tokenizer::AfterEndTag(Token& t) {
         t.left_foreign = true;
         // These leave foreign content before the HTML rules see them.
         while (!open_.empty() && open_.back().ns != Namespace::Html &&
-               !IsHtmlIntegrationPoint(open_.back().name, open_.back().ns))
+               !IsHtmlIntegrationPoint(NameOf(open_.back()), open_.back().ns))
             PopUntil(open_.size() - 1);
     }
     size_t i = open_.size();
     while (i > 0 && open_[i - 1].ns != Namespace::Html) {
-        if (EqualsIgnoringCase(open_[i - 1].name, name)) {
+        if (EqualsIgnoringCase(NameOf(open_[i - 1]), name)) {
             PopUntil(i - 1);
             return;
         }
@@ -561,7 +571,7 @@ void Tokenizer::AfterEndTag(Token& t) {
         return;
     }
     for (size_t j = open_.size(); j > 0; --j) {
-        if (open_[j - 1].ns == Namespace::Html && open_[j - 1].name == t.name) {
+        if (open_[j - 1].ns == Namespace::Html && NameOf(open_[j - 1]) == t.name) {
             size_t foreign_before = foreign_depth_;
             PopUntil(j - 1);
             if (foreign_depth_ < foreign_before) t.left_foreign = true;

@@ -73,11 +73,15 @@ public:
     size_t foreign_depth() const { return foreign_depth_; }
 
 private:
+    // An open element, kept small: pages that never close their paragraphs or list items
+    // leave one of these per tag on the stack.
     struct Open {
-        std::string name;
+        uint32_t name;  // the entry in names_
+        uint32_t id;    // ElementId of an HTML element's name
         Namespace ns;
-        size_t id;  // ElementId of an HTML element's name
     };
+    std::string_view NameOf(const Open& e) const { return names_[e.name]; }
+    uint32_t NameIndex(std::string_view name, size_t id);
 
     void ReadMarkupDeclaration(Token& t);
     void ReadTag(Token& t, bool end);
@@ -100,6 +104,10 @@ private:
     TextState state_ = TextState::Data;
     std::string raw_end_;              // element whose end tag ends RCDATA/RAWTEXT/script data
     std::vector<Open> open_;
+    // Element names by index: the listed elements by their ElementId, then each other name
+    // met, kept once in name_index_ (whose keys do not move).
+    std::vector<std::string_view> names_;
+    std::unordered_map<std::string, uint32_t> name_index_;
     size_t select_depth_ = 0;          // open select elements
     size_t foreign_depth_ = 0;
     // Open HTML elements by name: listed elements by their ElementId, others by name.
