@@ -300,6 +300,11 @@ private:
         return comment.size() < kEmptyComment.size() ? comment : kEmptyComment;
     }
     size_t removed_comment_bytes_ = 0;
+    // The text gathered so far ends in "&" or "<": whatever is left out after it would let
+    // it join the next text into a reference or a tag.
+    bool TextWouldJoin() const {
+        return !pieces_.empty() && (in_[pieces_.back().second - 1] == '&' || in_[pieces_.back().second - 1] == '<');
+    }
     bool pieces_verbatim_ = false;
     bool pending_body_end_ = false;       // "</body>" or "</html>" seen and held
     std::string pending_body_end_bytes_;
@@ -1460,8 +1465,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
         }
         case TokenKind::Comment: {
             // Text ending in "&" or "<" must not meet the text after the comment.
-            bool joins = !pieces_.empty() && (in_[pieces_.back().second - 1] == '&' ||
-                                              in_[pieces_.back().second - 1] == '<');
+            bool joins = TextWouldJoin();
             // In a table, text on either side of a comment is judged apart: white space stays
             // in the table, other text is moved out; without the comment they would join.
             bool table_text = !pieces_.empty() && InTableText();
@@ -1585,8 +1589,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             }
             bool lost_before = lost_;
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
+            // Held back only where the text gathered so far cannot meet the text after it.
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
-                On(WebRule::OptionalTags)) {
+                On(WebRule::OptionalTags) && !TextWouldJoin()) {
                 tag.clear();
                 WriteEndTag(t, tag, true);
                 pending_body_end_bytes_.append(tag);

@@ -59,6 +59,11 @@ struct Node {
 std::string ElementName(const GumboElement& e) {
     if (e.tag != GUMBO_TAG_UNKNOWN) return gumbo_normalized_tagname(e.tag);
     GumboStringPiece piece = e.original_tag;
+    // The parser ignores "</>", but its original text stays at the front of the next tag's.
+    while (piece.length > 3 && std::string_view(piece.data, 3) == "</>") {
+        piece.data += 3;
+        piece.length -= 3;
+    }
     gumbo_tag_from_original_text(&piece);
     return Lower(std::string(piece.data, piece.length));
 }
