@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <unordered_set>
 
 namespace tsqz::web {
@@ -64,13 +65,28 @@ bool ContinuesSequence(std::string_view before, std::string_view after) {
 // Control characters other than white space (and NUL) are read differently by parsers (some
 // replace them with U+FFFD): text holding one is not minified.
 bool HoldsControlCharacters(std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
+    auto control_at = [&](size_t i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\f' && c != '\r') || c == 0x7F) return true;
-        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
-            static_cast<unsigned char>(text[i + 1]) >= 0x80)
-            return true;
+        return c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80;
+    };
+    // Scripts and style sheets are long: eight bytes at a time are passed over when none of
+    // them is below 0x20, 0x7F or 0xC2 (the lead byte of the C1 controls in UTF-8).
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    auto has_zero = [](uint64_t x) { return ((x - kOnes) & ~x & kHighs) != 0; };
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t x;
+        std::memcpy(&x, text.data() + i, 8);
+        if (!(((x - kOnes * 0x20) & ~x & kHighs) != 0 || has_zero(x ^ (kOnes * 0x7F)) ||
+              has_zero(x ^ (kOnes * 0xC2))))
+            continue;
+        for (size_t k = i; k < i + 8; ++k)
+            if (control_at(k)) return true;
     }
+    for (; i < text.size(); ++i)
+        if (control_at(i)) return true;
     return false;
 }
 
@@ -504,7 +520,7 @@ size_t Rewriter::FindFormatting(std::string_view name) const {
 // Follows the tree builder for a start tag in the body; returns whether the element opens a
 // block-level box exactly where the tag stands.
 bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
-    const std::string_view n = t.name;
+    const TagName& n = t.name;
     if (n == "html" || n == "head" || n == "body") {
         // Once the body has begun these tags only add attributes: no box starts there.
         bool boundary = head_region_ && !lost_;
@@ -674,7 +690,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
 
 // Follows the tree builder for an end tag; returns whether it closes a block-level box.
 bool Rewriter::SimulateEnd(const Token& t) {
-    const std::string_view n = t.name;
+    const TagName& n = t.name;
     if (n == "head" || n == "html" || n == "body" || n == "br") {
         if (n != "head") head_region_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
@@ -1092,24 +1108,20 @@ ScriptKind Rewriter::ScriptKindOf(const Token& t) const {
 }
 
 // Text of a raw-text element: STYLE and SCRIPT text through their minifiers when switched on,
-// anything else (and those in foreign content) as written.
+// anything else (those in foreign content, text holding control characters) as written.
 void Rewriter::AppendRawText(const Token& t) {
     std::string_view text = in_.substr(t.begin, t.end - t.begin);
     const bool html = tokenizer_.foreign_depth() == 0;
     std::string buffer;
-    if (HoldsControlCharacters(text)) {
-        out_.append(text);
-        return;
-    }
     if (html && t.text_state == TextState::Rawtext && raw_owner_ == "style" &&
-        On(WebRule::MinifyStyles)) {
+        On(WebRule::MinifyStyles) && !HoldsControlCharacters(text)) {
         const std::string css = MinifyStyleSheet(WithLineFeeds(text, buffer));
         Saved(WebRule::MinifyStyles, text.size(), css.size());
         out_.append(css);
         return;
     }
     if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
-        On(WebRule::MinifyScripts)) {
+        On(WebRule::MinifyScripts) && !HoldsControlCharacters(text)) {
         const std::string js = MinifyScriptElement(WithLineFeeds(text, buffer), script_kind_);
         Saved(WebRule::MinifyScripts, text.size(), js.size());
         out_.append(js);
@@ -1182,7 +1194,17 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             for (size_t p = 0; p < s.size();) {
                 // A stretch without white space or "&" is text as written: in one go.
                 size_t q = p;
-                while (q < s.size() && !kTextStops[static_cast<unsigned char>(s[q])]) ++q;
+                for (;;) {
+                    while (q < s.size() && !kTextStops[static_cast<unsigned char>(s[q])]) ++q;
+                    // A single space between two such bytes is written as it stands: the
+                    // stretch goes on over it.
+                    if (q > p && q + 1 < s.size() && s[q] == ' ' &&
+                        !kTextStops[static_cast<unsigned char>(s[q + 1])]) {
+                        q += 2;
+                        continue;
+                    }
+                    break;
+                }
                 if (q > p) {
                     if (run) {
                         marked_.push(run, false);

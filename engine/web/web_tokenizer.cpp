@@ -456,7 +456,7 @@ static bool IsHtmlIntegrationPoint(std::string_view name, Namespace ns) {
 }
 
 void Tokenizer::AfterStartTag(Token& t) {
-    const std::string_view name = t.name;
+    const TagName& name = t.name;
     if (ForeignContext()) {
         const Open& cur = open_.back();
         const std::string_view cur_name = NameOf(cur);
@@ -539,7 +539,7 @@ void Tokenizer::AfterStartTag(Token& t) {
 }
 
 void Tokenizer::AfterEndTag(Token& t) {
-    const std::string_view name = t.name;
+    const TagName& name = t.name;
     // Foreign elements close on an end tag of their own name, ignoring ASCII case; an HTML
     // element on the way hands the tag to the HTML rules.
     if ((name == "br" || name == "p") && ForeignContext()) {

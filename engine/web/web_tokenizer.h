@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,11 +35,14 @@ struct Attribute {
 
 // A tag name. It is compared with literal names many times per tag, and std::string's own
 // comparison with a C string measures the literal and calls memcmp every time; this one
-// compares the lengths first, which the compiler knows for a literal.
+// compares the lengths first, taken from the literal's type, then the bytes inline.
 struct TagName : std::string {
     using std::string::string;
     using std::string::operator=;
-    friend bool operator==(const TagName& a, const char* b) { return std::string_view(a) == b; }
+    template <size_t N>
+    friend bool operator==(const TagName& a, const char (&b)[N]) {
+        return a.size() == N - 1 && std::memcmp(a.data(), b, N - 1) == 0;
+    }
 };
 
 struct Token {
