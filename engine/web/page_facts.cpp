@@ -5,6 +5,7 @@
 #include "web/web_tokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace tsqz::web {
@@ -23,7 +24,7 @@ std::string Lowered(std::string_view s) {
     return out;
 }
 
-bool IsIdentChar(char c) {
+constexpr bool IsIdentChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
@@ -144,29 +145,37 @@ std::string CharsetFromContent(std::string_view content) {
     return lowered.substr(p, q - p);
 }
 
+constexpr std::array<bool, 256> kIdentChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = IsIdentChar(static_cast<char>(c));
+    return table;
+}();
+
 void AddMentionedWords(std::string_view text, PageFacts& facts) {
+    const size_t n = text.size();
+    auto ident = [&](size_t i) { return kIdentChars[static_cast<unsigned char>(text[i])]; };
     size_t p = 0;
-    while (p < text.size()) {
-        if (!IsIdentChar(text[p]) || text[p] == '-') {
+    while (p < n) {
+        if (!ident(p) || text[p] == '-') {
             ++p;
             continue;
         }
-        size_t q = p;
-        while (q < text.size() && IsIdentChar(text[q])) ++q;
-        // Scripts are mostly words: lower the short ones in place instead of copying each.
-        char buffer[32];
-        std::string long_word;
-        std::string_view word;
-        if (q - p <= sizeof buffer) {
+        size_t q = p + 1;
+        while (q < n && ident(q)) ++q;
+        // Scripts are mostly words: only those whose first letter and length fit a listed
+        // name are lowered (in place) and looked up.
+        const char first = LowerAscii(text[p]);
+        const size_t length = q - p;
+        const bool listed_other = (first == 't' && length == 4) || (first == 'm' && length == 6) ||
+                                  (first == 'e' && length == 7) || (first == 's' && length == 5);
+        if (listed_other || BooleanAttributeMayBe(first, length)) {
+            char buffer[32];  // longer than any listed name
             for (size_t i = p; i < q; ++i) buffer[i - p] = LowerAscii(text[i]);
-            word = std::string_view(buffer, q - p);
-        } else {
-            long_word = Lowered(text.substr(p, q - p));
-            word = long_word;
+            const std::string_view word(buffer, length);
+            if (IsBooleanAttribute(word) || word == "type" || word == "method" || word == "enctype" ||
+                word == "shape")
+                facts.mentioned.emplace(word);
         }
-        if (IsBooleanAttribute(word) || word == "type" || word == "method" || word == "enctype" ||
-            word == "shape")
-            facts.mentioned.emplace(word);
         p = q;
     }
 }

@@ -331,7 +331,8 @@ private:
     uint32_t deferred_parent_flags_ = 0;
 
     MarkedText marked_;
-    std::vector<std::string> seen_names_;  // attribute names of the tag being written
+    std::vector<std::string_view> seen_names_;  // attribute names of the tag being written, as written
+    std::string attribute_name_;                 // the attribute being written, lowered
     std::string scratch_;
 };
 
@@ -958,15 +959,16 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         }
         into.append(gap);
     };
-    std::vector<std::string>& seen = seen_names_;
+    std::vector<std::string_view>& seen = seen_names_;
     seen.clear();
+    std::string& name = attribute_name_;
     for (const Attribute& a : t.attributes) {
         std::string_view raw_name = in_.substr(a.name_begin, a.name_end - a.name_begin);
-        std::string name(raw_name);
-        for (char& c : name) c = LowerAscii(c);
         const size_t value_start = a.value_begin - (a.quote ? 1 : 0);
         const size_t attribute_end = a.has_value ? a.value_end + (a.quote ? 1 : 0) : a.name_end;
-        if (std::find(seen.begin(), seen.end(), name) != seen.end()) {  // the browser drops it
+        if (std::any_of(seen.begin(), seen.end(),
+                        [&](std::string_view earlier) { return EqualsIgnoringCase(earlier, raw_name); })) {
+            // A repeated attribute: the browser drops it.
             if (as_written) {
                 separate(a.name_begin, true);
                 into.append(in_.substr(a.name_begin, attribute_end - a.name_begin));
@@ -976,7 +978,9 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             }
             continue;
         }
-        seen.push_back(name);
+        seen.push_back(raw_name);
+        name.assign(raw_name);
+        for (char& c : name) c = LowerAscii(c);
         std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
         size_t original_value_bytes = a.has_value ? value.size() + (a.quote ? 2 : 0) + 1 : 0;
         marked_.clear();
@@ -1000,9 +1004,9 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             marked_.append(css);
         }
         const std::string& v = marked_.bytes;
-        if (html && On(WebRule::DefaultAttributes) && !facts_.mentioned.count(name)) {
+        if (html && On(WebRule::DefaultAttributes)) {
             const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
-            if (d && EqualsIgnoringCase(v, d->value)) {
+            if (d && EqualsIgnoringCase(v, d->value) && !facts_.mentioned.count(name)) {
                 saved_default += as_written ? attribute_end - pos : raw_name.size() + 1 + original_value_bytes;
                 pos = attribute_end;
                 cause = &saved_default;
@@ -1017,8 +1021,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             last_unquoted = false;
             continue;
         }
-        if (html && On(WebRule::BooleanAttributes) && IsBooleanAttribute(name) && !facts_.mentioned.count(name) &&
-            (v.empty() || EqualsIgnoringCase(v, name))) {
+        if (html && On(WebRule::BooleanAttributes) && IsBooleanAttribute(name) &&
+            (v.empty() || EqualsIgnoringCase(v, name)) && !facts_.mentioned.count(name)) {
             saved_boolean += as_written ? attribute_end - a.name_end : original_value_bytes;
             cause = &saved_boolean;
             need_space = true;

@@ -290,6 +290,18 @@ bool IsBooleanAttribute(std::string_view name) {
     return index.Find(name) != nullptr;
 }
 
+bool BooleanAttributeMayBe(char first, size_t length) {
+    // Per lowered first letter, a bit for each length a boolean attribute of that letter has.
+    static const std::array<uint32_t, 26> lengths = [] {
+        std::array<uint32_t, 26> bits{};
+        for (std::string_view attribute : kBooleanAttributes)
+            bits[static_cast<size_t>(attribute[0] - 'a')] |= 1u << attribute.size();
+        return bits;
+    }();
+    return first >= 'a' && first <= 'z' && length < 32 &&
+           (lengths[static_cast<size_t>(first - 'a')] >> length & 1u);
+}
+
 const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::string_view attribute) {
     for (const DefaultAttribute& row : kDefaultAttributes)
         if (row.element == element && row.attribute == attribute) return &row;

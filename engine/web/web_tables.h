@@ -59,6 +59,9 @@ const OptionalEndTag* FindOptionalEndTag(std::string_view element);
 
 // Boolean attributes, whose value may be left out when it is empty or repeats the name.
 bool IsBooleanAttribute(std::string_view name);
+// A quick test before IsBooleanAttribute: whether a boolean attribute begins with the lowered
+// letter `first` and has `length` bytes.
+bool BooleanAttributeMayBe(char first, size_t length);
 
 // Attributes whose value is the default the browser uses anyway.
 struct DefaultAttribute {
