@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace tsqz::web {
@@ -128,12 +129,16 @@ bool IsAsciiIdentChar(unsigned char c) {
 }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Reads a script token by token and hands each one, complete, to |sink| (sink.Take(token))
+// as soon as it is read, so no list of the script's tokens is ever held: the tokenizer itself
+// only looks back at the last few code tokens. When Run returns false the sink has had the
+// tokens up to the point where reading stopped, and the caller drops what it made of them.
+template <class Sink>
 class Tokenizer {
 public:
-    Tokenizer(std::string_view s, bool module) : s_(s), module_(module) {}
+    Tokenizer(std::string_view s, bool module, Sink& sink) : s_(s), module_(module), sink_(sink) {}
 
-    bool Run(std::vector<JsToken>& out) {
-        out_ = &out;
+    bool Run() {
         if (s_.substr(0, 2) == "#!") {
             size_t e = 0;
             while (e < s_.size() && !LineTerminatorAt(e)) ++e;
@@ -181,8 +186,15 @@ private:
         return SpaceAt(k) == 0 && LineTerminatorAt(k) == 0;
     }
 
-    void Push(JsTok kind, uint32_t begin, uint32_t end) {
-        out_->push_back({kind, line_before_, false, false, false, begin, end});
+    void Push(JsTok kind, uint32_t begin, uint32_t end, bool line_comment = false,
+              bool free_after = false, bool arrow_body = false) {
+        const JsToken t{kind, line_before_, free_after, line_comment, arrow_body, begin, end};
+        if (kind != JsTok::KeptComment && kind != JsTok::Hashbang) {
+            recent_[recent_next_] = t;
+            recent_next_ = (recent_next_ + 1) % kRecent;
+            recent_count_ = std::min(recent_count_ + 1, kRecent);
+        }
+        sink_.Take(t);
         line_before_ = false;
         at_line_start_ = false;
     }
@@ -218,8 +230,8 @@ private:
                 const size_t begin = p_;
                 SkipToLineEnd();
                 if (c == '/' && KeepComment(s_.substr(begin, p_ - begin))) {
-                    Push(JsTok::KeptComment, static_cast<uint32_t>(begin), static_cast<uint32_t>(p_));
-                    out_->back().line_comment = true;
+                    Push(JsTok::KeptComment, static_cast<uint32_t>(begin), static_cast<uint32_t>(p_),
+                         /*line_comment=*/true);
                 }
                 continue;
             }
@@ -244,14 +256,11 @@ private:
         return false;
     }
 
-    // The last token that is code (not a kept comment), or nullptr.
+    // The last token that is code (not a kept comment), or the one |skip| code tokens before
+    // it (skip < kRecent), or nullptr.
     const JsToken* Previous(size_t skip = 0) const {
-        for (size_t k = out_->size(); k-- > 0;) {
-            if ((*out_)[k].kind == JsTok::KeptComment || (*out_)[k].kind == JsTok::Hashbang)
-                continue;
-            if (skip-- == 0) return &(*out_)[k];
-        }
-        return nullptr;
+        if (skip >= recent_count_) return nullptr;
+        return &recent_[(recent_next_ + kRecent - 1 - skip) % kRecent];
     }
     std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
     bool IsPunct(const JsToken* t, std::string_view p) const {
@@ -346,7 +355,7 @@ private:
             Word();
             if (failed_) return false;
             Push(JsTok::Word, begin, static_cast<uint32_t>(p_));
-            OnWord(Text(out_->back()));
+            OnWord(Text(*Previous()));
             return true;
         }
         if (c == '/' && RegexAllowed()) return Regex();
@@ -386,7 +395,7 @@ private:
     void OnWord(std::string_view w) {
         if ((w == "function" || w == "class") && !AfterDot()) {
             const JsToken* prev = Previous(1);
-            bool line = out_->back().line_before;
+            bool line = Previous()->line_before;
             if (IsWord(prev, "async")) {
                 line = prev->line_before;
                 prev = Previous(2);
@@ -526,10 +535,9 @@ private:
             const bool brace = frame <= kFunctionBodyFrame;
             const bool bracket = frame == kBracketFrame;
             if ((p == "}") != brace || (p == "]") != bracket) { failed_ = true; return false; }
-            Push(JsTok::Punct, begin, static_cast<uint32_t>(p_));
-            JsToken& t = out_->back();
-            t.free_after = frame == kBlockFrame || frame == kConditionFrame;
-            t.arrow_body = frame == kArrowBodyFrame;
+            Push(JsTok::Punct, begin, static_cast<uint32_t>(p_), false,
+                 /*free_after=*/frame == kBlockFrame || frame == kConditionFrame,
+                 /*arrow_body=*/frame == kArrowBodyFrame);
             body_after_paren_ = frame == kConditionFrame || frame == kDeclarationParamsFrame
                                     ? Brace::Block : Brace::Expression;
             paren_was_call_ = frame == kParenFrame;
@@ -541,8 +549,12 @@ private:
 
     std::string_view s_;
     bool module_;
+    Sink& sink_;
     size_t p_ = 0;
-    std::vector<JsToken>* out_ = nullptr;
+    // The last code tokens read, oldest first from recent_next_: what Previous looks at.
+    static constexpr size_t kRecent = 3;
+    std::array<JsToken, kRecent> recent_{};
+    size_t recent_next_ = 0, recent_count_ = 0;
     std::vector<uint8_t> stack_;
     bool failed_ = false;
     bool line_before_ = false;
@@ -559,41 +571,39 @@ private:
 // ---------------------------------------------------------------------------------------
 // The writer.
 
+// Writes the tokens it is handed, in order, with the separators they need.
 class Writer {
 public:
-    Writer(std::string_view s, const std::vector<JsToken>& t) : s_(s), t_(t) {}
+    explicit Writer(std::string_view s) : s_(s) { out_.reserve(s_.size()); }
 
-    std::string Run() {
-        out_.reserve(s_.size());
-        const JsToken* prev = nullptr;  // last code token written
-        bool line_pending = false;      // a line end seen since |prev|
-        for (const JsToken& t : t_) {
-            line_pending = line_pending || t.line_before;
-            if (t.kind == JsTok::KeptComment) {
-                if (!out_.empty() && out_.back() == '/') out_ += ' ';
-                if (!out_.empty() && out_.back() != '\n' && t.line_before) out_ += '\n';
-                out_.append(Text(t));
-                if (t.line_comment) { out_ += '\n'; line_pending = false; }
-                continue;
-            }
-            if (t.kind == JsTok::Hashbang) {
-                out_.append(Text(t));
-                out_ += '\n';
-                continue;
-            }
-            if (prev) {
-                if (line_pending && !LineEndFree(*prev, t)) {
-                    if (out_.back() != '\n') out_ += '\n';
-                } else if (NeedsSpace(*prev, t)) {
-                    out_ += ' ';
-                }
-            }
+    void Take(const JsToken& t) {
+        line_pending_ = line_pending_ || t.line_before;
+        if (t.kind == JsTok::KeptComment) {
+            if (!out_.empty() && out_.back() == '/') out_ += ' ';
+            if (!out_.empty() && out_.back() != '\n' && t.line_before) out_ += '\n';
             out_.append(Text(t));
-            prev = &t;
-            line_pending = false;
+            if (t.line_comment) { out_ += '\n'; line_pending_ = false; }
+            return;
         }
-        return std::move(out_);
+        if (t.kind == JsTok::Hashbang) {
+            out_.append(Text(t));
+            out_ += '\n';
+            return;
+        }
+        if (has_prev_) {
+            if (line_pending_ && !LineEndFree(prev_, t)) {
+                if (out_.back() != '\n') out_ += '\n';
+            } else if (NeedsSpace(prev_, t)) {
+                out_ += ' ';
+            }
+        }
+        out_.append(Text(t));
+        prev_ = t;
+        has_prev_ = true;
+        line_pending_ = false;
     }
+
+    std::string& result() { return out_; }
 
 private:
     std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
@@ -651,8 +661,19 @@ private:
     }
 
     std::string_view s_;
-    const std::vector<JsToken>& t_;
     std::string out_;
+    JsToken prev_{};            // last code token written, when has_prev_
+    bool has_prev_ = false;
+    bool line_pending_ = false;  // a line end seen since prev_
+};
+
+// Keeps the tokens it is handed (comments left out) as text.
+struct TokenTexts {
+    std::string_view s;
+    std::vector<std::string>& tokens;
+    void Take(const JsToken& t) {
+        if (t.kind != JsTok::KeptComment) tokens.emplace_back(s.substr(t.begin, t.end - t.begin));
+    }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -695,18 +716,18 @@ ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_
 
 std::string MinifyJavaScript(std::string_view js, bool module) {
     if (js.size() >= UINT32_MAX) return std::string(js);
-    std::vector<JsToken> tokens;
-    tokens.reserve(js.size() / 4 + 1);
-    if (!Tokenizer(js, module).Run(tokens)) return std::string(js);
-    std::string out = Writer(js, tokens).Run();
-    return out.size() <= js.size() ? out : std::string(js);
+    Writer writer(js);
+    if (!Tokenizer<Writer>(js, module, writer).Run()) return std::string(js);
+    std::string& out = writer.result();
+    return out.size() <= js.size() ? std::move(out) : std::string(js);
 }
 
 bool ListJavaScriptTokens(std::string_view js, bool module, std::vector<std::string>& tokens) {
-    std::vector<JsToken> list;
-    if (js.size() >= UINT32_MAX || !Tokenizer(js, module).Run(list)) return false;
-    for (const JsToken& t : list)
-        if (t.kind != JsTok::KeptComment) tokens.emplace_back(js.substr(t.begin, t.end - t.begin));
+    if (js.size() >= UINT32_MAX) return false;
+    std::vector<std::string> read;
+    TokenTexts sink{js, read};
+    if (!Tokenizer<TokenTexts>(js, module, sink).Run()) return false;
+    tokens.insert(tokens.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
     return true;
 }
 
