@@ -7,7 +7,8 @@
 
 namespace tsqz::fuzz {
 
-std::string CheckScript(std::string_view in, bool module);
+// |utf8|: minified as on a UTF-8 page (escapes of non-ASCII characters may become them).
+std::string CheckScript(std::string_view in, bool module, bool utf8);
 std::string CheckStyleSheet(std::string_view in, bool declarations);
 std::string CheckJson(std::string_view in);
 

@@ -14,9 +14,13 @@ constexpr std::string_view kJsGaps[] = {
 constexpr std::string_view kIdentifiers[] = {"a", "b", "x", "$y", "_z", "of", "async", "let",
                                              "get", "yield", "\xC3\xA9t\xC3\xA9"};
 constexpr std::string_view kNumbers[] = {"0", "1", "10", ".5", "1.5", "1e3", "0x1F", "1_000",
-                                         "2n", "0.0", "5."};
-constexpr std::string_view kStrings[] = {"'s'", "\"d\"", "' // no comment '", "'/* no */'",
-                                         "\"a\\\"b\"", "'<!--'", "'-->'", "'a\\\nb'"};
+                                         "2n", "0.0", "5.", "1000", "0.50", "1.5e+3", "0.0000001",
+                                         "120e-2", "010"};
+constexpr std::string_view kStrings[] = {
+    "'s'", "\"d\"", "' // no comment '", "'/* no */'", "\"a\\\"b\"", "'<!--'", "'-->'",
+    "'a\\\nb'", "\"\\u002F\\x41\\'\"", "'\\\"\\u0027'", "'\\0\\x31\\0'", "'<\\/script>'",
+    "'\\uD83D\\uDE00\\u00e9\\u{1F600}'", "'\\u2028\\t\\v\\x7f\\u0085'", "'<\\x21--\\x3c!--'",
+    "'use\\x20strict'", "'\\101'"};
 constexpr std::string_view kRegexes[] = {"/re/", "/a b/g", "/[/]/", "/\\//i", "/=/",
                                          "/a*b+/y", "/[\\]/]+/"};
 constexpr std::string_view kBinary[] = {"+", "-", "*", "/", "%", "**", "<", ">", "<=", "==",

@@ -53,6 +53,8 @@ void CarriageReturnsToLineFeeds(Text& text);
 Text TrimCharLeft(std::string_view text, unsigned char byte);
 Text TrimCharRight(std::string_view text, unsigned char byte);
 inline int32_t Len(std::string_view text) { return static_cast<int32_t>(text.size()); }
+// Appends code point |cp| (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, uint32_t cp);
 
 // "Jan. 5, 1998": English month abbreviation whatever the locale.
 std::string DateStamp(const std::tm& local_time);

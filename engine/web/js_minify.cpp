@@ -4,6 +4,8 @@
 // only where two tokens would run together.
 #include "web/js_minify.h"
 
+#include "text/text.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -569,16 +571,281 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------
+// Literals: the shortest spelling of the same value. The string rules work on the escapes
+// only; bytes written as they stand stay as they are (in any encoding).
+
+int HexValue(unsigned char c) {
+    if (IsDigit(c)) return c - '0';
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') return (c | 0x20) - 'a' + 10;
+    return -1;
+}
+
+// The value of the |n| hex digits at |k|, or -1 where one is not a hex digit.
+long HexDigits(std::string_view s, size_t k, size_t n) {
+    if (n == 0 || k + n > s.size()) return -1;
+    long v = 0;
+    for (size_t m = 0; m < n; ++m) {
+        const int d = HexValue(static_cast<unsigned char>(s[k + m]));
+        if (d < 0) return -1;
+        v = v * 16 + d;
+    }
+    return v;
+}
+
+// Byte length of a line terminator at |k| (LF, CR, CR LF, U+2028, U+2029), or 0.
+size_t LineEndLength(std::string_view s, size_t k) {
+    if (k >= s.size()) return 0;
+    if (s[k] == '\r') return k + 1 < s.size() && s[k + 1] == '\n' ? 2 : 1;
+    if (s[k] == '\n') return 1;
+    return s.substr(k, 3) == "\xE2\x80\xA8" || s.substr(k, 3) == "\xE2\x80\xA9" ? 3 : 0;
+}
+
+// A piece of a string literal's body: source bytes kept as they stand, or the character one
+// escape stands for.
+struct StringPiece {
+    bool escaped;
+    uint32_t value;       // escaped: the character; raw: the first source byte
+    uint32_t begin, end;  // raw: the source bytes
+};
+
+// Reads a string literal's body (quotes left out) into pieces. False where the body holds an
+// escape whose value depends on the mode (legacy octal, "\8", "\9") or that is malformed: such
+// a literal stays as written.
+bool ReadStringPieces(std::string_view body, std::vector<StringPiece>& pieces) {
+    for (size_t k = 0; k < body.size();) {
+        if (body[k] != '\\') {
+            const size_t e = std::min(body.find('\\', k), body.size());
+            pieces.push_back({false, 0, static_cast<uint32_t>(k), static_cast<uint32_t>(e)});
+            k = e;
+            continue;
+        }
+        if (size_t n = LineEndLength(body, k + 1)) {  // a line continuation stands for nothing
+            k += 1 + n;
+            continue;
+        }
+        if (k + 1 >= body.size()) return false;
+        const unsigned char c = static_cast<unsigned char>(body[k + 1]);
+        size_t next = k + 2;
+        long value = c;  // "\\", "\'", "\"" and the other identity escapes
+        switch (c) {
+            case 'n': value = '\n'; break;
+            case 'r': value = '\r'; break;
+            case 't': value = '\t'; break;
+            case 'b': value = '\b'; break;
+            case 'f': value = '\f'; break;
+            case 'v': value = '\v'; break;
+            case '0':
+                if (k + 2 < body.size() && IsDigit(static_cast<unsigned char>(body[k + 2]))) return false;
+                value = 0;
+                break;
+            case 'x':
+                value = HexDigits(body, k + 2, 2);
+                next = k + 4;
+                break;
+            case 'u':
+                if (k + 2 < body.size() && body[k + 2] == '{') {
+                    const size_t close = body.find('}', k + 3);
+                    if (close == std::string_view::npos || close - (k + 3) > 8) return false;
+                    value = HexDigits(body, k + 3, close - (k + 3));
+                    if (value > 0x10FFFF) return false;
+                    next = close + 1;
+                } else {
+                    value = HexDigits(body, k + 2, 4);
+                    next = k + 6;
+                }
+                break;
+            default:
+                if (IsDigit(c) || c >= 0x80) return false;  // octal, "\8", "\9"; escaped non-ASCII
+        }
+        if (value < 0) return false;
+        pieces.push_back({true, static_cast<uint32_t>(value), 0, 0});
+        k = next;
+    }
+    return true;
+}
+
+bool IsSurrogate(uint32_t cp, uint32_t first) { return cp >= first && cp < first + 0x400; }
+
+// Whether a UTF-8 page may hold |cp| as it stands inside a string: not a control, a line
+// terminator, a surrogate or a noncharacter.
+bool RawInUtf8(uint32_t cp) {
+    return cp >= 0xA0 && cp <= 0x10FFFF && cp != 0x2028 && cp != 0x2029 &&
+           !IsSurrogate(cp, 0xD800) && !IsSurrogate(cp, 0xDC00) && !(cp >= 0xFDD0 && cp <= 0xFDEF) &&
+           (cp & 0xFFFE) != 0xFFFE;
+}
+
+void AppendHexEscape(std::string& out, uint32_t cp) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    if (cp < 0x100) {
+        out += "\\x";
+    } else if (cp < 0x10000) {
+        out += "\\u";
+        out += kHex[cp >> 12];
+        out += kHex[(cp >> 8) & 15];
+    } else {
+        out += "\\u{";
+        for (int shift = 20; shift >= 0; shift -= 4)
+            if ((cp >> shift) != 0) out += kHex[(cp >> shift) & 15];
+        out += '}';
+        return;
+    }
+    out += kHex[(cp >> 4) & 15];
+    out += kHex[cp & 15];
+}
+
+// Writes the character an escape stood for into a literal quoted with |quote|. In a SCRIPT
+// element "<" and ">" keep an escape, and so does whatever follows a "<" closely enough to
+// spell "<!--", "</" or "<script" with it. Raw non-ASCII only on a UTF-8 page and for a
+// character that is neither a control, a line terminator nor a noncharacter.
+void AppendStringChar(std::string& out, uint32_t cp, char quote, bool utf8, size_t body_begin) {
+    const bool after_less_than =
+        out.find('<', std::max(body_begin, out.size() >= 7 ? out.size() - 7 : 0)) != std::string::npos;
+    if (cp == static_cast<unsigned char>(quote) || cp == '\\') {
+        out += '\\';
+        out += static_cast<char>(cp);
+    } else if (cp == '\n') {
+        out += "\\n";
+    } else if (cp == '\r') {
+        out += "\\r";
+    } else if (cp == '\b') {
+        out += "\\b";
+    } else if (cp == '\f') {
+        out += "\\f";
+    } else if (cp == 0) {
+        out += "\\0";  // becomes "\x00" when a digit follows (see AppendStringBytes)
+    } else if (cp == '\t' || (cp >= 0x20 && cp < 0x7F && cp != '<' && cp != '>')) {
+        if (after_less_than) AppendHexEscape(out, cp);
+        else out += static_cast<char>(cp);
+    } else if (utf8 && RawInUtf8(cp)) {
+        AppendUtf8(out, cp);
+    } else {
+        AppendHexEscape(out, cp);
+    }
+}
+
+// Appends source bytes, turning a "\0" just written into "\x00" when a digit follows it.
+void AppendStringBytes(std::string& out, std::string_view bytes, char quote, size_t zero_end) {
+    if (!bytes.empty() && IsDigit(static_cast<unsigned char>(bytes[0])) && out.size() == zero_end)
+        out.insert(out.size() - 1, "x0");
+    for (char c : bytes) {
+        if (c == quote) out += '\\';
+        out += c;
+    }
+}
+
+// The shortest spelling of a string literal with the same value, or |literal| itself. The
+// quote is the one fewer characters of the value need escaping for (the literal's own on a
+// tie).
+std::string_view ShortestString(std::string_view literal, bool utf8, std::string& scratch) {
+    const std::string_view body = literal.substr(1, literal.size() - 2);
+    if (body.find('\\') == std::string_view::npos) return literal;
+    std::vector<StringPiece> pieces;
+    if (!ReadStringPieces(body, pieces)) return literal;
+    long balance = 0;  // double quotes minus single quotes in the value
+    for (const StringPiece& p : pieces) {
+        if (p.escaped) {
+            balance += (p.value == '"') - (p.value == '\'');
+        } else {
+            for (char c : body.substr(p.begin, p.end - p.begin)) balance += (c == '"') - (c == '\'');
+        }
+    }
+    const char quote = balance > 0 ? '\'' : balance < 0 ? '"' : literal[0];
+    scratch.clear();
+    scratch += quote;
+    size_t zero_end = std::string::npos;  // where a "\0" ends
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const StringPiece& p = pieces[k];
+        if (!p.escaped) {
+            AppendStringBytes(scratch, body.substr(p.begin, p.end - p.begin), quote, zero_end);
+            continue;
+        }
+        uint32_t cp = p.value;
+        if (utf8 && IsSurrogate(cp, 0xD800) && k + 1 < pieces.size() && pieces[k + 1].escaped &&
+            IsSurrogate(pieces[k + 1].value, 0xDC00)) {
+            const uint32_t pair = 0x10000 + ((cp - 0xD800) << 10) + (pieces[k + 1].value - 0xDC00);
+            if (RawInUtf8(pair)) {
+                cp = pair;
+                ++k;
+            }
+        }
+        if (IsDigit(cp) && scratch.size() == zero_end) scratch.insert(scratch.size() - 1, "x0");
+        AppendStringChar(scratch, cp, quote, utf8, 1);
+        if (cp == 0 && scratch.back() == '0') zero_end = scratch.size();
+    }
+    scratch += quote;
+    return scratch.size() < literal.size() ? std::string_view(scratch) : literal;
+}
+
+// The shortest spelling of a decimal number with the same value (digits, a point and an
+// exponent moved, zeros dropped), or |literal| itself. Hex, octal, binary, big integers,
+// separators and legacy octal ("010", "08") stay as written.
+std::string_view ShortestNumber(std::string_view literal, std::string& scratch) {
+    std::string digits;  // the significant digits; the value is digits * 10^exponent
+    long exponent = 0;
+    size_t k = 0;
+    if (literal.size() > 1 && literal[0] == '0' && literal[1] != '.' && literal[1] != 'e' &&
+        literal[1] != 'E')
+        return literal;
+    for (; k < literal.size() && IsDigit(static_cast<unsigned char>(literal[k])); ++k) digits += literal[k];
+    if (k < literal.size() && literal[k] == '.') {
+        for (++k; k < literal.size() && IsDigit(static_cast<unsigned char>(literal[k])); ++k) {
+            digits += literal[k];
+            --exponent;
+        }
+    }
+    if (k < literal.size() && (literal[k] == 'e' || literal[k] == 'E')) {
+        const size_t sign = ++k;
+        if (k < literal.size() && (literal[k] == '+' || literal[k] == '-')) ++k;
+        if (literal.size() - k > 6 || k == literal.size()) return literal;
+        long e = 0;
+        for (; k < literal.size() && IsDigit(static_cast<unsigned char>(literal[k])); ++k)
+            e = e * 10 + (literal[k] - '0');
+        exponent += literal[sign] == '-' ? -e : e;
+    }
+    if (k != literal.size()) return literal;  // "_", "n"
+    const size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        scratch = "0";
+        return scratch.size() < literal.size() ? std::string_view(scratch) : literal;
+    }
+    digits.erase(0, first);
+    while (digits.back() == '0') {
+        digits.pop_back();
+        ++exponent;
+    }
+    const long n = static_cast<long>(digits.size());
+    std::string plain;  // without an exponent, when that is not longer than with one
+    if (exponent >= 0) {
+        if (exponent < 3) plain = digits + std::string(static_cast<size_t>(exponent), '0');
+    } else if (-exponent < n) {
+        plain = digits.substr(0, static_cast<size_t>(n + exponent)) + '.' +
+                digits.substr(static_cast<size_t>(n + exponent));
+    } else if (-exponent - n < 3) {
+        plain = '.' + std::string(static_cast<size_t>(-exponent - n), '0') + digits;
+    }
+    scratch = digits;
+    if (exponent != 0) scratch += 'e' + std::to_string(exponent);
+    if (!plain.empty() && plain.size() <= scratch.size()) scratch = plain;
+    return scratch.size() < literal.size() ? std::string_view(scratch) : literal;
+}
+
+// ---------------------------------------------------------------------------------------
 // The writer.
 
-// Writes the tokens it is handed, in order, with the separators they need.
+// Writes the tokens it is handed, in order, with the separators they need. A code token is
+// written when the token after it arrives (or at Finish), since its spelling and whether a
+// ";" stays depend on that token.
 class Writer {
 public:
-    explicit Writer(std::string_view s) : s_(s) { out_.reserve(s_.size()); }
+    Writer(std::string_view s, bool utf8) : s_(s), utf8_(utf8) { out_.reserve(s_.size()); }
 
     void Take(const JsToken& t) {
-        line_pending_ = line_pending_ || t.line_before;
+        if (has_pending_) {
+            has_pending_ = false;
+            Write(pending_, &t);
+        }
         if (t.kind == JsTok::KeptComment) {
+            line_pending_ = line_pending_ || t.line_before;
             if (!out_.empty() && out_.back() == '/') out_ += ' ';
             if (!out_.empty() && out_.back() != '\n' && t.line_before) out_ += '\n';
             out_.append(Text(t));
@@ -590,23 +857,67 @@ public:
             out_ += '\n';
             return;
         }
-        if (has_prev_) {
-            if (line_pending_ && !LineEndFree(prev_, t)) {
+        pending_ = t;
+        has_pending_ = true;
+    }
+
+    // Writes the last token; the text is then complete.
+    std::string& Finish() {
+        if (has_pending_) {
+            has_pending_ = false;
+            Write(pending_, nullptr);
+        }
+        return out_;
+    }
+
+private:
+    void Write(const JsToken& t, const JsToken* next) {
+        line_pending_ = line_pending_ || t.line_before;
+        const JsToken* prev = has_prev_ ? &prev_ : nullptr;
+        if (SemicolonBeforeBraceFree(prev, t, next)) return;
+        const std::string_view text = Spelling(prev, t, next);
+        if (prev) {
+            if (line_pending_ && !LineEndFree(*prev, t)) {
                 if (out_.back() != '\n') out_ += '\n';
-            } else if (NeedsSpace(prev_, t)) {
+            } else if (NeedsSpace(*prev, t, static_cast<unsigned char>(text[0]))) {
                 out_ += ' ';
             }
         }
-        out_.append(Text(t));
+        out_.append(text);
         prev_ = t;
         has_prev_ = true;
         line_pending_ = false;
     }
 
-    std::string& result() { return out_; }
-
-private:
     std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
+    bool IsPunct(const JsToken* t, std::string_view p) const {
+        return t && t->kind == JsTok::Punct && Text(*t) == p;
+    }
+
+    // A ";" right before a "}" goes where automatic semicolon insertion puts it back: not
+    // where it is a statement of its own (after "{", ";", ":", a block's "}", a condition's
+    // ")", "else" or "do").
+    bool SemicolonBeforeBraceFree(const JsToken* prev, const JsToken& t, const JsToken* next) const {
+        if (!prev || !IsPunct(&t, ";") || !IsPunct(next, "}") || prev->free_after) return false;
+        if (prev->kind == JsTok::Word) return Text(*prev) != "else" && Text(*prev) != "do";
+        return !IsPunct(prev, "{") && !IsPunct(prev, ";") && !IsPunct(prev, ":");
+    }
+
+    // A token as written out: strings and numbers in their shortest spelling of the same
+    // value. A string that may be a directive ("use strict") keeps its spelling, which is
+    // what a directive is read by. (Whether it may be one is judged by what the output keeps,
+    // a line end after it only where one is written, so a second run judges alike.)
+    std::string_view Spelling(const JsToken* prev, const JsToken& t, const JsToken* next) {
+        if (t.kind == JsTok::Number) return ShortestNumber(Text(t), scratch_);
+        if (t.kind != JsTok::String) return Text(t);
+        const bool statement_start =
+            !prev || IsPunct(prev, ";") || IsPunct(prev, "{") || IsPunct(prev, "}");
+        const bool statement_end = !next || next->kind == JsTok::KeptComment ||
+                                   IsPunct(next, ";") || IsPunct(next, "}") ||
+                                   (next->line_before && !LineEndFree(t, *next));
+        if (statement_start && statement_end) return Text(t);
+        return ShortestString(Text(t), utf8_, scratch_);
+    }
 
     // Whether the line end between |a| and |b| can go without an automatic semicolon or a
     // restricted production changing the meaning.
@@ -636,9 +947,9 @@ private:
     }
 
     // Whether |a| and |b| written side by side would read as other tokens.
-    bool NeedsSpace(const JsToken& a, const JsToken& b) const {
+    // |y| is the first byte of |b| as written out.
+    bool NeedsSpace(const JsToken& a, const JsToken& b, unsigned char y) const {
         const unsigned char x = static_cast<unsigned char>(out_.back());
-        const unsigned char y = static_cast<unsigned char>(s_[b.begin]);
         auto ident = [](unsigned char c) { return IsAsciiIdentChar(c) || c == '\\' || c >= 0x80; };
         // A regular expression's flags and a number ("5.") take letters after them too.
         if ((ident(x) || a.kind == JsTok::Regex || a.kind == JsTok::Number) && ident(y))
@@ -661,9 +972,13 @@ private:
     }
 
     std::string_view s_;
+    bool utf8_;
     std::string out_;
+    std::string scratch_;
     JsToken prev_{};            // last code token written, when has_prev_
     bool has_prev_ = false;
+    JsToken pending_{};         // the code token to write next, when has_pending_
+    bool has_pending_ = false;
     bool line_pending_ = false;  // a line end seen since prev_
 };
 
@@ -714,11 +1029,11 @@ ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_
     return ScriptKind::Other;
 }
 
-std::string MinifyJavaScript(std::string_view js, bool module) {
+std::string MinifyJavaScript(std::string_view js, bool module, bool utf8) {
     if (js.size() >= UINT32_MAX) return std::string(js);
-    Writer writer(js);
+    Writer writer(js, utf8);
     if (!Tokenizer<Writer>(js, module, writer).Run()) return std::string(js);
-    std::string& out = writer.result();
+    std::string& out = writer.Finish();
     return out.size() <= js.size() ? std::move(out) : std::string(js);
 }
 
@@ -803,11 +1118,11 @@ bool ScriptTextEndsAtItsEnd(std::string_view s) {
     return level != Double;
 }
 
-std::string MinifyScriptElement(std::string_view text, ScriptKind kind) {
+std::string MinifyScriptElement(std::string_view text, ScriptKind kind, bool utf8) {
     std::string out;
     switch (kind) {
-        case ScriptKind::Classic: out = MinifyJavaScript(text, false); break;
-        case ScriptKind::Module: out = MinifyJavaScript(text, true); break;
+        case ScriptKind::Classic: out = MinifyJavaScript(text, false, utf8); break;
+        case ScriptKind::Module: out = MinifyJavaScript(text, true, utf8); break;
         case ScriptKind::Json: out = MinifyJson(text); break;
         case ScriptKind::Other: return std::string(text);
     }

@@ -25,7 +25,9 @@ ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_
 
 // Minifies JavaScript. Returns the input unchanged when the tokenizer cannot read it to the
 // end (an unclosed string, comment, template or regular expression, unbalanced brackets).
-std::string MinifyJavaScript(std::string_view js, bool module);
+// String and number literals get their shortest spelling of the same value; |utf8| (the
+// page is UTF-8) lets an escape of a non-ASCII character become the character itself.
+std::string MinifyJavaScript(std::string_view js, bool module, bool utf8 = false);
 
 // The tokens of a script as the minifier reads them (comments left out), for tests that
 // compare a script with its minified form. Returns false where MinifyJavaScript gives up.
@@ -42,6 +44,6 @@ bool ScriptTextEndsAtItsEnd(std::string_view text);
 
 // Minifies the text of a SCRIPT element by its kind; falls back to the input whenever the
 // result would end the element somewhere else than the input does.
-std::string MinifyScriptElement(std::string_view text, ScriptKind kind);
+std::string MinifyScriptElement(std::string_view text, ScriptKind kind, bool utf8 = false);
 
 }  // namespace tsqz::web

@@ -6,6 +6,7 @@
 // one group, and an omissible tag is held back until the token after it is known.
 #include "web/web_minify.h"
 
+#include "text/text.h"
 #include "web/css_minify.h"
 #include "web/js_minify.h"
 #include "web/page_facts.h"
@@ -88,24 +89,6 @@ bool HoldsControlCharacters(std::string_view text) {
     for (; i < text.size(); ++i)
         if (control_at(i)) return true;
     return false;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // Text with a mark per byte: 1 where the byte came from a decoded character reference (such a
@@ -1126,7 +1109,8 @@ void Rewriter::AppendRawText(const Token& t) {
     }
     if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
         On(WebRule::MinifyScripts) && !HoldsControlCharacters(text)) {
-        const std::string js = MinifyScriptElement(WithLineFeeds(text, buffer), script_kind_);
+        const std::string js =
+            MinifyScriptElement(WithLineFeeds(text, buffer), script_kind_, facts_.utf8);
         Saved(WebRule::MinifyScripts, text.size(), js.size());
         out_.append(js);
         return;

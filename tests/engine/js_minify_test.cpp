@@ -14,10 +14,10 @@ struct Row {
     const char* expected;
 };
 
-void CheckScripts(std::initializer_list<Row> rows, bool module = false) {
+void CheckScripts(std::initializer_list<Row> rows, bool module = false, bool utf8 = false) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
-        EXPECT_EQ(MinifyJavaScript(row.input, module), row.expected);
+        EXPECT_EQ(MinifyJavaScript(row.input, module, utf8), row.expected);
     }
 }
 
@@ -41,7 +41,7 @@ TEST(JsMinify, SpacesBetweenTokens) {
         {"var a = b + c ;", "var a=b+c;"},
         {"x = a - -b + +c - --d", "x=a- -b+ +c- --d"},
         {"y = 1 .toString() + 1.5 .toFixed()", "y=1 .toString()+1.5 .toFixed()"},
-        {"z = 5. in o || /re/g instanceof R", "z=5. in o||/re/g instanceof R"},
+        {"z = 5. in o || /re/g instanceof R", "z=5 in o||/re/g instanceof R"},
         {"if (a < !--b) c", "if(a< !--b)c"},
         {"z = a < /script/.test(s)", "z=a< /script/.test(s)"},
         {"q = a / /re/.exec(s).length", "q=a/ /re/.exec(s).length"},
@@ -76,8 +76,8 @@ TEST(JsMinify, LineEndsWhereSemicolonsAreInserted) {
     });
 }
 
-// Strings, templates (with nested substitutions) and regular expressions keep every byte;
-// "/" after ")" of a condition or "}" of a block begins a regular expression.
+// Templates (with nested substitutions), regular expressions and strings without escapes
+// keep every byte; "/" after ")" of a condition or "}" of a block begins a regular expression.
 TEST(JsMinify, LiteralsStayAsWritten) {
     CheckScripts({
         {"s = ' a  //  b '", "s=' a  //  b '"},
@@ -89,8 +89,44 @@ TEST(JsMinify, LiteralsStayAsWritten) {
         {"x = (a) / 2 / (b)", "x=(a)/2/(b)"},
         {"x = function () { function g() {}\n/a b/.test(s) }",
          "x=function(){function g(){}/a b/.test(s)}"},
-        {"s = 'a\\\nb'", "s='a\\\nb'"},
-        {"n = 0x1F + 1_000n + .5e-3", "n=0x1F+1_000n+.5e-3"},
+        {"n = 0x1F + 1_000n + 010 + 08 + 1e-7 + .001 + 100", "n=0x1F+1_000n+010+08+1e-7+.001+100"},
+    });
+}
+
+// Strings and numbers take the shortest spelling of their value: escapes that need none go,
+// the quote that needs fewer escapes, line continuations go; an escape stays where the SCRIPT
+// element could end or open a comment, for line terminators, for mode-dependent octal, and in
+// a string that may be a directive. Raw non-ASCII only on a UTF-8 page.
+TEST(JsMinify, LiteralsInTheirShortestSpelling) {
+    CheckScripts({
+        {"s = \"a\\u002Fb\\/c\"", "s=\"a/b/c\""},
+        {"s = \"\\\"q\\\"\" + 'it\\'s'", "s='\"q\"'+\"it's\""},
+        {"s = '\\x41\\u{42}\\u{1F600}\\uD83D\\uDE00\\u00e9\\u2028\\u0085'",
+         "s='AB\\u{1f600}\\ud83d\\ude00\\xe9\\u2028\\x85'"},
+        {"s = '<\\/script>' + '\\u003C/b>' + '<\\x21--' + '<scr\\x69pt'",
+         "s='<\\/script>'+'\\x3c/b>'+'<\\x21--'+'<scr\\x69pt'"},
+        {"s = '\\0\\u0031' + '\\0a' + '\\x00' + '\\0' + 1", "s='\\x001'+'\\0a'+'\\0'+'\\0'+1"},
+        {"s = 'a\\\nb\\\r\nc' + '\\t\\u000B'", "s='abc'+'\t\\x0b'"},
+        {"s = '\\101\\u002F' + '\\8\\u002F'", "s='\\101\\u002F'+'\\8\\u002F'"},
+        {"'use\\x20strict'\nf('\\x41')", "'use\\x20strict'\nf('A')"},
+        {"n = 1000 + 0.50 + 1.0.toFixed() + 0.0000001 + 1.5e+3 + 5e-1 + 0.0",
+         "n=1e3+.5+1 .toFixed()+1e-7+1500+.5+0"},
+    });
+    CheckScripts({{"s = '\\u00e9\\uD83D\\uDE00\\u{1F600}\\uFFFE\\uDE00'",
+                   "s='\xC3\xA9\xF0\x9F\x98\x80\xF0\x9F\x98\x80\\ufffe\\ude00'"}},
+                 false, true);
+}
+
+// A ";" before "}" goes where automatic semicolon insertion puts it back, and stays where it
+// is an empty statement.
+TEST(JsMinify, SemicolonsBeforeClosingBraces) {
+    CheckScripts({
+        {"function f() { a(); }", "function f(){a()}"},
+        {"{ x = function () {}; y = {}; z = () => {}; }", "{x=function(){};y={};z=()=>{}}"},
+        {"class A { x = 1; m() {}; }", "class A{x=1;m(){}}"},
+        {"{ ; } { if (a); } { if (a) {}; } { a: ; } { if (a) b; else; } { function g() {}; }",
+         "{;}{if(a);}{if(a){};}{a:;}{if(a)b;else;}{function g(){};}"},
+        {"for (;;) { break; }", "for(;;){break}"},
     });
 }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env node
 // The parser oracle of the minifiers: reads the JSON lines of minify_pairs (or of the fuzz
 // generator) and checks that every script parses with acorn to the same syntax tree before
-// and after (positions and comments aside), every JSON text to the same value, every style
-// sheet and style attribute with css-tree to the same rules and declarations once the changes
-// the minifier may make (colour spellings, number spellings, zero lengths, empty rules,
-// white space of custom property values) are normalised, and that other scripts are untouched.
+// and after (positions, comments and the spelling of string and number literals aside: their
+// values compare), every JSON text to the same value, every style sheet and style attribute
+// with css-tree to the same rules and declarations once the changes the minifier may make
+// (colour spellings, number spellings, zero lengths, empty rules, white space of custom
+// property values) are normalised, and that other scripts are untouched.
 //
 //   node minify_oracle.cjs PAIRS.jsonl [NODE_MODULES] [--generated]
 //
@@ -41,8 +42,12 @@ const fromLatin1 = (s) => Buffer.from(s, 'latin1').toString('utf8');
 function tree(source, sourceType) {
   const ast = acorn.parse(source, {ecmaVersion: 'latest', sourceType, allowHashBang: true,
                                    allowReturnOutsideFunction: true});
-  return JSON.stringify(ast, (key, value) => {
+  return JSON.stringify(ast, function (key, value) {
     if (key === 'start' || key === 'end') return undefined;
+    // A string's or number's spelling is not its meaning: their values compare, the raw
+    // text ("\u002F" or "/", 0.5 or .5) does not.
+    if (key === 'raw' && this.type === 'Literal' &&
+        (typeof this.value === 'string' || typeof this.value === 'number')) return undefined;
     if (typeof value === 'bigint') return value.toString() + 'n';
     return value;
   });

@@ -17,6 +17,7 @@
 #include "minify/pairs_writer.h"
 #include "web/css_minify.h"
 #include "web/js_minify.h"
+#include "web/page_facts.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
         buffer << in.rdbuf();
         const std::string page = buffer.str();
         const std::string lower = Lower(page);
+        const bool utf8 = tsqz::web::ScanPage(page).utf8;
         for (size_t k = page.find('<'); k != std::string::npos; k = page.find('<', k + 1)) {
             if (page.compare(k, 4, "<!--") == 0) {
                 const size_t close = page.find("-->", k + 4);
@@ -133,7 +135,7 @@ int main(int argc, char** argv) {
                                                                  : "script";
                 if (!text.empty())
                     record(argv[a], label, type_text, text,
-                           tsqz::web::MinifyScriptElement(text, kind));
+                           tsqz::web::MinifyScriptElement(text, kind, utf8));
             }
             k = close;
         }

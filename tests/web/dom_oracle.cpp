@@ -73,7 +73,9 @@ bool KeptComment(const std::string& text) {
            text.rfind("#", 0) == 0 || text.rfind("?", 0) == 0;
 }
 
-// The minified form of a STYLE or SCRIPT element's text.
+// The minified form of a STYLE or SCRIPT element's text. The oracle's text is UTF-8 whatever
+// the page's encoding, so escapes of non-ASCII characters become the characters on both sides
+// (the engine writes them so on UTF-8 pages only).
 std::string MinifiedRawText(const GumboElement& e, const std::string& name, std::string_view text) {
     if (name == "style") return tsqz::web::MinifyStyleSheet(text);
     std::string_view type, language;
@@ -89,7 +91,7 @@ std::string MinifiedRawText(const GumboElement& e, const std::string& name, std:
         }
     }
     return tsqz::web::MinifyScriptElement(
-        text, tsqz::web::ClassifyScriptType(type, has_type, language, has_language));
+        text, tsqz::web::ClassifyScriptType(type, has_type, language, has_language), true);
 }
 
 std::unique_ptr<Node> Convert(const GumboNode* g, bool exact) {
