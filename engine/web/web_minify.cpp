@@ -97,56 +97,69 @@ bool HoldsControlCharacters(std::string_view text) {
 struct MarkedText {
     static constexpr char kSplit = 2;
     std::string bytes;
-    // One entry per byte once a byte is marked; empty while none is (most text), so bytes
-    // copied as written cost one append.
-    std::string decoded;
-    size_t marks = 0;  // entries of `decoded` that are not 0 (none: the bytes go out as they are)
-    void push(char c, bool from_reference) {
-        if (from_reference) {
+    // One bit of each kind per byte once a byte is marked; empty while none is (most text), so
+    // bytes copied as written cost one append. Bits, not a byte a mark: a long attribute value
+    // full of references costs a quarter of its size more, not its size again.
+    std::vector<bool> from_reference, split;
+    size_t marks = 0;  // bytes with a mark (none: the bytes go out as they are)
+    void push(char c, bool reference) {
+        if (reference) {
             Materialize();
-            decoded.push_back(1);
+            from_reference.push_back(true);
+            split.push_back(false);
             ++marks;
-        } else if (!decoded.empty()) {
-            decoded.push_back(0);
+        } else if (!from_reference.empty()) {
+            from_reference.push_back(false);
+            split.push_back(false);
         }
         bytes.push_back(c);
     }
     // Bytes as written in the page, in one go.
     void append(std::string_view s) {
         bytes.append(s);
-        if (!decoded.empty()) decoded.append(s.size(), 0);
+        if (!from_reference.empty()) Materialize();
     }
     void push_split() {
         Materialize();
         bytes.push_back('\0');
-        decoded.push_back(kSplit);
+        from_reference.push_back(false);
+        split.push_back(true);
         ++marks;
     }
-    char decoded_at(size_t i) const { return decoded.empty() ? 0 : decoded[i]; }
+    char decoded_at(size_t i) const {
+        if (from_reference.empty()) return 0;
+        return split[i] ? kSplit : from_reference[i] ? 1 : 0;
+    }
     bool split_at(size_t i) const { return decoded_at(i) == kSplit; }
     void erase(size_t i) {
-        if (!decoded.empty()) {
-            if (decoded[i] != 0) --marks;
-            decoded.erase(i, 1);
+        if (!from_reference.empty()) {
+            if (decoded_at(i) != 0) --marks;
+            from_reference.erase(from_reference.begin() + static_cast<std::ptrdiff_t>(i));
+            split.erase(split.begin() + static_cast<std::ptrdiff_t>(i));
         }
         bytes.erase(i, 1);
     }
     void truncate(size_t size) {
-        if (!decoded.empty()) {
-            for (size_t i = size; i < decoded.size(); ++i) marks -= decoded[i] != 0 ? 1 : 0;
-            decoded.resize(size);
+        if (!from_reference.empty()) {
+            for (size_t i = size; i < from_reference.size(); ++i) marks -= decoded_at(i) != 0 ? 1 : 0;
+            from_reference.resize(size);
+            split.resize(size);
         }
         bytes.resize(size);
     }
     void clear() {
         bytes.clear();
-        decoded.clear();
+        from_reference.clear();
+        split.clear();
         marks = 0;
     }
 
 private:
     void Materialize() {
-        if (decoded.size() < bytes.size()) decoded.resize(bytes.size(), 0);
+        if (from_reference.size() < bytes.size()) {
+            from_reference.resize(bytes.size(), false);
+            split.resize(bytes.size(), false);
+        }
     }
 };
 
@@ -895,7 +908,7 @@ size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool at
     size_t taken_back = 0;
     for (size_t i = 0; i < b.size(); ++i) {
         char c = b[i];
-        bool decoded = text.decoded[i];
+        bool decoded = text.decoded_at(i) != 0;
         if (text.split_at(i)) {
             into.append(SplitMark(split++));
             continue;
@@ -968,6 +981,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         size_t original_value_bytes = a.has_value ? value.size() + (a.quote ? 2 : 0) + 1 : 0;
         marked_.clear();
         if (a.has_value) {
+            marked_.bytes.reserve(value.size());  // references decode to fewer bytes, mostly
             for (size_t p = 0; p < value.size();) {
                 if (value[p] == '&' && On(WebRule::CharacterReferences) && DecodeReference(value, p, marked_, saved_refs))
                     continue;
@@ -1548,12 +1562,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // Text a table moves out of itself joins the text before the table: white space
             // there stays.
             OnSignificant(t, boundary && t.name != "table");
-            tag.clear();
             raw_owner_ = t.name;
             if (html && t.name == "script") script_kind_ = ScriptKindOf(t);
-            if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
-            else WriteStartTag(t, tag, html);
-            prev_boundary_ = boundary;
             Deferred kind = Deferred::None;
             if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags) &&
                 foreign_depth_before_ == 0) {  // inside SVG these tags end it: they stay
@@ -1561,12 +1571,18 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 else if (t.name == "head" && before_body) kind = Deferred::HeadStart;
                 else if (t.name == "body" && before_body) kind = Deferred::BodyStart;
             }
+            // A tag that is not held back goes straight into the output: a tag with a long
+            // attribute value is not built twice.
+            tag.clear();
+            std::string& into = kind != Deferred::None ? tag : out_;
+            if (verbatim) into.append(in_.substr(t.begin, t.end - t.begin));
+            else WriteStartTag(t, into, html);
+            prev_boundary_ = boundary;
             if (t.name == "html") html_seen_ = true;
             if (kind != Deferred::None) {
                 deferred_ = kind;
                 deferred_bytes_ = tag;
             } else {
-                out_.append(tag);
                 if (html && (t.name == "pre" || t.name == "listing")) {
                     newline_out_ = out_.size();
                     newline_in_ = t.end;
