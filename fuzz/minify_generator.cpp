@@ -47,6 +47,7 @@ constexpr std::string_view kValues[] = {
     "0%", "0s", "auto", "none", "solid", "1px", ".5", "+.5", "\"str  ing\"", "'a;b}'",
     "url(a.png)", "url( \"b c.png\" )", "calc(100% - 0px)", "calc( 1px + 2px )",
     "var(--x, #FFFFFF)", "rgba(0, 0, 0, 0.50)", "12px/1.5", "inherit", "1 / 3",
+    "rgb(0, 51,153)", "RGBA(255,0,0,1)", "rgba(1,2,3,100%)", "rgb(0 0 0)", "rgb(256,0,0)",
 };
 
 // Writes tokens with one of |Gaps| before each.

@@ -490,6 +490,14 @@ private:
                 CopyFunction();
                 continue;
             }
+            if (ctx == Ctx::Value && t.kind == CssTok::Function && prop.colours) {
+                if (const size_t after = OpaqueRgbEnd(i_)) {
+                    const std::string colour = ShortColour(RgbAsHex(i_));
+                    i_ = after;
+                    Put(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, 0, colour, true);
+                    continue;
+                }
+            }
             if (Opens(t.kind)) {
                 open.push_back(t.kind == CssTok::Function ? CssTok::Function : t.kind);
                 PutToken();
@@ -540,6 +548,53 @@ private:
             }
         }
         failed_ = true;  // unclosed at the end of the sheet
+    }
+
+    // An opaque rgb() or rgba() of three whole numbers from 0 to 255 separated by commas,
+    // with an alpha of 1 or 100% or none, starting at token |k|: the index after its ")", or
+    // 0. Such a colour is exactly a hex colour (other forms are left as written).
+    size_t OpaqueRgbEnd(size_t k) const {
+        const std::string_view name = Text(t_[k]);
+        if (!EqualsIgnoreCase(name, "rgb(") && !EqualsIgnoreCase(name, "rgba(")) return 0;
+        int values = 0;
+        bool comma = true;  // a value may come next
+        for (++k; k < t_.size(); ++k) {
+            const CssToken& t = t_[k];
+            const std::string_view text = Text(t);
+            if (t.kind == CssTok::Whitespace) continue;
+            if (t.kind == CssTok::RParen) return values >= 3 && !comma ? k + 1 : 0;
+            if (t.kind == CssTok::Comma && !comma) {
+                comma = true;
+                continue;
+            }
+            if (!comma) return 0;
+            comma = false;
+            ++values;
+            if (values <= 3) {
+                if (t.kind != CssTok::Number || text.empty() || text.size() > 3 ||
+                    !std::all_of(text.begin(), text.end(),
+                                 [](char c) { return c >= '0' && c <= '9'; }) ||
+                    std::stoi(std::string(text)) > 255)
+                    return 0;
+            } else if (values > 4 || !((t.kind == CssTok::Number && text == "1") ||
+                                        (t.kind == CssTok::Percentage && text == "100%"))) {
+                return 0;
+            }
+        }
+        return 0;
+    }
+
+    // The "#rrggbb" of the colour OpaqueRgbEnd accepted at token |k|.
+    std::string RgbAsHex(size_t k) const {
+        static constexpr char kHexDigits[] = "0123456789abcdef";
+        std::string hex = "#";
+        for (++k; hex.size() < 7; ++k) {
+            if (t_[k].kind != CssTok::Number) continue;
+            const int v = std::stoi(std::string(Text(t_[k])));
+            hex += kHexDigits[v >> 4];
+            hex += kHexDigits[v & 15];
+        }
+        return hex;
     }
 
     // The shortest spelling of a hex colour: lower case, "#rgb" for "#rrggbb", no opaque

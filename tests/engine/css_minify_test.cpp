@@ -67,6 +67,13 @@ TEST(CssMinify, Colours) {
         {"p{--c:#FFFFFF;filter:progid:x(startColorstr=#FFFFFFFF)}",
          "p{--c:#FFFFFF;filter:progid:x(startColorstr=#FFFFFFFF)}"},
         {"#FFFFFF{color:#FFFFFF}", "#FFFFFF{color:#fff}"},
+        // Opaque rgb() of whole numbers is a hex colour; other forms stay.
+        {"p{color:rgb(0, 51,153);background:linear-gradient(RGBA(255,0,0,1),rgba(1,2,3,100%))}",
+         "p{color:#039;background:linear-gradient(red,#010203)}"},
+        {"p{color:rgba(0,0,0,.5);fill:rgb(0 0 0);stroke:rgb(100%,0%,0%);--c:rgb(0,0,0)}",
+         "p{color:rgba(0,0,0,.5);fill:rgb(0 0 0);stroke:rgb(100%,0%,0%);--c:rgb(0,0,0)}"},
+        {"p{color:rgb(256,0,0);border-color:rgb(1.5,0,0);outline-color:rgb(0,0,0,1,1)}",
+         "p{color:rgb(256,0,0);border-color:rgb(1.5,0,0);outline-color:rgb(0,0,0,1,1)}"},
     });
 }
 

@@ -104,6 +104,24 @@ function canonicalNumber(text, keepInteger) {
   return keepInteger && text.includes('.') && Number.isInteger(n) ? s + '.0' : s;
 }
 
+// An opaque rgb()/rgba() of three whole numbers 0-255 with commas (and an alpha of 1 or 100%
+// or none) is the hex colour of those numbers: its six hex digits, else null.
+function opaqueRgb(fn) {
+  const name = fn.name.toLowerCase();
+  if (name !== 'rgb' && name !== 'rgba') return null;
+  const parts = fn.children.toArray().filter((c) => c.type !== 'WhiteSpace');
+  const values = parts.filter((c, k) => k % 2 === 0);
+  if (!parts.every((c, k) => k % 2 === 0 || (c.type === 'Operator' && c.value === ',')) ||
+      parts.length % 2 === 0 || (values.length !== 3 && values.length !== 4)) return null;
+  const channels = values.slice(0, 3);
+  if (!channels.every((c) => c.type === 'Number' && /^\d+$/.test(c.value) && Number(c.value) <= 255))
+    return null;
+  const alpha = values[3];
+  if (alpha && !((alpha.type === 'Number' && alpha.value === '1') ||
+                 (alpha.type === 'Percentage' && alpha.value === '100'))) return null;
+  return channels.map((c) => Number(c.value).toString(16).padStart(2, '0')).join('');
+}
+
 function normaliseRaw(text) {
   return text.replace(/\/\*[^]*?\*\//g, ' ').replace(/\s+/g, ' ').trim()
     .replace(/ ?([;,:(){}!\/>+~]) ?/g, '$1')
@@ -125,8 +143,11 @@ function normaliseCss(ast) {
         }
         if (prop === 'filter' || prop === '-ms-filter') return csstree.walk.skip;
         const top = node.value.children;
-        csstree.walk(node.value, (v) => {
-          if (v.type === 'Hash') {
+        csstree.walk(node.value, (v, item, list) => {
+          const rgb = list && v.type === 'Function' && opaqueRgb(v);
+          if (rgb) {
+            list.replace(item, list.createItem({type: 'Hash', value: rgb}));
+          } else if (v.type === 'Hash') {
             const h = hexColour(v.value);
             if (h) v.value = h;
           } else if (v.type === 'Identifier' && colourNames.has(v.name.toLowerCase())) {
