@@ -29,6 +29,8 @@ constexpr bool IsIdentChar(char c) {
            c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
 
+bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 bool OneOf(std::string_view value, std::initializer_list<std::string_view> list) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
@@ -330,22 +332,19 @@ DoctypeFields ReadDoctype(std::string_view s) {
     return f;
 }
 
-PageFacts ScanPage(std::string_view input) {
-    PageFacts facts;
-    if (input.size() >= 2 && ((static_cast<unsigned char>(input[0]) == 0xFE &&
-                               static_cast<unsigned char>(input[1]) == 0xFF) ||
-                              (static_cast<unsigned char>(input[0]) == 0xFF &&
-                               static_cast<unsigned char>(input[1]) == 0xFE))) {
-        facts.ascii_compatible = false;
-        return facts;
-    }
-    if (input.starts_with("\xEF\xBB\xBF")) facts.utf8 = true;
+namespace {
+
+// The encoding and the document mode from the tokens of the page: its doctype and the META
+// elements of its first 1024 bytes. With `texts`, all of the page is read and its STYLE and
+// SCRIPT text listed; without, the tokens stop where nothing more can change these facts.
+void ReadTokens(std::string_view input, PageFacts& facts, std::vector<RawText>* texts) {
     Tokenizer tokenizer(input);
     Token t;
     std::string raw_owner;  // the element whose raw text comes next
     bool content_seen = false;
     bool charset_seen = facts.utf8;
     while (tokenizer.Next(t)) {
+        if (!texts && content_seen && t.begin >= 1024) break;
         std::string_view raw = input.substr(t.begin, t.end - t.begin);
         switch (t.kind) {
         case TokenKind::Doctype:
@@ -366,11 +365,8 @@ PageFacts ScanPage(std::string_view input) {
                 if (!content_seen &&
                     std::any_of(raw.begin(), raw.end(), [](char c) { return !IsHtmlSpace(c); }))
                     content_seen = true;
-            } else if (raw_owner == "style") {
-                ReadStyleSheet(raw, facts);
-                AddMentionedWords(raw, facts);
-            } else if (raw_owner == "script") {
-                AddMentionedWords(raw, facts);
+            } else if (texts && (raw_owner == "style" || raw_owner == "script")) {
+                texts->push_back({t.begin, t.end, raw_owner == "style"});
             }
             break;
         case TokenKind::StartTag:
@@ -403,6 +399,132 @@ PageFacts ScanPage(std::string_view input) {
             break;
         }
     }
+}
+
+// The STYLE and SCRIPT text of the page by a walk that reads tags, comments, doctypes and raw
+// text as the tokenizer does, and of the open elements follows only SVG and MathML (where
+// STYLE and SCRIPT are not raw text) by their own start and end tags.
+void WalkRawTexts(std::string_view in, std::vector<RawText>& texts) {
+    const size_t n = in.size();
+    std::vector<bool> foreign;  // open svg (true) and math (false) elements
+    char name[16];              // a tag's name, lowered; longer names are none of those wanted
+    size_t p = 0;
+    while (p < n) {
+        const void* hit = std::memchr(in.data() + p, '<', n - p);
+        if (!hit) break;
+        const size_t lt = static_cast<size_t>(static_cast<const char*>(hit) - in.data());
+        if (lt + 1 >= n) break;
+        const char c = in[lt + 1];
+        const bool end = c == '/' && lt + 2 < n && IsAsciiAlpha(in[lt + 2]);
+        if (IsAsciiAlpha(c) || end) {
+            size_t q = lt + (end ? 2 : 1);
+            const size_t name_begin = q;
+            while (q < n && !IsHtmlSpace(in[q]) && in[q] != '/' && in[q] != '>') ++q;
+            const size_t length = q - name_begin;
+            for (size_t i = 0; i < length && i < sizeof name; ++i) name[i] = LowerAscii(in[name_begin + i]);
+            const std::string_view tag_name(name, std::min(length, sizeof name));
+            const bool listed = length <= sizeof name;
+            bool self_closing = false;
+            const size_t tag_end = TagEnd(in, q, self_closing);
+            if (tag_end == std::string_view::npos) break;  // the rest is an unfinished tag
+            p = tag_end;
+            const bool svg = listed && tag_name == "svg", math = listed && tag_name == "math";
+            if (end) {
+                // An end tag closes the innermost open element of its name, and what is open
+                // inside it; "</p>" and "</br>" leave foreign content.
+                if (svg || math) {
+                    for (size_t i = foreign.size(); i > 0; --i)
+                        if (foreign[i - 1] == svg) {
+                            foreign.resize(i - 1);
+                            break;
+                        }
+                } else if (listed && (tag_name == "p" || tag_name == "br")) {
+                    foreign.clear();
+                }
+                continue;
+            }
+            if (svg || math) {
+                if (!self_closing) foreign.push_back(svg);
+                continue;
+            }
+            if (!listed) continue;
+            const uint32_t flags = ElementFlags(tag_name);
+            if (!foreign.empty()) {
+                if (flags & kBreakout) foreign.clear();
+                continue;
+            }
+            const TextState state = RawTextStateOf(flags);
+            if (state == TextState::Data) continue;
+            if (state == TextState::Plaintext) break;
+            if (AppropriateEndTag(in, p, tag_name)) continue;
+            const size_t text_end = state == TextState::ScriptData ? ScriptDataEnd(in, p, tag_name)
+                                                                   : RawTextEnd(in, p, tag_name);
+            if (tag_name == "style" || tag_name == "script") texts.push_back({p, text_end, tag_name == "style"});
+            p = text_end;
+            continue;
+        }
+        if (c == '!') {
+            if (in.compare(lt + 2, 2, "--") == 0) {
+                size_t content_end;
+                p = CommentEnd(in, lt + 4, content_end);
+                continue;
+            }
+            if (!foreign.empty() && in.compare(lt + 2, 7, "[CDATA[") == 0) {
+                const size_t close = in.find("]]>", lt + 9);
+                p = close == std::string_view::npos ? n : close + 3;
+                continue;
+            }
+        }
+        if (c == '!' || c == '?' || (c == '/' && lt + 2 < n)) {
+            // Doctypes and bogus comments end at the next ">" ("</>" among them).
+            const size_t gt = in.find('>', lt + 2);
+            p = gt == std::string_view::npos ? n : gt + 1;
+            continue;
+        }
+        p = lt + 1;
+    }
+}
+
+void ReadRawTexts(std::string_view input, const std::vector<RawText>& texts, PageFacts& facts) {
+    for (const RawText& text : texts) {
+        std::string_view raw = input.substr(text.begin, text.end - text.begin);
+        if (text.style) ReadStyleSheet(raw, facts);
+        AddMentionedWords(raw, facts);
+    }
+}
+
+bool StartsWithUtf16Mark(std::string_view input) {
+    return input.size() >= 2 &&
+           ((static_cast<unsigned char>(input[0]) == 0xFE && static_cast<unsigned char>(input[1]) == 0xFF) ||
+            (static_cast<unsigned char>(input[0]) == 0xFF && static_cast<unsigned char>(input[1]) == 0xFE));
+}
+
+}  // namespace
+
+PageFacts ScanPage(std::string_view input) {
+    PageFacts facts;
+    if (StartsWithUtf16Mark(input)) {
+        facts.ascii_compatible = false;
+        return facts;
+    }
+    if (input.starts_with("\xEF\xBB\xBF")) facts.utf8 = true;
+    std::vector<RawText> texts;
+    ReadTokens(input, facts, &texts);
+    ReadRawTexts(input, texts, facts);
+    FindServerCode(input, facts);
+    return facts;
+}
+
+PageFacts ScanPageQuickly(std::string_view input, std::vector<RawText>& texts) {
+    PageFacts facts;
+    if (StartsWithUtf16Mark(input)) {
+        facts.ascii_compatible = false;
+        return facts;
+    }
+    if (input.starts_with("\xEF\xBB\xBF")) facts.utf8 = true;
+    ReadTokens(input, facts, nullptr);
+    WalkRawTexts(input, texts);
+    ReadRawTexts(input, texts, facts);
     FindServerCode(input, facts);
     return facts;
 }

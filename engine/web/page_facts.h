@@ -34,6 +34,18 @@ struct PageFacts {
 
 PageFacts ScanPage(std::string_view input);
 
+// The text of a STYLE or SCRIPT element as the tokenizer gives it.
+struct RawText {
+    size_t begin = 0, end = 0;
+    bool style = false;  // else a script
+    bool operator==(const RawText&) const = default;
+};
+// ScanPage with a quick walk over the page in place of the tokenizer's for the STYLE and
+// SCRIPT text, which it lists in `texts`. The walk follows only SVG and MathML's own tags, so
+// inside a select or where markup leaves foreign content it may read that text differently
+// from the tokenizer: the facts hold when the tokenizer gives exactly these texts.
+PageFacts ScanPageQuickly(std::string_view input, std::vector<RawText>& texts);
+
 // Declarations of one rule or style attribute: does it keep white space, is it not a block?
 struct DeclarationFacts {
     bool preserve_space = false;

@@ -210,10 +210,13 @@ enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart };
 
 class Rewriter {
 public:
-    Rewriter(std::string_view in, const WebOptions& options, std::string& out, WebStats& stats)
-        : in_(in), opt_(options), out_(out), stats_(stats), tokenizer_(in) {}
+    Rewriter(std::string_view in, const WebOptions& options, std::string& out, WebStats& stats,
+             PageFacts facts)
+        : in_(in), opt_(options), out_(out), stats_(stats), tokenizer_(in), facts_(std::move(facts)) {}
 
-    void Run();
+    // Rewrites the page. With `texts`, the STYLE and SCRIPT text the facts were read from: the
+    // run stops and returns false as soon as the tokenizer gives other such text.
+    bool Run(const std::vector<RawText>* texts);
 
 private:
     bool On(WebRule r) const { return opt_.on(r); }
@@ -1420,21 +1423,32 @@ void Rewriter::OnSignificant(const Token& t, bool boundary) {
     }
 }
 
-void Rewriter::Run() {
-    facts_ = ScanPage(in_);
+bool Rewriter::Run(const std::vector<RawText>* texts) {
     if (!facts_.ascii_compatible) {
         out_.append(in_);
-        return;
+        return true;
     }
     out_.reserve(out_.size() + in_.size());
     Token t;
     std::string tag;
+    size_t next_text = 0;
+    enum class Owner { Other, Style, Script } owner = Owner::Other;  // of raw text after a start tag
     while (tokenizer_.Next(t)) {
+        if (texts) {
+            if (t.kind == TokenKind::StartTag) {
+                owner = t.name == "style" ? Owner::Style : t.name == "script" ? Owner::Script : Owner::Other;
+            } else if (t.kind == TokenKind::Text && t.text_state != TextState::Data && owner != Owner::Other) {
+                if (next_text == texts->size() || (*texts)[next_text] != RawText{t.begin, t.end, owner == Owner::Style})
+                    return false;
+                ++next_text;
+            }
+        }
         SnapshotTextContext();
         Handle(t, tag);
         foreign_depth_before_ = tokenizer_.foreign_depth();
     }
     if (deferred_ != Deferred::None) EmitDeferred();
+    return !texts || next_text == texts->size();
 }
 
 void Rewriter::Handle(const Token& t, std::string& tag) {
@@ -1656,7 +1670,15 @@ void MinifyWeb(std::string_view input, const WebOptions& options, std::string& o
     WebStats local;
     WebStats& s = stats ? *stats : local;
     size_t before = out.size();
-    Rewriter(input, options, out, s).Run();
+    const WebStats at_start = s;
+    std::vector<RawText> texts;
+    if (!Rewriter(input, options, out, s, ScanPageQuickly(input, texts)).Run(&texts)) {
+        // The quick scan read the page's style or script text otherwise than the tokenizer
+        // (markup it does not follow): again from the start, with the facts of the full scan.
+        out.resize(before);
+        s = at_start;
+        Rewriter(input, options, out, s, ScanPage(input)).Run(nullptr);
+    }
     s.input_bytes += input.size();
     s.output_bytes += out.size() - before;
 }

@@ -20,6 +20,93 @@ static bool StartsWithIgnoringCase(std::string_view s, size_t pos, std::string_v
     return s.size() - pos >= prefix.size() && EqualsIgnoringCase(s.substr(pos, prefix.size()), prefix);
 }
 
+// The end of a comment whose content begins at `p` (after "<!--"): past its "-->" or "--!>",
+// or the end of the input; `content_end` is where its content ends.
+size_t CommentEnd(std::string_view in, size_t p, size_t& content_end) {
+    if (p < in.size() && in[p] == '>') {  // "<!-->"
+        content_end = p;
+        return p + 1;
+    }
+    if (in.compare(p, 2, "->") == 0) {  // "<!--->"
+        content_end = p;
+        return p + 2;
+    }
+    size_t q = p;
+    for (;;) {
+        size_t dd = in.find("--", q);
+        if (dd == std::string_view::npos) return content_end = in.size();
+        size_t after = dd + 2;
+        // Further dashes stay in the comment: "--->" ends at its last "--".
+        while (after < in.size() && in[after] == '-') ++after;
+        if (after < in.size() && in[after] == '>') {
+            content_end = after - 2;
+            return after + 1;
+        }
+        if (after + 1 < in.size() && in[after] == '!' && in[after + 1] == '>') {
+            content_end = after - 2;
+            return after + 2;
+        }
+        q = after;
+    }
+}
+
+// The attributes of a tag from `p` (after its name) to its ">", each handed to `on_attribute`
+// once read; returns the end of the tag, or npos where the input ends inside it.
+template <class OnAttribute>
+size_t WalkTag(std::string_view in, size_t p, bool& self_closing, OnAttribute&& on_attribute) {
+    const size_t n = in.size();
+    // States after the name: before/after attribute name, value, self-closing.
+    for (;;) {
+        while (p < n && IsHtmlSpace(in[p])) ++p;
+        if (p >= n) return std::string_view::npos;
+        char c = in[p];
+        if (c == '>') return p + 1;
+        if (c == '/') {
+            ++p;
+            if (p < n && in[p] == '>') {
+                self_closing = true;
+                return p + 1;
+            }
+            continue;
+        }
+        // Attribute name; a leading "=" belongs to the name.
+        Attribute a;
+        a.name_begin = p;
+        ++p;
+        while (p < n && !IsHtmlSpace(in[p]) && in[p] != '/' && in[p] != '>' && in[p] != '=') ++p;
+        a.name_end = p;
+        while (p < n && IsHtmlSpace(in[p])) ++p;
+        if (p >= n || in[p] != '=') {
+            on_attribute(a);
+            continue;
+        }
+        ++p;
+        while (p < n && IsHtmlSpace(in[p])) ++p;
+        if (p >= n) return std::string_view::npos;
+        a.has_value = true;
+        c = in[p];
+        if (c == '"' || c == '\'') {
+            a.quote = c;
+            const void* close = std::memchr(in.data() + p + 1, c, n - p - 1);
+            if (!close) return std::string_view::npos;
+            a.value_begin = p + 1;
+            a.value_end = static_cast<size_t>(static_cast<const char*>(close) - in.data());
+            p = a.value_end + 1;
+        } else if (c == '>') {  // "a=>": an empty value
+            a.value_begin = a.value_end = p;
+        } else {
+            a.value_begin = p;
+            while (p < n && !IsHtmlSpace(in[p]) && in[p] != '>') ++p;
+            a.value_end = p;
+        }
+        on_attribute(a);
+    }
+}
+
+size_t TagEnd(std::string_view in, size_t p, bool& self_closing) {
+    return WalkTag(in, p, self_closing, [](const Attribute&) {});
+}
+
 bool Tokenizer::Next(Token& t) {
     if (done_) return false;
     t.name.clear();
@@ -135,41 +222,9 @@ void Tokenizer::ReadMarkupDeclaration(Token& t) {
     size_t p = pos_ + 2;
     if (in_.compare(p, 2, "--") == 0) {
         t.kind = TokenKind::Comment;
-        p += 2;
-        t.content_begin = p;
-        if (p < in_.size() && in_[p] == '>') {  // "<!-->"
-            t.content_end = p;
-            pos_ = t.end = p + 1;
-            return;
-        }
-        if (in_.compare(p, 2, "->") == 0) {  // "<!--->"
-            t.content_end = p;
-            pos_ = t.end = p + 2;
-            return;
-        }
-        // The comment ends at "-->" or "--!>".
-        size_t q = p;
-        for (;;) {
-            size_t dd = in_.find("--", q);
-            if (dd == std::string_view::npos) {
-                t.content_end = pos_ = t.end = in_.size();
-                return;
-            }
-            size_t after = dd + 2;
-            // Further dashes stay in the comment: "--->" ends at its last "--".
-            while (after < in_.size() && in_[after] == '-') ++after;
-            if (after < in_.size() && in_[after] == '>') {
-                t.content_end = after - 2;
-                pos_ = t.end = after + 1;
-                return;
-            }
-            if (after + 1 < in_.size() && in_[after] == '!' && in_[after + 1] == '>') {
-                t.content_end = after - 2;
-                pos_ = t.end = after + 2;
-                return;
-            }
-            q = after;
-        }
+        t.content_begin = p + 2;
+        pos_ = t.end = CommentEnd(in_, p + 2, t.content_end);
+        return;
     }
     if (StartsWithIgnoringCase(in_, p, "doctype")) {
         t.kind = TokenKind::Doctype;
@@ -205,122 +260,80 @@ void Tokenizer::ReadTag(Token& t, bool end) {
     const size_t n = in_.size();
     size_t p = pos_ + (end ? 2 : 1);
     t.kind = end ? TokenKind::EndTag : TokenKind::StartTag;
-    while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '/' && in_[p] != '>') {
-        t.name.push_back(LowerAscii(in_[p]));
-        ++p;
-    }
+    const size_t name_begin = p;
+    while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '/' && in_[p] != '>') ++p;
+    t.name.assign(in_.data() + name_begin, p - name_begin);
+    for (char& c : t.name) c = LowerAscii(c);
     t.element = ElementId(t.name);
-    Attribute* attr = nullptr;
-    // States after the name: before/after attribute name, value, self-closing.
-    for (;;) {
-        while (p < n && IsHtmlSpace(in_[p])) ++p;
-        if (p >= n) break;
-        char c = in_[p];
-        if (c == '>') {
-            pos_ = t.end = p + 1;
-            if (end) AfterEndTag(t); else AfterStartTag(t);
-            return;
-        }
-        if (c == '/') {
-            ++p;
-            if (p < n && in_[p] == '>') {
-                t.self_closing = true;
-                pos_ = t.end = p + 1;
-                if (end) AfterEndTag(t); else AfterStartTag(t);
-                return;
-            }
-            continue;
-        }
-        // Attribute name; a leading "=" belongs to the name.
-        t.attributes.emplace_back();
-        attr = &t.attributes.back();
-        attr->name_begin = p;
-        ++p;
-        while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '/' && in_[p] != '>' && in_[p] != '=') ++p;
-        attr->name_end = p;
-        while (p < n && IsHtmlSpace(in_[p])) ++p;
-        if (p >= n || in_[p] != '=') continue;
-        ++p;
-        while (p < n && IsHtmlSpace(in_[p])) ++p;
-        if (p >= n) break;
-        attr->has_value = true;
-        c = in_[p];
-        if (c == '"' || c == '\'') {
-            attr->quote = c;
-            const void* close = std::memchr(in_.data() + p + 1, c, n - p - 1);
-            if (!close) break;
-            attr->value_begin = p + 1;
-            attr->value_end = static_cast<const char*>(close) - in_.data();
-            p = attr->value_end + 1;
-            continue;
-        }
-        if (c == '>') {  // "a=>": an empty value
-            attr->value_begin = attr->value_end = p;
-            continue;
-        }
-        attr->value_begin = p;
-        while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '>') ++p;
-        attr->value_end = p;
+    const size_t tag_end = WalkTag(in_, p, t.self_closing, [&](const Attribute& a) { t.attributes.push_back(a); });
+    if (tag_end == std::string_view::npos) {
+        t.kind = TokenKind::Unfinished;
+        t.self_closing = false;
+        t.attributes.clear();
+        pos_ = t.end = n;
+        return;
     }
-    t.kind = TokenKind::Unfinished;
-    t.attributes.clear();
-    pos_ = t.end = n;
+    pos_ = t.end = tag_end;
+    if (end) AfterEndTag(t); else AfterStartTag(t);
 }
 
 // RCDATA and RAWTEXT: up to the end tag of the element that opened them.
 void Tokenizer::ReadRawText(Token& t) {
     t.kind = TokenKind::Text;
     t.text_state = state_;
-    size_t p = pos_;
-    for (;;) {
-        size_t lt = in_.find("</", p);
-        if (lt == std::string_view::npos) {
-            p = in_.size();
-            break;
-        }
-        if (AppropriateEndTagAt(lt)) {
-            p = lt;
-            break;
-        }
-        p = lt + 1;
-    }
-    pos_ = t.end = p;
+    pos_ = t.end = RawTextEnd(in_, pos_, raw_end_);
 }
 
-bool Tokenizer::AppropriateEndTagAt(size_t pos) const {
-    size_t len = raw_end_.size();
-    if (in_.compare(pos, 2, "</") != 0 || in_.size() - pos < len + 3) return false;
-    if (!EqualsIgnoringCase(in_.substr(pos + 2, len), raw_end_)) return false;
-    char c = in_[pos + 2 + len];
+size_t RawTextEnd(std::string_view in, size_t p, std::string_view name) {
+    for (;;) {
+        size_t lt = in.find("</", p);
+        if (lt == std::string_view::npos) return in.size();
+        if (AppropriateEndTag(in, lt, name)) return lt;
+        p = lt + 1;
+    }
+}
+
+bool AppropriateEndTag(std::string_view in, size_t pos, std::string_view name) {
+    size_t len = name.size();
+    if (in.compare(pos, 2, "</") != 0 || in.size() - pos < len + 3) return false;
+    if (!EqualsIgnoringCase(in.substr(pos + 2, len), name)) return false;
+    char c = in[pos + 2 + len];
     return IsHtmlSpace(c) || c == '/' || c == '>';
 }
+
+bool Tokenizer::AppropriateEndTagAt(size_t pos) const { return AppropriateEndTag(in_, pos, raw_end_); }
 
 // Script data with its escaped ("<!--") and double-escaped ("<!--<script>") states: the end
 // tag "</script" only ends the element outside the double-escaped state.
 void Tokenizer::ReadScriptData(Token& t) {
     t.kind = TokenKind::Text;
     t.text_state = TextState::ScriptData;
+    pos_ = t.end = ScriptDataEnd(in_, pos_, raw_end_);
+}
+
+size_t ScriptDataEnd(std::string_view in, size_t from, std::string_view name) {
     enum { Plain, Escaped, EscapedDash, EscapedDashDash, Double, DoubleDash, DoubleDashDash } s = Plain;
-    const size_t n = in_.size();
-    size_t p = pos_;
+    const size_t n = in.size();
+    size_t p = from;
+    auto end_tag_at = [&](size_t at) { return AppropriateEndTag(in, at, name); };
     auto tag_word_at = [&](size_t q, std::string_view word) {
         // "script" followed by white space, "/" or ">".
-        if (n - q < word.size() + 1 || !EqualsIgnoringCase(in_.substr(q, word.size()), word)) return false;
-        char c = in_[q + word.size()];
+        if (n - q < word.size() + 1 || !EqualsIgnoringCase(in.substr(q, word.size()), word)) return false;
+        char c = in[q + word.size()];
         return IsHtmlSpace(c) || c == '/' || c == '>';
     };
     while (p < n) {
-        char c = in_[p];
+        char c = in[p];
         switch (s) {
         case Plain:
             if (c != '<') {  // nothing but "<" leaves this state: on to the next one
-                const void* lt = std::memchr(in_.data() + p, '<', n - p);
-                p = lt ? static_cast<size_t>(static_cast<const char*>(lt) - in_.data()) : n;
+                const void* lt = std::memchr(in.data() + p, '<', n - p);
+                p = lt ? static_cast<size_t>(static_cast<const char*>(lt) - in.data()) : n;
                 continue;
             }
             if (c == '<') {
-                if (AppropriateEndTagAt(p)) goto done;
-                if (in_.compare(p, 4, "<!--") == 0) {
+                if (end_tag_at(p)) goto done;
+                if (in.compare(p, 4, "<!--") == 0) {
                     s = EscapedDashDash;
                     p += 4;
                     continue;
@@ -335,10 +348,10 @@ void Tokenizer::ReadScriptData(Token& t) {
                 s = s == Escaped ? EscapedDash : EscapedDashDash;
                 ++p;
             } else if (c == '<') {
-                if (AppropriateEndTagAt(p)) goto done;
-                if (p + 1 < n && IsAlpha(in_[p + 1])) {
+                if (end_tag_at(p)) goto done;
+                if (p + 1 < n && IsAlpha(in[p + 1])) {
                     size_t q = p + 1;
-                    while (q < n && IsAlpha(in_[q])) ++q;
+                    while (q < n && IsAlpha(in[q])) ++q;
                     if (q < n && (q - p - 1) == 6 && tag_word_at(p + 1, "script")) {
                         s = Double;
                         p = q + 1;
@@ -365,9 +378,9 @@ void Tokenizer::ReadScriptData(Token& t) {
                 s = s == Double ? DoubleDash : DoubleDashDash;
                 ++p;
             } else if (c == '<') {
-                if (p + 1 < n && in_[p + 1] == '/') {
+                if (p + 1 < n && in[p + 1] == '/') {
                     size_t q = p + 2;
-                    while (q < n && IsAlpha(in_[q])) ++q;
+                    while (q < n && IsAlpha(in[q])) ++q;
                     if (q < n && (q - p - 2) == 6 && tag_word_at(p + 2, "script")) {
                         s = Escaped;
                         p = q + 1;
@@ -390,8 +403,8 @@ void Tokenizer::ReadScriptData(Token& t) {
         }
     }
 done:
-    if (p == pos_) p = n;  // cannot happen: the end tag is checked before reading
-    pos_ = t.end = p;
+    if (p == from) p = n;  // cannot happen: the end tag is checked before reading
+    return p;
 }
 
 size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {

@@ -119,6 +119,19 @@ private:
     std::unordered_map<std::string, size_t> unlisted_count_;
 };
 
+// Pieces of Next for a quick walk over a page that reads its tags, comments and raw text as
+// the tokenizer does without following the open elements.
+// The end of a tag whose name ends at `p`: past its ">", or npos where the input ends first.
+size_t TagEnd(std::string_view in, size_t p, bool& self_closing);
+// The end of a comment whose content begins at `p` (after "<!--"); `content_end` is set.
+size_t CommentEnd(std::string_view in, size_t p, size_t& content_end);
+// Whether the end tag of the element `name` (lowered) stands at `pos`.
+bool AppropriateEndTag(std::string_view in, size_t pos, std::string_view name);
+// The end of RCDATA or RAWTEXT from `p`: the end tag of `name`, or the end of the input.
+size_t RawTextEnd(std::string_view in, size_t p, std::string_view name);
+// The end of script data from `p`: "</script" outside the escaped states, or the end of the input.
+size_t ScriptDataEnd(std::string_view in, size_t p, std::string_view name);
+
 // Inline: every rule asks these for nearly every byte it looks at.
 inline bool IsHtmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';

@@ -37,6 +37,12 @@ const Case kCases[] = {
      "<style>.k{white-space:pre}</style><p class=k>a  b<p>c d"},
     {"<style>div{display:inline-block}</style><div>a</div> <div>b</div>",
      "<style>div{display:inline-block}</style><div>a</div> <div>b</div>"},
+    // Style sheets the quick look over the page reads otherwise than the tokenizer: one in an
+    // SVG foreignObject is HTML's (it counts), one in a select is dropped (it does not).
+    {"<p>a  b</p><svg><foreignObject><style>p{white-space:pre}</style></foreignObject></svg>",
+     "<p>a  b</p><svg><foreignObject><style>p{white-space:pre}</style></foreignObject></svg>"},
+    {"<p>a  b</p><select><style>p{white-space:pre}</style></select>",
+     "<p>a b</p><select><style>p{white-space:pre}</style></select>"},
     // Optional tags, exactly where the parser implies them.
     {"<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "<ul><li>a<li>b</ul>"},
     {"<table>\n<tr><td>1</td><td>2</td></tr>\n<tr><td>3</td></tr>\n</table>", "<table><tr><td>1<td>2<tr><td>3</table>"},
