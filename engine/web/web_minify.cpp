@@ -49,11 +49,15 @@ std::string_view WithLineFeeds(std::string_view text, std::string& buffer) {
     return buffer;
 }
 
-// True when `before` ends inside a UTF-8 sequence that `after` would go on with. The browser
-// decodes the page before it parses it, so bytes the engine brings together across something
-// it drops would be read as one (broken) character where each side gave its own before.
-bool ContinuesSequence(std::string_view before, std::string_view after) {
-    if (after.empty() || (static_cast<unsigned char>(after[0]) & 0xC0) != 0x80) return false;
+// True when the end of `before` and the start of `after` would be read as one thing if the
+// engine dropped what stands between them: "<" or "&" with what follows (a tag, a reference),
+// or an unfinished UTF-8 sequence with a continuation byte (the browser decodes the page
+// before it parses it, so the bytes would make one broken character where each side gave its
+// own).
+bool ReadTogether(std::string_view before, std::string_view after) {
+    if (after.empty() || before.empty()) return false;
+    if (before.back() == '<' || before.back() == '&') return true;
+    if ((static_cast<unsigned char>(after[0]) & 0xC0) != 0x80) return false;
     for (size_t k = 1; k <= 3 && k <= before.size(); ++k) {
         unsigned char c = static_cast<unsigned char>(before[before.size() - k]);
         if ((c & 0xC0) == 0x80) continue;  // a continuation byte: look further back
@@ -1401,7 +1405,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                   next->name == "head" || next->name == "html"));
         break;
     }
-    if (omit && !ContinuesSequence(out_, text_after)) {
+    if (omit && !ReadTogether(out_, text_after)) {
         stats_[WebRule::OptionalTags] += deferred_bytes_.size();
         deferred_ = Deferred::None;
     } else {
@@ -1473,7 +1477,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                     std::string_view before = pieces_.empty() ? std::string_view(out_)
                                                               : in_.substr(pieces_.back().first,
                                                                            pieces_.back().second - pieces_.back().first);
-                    if (ContinuesSequence(before, in_.substr(t.begin, t.end - t.begin))) {
+                    if (ReadTogether(before, in_.substr(t.begin, t.end - t.begin))) {
                         // The held tags keep the bytes on either side apart.
                         FlushText(false, &t);
                         out_.append(pending_body_end_bytes_);
