@@ -5,6 +5,7 @@
 #include "text/colour_names.h"
 
 #include <algorithm>
+#include <deque>
 
 namespace tsqz::web {
 namespace {
@@ -96,16 +97,27 @@ public:
     explicit Tokenizer(std::string_view s) : s_(s) {}
 
     bool Run(std::vector<CssToken>& out) {
-        while (p_ < s_.size()) {
-            const uint32_t begin = static_cast<uint32_t>(p_);
-            CssTok kind;
-            uint32_t unit = 0;
-            if (!Next(kind, unit)) return false;
-            const uint32_t end = static_cast<uint32_t>(p_);
-            out.push_back({kind, begin, end, unit ? unit : end});
+        CssToken t;
+        while (Read(t)) out.push_back(t);
+        return !failed_;
+    }
+
+    // Reads the next token; false at the end of the text or where it cannot be read (then
+    // failed() is true).
+    bool Read(CssToken& t) {
+        if (p_ >= s_.size() || failed_) return false;
+        const uint32_t begin = static_cast<uint32_t>(p_);
+        CssTok kind;
+        uint32_t unit = 0;
+        if (!Next(kind, unit)) {
+            failed_ = true;
+            return false;
         }
+        const uint32_t end = static_cast<uint32_t>(p_);
+        t = {kind, begin, end, unit ? unit : end};
         return true;
     }
+    bool failed() const { return failed_; }
 
 private:
     unsigned char At(size_t k) const {
@@ -280,6 +292,44 @@ private:
 
     std::string_view s_;
     size_t p_ = 0;
+    bool failed_ = false;
+};
+
+// The tokens of a sheet, read as the minifier asks for them. Only the tokens from the one
+// before the minifier's position on are kept (the walk never goes further back), so a sheet
+// costs a few tokens beyond its longest look-ahead, not a list of all its tokens. A backslash
+// standing alone before a line end (always invalid; any other white space after it would make
+// an escape) fails the sheet like text the tokenizer cannot read: it is then left as it is.
+class TokenStream {
+public:
+    TokenStream(std::string_view css, const size_t& position)
+        : css_(css), tokenizer_(css), position_(position) {}
+
+    // Whether token |k| exists, reading up to it.
+    bool Has(size_t k) {
+        while (k >= base_ + window_.size()) {
+            CssToken t;
+            if (failed_ || !tokenizer_.Read(t)) return false;
+            if (t.kind == CssTok::Delim && css_[t.begin] == '\\') {
+                failed_ = true;
+                return false;
+            }
+            // deque: the tokens kept stay where they are while others come and go.
+            for (; base_ + 1 < position_ && !window_.empty(); ++base_) window_.pop_front();
+            window_.push_back(t);
+        }
+        return true;
+    }
+    const CssToken& operator[](size_t k) const { return window_[k - base_]; }
+    bool failed() const { return failed_ || tokenizer_.failed(); }
+
+private:
+    std::string_view css_;
+    Tokenizer tokenizer_;
+    const size_t& position_;  // the minifier's next token
+    std::deque<CssToken> window_;
+    size_t base_ = 0;  // the number of the first token in window_
+    bool failed_ = false;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -334,18 +384,17 @@ struct Property {
 
 class Minifier {
 public:
-    Minifier(std::string_view src, const std::vector<CssToken>& tokens)
-        : s_(src), t_(tokens) {}
+    explicit Minifier(std::string_view src) : s_(src), t_(src, i_) {}
 
     bool Sheet(std::string& out) {
         RuleList(true);
-        if (failed_ || i_ != t_.size()) return false;
+        if (failed_ || t_.Has(i_) || t_.failed()) return false;
         out.swap(out_);
         return true;
     }
     bool Declarations(std::string& out) {
         DeclarationList(true);
-        if (failed_ || i_ != t_.size()) return false;
+        if (failed_ || t_.Has(i_) || t_.failed()) return false;
         out.swap(out_);
         return true;
     }
@@ -358,12 +407,12 @@ private:
         bool has_last;
     };
 
-    bool AtEnd() const { return i_ >= t_.size() || failed_; }
+    bool AtEnd() { return failed_ || !t_.Has(i_); }
     CssTok Kind() const { return t_[i_].kind; }
     std::string_view Text(const CssToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
     char DelimOf(const CssToken& t) const { return t.kind == CssTok::Delim ? s_[t.begin] : 0; }
-    bool IsDelim(size_t k, char c) const {
-        return k < t_.size() && t_[k].kind == CssTok::Delim && s_[t_[k].begin] == c;
+    bool IsDelim(size_t k, char c) {
+        return t_.Has(k) && t_[k].kind == CssTok::Delim && s_[t_[k].begin] == c;
     }
 
     Mark Save() const { return {out_.size(), last_, last_delim_, has_last_}; }
@@ -553,12 +602,12 @@ private:
     // An opaque rgb() or rgba() of three whole numbers from 0 to 255 separated by commas,
     // with an alpha of 1 or 100% or none, starting at token |k|: the index after its ")", or
     // 0. Such a colour is exactly a hex colour (other forms are left as written).
-    size_t OpaqueRgbEnd(size_t k) const {
+    size_t OpaqueRgbEnd(size_t k) {
         const std::string_view name = Text(t_[k]);
         if (!EqualsIgnoreCase(name, "rgb(") && !EqualsIgnoreCase(name, "rgba(")) return 0;
         int values = 0;
         bool comma = true;  // a value may come next
-        for (++k; k < t_.size(); ++k) {
+        for (++k; t_.Has(k); ++k) {
             const CssToken& t = t_[k];
             const std::string_view text = Text(t);
             if (t.kind == CssTok::Whitespace) continue;
@@ -795,16 +844,16 @@ private:
 
     // A statement is a declaration when it is "name:" and reaches ";" or "}" before any "{",
     // or is a custom property ("--name:"), whose value may hold blocks.
-    bool IsDeclaration() const {
+    bool IsDeclaration() {
         size_t k = i_;
         if (t_[k].kind != CssTok::Ident) return false;
         const bool custom = Text(t_[k]).substr(0, 2) == "--";
         ++k;
-        while (k < t_.size() && (t_[k].kind == CssTok::Whitespace || t_[k].kind == CssTok::Comment)) ++k;
-        if (k >= t_.size() || t_[k].kind != CssTok::Colon) return false;
+        while (t_.Has(k) && (t_[k].kind == CssTok::Whitespace || t_[k].kind == CssTok::Comment)) ++k;
+        if (!t_.Has(k) || t_[k].kind != CssTok::Colon) return false;
         if (custom) return true;
         int depth = 0;
-        for (; k < t_.size(); ++k) {
+        for (; t_.Has(k); ++k) {
             const CssTok kind = t_[k].kind;
             if (depth == 0 && (kind == CssTok::Semicolon || kind == CssTok::RBrace)) return true;
             if (depth == 0 && kind == CssTok::LBrace) return false;
@@ -844,8 +893,8 @@ private:
     }
 
     std::string_view s_;
-    const std::vector<CssToken>& t_;
-    size_t i_ = 0;
+    size_t i_ = 0;  // the next token (declared before t_, which keeps a reference to it)
+    TokenStream t_;
     bool failed_ = false;
     std::string out_;
     CssTok last_ = CssTok::Whitespace;
@@ -865,14 +914,8 @@ bool ContainsStyleEnd(std::string_view s) {
 
 template <typename Walk>
 std::string Minify(std::string_view css, Walk walk) {
-    std::vector<CssToken> tokens;
-    tokens.reserve(css.size() / 3 + 1);
-    if (css.size() >= UINT32_MAX || !TokenizeCss(css, tokens)) return std::string(css);
-    // A backslash before a line end stands alone; any other white space after it would
-    // make an escape, so such (always invalid) text is left as it is.
-    for (const CssToken& t : tokens)
-        if (t.kind == CssTok::Delim && css[t.begin] == '\\') return std::string(css);
-    Minifier m(css, tokens);
+    if (css.size() >= UINT32_MAX) return std::string(css);
+    Minifier m(css);
     std::string out;
     if (!walk(m, out) || out.size() > css.size() || ContainsStyleEnd(out))
         return std::string(css);
