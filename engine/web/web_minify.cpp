@@ -259,6 +259,13 @@ private:
     bool InTableText() const;
     std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
+    // Text gathered before a token that is written (a tag, a kept comment) that is not white
+    // space has begun the body.
+    void EndHeadAtGatheredText() {
+        for (size_t k = 0; k < pieces_.size() && head_region_; ++k)
+            for (size_t i = pieces_[k].first; i < pieces_[k].second && head_region_; ++i)
+                if (!IsHtmlSpace(in_[i])) head_region_ = false;
+    }
     // The state the gathered text is in, taken before the next token changes it.
     void SnapshotTextContext() {
         text_preserve_ = Preserving() || foreign_depth_before_ > 0 || keep_space_;
@@ -1461,12 +1468,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
         out_.append(in_.substr(t.begin, t.end - t.begin));
         return;
     }
-    if (t.kind != TokenKind::Text && t.kind != TokenKind::Comment && head_region_) {
-        // Text gathered before this token that is not white space has begun the body.
-        for (auto [b, e] : pieces_)
-            for (size_t i = b; i < e && head_region_; ++i)
-                if (!IsHtmlSpace(in_[i])) head_region_ = false;
-    }
+    if (t.kind != TokenKind::Text && t.kind != TokenKind::Comment) EndHeadAtGatheredText();
         switch (t.kind) {
         case TokenKind::Text: {
             if (t.text_state == TextState::Data) {
@@ -1517,6 +1519,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 if (!pieces_.empty()) splits_.push_back({pieces_.size(), t.begin, t.end});
                 break;
             }
+            EndHeadAtGatheredText();
             OnSignificant(t, false);
             out_.append(in_.substr(t.begin, t.end - t.begin));
             prev_boundary_ = false;
