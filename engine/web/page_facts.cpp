@@ -153,6 +153,22 @@ constexpr std::array<bool, 256> kIdentChars = [] {
     return table;
 }();
 
+// The attribute names whose use a page's own code can change what the rules may drop: the
+// boolean attributes (value collapsed) and those with a default (removed).
+bool IsWatchedAttribute(std::string_view lowered) {
+    return IsBooleanAttribute(lowered) || lowered == "type" || lowered == "method" || lowered == "enctype" ||
+           lowered == "shape";
+}
+
+// Whether a word of this (lowered) first letter and length may be a watched name: most words
+// of a script are passed over on this alone.
+bool MayBeWatched(char first, size_t length) {
+    return (first == 't' && length == 4) || (first == 'm' && length == 6) || (first == 'e' && length == 7) ||
+           (first == 's' && length == 5) || BooleanAttributeMayBe(first, length);
+}
+
+// Words of a style sheet (or of script text read the cautious way): any watched name counts as
+// referred to both ways.
 void AddMentionedWords(std::string_view text, PageFacts& facts) {
     const size_t n = text.size();
     auto ident = [&](size_t i) { return kIdentChars[static_cast<unsigned char>(text[i])]; };
@@ -166,20 +182,126 @@ void AddMentionedWords(std::string_view text, PageFacts& facts) {
         while (q < n && ident(q)) ++q;
         // Scripts are mostly words: only those whose first letter and length fit a listed
         // name are lowered (in place) and looked up.
-        const char first = LowerAscii(text[p]);
         const size_t length = q - p;
-        const bool listed_other = (first == 't' && length == 4) || (first == 'm' && length == 6) ||
-                                  (first == 'e' && length == 7) || (first == 's' && length == 5);
-        if (listed_other || BooleanAttributeMayBe(first, length)) {
+        if (MayBeWatched(LowerAscii(text[p]), length)) {
             char buffer[32];  // longer than any listed name
             for (size_t i = p; i < q; ++i) buffer[i - p] = LowerAscii(text[i]);
             const std::string_view word(buffer, length);
-            if (IsBooleanAttribute(word) || word == "type" || word == "method" || word == "enctype" ||
-                word == "shape")
+            if (IsWatchedAttribute(word)) {
                 facts.mentioned.emplace(word);
+                facts.read_as_property.emplace(word);
+            }
         }
         p = q;
     }
+}
+
+constexpr std::array<bool, 256> kScriptWordChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                                        c == '_' || c == '$' || c >= 0x80;
+    return table;
+}();
+
+bool IsScriptWordChar(char c) { return kScriptWordChars[static_cast<unsigned char>(c)]; }
+
+bool IsScriptSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+// The byte before `p` and the one at `q`, white space skipped; 0 past the ends.
+char ByteBefore(std::string_view s, size_t p) {
+    while (p > 0 && IsScriptSpace(s[p - 1])) --p;
+    return p > 0 ? s[p - 1] : 0;
+}
+char ByteFrom(std::string_view s, size_t q) {
+    while (q < s.size() && IsScriptSpace(s[q])) ++q;
+    return q < s.size() ? s[q] : 0;
+}
+
+// Where script text refers to a watched attribute, by the words around its name:
+// - read as a property, ".type" not followed by a plain "=" (a write sees nothing): the
+//   property of an element whose attribute went may give another value (a script's "type");
+// - as the attribute itself: a string that is exactly the name ("getAttribute('type')",
+//   "el['type']", "attr('type')"), except an object key ("{"type": ...}", "{"@type": ...}"), or
+//   the name after "[" or "@" (selectors such as "input[type=text]", XPath);
+// - any attribute at all: "attributes", "getAttributeNames", "hasAttributes" (the list of an
+//   element's attributes, which a removed default shortens).
+// Other uses (an object key "type:", a variable, words inside longer strings) see nothing of
+// the page's attributes.
+void AddScriptReferences(std::string_view text, PageFacts& facts) {
+    size_t p = 0;
+    while (p < text.size()) {
+        if (!IsScriptWordChar(text[p])) {
+            ++p;
+            continue;
+        }
+        size_t q = p;
+        while (q < text.size() && IsScriptWordChar(text[q])) ++q;
+        std::string_view raw = text.substr(p, q - p);
+        const size_t start = p;
+        p = q;
+        const char first = LowerAscii(raw[0]);
+        if (!MayBeWatched(first, raw.size()) && !(first == 'a' && raw.size() == 10) &&
+            !(first == 'g' && raw.size() == 17) && !(first == 'h' && raw.size() == 13))
+            continue;
+        char buffer[32];  // longer than any listed name
+        for (size_t i = 0; i < raw.size(); ++i) buffer[i] = LowerAscii(raw[i]);
+        std::string_view word(buffer, raw.size());
+        if (word == "attributes" || word == "getattributenames" || word == "hasattributes") {
+            facts.attribute_lists_read = true;
+            continue;
+        }
+        if (!IsWatchedAttribute(word)) continue;
+        const char before = ByteBefore(text, start), after = ByteFrom(text, q);
+        // A string that is exactly the name, or "@" and the name.
+        const size_t quote_at = start >= 2 && text[start - 1] == '@' ? start - 2 : start - 1;
+        const bool whole_string = start > 0 && q < text.size() && text[q] == text[quote_at] &&
+                                  (text[q] == '"' || text[q] == '\'' || text[q] == '`');
+        if (whole_string) {
+            const char opener = ByteBefore(text, quote_at);
+            const bool key = ByteFrom(text, q + 1) == ':' && (opener == '{' || opener == ',');
+            if (!key) facts.mentioned.emplace(word);
+        } else if (before == '.') {
+            size_t next = q;
+            while (next < text.size() && IsScriptSpace(text[next])) ++next;
+            const bool write = after == '=' && next + 1 < text.size() && text[next + 1] != '=';
+            if (!write) facts.read_as_property.emplace(word);
+        } else if (before == '[' || before == '@') {
+            facts.mentioned.emplace(word);
+        }
+    }
+}
+
+// Script text in an attribute (an event handler, a "javascript:" address): with references in
+// it the words are read the cautious way.
+void AddAttributeScript(std::string_view value, PageFacts& facts) {
+    if (value.find('&') != std::string_view::npos) AddMentionedWords(value, facts);
+    else AddScriptReferences(value, facts);
+}
+
+// Event handler attributes and "javascript:" addresses of a start tag.
+void ReadAttributeScripts(std::string_view input, const Token& t, PageFacts& facts) {
+    for (const Attribute& a : t.attributes) {
+        std::string_view name = input.substr(a.name_begin, a.name_end - a.name_begin);
+        std::string_view value = input.substr(a.value_begin, a.value_end - a.value_begin);
+        std::string_view trimmed = Trim(value);
+        if ((name.size() > 2 && LowerAscii(name[0]) == 'o' && LowerAscii(name[1]) == 'n') ||
+            (trimmed.size() > 11 && Lowered(trimmed.substr(0, 11)) == "javascript:"))
+            AddAttributeScript(value, facts);
+    }
+}
+
+// Whether a tag's bytes may hold an event handler ("on..." after white space, a quote or "/")
+// or a "javascript:" address: only such tags are read attribute by attribute.
+bool MayHoldAttributeScript(std::string_view tag) {
+    for (size_t i = 0; i + 2 < tag.size(); ++i) {
+        const char c = tag[i];
+        if ((IsHtmlSpace(c) || c == '"' || c == '\'' || c == '/') && LowerAscii(tag[i + 1]) == 'o' &&
+            LowerAscii(tag[i + 2]) == 'n')
+            return true;
+        if (c == ':' && i >= 10 && EqualsIgnoringCase(tag.substr(i - 10, 10), "javascript")) return true;
+    }
+    return false;
 }
 
 // The next "<" or "{" at or after `from` (n when there is none): the only bytes that can open
@@ -372,6 +494,7 @@ void ReadTokens(std::string_view input, PageFacts& facts, std::vector<RawText>* 
         case TokenKind::StartTag:
             content_seen = true;
             raw_owner = t.name;
+            if (texts) ReadAttributeScripts(input, t, facts);
             if (t.name == "meta" && !charset_seen && t.begin < 1024) {
                 std::string label;
                 bool content_type = false;
@@ -404,7 +527,7 @@ void ReadTokens(std::string_view input, PageFacts& facts, std::vector<RawText>* 
 // The STYLE and SCRIPT text of the page by a walk that reads tags, comments, doctypes and raw
 // text as the tokenizer does, and of the open elements follows only SVG and MathML (where
 // STYLE and SCRIPT are not raw text) by their own start and end tags.
-void WalkRawTexts(std::string_view in, std::vector<RawText>& texts) {
+void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& facts) {
     const size_t n = in.size();
     std::vector<bool> foreign;  // open svg (true) and math (false) elements
     char name[16];              // a tag's name, lowered; longer names are none of those wanted
@@ -442,6 +565,12 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts) {
                     foreign.clear();
                 }
                 continue;
+            }
+            if (MayHoldAttributeScript(in.substr(q, tag_end - q))) {
+                Tokenizer tag_reader(in.substr(lt, tag_end - lt));
+                Token tag;
+                if (tag_reader.Next(tag) && tag.kind == TokenKind::StartTag)
+                    ReadAttributeScripts(in.substr(lt, tag_end - lt), tag, facts);
             }
             if (svg || math) {
                 if (!self_closing) foreign.push_back(svg);
@@ -488,8 +617,12 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts) {
 void ReadRawTexts(std::string_view input, const std::vector<RawText>& texts, PageFacts& facts) {
     for (const RawText& text : texts) {
         std::string_view raw = input.substr(text.begin, text.end - text.begin);
-        if (text.style) ReadStyleSheet(raw, facts);
-        AddMentionedWords(raw, facts);
+        if (text.style) {
+            ReadStyleSheet(raw, facts);
+            AddMentionedWords(raw, facts);
+        } else {
+            AddScriptReferences(raw, facts);
+        }
     }
 }
 
@@ -523,7 +656,7 @@ PageFacts ScanPageQuickly(std::string_view input, std::vector<RawText>& texts) {
     }
     if (input.starts_with("\xEF\xBB\xBF")) facts.utf8 = true;
     ReadTokens(input, facts, nullptr);
-    WalkRawTexts(input, texts);
+    WalkRawTexts(input, texts, facts);
     ReadRawTexts(input, texts, facts);
     FindServerCode(input, facts);
     return facts;

@@ -28,7 +28,12 @@ struct PageFacts {
     DocumentMode mode = DocumentMode::Quirks;
     SelectorSubjects preserve_space;  // white-space that keeps white space
     SelectorSubjects not_block;       // display other than a block-level value
-    std::unordered_set<std::string> mentioned;  // attribute names scripts and styles mention
+    // Watched attribute names (booleans, those with defaults) the page's styles and scripts
+    // refer to as attributes (selectors, getAttribute), and those its scripts read as element
+    // properties; whether a script reads an element's list of attributes.
+    std::unordered_set<std::string> mentioned;
+    std::unordered_set<std::string> read_as_property;
+    bool attribute_lists_read = false;
     std::vector<std::pair<size_t, size_t>> server_code;  // "<% %>", "<? ?>", "{{ }}", "{% %}"
 };
 

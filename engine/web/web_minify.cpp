@@ -240,6 +240,10 @@ private:
     bool DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved);
     size_t EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
     bool KeepComment(const Token& t) const;
+    // Whether the page's styles or scripts may read attribute `name` itself.
+    bool ReferredAsAttribute(const std::string& name) const {
+        return facts_.attribute_lists_read || facts_.mentioned.count(name) > 0;
+    }
     bool NoscriptReadsTheSame(const Token& text) const;
     bool Verbatim(const Token& t);
     bool ElementIsBlock(const Token& t, uint32_t flags) const;
@@ -1017,7 +1021,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         const std::string& v = marked_.bytes;
         if (html && On(WebRule::DefaultAttributes)) {
             const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
-            if (d && EqualsIgnoringCase(v, d->value) && !facts_.mentioned.count(name)) {
+            if (d && EqualsIgnoringCase(v, d->value) && !ReferredAsAttribute(name) &&
+                (d->property_same || !facts_.read_as_property.count(name))) {
                 saved_default += as_written ? attribute_end - pos : raw_name.size() + 1 + original_value_bytes;
                 pos = attribute_end;
                 cause = &saved_default;
@@ -1033,7 +1038,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             continue;
         }
         if (html && On(WebRule::BooleanAttributes) && IsBooleanAttribute(name) &&
-            (v.empty() || EqualsIgnoringCase(v, name)) && !facts_.mentioned.count(name)) {
+            (v.empty() || EqualsIgnoringCase(v, name)) && !ReferredAsAttribute(name)) {
             saved_boolean += as_written ? attribute_end - a.name_end : original_value_bytes;
             cause = &saved_boolean;
             need_space = true;

@@ -155,14 +155,14 @@ constexpr std::string_view kBooleanAttributes[] = {
 };
 
 constexpr DefaultAttribute kDefaultAttributes[] = {
-    {"script", "type", "text/javascript"},
-    {"style", "type", "text/css"},
-    {"link", "type", "text/css"},
-    {"form", "method", "get"},
-    {"form", "enctype", "application/x-www-form-urlencoded"},
-    {"input", "type", "text"},
-    {"button", "type", "submit"},
-    {"area", "shape", "rect"},
+    {"script", "type", "text/javascript", false},
+    {"style", "type", "text/css", false},
+    {"link", "type", "text/css", false},
+    {"form", "method", "get", true},
+    {"form", "enctype", "application/x-www-form-urlencoded", true},
+    {"input", "type", "text", true},
+    {"button", "type", "submit", true},
+    {"area", "shape", "rect", false},
 };
 
 struct NamedRow {

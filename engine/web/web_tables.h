@@ -63,9 +63,12 @@ bool IsBooleanAttribute(std::string_view name);
 // letter `first` and has `length` bytes.
 bool BooleanAttributeMayBe(char first, size_t length);
 
-// Attributes whose value is the default the browser uses anyway.
+// Attributes whose value is the default the browser uses anyway. `property_same`: the
+// element's property of that name gives the same value without the attribute (an enumerated
+// attribute with that default), so only a script reading the attribute itself sees it go.
 struct DefaultAttribute {
     std::string_view element, attribute, value;  // value compared ignoring ASCII case
+    bool property_same;
 };
 const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::string_view attribute);
 

@@ -60,8 +60,24 @@ const Case kCases[] = {
     {"<input  type=\"checkbox\"   checked=\"checked\" value='a b' title=\"it's\" id = \"x\" ID=\"y\" >",
      "<input type=checkbox checked value=\"a b\"title=\"it's\"id=x>"},
     {"<script type=\"text/javascript\">x()</script><form method=\"GET\"></form>", "<script>x()</script><form></form>"},
-    {"<script>el.type = 1</script><script type=\"text/javascript\"></script>",
-     "<script>el.type=1</script><script type=text/javascript></script>"},
+    // A default goes unless the page's code may see it: a property read of the name (where the
+    // property differs without the attribute: a script's type, not an input's), the attribute
+    // itself by name, selector or XPath, or the list of attributes. Writes and object keys
+    // see nothing.
+    {"<script>x = el.type</script><script type=\"text/javascript\"></script><input type=\"text\">",
+     "<script>x=el.type</script><script type=text/javascript></script><input>"},
+    {"<script>el.type = 1; f({\"type\": 2, \"@type\": 3}, 'Content-Type')</script><script type=\"text/javascript\"></script>",
+     "<script>el.type=1;f({\"type\":2,\"@type\":3},'Content-Type')</script><script></script>"},
+    {"<script>q('input[ type=text]')</script><input type=text><button type=submit></button>",
+     "<script>q('input[ type=text]')</script><input type=text><button type=submit></button>"},
+    {"<script>e.getAttribute(\"method\")</script><form method=get></form><area shape=rect>",
+     "<script>e.getAttribute(\"method\")</script><form method=get></form><area>"},
+    {"<script>n = e.attributes.length</script><input type=text checked=checked>",
+     "<script>n=e.attributes.length</script><input type=text checked=checked>"},
+    {"<script>x = i.checked, s.shape</script><input checked=checked><area shape=rect>",
+     "<script>x=i.checked,s.shape</script><input checked><area shape=rect>"},
+    {"<button onclick=\"f(this.getAttribute('type'))\" type=submit></button><input type=text>",
+     "<button onclick=\"f(this.getAttribute('type'))\"type=submit></button><input type=text>"},
     {"<br/><img src=\"a.png\" alt=\"\"/>", "<br><img src=a.png alt>"},
     {"<svg viewBox=\"0 0 1 1\"><path d=\"M0\"/></svg>", "<svg viewBox=\"0 0 1 1\"><path d=M0 /></svg>"},
     // Character references: shortest form in the page's encoding, never joining into another.
