@@ -246,6 +246,7 @@ private:
     }
     bool NoscriptReadsTheSame(const Token& text) const;
     bool Verbatim(const Token& t);
+    bool DisplayChanged(const Token& t) const;
     bool ElementIsBlock(const Token& t, uint32_t flags) const;
     bool ElementPreserves(const Token& t, uint32_t flags) const;
     bool SimulateStart(const Token& t, uint32_t flags);
@@ -449,11 +450,14 @@ bool HasAttribute(std::string_view in, const Token& t, std::string_view name) {
     return false;
 }
 
+// Whether the page's CSS (or a "hidden" attribute) may give the element another display.
+bool Rewriter::DisplayChanged(const Token& t) const {
+    return HasClassOrId(in_, t, facts_.not_block) || HasAttribute(in_, t, "hidden") ||
+           StyleAttributeFacts(in_, t).not_block;
+}
+
 bool Rewriter::ElementIsBlock(const Token& t, uint32_t flags) const {
-    if (!(flags & kBlock)) return false;
-    if (HasClassOrId(in_, t, facts_.not_block)) return false;
-    if (HasAttribute(in_, t, "hidden")) return false;
-    return !StyleAttributeFacts(in_, t).not_block;
+    return (flags & kBlock) && !DisplayChanged(t);
 }
 
 bool Rewriter::ElementPreserves(const Token& t, uint32_t flags) const {
@@ -533,7 +537,7 @@ size_t Rewriter::FindFormatting(std::string_view name) const {
 }
 
 // Follows the tree builder for a start tag in the body; returns whether the element opens a
-// block-level box exactly where the tag stands.
+// block-level box exactly where the tag stands, or ends a line there.
 bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     const TagName& n = t.name;
     if (n == "html" || n == "head" || n == "body") {
@@ -685,7 +689,9 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (ReopensFormatting(n, flags) &&
         std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }))
         ReopenFormatting();
-    if (flags & kVoid) return !lost_ && ElementIsBlock(t, flags);
+    // A line break ends its line: white space just before it ends the line and white space
+    // just after it begins the next, and the browser shows neither.
+    if (flags & kVoid) return !lost_ && (n == "br" ? !DisplayChanged(t) : ElementIsBlock(t, flags));
     OpenElement e{Intern(n, t.element), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
     if (e.preserve) ++preserve_depth_;
     if (flags & kFormatting) {

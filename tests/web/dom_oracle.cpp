@@ -53,6 +53,7 @@ struct Node {
     std::string text;
     bool exact = false;  // text inside an exact-text or foreign element
     bool block = false;
+    bool hidden = false;  // a "hidden" attribute: not displayed
     std::vector<std::unique_ptr<Node>> children;
 };
 
@@ -122,6 +123,7 @@ std::unique_ptr<Node> Convert(const GumboNode* g, bool exact) {
         }
         std::sort(n->attributes.begin(), n->attributes.end());
         n->block = html && !hidden && kBlocks.count(name);
+        n->hidden = html && hidden;
         bool child_exact = exact || !html || kExactText.count(name);
         for (unsigned i = 0; i < e.children.length; ++i) {
             auto child = Convert(static_cast<const GumboNode*>(e.children.data[i]), child_exact);
@@ -174,7 +176,9 @@ void Flatten(Node* n, std::vector<Event>& out) {
     }
     if (n->kind != Node::Element) return;
     if (n->block) out.push_back({Event::Edge});
-    if (n->name == "img" || n->name == "input" || n->name == "br" || n->name == "embed" ||
+    // A line break ends a line: no white space shows at either side of it.
+    if (n->name == "br" && !n->hidden) out.push_back({Event::Edge});
+    if (n->name == "img" || n->name == "input" || n->name == "embed" ||
         n->name == "iframe" || n->name == "textarea" || n->name == "select" || n->name == "button" ||
         n->name.rfind("svg:", 0) == 0 || n->name.rfind("math:", 0) == 0)
         out.push_back({Event::Content});

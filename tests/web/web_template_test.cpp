@@ -43,6 +43,11 @@ const Case kCases[] = {
      "<p>a  b</p><svg><foreignObject><style>p{white-space:pre}</style></foreignObject></svg>"},
     {"<p>a  b</p><select><style>p{white-space:pre}</style></select>",
      "<p>a b</p><select><style>p{white-space:pre}</style></select>"},
+    // A line break ends its line: no white space shows just before or after it, unless the
+    // page's CSS may display it otherwise.
+    {"<p>a <br> b<br>\n<b>c</b> \n<br><br hidden> d &#32;<br>&nbsp;e</p><pre>x <br> y</pre>",
+     "<p>a<br>b<br><b>c</b><br><br hidden> d<br>&nbsp;e<pre>x <br> y</pre>"},
+    {"<style>br{display:none}</style><p>a <br> b", "<style>br{display:none}</style><p>a <br> b"},
     // Optional tags, exactly where the parser implies them.
     {"<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "<ul><li>a<li>b</ul>"},
     {"<table>\n<tr><td>1</td><td>2</td></tr>\n<tr><td>3</td></tr>\n</table>", "<table><tr><td>1<td>2<tr><td>3</table>"},
