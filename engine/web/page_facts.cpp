@@ -576,7 +576,7 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
                 if (!self_closing) foreign.push_back(svg);
                 continue;
             }
-            if (!listed) continue;
+            if (!listed || (foreign.empty() && !MayOpenRawText(tag_name[0]))) continue;
             const uint32_t flags = ElementFlags(tag_name);
             if (!foreign.empty()) {
                 if (flags & kBreakout) foreign.clear();

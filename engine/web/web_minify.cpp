@@ -414,6 +414,7 @@ bool Rewriter::Verbatim(const Token& t) {
 
 bool HasClassOrId(std::string_view in, const Token& t, const SelectorSubjects& s) {
     if (s.all || s.tags.count(t.name)) return true;
+    if (s.ids.empty() && s.classes.empty()) return false;
     for (const Attribute& a : t.attributes) {
         std::string_view name = in.substr(a.name_begin, a.name_end - a.name_begin);
         std::string_view value = in.substr(a.value_begin, a.value_end - a.value_begin);
@@ -1300,7 +1301,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         }
         // White space alone after a split, where white space ends the text before it, collapses
         // into that white space: the split parts nothing the browser shows and goes with it.
-        if (whitespace_rule) {
+        if (whitespace_rule && marked_.marks > 0) {  // (a split is a mark)
             auto collapsible = [&](size_t i) {
                 return !marked_.decoded_at(i) && (marked_.bytes[i] == ' ' || marked_.bytes[i] == '\n');
             };

@@ -267,6 +267,16 @@ uint32_t ElementFlags(std::string_view name) { return ElementFlagsOf(ElementId(n
 
 TextState RawTextStateFor(std::string_view name) { return RawTextStateOf(ElementFlags(name)); }
 
+bool MayOpenRawText(char first) {
+    static const std::array<bool, 256> firsts = [] {
+        std::array<bool, 256> letters{};
+        for (const ElementRow& row : kElements)
+            if (RawTextStateOf(row.flags) != TextState::Data) letters[static_cast<unsigned char>(row.name[0])] = true;
+        return letters;
+    }();
+    return firsts[static_cast<unsigned char>(first)];
+}
+
 TextState RawTextStateOf(uint32_t f) {
     if (f & kRcdata) return TextState::Rcdata;
     if (f & kRawtext) return TextState::Rawtext;

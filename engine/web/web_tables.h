@@ -47,6 +47,9 @@ inline bool IsForeignBreakout(std::string_view name) { return ElementFlags(name)
 inline bool IsIgnoredInSelect(std::string_view name) { return ElementFlags(name) & kIgnoredInSelect; }
 TextState RawTextStateFor(std::string_view name);
 TextState RawTextStateOf(uint32_t flags);
+// Whether an element whose lowered name begins with `first` can switch the tokenizer to raw
+// text (a quick test before the lookup of the name).
+bool MayOpenRawText(char first);
 
 // Optional end tags: the element, the start tags after which its end tag may be left out, and
 // whether it may also be left out where the parent element ends.

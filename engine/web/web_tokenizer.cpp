@@ -9,13 +9,6 @@ namespace tsqz::web {
 
 static bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
-
 static bool StartsWithIgnoringCase(std::string_view s, size_t pos, std::string_view prefix) {
     return s.size() - pos >= prefix.size() && EqualsIgnoringCase(s.substr(pos, prefix.size()), prefix);
 }
