@@ -174,6 +174,26 @@ constexpr std::array<bool, 256> kTextStops = [] {
     return stops;
 }();
 
+// Bytes that keep an attribute value in quotes: white space and ">" always; for a value written
+// in quotes also quotes, "=", "<" and "`", which the syntax does not allow unquoted (a value
+// written unquoted that holds them is read the same way as long as it stays so).
+constexpr uint8_t kUnquotedValueStops = 1, kQuotedValueStops = 3;
+constexpr std::array<uint8_t, 256> kValueStops = [] {
+    std::array<uint8_t, 256> stops{};
+    for (unsigned char c : {' ', '\t', '\n', '\f', '\r', '>'}) stops[c] = kUnquotedValueStops;
+    for (unsigned char c : {'"', '\'', '=', '<', '`'}) stops[c] = kQuotedValueStops & ~kUnquotedValueStops;
+    return stops;
+}();
+
+// Tag names hold no control characters but where a page is broken: a quick look first.
+bool NameHoldsControlCharacters(std::string_view name) {
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || u == 0xC2) return HoldsControlCharacters(name);
+    }
+    return false;
+}
+
 struct OpenElement {
     std::string_view name;  // the table's name of a listed element, else an interned copy
     uint32_t flags;
@@ -1063,9 +1083,9 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         }
         // New unquoted values follow the syntax; a value written unquoted stays so while the
         // tokenizer reads it the same way.
+        const uint8_t keeps_quotes = a.quote ? kQuotedValueStops : kUnquotedValueStops;
         bool unquotable = !v.empty() && std::none_of(v.begin(), v.end(), [&](char c) {
-            return IsHtmlSpace(c) || c == '>' ||
-                   (a.quote && (c == '"' || c == '\'' || c == '=' || c == '<' || c == '`'));
+            return kValueStops[static_cast<unsigned char>(c)] & keeps_quotes;
         }) && v[0] != '"' && v[0] != '\'';
         if (as_written) into.append(in_.substr(a.name_end, value_start - a.name_end));
         else into.push_back('=');
@@ -1572,7 +1592,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // so the text after such a tag may not be read as the tags say; some parsers also
             // replace control characters in tag names. The rest of the page stays as written.
             if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
-                HoldsControlCharacters(t.name)) {
+                NameHoldsControlCharacters(t.name)) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
@@ -1624,7 +1644,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
-            if (t.left_foreign || HoldsControlCharacters(t.name)) {
+            if (t.left_foreign || NameHoldsControlCharacters(t.name)) {
                 // Where such an end tag leaves the tree differs between parsers (formatting
                 // elements are rebuilt around foreign content; some replace control characters in
                 // the name): the rest stays as written.
