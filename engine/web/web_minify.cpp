@@ -1343,7 +1343,10 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         size_t mark_bytes = 0;
         if (!head_drop) {
             for (std::string_view mark : split_marks_) mark_bytes += mark.size();
-            saved_refs -= std::min(saved_refs, EscapeMarked(marked_, scratch_, false, 0));
+            if (marked_.marks == 0 && scratch_.empty())
+                scratch_.swap(marked_.bytes);  // nothing decoded or split: the text goes out as gathered
+            else
+                saved_refs -= std::min(saved_refs, EscapeMarked(marked_, scratch_, false, 0));
         }
         stats_[WebRule::CharacterReferences] += saved_refs;
         size_t after_refs = original - saved_refs;

@@ -3,6 +3,7 @@
 
 #include "web/web_tables.h"
 
+#include <array>
 #include <cstring>
 
 namespace tsqz::web {
@@ -43,6 +44,23 @@ size_t CommentEnd(std::string_view in, size_t p, size_t& content_end) {
     }
 }
 
+// Bytes that end a tag name (white space, "/", ">"; kNameEnd), an attribute name (those and
+// "="; kAttributeNameEnd) and an unquoted value (white space, ">"; kValueEnd).
+enum : uint8_t { kNameEnd = 1, kAttributeNameEnd = 2, kValueEnd = 4 };
+constexpr std::array<uint8_t, 256> kTagStops = [] {
+    std::array<uint8_t, 256> stops{};
+    for (unsigned char c : {' ', '\t', '\n', '\f', '\r'}) stops[c] = kNameEnd | kAttributeNameEnd | kValueEnd;
+    stops['/'] = kNameEnd | kAttributeNameEnd;
+    stops['>'] = kNameEnd | kAttributeNameEnd | kValueEnd;
+    stops['='] = kAttributeNameEnd;
+    return stops;
+}();
+
+static size_t SkipUntil(std::string_view in, size_t p, uint8_t stop) {
+    while (p < in.size() && !(kTagStops[static_cast<unsigned char>(in[p])] & stop)) ++p;
+    return p;
+}
+
 // The attributes of a tag from `p` (after its name) to its ">", each handed to `on_attribute`
 // once read; returns the end of the tag, or npos where the input ends inside it.
 template <class OnAttribute>
@@ -66,7 +84,7 @@ size_t WalkTag(std::string_view in, size_t p, bool& self_closing, OnAttribute&& 
         Attribute a;
         a.name_begin = p;
         ++p;
-        while (p < n && !IsHtmlSpace(in[p]) && in[p] != '/' && in[p] != '>' && in[p] != '=') ++p;
+        p = SkipUntil(in, p, kAttributeNameEnd);
         a.name_end = p;
         while (p < n && IsHtmlSpace(in[p])) ++p;
         if (p >= n || in[p] != '=') {
@@ -89,7 +107,7 @@ size_t WalkTag(std::string_view in, size_t p, bool& self_closing, OnAttribute&& 
             a.value_begin = a.value_end = p;
         } else {
             a.value_begin = p;
-            while (p < n && !IsHtmlSpace(in[p]) && in[p] != '>') ++p;
+            p = SkipUntil(in, p, kValueEnd);
             a.value_end = p;
         }
         on_attribute(a);
@@ -254,7 +272,7 @@ void Tokenizer::ReadTag(Token& t, bool end) {
     size_t p = pos_ + (end ? 2 : 1);
     t.kind = end ? TokenKind::EndTag : TokenKind::StartTag;
     const size_t name_begin = p;
-    while (p < n && !IsHtmlSpace(in_[p]) && in_[p] != '/' && in_[p] != '>') ++p;
+    p = SkipUntil(in_, p, kNameEnd);
     t.name.assign(in_.data() + name_begin, p - name_begin);
     for (char& c : t.name) c = LowerAscii(c);
     t.element = ElementId(t.name);
