@@ -279,6 +279,7 @@ private:
         return !formatting_.empty() && !formatting_.back().name.empty() && !OnStack(formatting_.back().id);
     }
     void ReopenFormatting();
+    void AdoptionAgency(std::string_view subject);
     size_t FindFormatting(std::string_view name) const;
     bool InButtonScope(std::string_view name) const;
     bool InTableText() const;
@@ -548,6 +549,96 @@ void Rewriter::ReopenFormatting() {
     }
 }
 
+// The parser's adoption agency for an end tag of a formatting element that is not the current
+// node, as far as the open elements and the list of active formatting elements go: a formatting
+// element with a block inside it is closed there and its clone opened inside the block; the
+// elements in between are cloned (those in the list) or closed. Where the block would be moved
+// into a table (foster parenting) the model gives up.
+void Rewriter::AdoptionAgency(std::string_view subject) {
+    for (int outer = 0; outer < 8; ++outer) {
+        const size_t k = FindFormatting(subject);
+        if (k == kNoEntry) return;  // handled as any other end tag by then: nothing left to close
+        const uint64_t id = formatting_[k].id;
+        size_t f = stack_.size();
+        for (size_t i = stack_.size(); i > 0; --i)
+            if (stack_[i - 1].id == id) {
+                f = i - 1;
+                break;
+            }
+        if (f == stack_.size()) {  // not open: the list forgets it
+            formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
+            return;
+        }
+        for (size_t i = f + 1; i < stack_.size(); ++i)
+            if (stack_[i].flags & kScopeBoundary) return;  // not in scope: the tag is ignored
+        size_t block = stack_.size();
+        for (size_t i = f + 1; i < stack_.size(); ++i)
+            if (stack_[i].flags & kSpecial) {
+                block = i;
+                break;
+            }
+        if (block == stack_.size()) {  // no block inside: it closes with what is open in it
+            formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
+            PopTo(f, false);
+            return;
+        }
+        // The element above it (the body when the stack, which starts inside the body, has none)
+        // takes the block.
+        const std::string_view ancestor = f > 0 ? stack_[f - 1].name : std::string_view();
+        if ((f > 0 && (stack_[f - 1].flags & kTablePart)) || ancestor == "table" || ancestor == "tbody" ||
+            ancestor == "thead" || ancestor == "tfoot" || ancestor == "tr") {
+            lost_ = true;
+            return;
+        }
+        // Elements between the formatting element and the block, from the block up.
+        uint64_t bookmark_after = 0;  // the list entry the clone goes after; 0: the element's place
+        size_t node = block;
+        bool last_is_block = true;
+        for (int inner = 1;; ++inner) {
+            --node;
+            if (node == f) break;
+            size_t entry = kNoEntry;
+            for (size_t i = 0; i < formatting_.size(); ++i)
+                if (!formatting_[i].name.empty() && formatting_[i].id == stack_[node].id && stack_[node].id != 0)
+                    entry = i;
+            if (inner > 3 && entry != kNoEntry) {
+                formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(entry));
+                entry = kNoEntry;
+            }
+            if (entry == kNoEntry) {  // closed where it stands
+                if (stack_[node].preserve) --preserve_depth_;
+                stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(node));
+                --block;
+                continue;
+            }
+            const uint64_t clone = next_formatting_id_++;
+            stack_[node].id = clone;
+            formatting_[entry].id = clone;
+            if (last_is_block) bookmark_after = clone;
+            last_is_block = false;
+        }
+        // The formatting element's clone: in the list at the bookmark, on the stack just inside
+        // the block.
+        const uint64_t clone = next_formatting_id_++;
+        size_t at = k;
+        for (size_t i = 0; i < formatting_.size(); ++i)
+            if (!formatting_[i].name.empty() && formatting_[i].id == id) at = i;
+        FormattingEntry entry = formatting_[at];
+        entry.id = clone;
+        formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(at));
+        size_t insert = at;
+        if (bookmark_after != 0)
+            for (size_t i = 0; i < formatting_.size(); ++i)
+                if (!formatting_[i].name.empty() && formatting_[i].id == bookmark_after) insert = i + 1;
+        formatting_.insert(formatting_.begin() + static_cast<std::ptrdiff_t>(insert), entry);
+        OpenElement element = stack_[f];
+        element.id = clone;
+        stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(f));
+        --block;
+        stack_.insert(stack_.begin() + static_cast<std::ptrdiff_t>(block + 1), element);
+    }
+}
+
 // The last entry of the list named `name` after its last marker, or kNoEntry.
 size_t Rewriter::FindFormatting(std::string_view name) const {
     for (size_t i = formatting_.size(); i > 0; --i) {
@@ -768,8 +859,8 @@ bool Rewriter::SimulateEnd(const Token& t) {
                 formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
                 return false;
             }
-            if (stack_.back().id != id) {  // misnested: the adoption agency, not followed
-                lost_ = true;
+            if (stack_.back().id != id) {  // misnested: the adoption agency
+                AdoptionAgency(n);
                 return false;
             }
             formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));

@@ -123,6 +123,11 @@ const Case kCases[] = {
     {"<p><b>x</p>\n<p>y</p>", "<p><b>x</p>\n<p>y"},
     {"<p><a name=c>\n<h2>C</h2>\n</a>\n<ul><li>i</li></ul>", "<p><a name=c><h2>C</h2>\n</a><ul><li>i</ul>"},
     {"<table><tr><td><b>x</td><td> y </td></tr></table> z <i>w</i>", "<table><tr><td><b>x</td><td>y</table>z <i>w</i>"},
+    // A formatting element closed with a block inside it: the block leaves it, a clone goes
+    // inside the block, elements in between are cloned; the rules go on after it.
+    {"<b><i><p>x</b> y\n</p>\n<p> z </p>", "<b><i><p>x</b> y<p>z"},
+    {"<p><font>a\n<p>b</font>\n<p> c </p>", "<p><font>a<p>b</font><p>c"},
+    {"<a href=x><div>a</a> b</div>\n<div>c</div>", "<a href=x><div>a</a> b</div><div>c</div>"},
     // "</p>" without a paragraph is an empty one; "</br>" is a line break.
     {"<div>a </p> b</div>\n<div>c</br> d</div>\n<div> e </div>", "<div>a</p>b</div><div>c</br> d</div><div>e</div>"},
     // Server code stays byte for byte.
