@@ -157,14 +157,14 @@ constexpr std::array<bool, 256> kIdentChars = [] {
 // boolean attributes (value collapsed) and those with a default (removed).
 bool IsWatchedAttribute(std::string_view lowered) {
     return IsBooleanAttribute(lowered) || lowered == "type" || lowered == "method" || lowered == "enctype" ||
-           lowered == "shape";
+           lowered == "shape" || lowered == "language";
 }
 
 // Whether a word of this (lowered) first letter and length may be a watched name: most words
 // of a script are passed over on this alone.
 bool MayBeWatched(char first, size_t length) {
     return (first == 't' && length == 4) || (first == 'm' && length == 6) || (first == 'e' && length == 7) ||
-           (first == 's' && length == 5) || BooleanAttributeMayBe(first, length);
+           (first == 's' && length == 5) || (first == 'l' && length == 8) || BooleanAttributeMayBe(first, length);
 }
 
 // Words of a style sheet (or of script text read the cautious way): any watched name counts as

@@ -156,6 +156,7 @@ constexpr std::string_view kBooleanAttributes[] = {
 
 constexpr DefaultAttribute kDefaultAttributes[] = {
     {"script", "type", "text/javascript", false},
+    {"script", "language", "javascript", true},  // without a type: "text/" and the language
     {"style", "type", "text/css", false},
     {"link", "type", "text/css", false},
     {"form", "method", "get", true},

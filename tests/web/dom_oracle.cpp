@@ -34,7 +34,8 @@ struct Default {
     const char *element, *attribute, *value;
 };
 const Default kDefaults[] = {
-    {"script", "type", "text/javascript"}, {"style", "type", "text/css"}, {"link", "type", "text/css"},
+    {"script", "type", "text/javascript"}, {"script", "language", "javascript"},
+    {"style", "type", "text/css"}, {"link", "type", "text/css"},
     {"form", "method", "get"}, {"form", "enctype", "application/x-www-form-urlencoded"},
     {"input", "type", "text"}, {"button", "type", "submit"}, {"area", "shape", "rect"}};
 

@@ -75,6 +75,8 @@ const Case kCases[] = {
      "<script>el.type=1;f({\"type\":2,\"@type\":3},'Content-Type')</script><script></script>"},
     {"<script>q('input[ type=text]')</script><input type=text><button type=submit></button>",
      "<script>q('input[ type=text]')</script><input type=text><button type=submit></button>"},
+    {"<script language=JavaScript>x=n.language</script><script language=vbscript></script>",
+     "<script>x=n.language</script><script language=vbscript></script>"},
     {"<script>e.getAttribute(\"method\")</script><form method=get></form><area shape=rect>",
      "<script>e.getAttribute(\"method\")</script><form method=get></form><area>"},
     {"<script>n = e.attributes.length</script><input type=text checked=checked>",
