@@ -280,28 +280,19 @@ void AddAttributeScript(std::string_view value, PageFacts& facts) {
 }
 
 // Event handler attributes and "javascript:" addresses of a start tag.
-void ReadAttributeScripts(std::string_view input, const Token& t, PageFacts& facts) {
-    for (const Attribute& a : t.attributes) {
+void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& attributes, PageFacts& facts) {
+    for (const Attribute& a : attributes) {
         std::string_view name = input.substr(a.name_begin, a.name_end - a.name_begin);
         std::string_view value = input.substr(a.value_begin, a.value_end - a.value_begin);
+        if (name.size() > 2 && LowerAscii(name[0]) == 'o' && LowerAscii(name[1]) == 'n') {
+            AddAttributeScript(value, facts);
+            continue;
+        }
+        if (value.size() <= 11) continue;
         std::string_view trimmed = Trim(value);
-        if ((name.size() > 2 && LowerAscii(name[0]) == 'o' && LowerAscii(name[1]) == 'n') ||
-            (trimmed.size() > 11 && Lowered(trimmed.substr(0, 11)) == "javascript:"))
+        if (trimmed.size() > 11 && LowerAscii(trimmed[0]) == 'j' && Lowered(trimmed.substr(0, 11)) == "javascript:")
             AddAttributeScript(value, facts);
     }
-}
-
-// Whether a tag's bytes may hold an event handler ("on..." after white space, a quote or "/")
-// or a "javascript:" address: only such tags are read attribute by attribute.
-bool MayHoldAttributeScript(std::string_view tag) {
-    for (size_t i = 0; i + 2 < tag.size(); ++i) {
-        const char c = tag[i];
-        if ((IsHtmlSpace(c) || c == '"' || c == '\'' || c == '/') && LowerAscii(tag[i + 1]) == 'o' &&
-            LowerAscii(tag[i + 2]) == 'n')
-            return true;
-        if (c == ':' && i >= 10 && EqualsIgnoringCase(tag.substr(i - 10, 10), "javascript")) return true;
-    }
-    return false;
 }
 
 // The next "<" or "{" at or after `from` (n when there is none): the only bytes that can open
@@ -494,7 +485,7 @@ void ReadTokens(std::string_view input, PageFacts& facts, std::vector<RawText>* 
         case TokenKind::StartTag:
             content_seen = true;
             raw_owner = t.name;
-            if (texts) ReadAttributeScripts(input, t, facts);
+            if (texts) ReadAttributeScripts(input, t.attributes, facts);
             if (t.name == "meta" && !charset_seen && t.begin < 1024) {
                 std::string label;
                 bool content_type = false;
@@ -531,6 +522,7 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
     const size_t n = in.size();
     std::vector<bool> foreign;  // open svg (true) and math (false) elements
     char name[16];              // a tag's name, lowered; longer names are none of those wanted
+    std::vector<Attribute> attributes;  // a start tag's, for its event handlers
     size_t p = 0;
     while (p < n) {
         const void* hit = std::memchr(in.data() + p, '<', n - p);
@@ -548,7 +540,8 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
             const std::string_view tag_name(name, std::min(length, sizeof name));
             const bool listed = length <= sizeof name;
             bool self_closing = false;
-            const size_t tag_end = TagEnd(in, q, self_closing);
+            attributes.clear();
+            const size_t tag_end = TagEnd(in, q, self_closing, end ? nullptr : &attributes);
             if (tag_end == std::string_view::npos) break;  // the rest is an unfinished tag
             p = tag_end;
             const bool svg = listed && tag_name == "svg", math = listed && tag_name == "math";
@@ -566,12 +559,7 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
                 }
                 continue;
             }
-            if (MayHoldAttributeScript(in.substr(q, tag_end - q))) {
-                Tokenizer tag_reader(in.substr(lt, tag_end - lt));
-                Token tag;
-                if (tag_reader.Next(tag) && tag.kind == TokenKind::StartTag)
-                    ReadAttributeScripts(in.substr(lt, tag_end - lt), tag, facts);
-            }
+            ReadAttributeScripts(in, attributes, facts);
             if (svg || math) {
                 if (!self_closing) foreign.push_back(svg);
                 continue;

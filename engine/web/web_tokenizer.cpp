@@ -114,8 +114,9 @@ size_t WalkTag(std::string_view in, size_t p, bool& self_closing, OnAttribute&& 
     }
 }
 
-size_t TagEnd(std::string_view in, size_t p, bool& self_closing) {
-    return WalkTag(in, p, self_closing, [](const Attribute&) {});
+size_t TagEnd(std::string_view in, size_t p, bool& self_closing, std::vector<Attribute>* attributes) {
+    if (!attributes) return WalkTag(in, p, self_closing, [](const Attribute&) {});
+    return WalkTag(in, p, self_closing, [&](const Attribute& a) { attributes->push_back(a); });
 }
 
 bool Tokenizer::Next(Token& t) {

@@ -122,7 +122,8 @@ private:
 // Pieces of Next for a quick walk over a page that reads its tags, comments and raw text as
 // the tokenizer does without following the open elements.
 // The end of a tag whose name ends at `p`: past its ">", or npos where the input ends first.
-size_t TagEnd(std::string_view in, size_t p, bool& self_closing);
+// With `attributes`, the tag's attributes are added to it as Next reads them.
+size_t TagEnd(std::string_view in, size_t p, bool& self_closing, std::vector<Attribute>* attributes = nullptr);
 // The end of a comment whose content begins at `p` (after "<!--"); `content_end` is set.
 size_t CommentEnd(std::string_view in, size_t p, size_t& content_end);
 // Whether the end tag of the element `name` (lowered) stands at `pos`.
