@@ -88,8 +88,11 @@ bool IsReadOnlyFile(const std::string& path) {
     return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-bool ReadAll(int fd, std::string& bytes) {
+bool ReadAll(int fd, std::string& bytes, size_t expected) {
     std::string data;
+    // Room for the whole file at once (and the read that finds its end), rather than doubling
+    // towards it: the text is held once, not twice while it grows.
+    if (expected > 0) data.reserve(expected + 1);
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -115,7 +118,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return ReadResult::kUnreadable;
-    const bool ok = ReadAll(fd, bytes);
+    const bool ok = ReadAll(fd, bytes, static_cast<size_t>(st.st_size));
     const int saved = errno;
     ::close(fd);
     errno = saved;

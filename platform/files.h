@@ -20,7 +20,8 @@ bool DirectoryExists(const std::string& path);
 bool IsReadOnlyFile(const std::string& path);
 
 // Reads an open file from its current position to its end; false with errno on failure.
-bool ReadAll(int fd, std::string& bytes);
+// |expected|, when known, is the size to make room for at once.
+bool ReadAll(int fd, std::string& bytes, size_t expected = 0);
 
 enum class ReadResult { kOk, kMissing, kUnreadable };
 // Reads every byte of a regular file; a directory or an unreadable file is kUnreadable. On
