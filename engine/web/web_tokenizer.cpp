@@ -438,7 +438,12 @@ uint32_t Tokenizer::NameIndex(std::string_view name, size_t id) {
 
 void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
     if (ns != Namespace::Html) id = ElementCount();
-    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns});
+    bool table_mode = !open_.empty() && open_.back().table_mode;
+    if (ns == Namespace::Html) {
+        if (ElementFlagsOf(id) & kTablePart) table_mode = true;
+        else if (name == "td" || name == "th" || name == "caption" || name == "template") table_mode = false;
+    }
+    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
@@ -549,16 +554,15 @@ void Tokenizer::AfterStartTag(Token& t) {
         raw_end_ = name;
     }
     if (name == "select") ++select_depth_;
-    // A table start tag where a table's rows are expected closes that table first.
-    if (name == "table" && !open_.empty() && open_.back().ns == Namespace::Html) {
-        const std::string_view top = NameOf(open_.back());
-        if (top == "table" || top == "tbody" || top == "thead" || top == "tfoot" || top == "tr" || top == "colgroup") {
-            size_t j = open_.size();
-            while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
-                              (NameOf(open_[j - 1]) == "table" || NameOf(open_[j - 1]) == "template")))
-                --j;
-            if (j > 0 && NameOf(open_[j - 1]) == "table") PopUntil(j - 1);
-        }
+    // A table start tag where a table's rows are expected closes that table first (also
+    // where the table moved other elements out of itself: the insertion mode is still the
+    // table's).
+    if (name == "table" && !open_.empty() && open_.back().table_mode) {
+        size_t j = open_.size();
+        while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
+                          (NameOf(open_[j - 1]) == "table" || NameOf(open_[j - 1]) == "template")))
+            --j;
+        if (j > 0 && NameOf(open_[j - 1]) == "table") PopUntil(j - 1);
     }
     Push(name, Namespace::Html, t.element);
 }

@@ -83,6 +83,10 @@ private:
         uint32_t name;  // the entry in names_
         uint32_t id;    // ElementId of an HTML element's name
         Namespace ns;
+        // The parser's insertion mode is a table's while this element is the current node:
+        // it is a table part, or the table moved it out of itself (cells, captions and
+        // templates have the body's mode, and so has what they hold).
+        bool table_mode;
     };
     std::string_view NameOf(const Open& e) const { return names_[e.name]; }
     uint32_t NameIndex(std::string_view name, size_t id);
