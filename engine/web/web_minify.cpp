@@ -101,20 +101,20 @@ bool HoldsControlCharacters(std::string_view text) {
 struct MarkedText {
     static constexpr char kSplit = 2;
     std::string bytes;
-    // One bit of each kind per byte once a byte is marked; empty while none is (most text), so
-    // bytes copied as written cost one append. Bits, not a byte a mark: a long attribute value
-    // full of references costs a quarter of its size more, not its size again.
-    std::vector<bool> from_reference, split;
+    // A bit per byte once a byte is marked, set where it came from a reference; empty while
+    // none is (most text), so bytes copied as written cost one append. A bit, not a byte a
+    // mark: a long attribute value full of references costs an eighth of its size more, not
+    // its size again. Splits are few: their places, in order.
+    std::vector<bool> from_reference;
+    std::vector<size_t> splits;
     size_t marks = 0;  // bytes with a mark (none: the bytes go out as they are)
     void push(char c, bool reference) {
         if (reference) {
             Materialize();
             from_reference.push_back(true);
-            split.push_back(false);
             ++marks;
         } else if (!from_reference.empty()) {
             from_reference.push_back(false);
-            split.push_back(false);
         }
         bytes.push_back(c);
     }
@@ -125,21 +125,26 @@ struct MarkedText {
     }
     void push_split() {
         Materialize();
+        splits.push_back(bytes.size());
         bytes.push_back('\0');
         from_reference.push_back(false);
-        split.push_back(true);
         ++marks;
     }
     char decoded_at(size_t i) const {
         if (from_reference.empty()) return 0;
-        return split[i] ? kSplit : from_reference[i] ? 1 : 0;
+        if (split_at(i)) return kSplit;
+        return from_reference[i] ? 1 : 0;
     }
-    bool split_at(size_t i) const { return decoded_at(i) == kSplit; }
+    bool split_at(size_t i) const {
+        return !splits.empty() && std::binary_search(splits.begin(), splits.end(), i);
+    }
     void erase(size_t i) {
         if (!from_reference.empty()) {
             if (decoded_at(i) != 0) --marks;
             from_reference.erase(from_reference.begin() + static_cast<std::ptrdiff_t>(i));
-            split.erase(split.begin() + static_cast<std::ptrdiff_t>(i));
+            auto at = std::lower_bound(splits.begin(), splits.end(), i);
+            if (at != splits.end() && *at == i) at = splits.erase(at);
+            for (; at != splits.end(); ++at) --*at;
         }
         bytes.erase(i, 1);
     }
@@ -147,23 +152,20 @@ struct MarkedText {
         if (!from_reference.empty()) {
             for (size_t i = size; i < from_reference.size(); ++i) marks -= decoded_at(i) != 0 ? 1 : 0;
             from_reference.resize(size);
-            split.resize(size);
+            splits.erase(std::lower_bound(splits.begin(), splits.end(), size), splits.end());
         }
         bytes.resize(size);
     }
     void clear() {
         bytes.clear();
         from_reference.clear();
-        split.clear();
+        splits.clear();
         marks = 0;
     }
 
 private:
     void Materialize() {
-        if (from_reference.size() < bytes.size()) {
-            from_reference.resize(bytes.size(), false);
-            split.resize(bytes.size(), false);
-        }
+        if (from_reference.size() < bytes.size()) from_reference.resize(bytes.size(), false);
     }
 };
 
