@@ -365,7 +365,8 @@ private:
 
     Deferred deferred_ = Deferred::None;
     std::string deferred_bytes_;
-    std::string deferred_name_, deferred_parent_;
+    std::string deferred_name_;
+    std::string_view deferred_parent_;  // a name on the stack: the table's or an interned copy
     uint32_t deferred_parent_flags_ = 0;
 
     MarkedText marked_;
@@ -1755,7 +1756,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // table they split the table's text, which decides what is moved out of it.
             bool body_started = !head_region_ && !lost_ &&
                                 !(!stack_.empty() && (stack_.back().flags & kTablePart));
-            std::string parent;
+            std::string_view parent;
             uint32_t parent_flags = 0;
             bool top_matches = !stack_.empty() && stack_.back().name == t.name;
             if (top_matches && stack_.size() >= 2) {
