@@ -1158,8 +1158,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             last_unquoted = false;
             continue;
         }
-        if (html && On(WebRule::BooleanAttributes) && IsBooleanAttribute(name) &&
-            (v.empty() || EqualsIgnoringCase(v, name)) && !ReferredAsAttribute(name)) {
+        if (html && On(WebRule::BooleanAttributes) && BooleanAttributeMayBe(name[0], name.size()) &&
+            IsBooleanAttribute(name) && (v.empty() || EqualsIgnoringCase(v, name)) && !ReferredAsAttribute(name)) {
             saved_boolean += as_written ? attribute_end - a.name_end : original_value_bytes;
             cause = &saved_boolean;
             need_space = true;
