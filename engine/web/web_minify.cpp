@@ -165,7 +165,10 @@ struct MarkedText {
 
 private:
     void Materialize() {
-        if (from_reference.size() < bytes.size()) from_reference.resize(bytes.size(), false);
+        if (from_reference.size() < bytes.size()) {
+            from_reference.reserve(bytes.capacity());  // the room the bytes were given
+            from_reference.resize(bytes.size(), false);
+        }
     }
 };
 
