@@ -607,9 +607,11 @@ void Rewriter::AdoptionAgency(std::string_view subject) {
             for (size_t i = 0; i < formatting_.size(); ++i)
                 if (!formatting_[i].name.empty() && formatting_[i].id == stack_[node].id && stack_[node].id != 0)
                     entry = i;
-            if (inner > 3 && entry != kNoEntry) {
-                formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(entry));
-                entry = kNoEntry;
+            // Past three elements parsers part ways (older ones stop there, newer ones drop the
+            // rest from the list): not followed.
+            if (inner > 3) {
+                lost_ = true;
+                return;
             }
             if (entry == kNoEntry) {  // closed where it stands
                 if (stack_[node].preserve) --preserve_depth_;
@@ -918,8 +920,12 @@ bool Rewriter::SimulateEnd(const Token& t) {
             return !lost_ && block;
         }
         if (template_end) continue;
-        // Out of scope, or a special element in the way of an ordinary end tag: ignored.
-        if (!(flags & kSpecial) && (e.flags & kSpecial)) break;
+        // Out of scope, or a special element in the way of an ordinary end tag: ignored (some
+        // parsers close a form there instead: not followed).
+        if (!(flags & kSpecial) && (e.flags & kSpecial)) {
+            if (e.name == "form") lost_ = true;
+            break;
+        }
         if (table_end ? (e.name == "table" || e.name == "template")
                       : ((e.flags & kScopeBoundary) || (n == "li" && (e.name == "ul" || e.name == "ol"))))
             break;

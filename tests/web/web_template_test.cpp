@@ -130,6 +130,8 @@ const Case kCases[] = {
     {"<b><i><p>x</b> y\n</p>\n<p> z </p>", "<b><i><p>x</b> y<p>z"},
     {"<p><font>a\n<p>b</font>\n<p> c </p>", "<p><font>a<p>b</font><p>c"},
     {"<a href=x><div>a</a> b</div>\n<div>c</div>", "<a href=x><div>a</a> b</div><div>c</div>"},
+    // An end tag a form stops is ignored; parsers that close the form there read on otherwise.
+    {"<div><form></span> x  x </form>y</div>", "<div><form></span> x x </form>y</div>"},
     // "</p>" without a paragraph is an empty one; "</br>" is a line break.
     {"<div>a </p> b</div>\n<div>c</br> d</div>\n<div> e </div>", "<div>a</p>b</div><div>c</br> d</div><div>e</div>"},
     // Server code stays byte for byte.
