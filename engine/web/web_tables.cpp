@@ -147,6 +147,8 @@ constexpr OptionalEndTag kOptionalEndTags[] = {
     {"tr", "tr", true},
     {"td", "td th", true},
     {"th", "td th", true},
+    // The parser closes an open caption at these, as "</caption>" would.
+    {"caption", "caption colgroup col thead tbody tfoot tr td th", true},
 };
 
 constexpr std::string_view kBooleanAttributes[] = {

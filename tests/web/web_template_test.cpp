@@ -54,9 +54,10 @@ const Case kCases[] = {
     {"<a href=x><p>in a</p></a>", "<a href=x><p>in a</p></a>"},
     {"<p>a</p><span>b</span>", "<p>a</p><span>b</span>"},
     {"<dl><dt>t</dt><dd>d</dd></dl>", "<dl><dt>t<dd>d</dl>"},
-    // Captions and column groups close what the table holds; a column opens a column group.
+    // Captions and column groups close what the table holds (so "</caption>" may go before
+    // them); a column opens a column group.
     {"<table>\n<caption> c </caption>\n<colgroup><col>\n<col></colgroup>\n<tr><td>1</td></tr>\n</table>",
-     "<table><caption>c</caption><colgroup><col><col></colgroup><tr><td>1</table>"},
+     "<table><caption>c<colgroup><col><col></colgroup><tr><td>1</table>"},
     {"<table><col> <tr><td> a </td></tr></table><p>x</p>", "<table><col><tr><td>a</table><p>x"},
     {"<table><caption><b>c</b><tr><td><div>a</div></td></tr></table>",
      "<table><caption><b>c</b><tr><td><div>a</div></table>"},
