@@ -295,37 +295,42 @@ void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& 
     }
 }
 
-// The next "<" or "{" at or after `from` (n when there is none): the only bytes that can open
-// server code, found a block at a time.
-size_t NextServerCodeOpener(std::string_view in, size_t from, size_t& next_lt, size_t& next_brace) {
+// Server code opens with "<%", "<?", "{{" or "{%": each found by its second byte ("%", "?",
+// "{"), which is rarer in a page than "<", a block at a time; returns the place of the first
+// opener at or after `from` (n when there is none).
+size_t NextServerCodeOpener(std::string_view in, size_t from, std::array<size_t, 3>& next) {
     const size_t n = in.size();
-    auto find = [&](char c, size_t& cached) {
-        if (cached < from || cached == std::string_view::npos) {
-            const void* hit = from < n ? std::memchr(in.data() + from, c, n - from) : nullptr;
-            cached = hit ? static_cast<size_t>(static_cast<const char*>(hit) - in.data()) : n;
+    constexpr char kSeconds[] = {'%', '?', '{'};
+    for (;;) {
+        size_t second = n;
+        for (size_t k = 0; k < 3; ++k) {
+            if (next[k] < from + 1 || next[k] == std::string_view::npos) {
+                const void* hit = from + 1 < n ? std::memchr(in.data() + from + 1, kSeconds[k], n - from - 1) : nullptr;
+                next[k] = hit ? static_cast<size_t>(static_cast<const char*>(hit) - in.data()) : n;
+            }
+            second = std::min(second, next[k]);
         }
-        return cached;
-    };
-    return std::min(find('<', next_lt), find('{', next_brace));
+        if (second >= n) return n;
+        const char c = in[second - 1], d = in[second];
+        if ((c == '<' && (d == '%' || d == '?')) || (c == '{' && (d == '{' || d == '%'))) return second - 1;
+        from = second;  // the next opener's second byte lies after this one
+    }
 }
 
 void FindServerCode(std::string_view in, PageFacts& facts) {
     size_t i = 0;
     const size_t n = in.size();
-    size_t next_lt = std::string_view::npos, next_brace = std::string_view::npos;
+    std::array<size_t, 3> next;
+    next.fill(std::string_view::npos);
     while (i + 1 < n) {
-        i = NextServerCodeOpener(in, i, next_lt, next_brace);
+        i = NextServerCodeOpener(in, i, next);
         if (i + 1 >= n) break;
         char c = in[i], d = in[i + 1];
         std::string_view close;
         if (c == '<' && d == '%') close = "%>";
         else if (c == '<' && d == '?') close = "?>";
         else if (c == '{' && d == '{') close = "}}";
-        else if (c == '{' && d == '%') close = "%}";
-        if (close.empty()) {
-            ++i;
-            continue;
-        }
+        else close = "%}";
         size_t end = in.find(close, i + 2);
         end = end == std::string_view::npos ? n : end + 2;
         facts.server_code.emplace_back(i, end);
@@ -344,17 +349,21 @@ DeclarationFacts ReadDeclarations(std::string_view declarations) {
         start = i + 1;
         size_t colon = decl.find(':');
         if (colon == std::string_view::npos) continue;
-        std::string prop = Lowered(Trim(decl.substr(0, colon)));
+        // Only three properties count: the value is lowered for those alone.
+        const std::string_view prop = Trim(decl.substr(0, colon));
+        if (!EqualsIgnoringCase(prop, "white-space") && !EqualsIgnoringCase(prop, "white-space-collapse") &&
+            !EqualsIgnoringCase(prop, "display"))
+            continue;
         std::string value = Lowered(Trim(decl.substr(colon + 1)));
         size_t bang = value.find('!');
         if (bang != std::string::npos) value = std::string(Trim(std::string_view(value).substr(0, bang)));
-        if (prop == "white-space") {
+        if (EqualsIgnoringCase(prop, "white-space")) {
             if (!OneOf(value, {"normal", "nowrap", "initial", "inherit", "unset", "revert", "revert-layer"}))
                 out.preserve_space = true;
-        } else if (prop == "white-space-collapse") {
+        } else if (EqualsIgnoringCase(prop, "white-space-collapse")) {
             if (!OneOf(value, {"collapse", "initial", "inherit", "unset", "revert", "revert-layer"}))
                 out.preserve_space = true;
-        } else if (prop == "display") {
+        } else {  // display
             if (!OneOf(value, {"block", "flex", "grid", "list-item", "table", "table-row", "table-cell",
                                "table-row-group", "table-header-group", "table-footer-group",
                                "table-caption", "table-column", "table-column-group", "flow-root"}))
