@@ -837,7 +837,9 @@ std::string_view ShortestNumber(std::string_view literal, std::string& scratch) 
 // ";" stays depend on that token.
 class Writer {
 public:
-    Writer(std::string_view s, bool utf8) : s_(s), utf8_(utf8) { out_.reserve(s_.size()); }
+    // Writes after what |out| holds already.
+    Writer(std::string_view s, bool utf8, std::string& out)
+        : s_(s), utf8_(utf8), out_(out), start_(out.size()) {}
 
     void Take(const JsToken& t) {
         if (has_pending_) {
@@ -846,8 +848,8 @@ public:
         }
         if (t.kind == JsTok::KeptComment) {
             line_pending_ = line_pending_ || t.line_before;
-            if (!out_.empty() && out_.back() == '/') out_ += ' ';
-            if (!out_.empty() && out_.back() != '\n' && t.line_before) out_ += '\n';
+            if (out_.size() > start_ && out_.back() == '/') out_ += ' ';
+            if (out_.size() > start_ && out_.back() != '\n' && t.line_before) out_ += '\n';
             out_.append(Text(t));
             if (t.line_comment) { out_ += '\n'; line_pending_ = false; }
             return;
@@ -862,12 +864,11 @@ public:
     }
 
     // Writes the last token; the text is then complete.
-    std::string& Finish() {
+    void Finish() {
         if (has_pending_) {
             has_pending_ = false;
             Write(pending_, nullptr);
         }
-        return out_;
     }
 
 private:
@@ -973,7 +974,8 @@ private:
 
     std::string_view s_;
     bool utf8_;
-    std::string out_;
+    std::string& out_;
+    size_t start_;  // where this script's text begins in out_
     std::string scratch_;
     JsToken prev_{};            // last code token written, when has_prev_
     bool has_prev_ = false;
@@ -1029,12 +1031,22 @@ ScriptKind ClassifyScriptType(std::string_view type, bool has_type, std::string_
     return ScriptKind::Other;
 }
 
+// Appends the minified script to |out|; false (with |out| as it may then be) where the script
+// is to stay as written: the tokenizer cannot read it to the end, or the result is longer.
+bool AppendJavaScript(std::string_view js, bool module, bool utf8, std::string& out) {
+    if (js.size() >= UINT32_MAX) return false;
+    const size_t start = out.size();
+    Writer writer(js, utf8, out);
+    if (!Tokenizer<Writer>(js, module, writer).Run()) return false;
+    writer.Finish();
+    return out.size() - start <= js.size();
+}
+
 std::string MinifyJavaScript(std::string_view js, bool module, bool utf8) {
-    if (js.size() >= UINT32_MAX) return std::string(js);
-    Writer writer(js, utf8);
-    if (!Tokenizer<Writer>(js, module, writer).Run()) return std::string(js);
-    std::string& out = writer.Finish();
-    return out.size() <= js.size() ? std::move(out) : std::string(js);
+    std::string out;
+    out.reserve(js.size());
+    if (!AppendJavaScript(js, module, utf8, out)) return std::string(js);
+    return out;
 }
 
 bool ListJavaScriptTokens(std::string_view js, bool module, std::vector<std::string>& tokens) {
@@ -1118,15 +1130,26 @@ bool ScriptTextEndsAtItsEnd(std::string_view s) {
     return level != Double;
 }
 
+void AppendMinifiedScriptElement(std::string_view text, ScriptKind kind, bool utf8,
+                                 std::string& out) {
+    const size_t start = out.size();
+    bool minified = true;
+    switch (kind) {
+        case ScriptKind::Classic: minified = AppendJavaScript(text, false, utf8, out); break;
+        case ScriptKind::Module: minified = AppendJavaScript(text, true, utf8, out); break;
+        case ScriptKind::Json: out += MinifyJson(text); break;
+        case ScriptKind::Other: minified = false; break;
+    }
+    const std::string_view written(out.data() + start, out.size() - start);
+    if (!minified || (written.size() != text.size() && !ScriptTextEndsAtItsEnd(written))) {
+        out.resize(start);
+        out.append(text);
+    }
+}
+
 std::string MinifyScriptElement(std::string_view text, ScriptKind kind, bool utf8) {
     std::string out;
-    switch (kind) {
-        case ScriptKind::Classic: out = MinifyJavaScript(text, false, utf8); break;
-        case ScriptKind::Module: out = MinifyJavaScript(text, true, utf8); break;
-        case ScriptKind::Json: out = MinifyJson(text); break;
-        case ScriptKind::Other: return std::string(text);
-    }
-    if (out.size() != text.size() && !ScriptTextEndsAtItsEnd(out)) return std::string(text);
+    AppendMinifiedScriptElement(text, kind, utf8, out);
     return out;
 }
 

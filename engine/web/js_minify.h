@@ -45,5 +45,9 @@ bool ScriptTextEndsAtItsEnd(std::string_view text);
 // Minifies the text of a SCRIPT element by its kind; falls back to the input whenever the
 // result would end the element somewhere else than the input does.
 std::string MinifyScriptElement(std::string_view text, ScriptKind kind, bool utf8 = false);
+// The same appended to |out|, written straight into it (a failed attempt is taken back), so
+// the result of a large script is not held a second time.
+void AppendMinifiedScriptElement(std::string_view text, ScriptKind kind, bool utf8,
+                                 std::string& out);
 
 }  // namespace tsqz::web

@@ -1272,10 +1272,9 @@ void Rewriter::AppendRawText(const Token& t) {
     }
     if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
         On(WebRule::MinifyScripts) && !HoldsControlCharacters(text)) {
-        const std::string js =
-            MinifyScriptElement(WithLineFeeds(text, buffer), script_kind_, facts_.utf8);
-        Saved(WebRule::MinifyScripts, text.size(), js.size());
-        out_.append(js);
+        const size_t before = out_.size();
+        AppendMinifiedScriptElement(WithLineFeeds(text, buffer), script_kind_, facts_.utf8, out_);
+        Saved(WebRule::MinifyScripts, text.size(), out_.size() - before);
         return;
     }
     out_.append(text);
