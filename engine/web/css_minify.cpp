@@ -384,19 +384,16 @@ struct Property {
 
 class Minifier {
 public:
-    explicit Minifier(std::string_view src) : s_(src), t_(src, i_) {}
+    // Writes after what |out| holds already.
+    Minifier(std::string_view src, std::string& out) : s_(src), t_(src, i_), out_(out) {}
 
-    bool Sheet(std::string& out) {
+    bool Sheet() {
         RuleList(true);
-        if (failed_ || t_.Has(i_) || t_.failed()) return false;
-        out.swap(out_);
-        return true;
+        return !failed_ && !t_.Has(i_) && !t_.failed();
     }
-    bool Declarations(std::string& out) {
+    bool Declarations() {
         DeclarationList(true);
-        if (failed_ || t_.Has(i_) || t_.failed()) return false;
-        out.swap(out_);
-        return true;
+        return !failed_ && !t_.Has(i_) && !t_.failed();
     }
 
 private:
@@ -896,7 +893,7 @@ private:
     size_t i_ = 0;  // the next token (declared before t_, which keeps a reference to it)
     TokenStream t_;
     bool failed_ = false;
-    std::string out_;
+    std::string& out_;
     CssTok last_ = CssTok::Whitespace;
     char last_delim_ = 0;
     bool has_last_ = false;
@@ -912,14 +909,20 @@ bool ContainsStyleEnd(std::string_view s) {
     return false;
 }
 
+// Appends the minified sheet to |out|, or |css| as it is when the walk fails, the result is
+// longer or it would end the element early.
 template <typename Walk>
-std::string Minify(std::string_view css, Walk walk) {
-    if (css.size() >= UINT32_MAX) return std::string(css);
-    Minifier m(css);
-    std::string out;
-    if (!walk(m, out) || out.size() > css.size() || ContainsStyleEnd(out))
-        return std::string(css);
-    return out;
+void AppendMinified(std::string_view css, Walk walk, std::string& out) {
+    const size_t start = out.size();
+    if (css.size() < UINT32_MAX) {
+        Minifier m(css, out);
+        if (walk(m)) {
+            const std::string_view written(out.data() + start, out.size() - start);
+            if (written.size() <= css.size() && !ContainsStyleEnd(written)) return;
+        }
+    }
+    out.resize(start);
+    out.append(css);
 }
 
 }  // namespace
@@ -928,12 +931,20 @@ bool TokenizeCss(std::string_view css, std::vector<CssToken>& tokens) {
     return Tokenizer(css).Run(tokens);
 }
 
+void AppendMinifiedStyleSheet(std::string_view css, std::string& out) {
+    AppendMinified(css, [](Minifier& m) { return m.Sheet(); }, out);
+}
+
 std::string MinifyStyleSheet(std::string_view css) {
-    return Minify(css, [](Minifier& m, std::string& out) { return m.Sheet(out); });
+    std::string out;
+    AppendMinifiedStyleSheet(css, out);
+    return out;
 }
 
 std::string MinifyStyleDeclarations(std::string_view css) {
-    return Minify(css, [](Minifier& m, std::string& out) { return m.Declarations(out); });
+    std::string out;
+    AppendMinified(css, [](Minifier& m) { return m.Declarations(); }, out);
+    return out;
 }
 
 }  // namespace tsqz::web

@@ -33,6 +33,8 @@ bool TokenizeCss(std::string_view css, std::vector<CssToken>& tokens);
 // Minifies the text of a STYLE element. Returns the input unchanged when it cannot be read
 // to the end, when its blocks do not balance, or when the result would end the element early.
 std::string MinifyStyleSheet(std::string_view css);
+// The same appended to |out|, written straight into it (a failed attempt is taken back).
+void AppendMinifiedStyleSheet(std::string_view css, std::string& out);
 
 // Minifies the declarations of a style attribute (the attribute's value with character
 // references already decoded). Same fall-back as MinifyStyleSheet.

@@ -1265,9 +1265,9 @@ void Rewriter::AppendRawText(const Token& t) {
     std::string buffer;
     if (html && t.text_state == TextState::Rawtext && raw_owner_ == "style" &&
         On(WebRule::MinifyStyles) && !HoldsControlCharacters(text)) {
-        const std::string css = MinifyStyleSheet(WithLineFeeds(text, buffer));
-        Saved(WebRule::MinifyStyles, text.size(), css.size());
-        out_.append(css);
+        const size_t before = out_.size();
+        AppendMinifiedStyleSheet(WithLineFeeds(text, buffer), out_);
+        Saved(WebRule::MinifyStyles, text.size(), out_.size() - before);
         return;
     }
     if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
