@@ -235,7 +235,7 @@ bool ReopensFormatting(std::string_view n, uint32_t flags) {
            n == "xmp";
 }
 
-enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart };
+enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart, EndsDocument };
 
 class Rewriter {
 public:
@@ -328,6 +328,7 @@ private:
     // `newline_in_`) may not have been.
     size_t newline_out_ = std::string::npos, newline_in_ = 0;
     bool head_region_ = true;    // before the first content of the body
+    bool end_tag_next_ = false;  // the token being handled is an end tag that may join held ones
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
     bool html_seen_ = false;
@@ -1529,6 +1530,14 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         }
         break;
     }
+    case Deferred::EndsDocument:
+        if (!text_after.empty() || lost_) break;
+        if (next_eof || (next_end && (next->name == "body" || next->name == "html"))) {
+            omit = true;
+        } else if (next_end && end_tag_next_) {
+            return;  // held on: the end tag decides whether it joins them
+        }
+        break;
     case Deferred::HtmlStart:
         // A second html start tag is read differently by parsers: keep the first then.
         omit = !(text_after.empty() && next_comment) && !(next_start && next->name == "html");
@@ -1783,12 +1792,33 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 // Text after these end tags still goes into the body, so the group goes on.
                 break;
             }
+            end_tag_next_ = true;  // held end tags wait for this one's decision
             OnSignificant(t, boundary);
+            end_tag_next_ = false;
             tag.clear();
             if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
             else WriteEndTag(t, tag, html);
             prev_boundary_ = boundary;
-            if (html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
+            // An end tag that closes the current node, followed by nothing but more such end
+            // tags and white space up to the end of the document, closes nothing the end of
+            // the document would not (raw text elements aside: a script without its end tag
+            // does not run).
+            const bool ends_document =
+                html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
+                !FindOptionalEndTag(t.name) && t.name != "head" &&
+                RawTextStateOf(ElementFlagsOf(t.element)) == TextState::Data && t.name != "template" &&
+                t.name != "form";
+            if (deferred_ == Deferred::EndsDocument) {
+                if (ends_document) {
+                    deferred_bytes_.append(tag);
+                    break;
+                }
+                EmitDeferred();
+            }
+            if (ends_document) {
+                deferred_ = Deferred::EndsDocument;
+                deferred_bytes_ = tag;
+            } else if (html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
                 FindOptionalEndTag(t.name)) {
                 deferred_ = Deferred::EndTag;
                 deferred_bytes_ = tag;

@@ -29,14 +29,14 @@ const Case kCases[] = {
     // White space: runs collapse; none next to block boxes, in the head, around the document.
     {"<!DOCTYPE html>\n<html lang=en>\n<head>\n  <title>T</title>\n</head>\n<body>\n  <p>a   b\n  c</p>\n</body>\n</html>\n",
      "<!doctype html><html lang=en><title>T</title><p>a b\nc"},
-    {"<div> x <b> y </b> z </div>", "<div>x <b> y </b> z</div>"},
+    {"<div> x <b> y </b> z </div>", "<div>x <b> y </b> z"},
     {"<pre>  a\n\n b </pre>  <textarea>  t  </textarea>", "<pre>  a\n\n b </pre><textarea>  t  </textarea>"},
-    {"<span>a</span> <script>1</script> <span>b</span>", "<span>a</span> <script>1</script> <span>b</span>"},
+    {"<span>a</span> <script>1</script> <span>b</span>", "<span>a</span> <script>1</script> <span>b"},
     // The page's own CSS keeps white space and inline display.
     {"<style>.k{white-space:pre}</style><p class=k>a  b</p><p>c  d</p>",
      "<style>.k{white-space:pre}</style><p class=k>a  b<p>c d"},
     {"<style>div{display:inline-block}</style><div>a</div> <div>b</div>",
-     "<style>div{display:inline-block}</style><div>a</div> <div>b</div>"},
+     "<style>div{display:inline-block}</style><div>a</div> <div>b"},
     // Style sheets the quick look over the page reads otherwise than the tokenizer: one in an
     // SVG foreignObject is HTML's (it counts), one in a select is dropped (it does not).
     {"<p>a  b</p><svg><foreignObject><style>p{white-space:pre}</style></foreignObject></svg>",
@@ -46,22 +46,27 @@ const Case kCases[] = {
     // A line break ends its line: no white space shows just before or after it, unless the
     // page's CSS may display it otherwise.
     {"<p>a <br> b<br>\n<b>c</b> \n<br><br hidden> d &#32;<br>&nbsp;e</p><pre>x <br> y</pre>",
-     "<p>a<br>b<br><b>c</b><br><br hidden> d<br>&nbsp;e<pre>x <br> y</pre>"},
+     "<p>a<br>b<br><b>c</b><br><br hidden> d<br>&nbsp;e<pre>x <br> y"},
     {"<style>br{display:none}</style><p>a <br> b", "<style>br{display:none}</style><p>a <br> b"},
     // Optional tags, exactly where the parser implies them.
-    {"<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "<ul><li>a<li>b</ul>"},
-    {"<table>\n<tr><td>1</td><td>2</td></tr>\n<tr><td>3</td></tr>\n</table>", "<table><tr><td>1<td>2<tr><td>3</table>"},
-    {"<a href=x><p>in a</p></a>", "<a href=x><p>in a</p></a>"},
-    {"<p>a</p><span>b</span>", "<p>a</p><span>b</span>"},
-    {"<dl><dt>t</dt><dd>d</dd></dl>", "<dl><dt>t<dd>d</dl>"},
+    {"<ul>\n<li>a</li>\n<li>b</li>\n</ul>", "<ul><li>a<li>b"},
+    {"<table>\n<tr><td>1</td><td>2</td></tr>\n<tr><td>3</td></tr>\n</table>", "<table><tr><td>1<td>2<tr><td>3"},
+    {"<a href=x><p>in a</p></a>", "<a href=x><p>in a</p>"},
+    {"<p>a</p><span>b</span>", "<p>a</p><span>b"},
+    {"<dl><dt>t</dt><dd>d</dd></dl>", "<dl><dt>t<dd>d"},
+    // End tags of the current node with nothing but such end tags and white space after them
+    // up to the end: the end of the document closes the same (not a script, not misnested).
+    {"<div><p>a</p>\n<b>x</b>\n</div>\n</body>\n</html>\n", "<div><p>a</p><b>x"},
+    {"<div>a</div>b<div><script>x()</script></div> ", "<div>a</div>b<div><script>x()</script>"},
+    {"<b><i>x</b></i><textarea>t</textarea>", "<b><i>x</b></i><textarea>t</textarea>"},
     // Captions and column groups close what the table holds (so "</caption>" may go before
     // them); a column opens a column group.
     {"<table>\n<caption> c </caption>\n<colgroup><col>\n<col></colgroup>\n<tr><td>1</td></tr>\n</table>",
-     "<table><caption>c<colgroup><col><col></colgroup><tr><td>1</table>"},
+     "<table><caption>c<colgroup><col><col></colgroup><tr><td>1"},
     {"<table><col> <tr><td> a </td></tr></table><p>x</p>", "<table><col><tr><td>a</table><p>x"},
     {"<table><caption><b>c</b><tr><td><div>a</div></td></tr></table>",
-     "<table><caption><b>c</b><tr><td><div>a</div></table>"},
-    {"<select><option>1</option><option>2</option></select>", "<select><option>1<option>2</select>"},
+     "<table><caption><b>c</b><tr><td><div>a</div>"},
+    {"<select><option>1</option><option>2</option></select>", "<select><option>1<option>2"},
     // Attributes: quotes, booleans, defaults, repeated names, space inside tags.
     {"<input  type=\"checkbox\"   checked=\"checked\" value='a b' title=\"it's\" id = \"x\" ID=\"y\" >",
      "<input type=checkbox checked value=\"a b\"title=\"it's\"id=x>"},
@@ -75,7 +80,7 @@ const Case kCases[] = {
     {"<script>el.type = 1; f({\"type\": 2, \"@type\": 3}, 'Content-Type')</script><script type=\"text/javascript\"></script>",
      "<script>el.type=1;f({\"type\":2,\"@type\":3},'Content-Type')</script><script></script>"},
     {"<script>q('input[ type=text]')</script><input type=text><button type=submit></button>",
-     "<script>q('input[ type=text]')</script><input type=text><button type=submit></button>"},
+     "<script>q('input[ type=text]')</script><input type=text><button type=submit>"},
     {"<script language=JavaScript>x=n.language</script><script language=vbscript></script>",
      "<script>x=n.language</script><script language=vbscript></script>"},
     {"<script>e.getAttribute(\"method\")</script><form method=get></form><area shape=rect>",
@@ -93,14 +98,14 @@ const Case kCases[] = {
      "<meta charset=utf-8><p>\xC3\xA9\xC3\xA9\xC2\xA0& &amp;copy; &lt;b> < 1 \xE2\x80\xA6&unknown;"},
     {"<p>&eacute;&#65;&#x3b;</p>", "<p>&eacute;&#65;&#x3b;"},
     // References to white space collapse like white space, except where it is kept.
-    {"<p>a&#x9;&#9;b&#32;<b>&#10;c</b> &#32;</p><pre>x&#9;y</pre>", "<p>a b <b>\nc</b><pre>x&#9;y</pre>"},
+    {"<p>a&#x9;&#9;b&#32;<b>&#10;c</b> &#32;</p><pre>x&#9;y</pre>", "<p>a b <b>\nc</b><pre>x&#9;y"},
     // A page in windows-1252 (or ISO-8859-1) takes one byte for each character it can hold.
     {"<meta charset=iso-8859-1><p>&nbsp;&eacute;&ndash;&#8364;&hellip;&#150;&#x2603;",
      "<meta charset=iso-8859-1><p>\xA0\xE9\x96\x80\x85&#150;&#x2603;"},
     {"<a title=\"&quot;&amp;x\">", "<a title='\"&x'>"},
     // "&" alone wherever the parser would not read a reference from it.
     {"<a href=\"?a=1&amp;lt=2&amp;copy&amp;not;x&amp;nothing&amp;\">&amp;nothing &amp;x &amp;lang; &amp;#1</a>",
-     "<a href=\"?a=1&lt=2&amp;copy&amp;not;x&nothing&\">&amp;nothing &x &amp;lang; &amp;#1</a>"},
+     "<a href=\"?a=1&lt=2&amp;copy&amp;not;x&nothing&\">&amp;nothing &x &amp;lang; &amp;#1"},
     // Comments: dropped, except conditional, server-side and kept ones; text does not join.
     {"<p>a<!-- c -->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" --></p>",
      "<p>a<!---->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" -->"},
@@ -108,7 +113,7 @@ const Case kCases[] = {
     // own), each with its own white space; with nothing on one side, or only white space after
     // white space, the comment just goes.
     {"<p>x.\r\n<!-- c -->\r\nIt  <!--a--><!---->\n<!>  y <!-- d --></p> <div><!--e--> z</div>",
-     "<p>x.\n<!---->\nIt <!> y<div>z</div>"},
+     "<p>x.\n<!---->\nIt <!> y<div>z"},
     {"<p>a &<!-- c -->amp;</p>", "<p>a &<!-- c -->amp;"},
     // Doctypes shortened only where the document mode stays.
     {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\"><p>x",
@@ -124,17 +129,17 @@ const Case kCases[] = {
     // Formatting elements closed out of order open again before the next text or inline
     // element, white space included, which then stays; a cell takes its own back.
     {"<p><b>x</p>\n<p>y</p>", "<p><b>x</p>\n<p>y"},
-    {"<p><a name=c>\n<h2>C</h2>\n</a>\n<ul><li>i</li></ul>", "<p><a name=c><h2>C</h2>\n</a><ul><li>i</ul>"},
-    {"<table><tr><td><b>x</td><td> y </td></tr></table> z <i>w</i>", "<table><tr><td><b>x</td><td>y</table>z <i>w</i>"},
+    {"<p><a name=c>\n<h2>C</h2>\n</a>\n<ul><li>i</li></ul>", "<p><a name=c><h2>C</h2>\n</a><ul><li>i"},
+    {"<table><tr><td><b>x</td><td> y </td></tr></table> z <i>w</i>", "<table><tr><td><b>x</td><td>y</table>z <i>w"},
     // A formatting element closed with a block inside it: the block leaves it, a clone goes
     // inside the block, elements in between are cloned; the rules go on after it.
     {"<b><i><p>x</b> y\n</p>\n<p> z </p>", "<b><i><p>x</b> y<p>z"},
     {"<p><font>a\n<p>b</font>\n<p> c </p>", "<p><font>a<p>b</font><p>c"},
-    {"<a href=x><div>a</a> b</div>\n<div>c</div>", "<a href=x><div>a</a> b</div><div>c</div>"},
+    {"<a href=x><div>a</a> b</div>\n<div>c</div>", "<a href=x><div>a</a> b</div><div>c"},
     // An end tag a form stops is ignored; parsers that close the form there read on otherwise.
     {"<div><form></span> x  x </form>y</div>", "<div><form></span> x x </form>y</div>"},
     // "</p>" without a paragraph is an empty one; "</br>" is a line break.
-    {"<div>a </p> b</div>\n<div>c</br> d</div>\n<div> e </div>", "<div>a</p>b</div><div>c</br> d</div><div>e</div>"},
+    {"<div>a </p> b</div>\n<div>c</br> d</div>\n<div> e </div>", "<div>a</p>b</div><div>c</br> d</div><div>e"},
     // Server code stays byte for byte.
     {"<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>",
      "<p>  <% if a  < b %>  x  </p><a href=\"<?= $u ?>\"  >{{ a  }}</a><?php echo 1; ?>"},
@@ -185,8 +190,8 @@ TEST(WebTemplate, ARuleOffDoesNothing) {
         const char* expected;
     };
     const OffCase kOff[] = {
-        {WebRule::TagSpace, "<A\n  HREF = \"x\"\tTARGET=\"_blank\"/>t</A >",
-         "<A\n  HREF = x\tTARGET=_blank />t</A >"},
+        {WebRule::TagSpace, "<A\n  HREF = \"x\"\tTARGET=\"_blank\"/>t</A >.",
+         "<A\n  HREF = x\tTARGET=_blank />t</A >."},
         {WebRule::TagSpace, "<input type=\"text\"value=1 checked=\"checked\"><p class=a CLASS=\"b\"id=\"c\" >",
          "<input value=1 checked><p class=a CLASS=\"b\"id=c >"},
         {WebRule::TagSpace, "<svg><path d=\"M0\"/></svg><br b= >", "<svg><path d=M0 /></svg><br b>"},
