@@ -275,6 +275,11 @@ private:
     bool ElementIsBlock(const Token& t, uint32_t flags) const;
     bool ElementPreserves(const Token& t, uint32_t flags) const;
     bool SimulateStart(const Token& t, uint32_t flags);
+    // For SimulateStart: the parser drops the start tag, so nothing opens there.
+    bool Ignored() {
+        start_ignored_ = true;
+        return false;
+    }
     bool SimulateEnd(const Token& t);
     void PopTo(size_t depth, bool cells_close);
     bool OnStack(uint64_t id) const {
@@ -323,6 +328,7 @@ private:
     // text is known to be outside it and white space stays as written from then on.
     bool keep_space_ = false;
     bool form_pointer_ = false;  // the parser's form element pointer is set
+    bool start_ignored_ = false;  // the parser drops the start tag being handled
     // Right after a PRE or LISTING start tag in the output: a line feed written next would
     // be dropped by the parser, which the input's own line feed (at input offset
     // `newline_in_`) may not have been.
@@ -677,7 +683,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // While a form is open (by the parser's form pointer, which only "</form>" clears) another
     // form start tag is dropped, even where the first form was closed by other end tags.
     if (n == "form" && !in_template) {
-        if (form_pointer_) return false;
+        if (form_pointer_) return Ignored();
         form_pointer_ = true;
     }
     // A table start tag where a table's rows are expected closes that table first.
@@ -688,7 +694,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 PopTo(i - 1, true);
                 break;
             }
-            if (e == "template") return false;  // no table in table scope: dropped
+            if (e == "template") return Ignored();  // no table in table scope: dropped
         }
     }
     if (!stack_.empty()) {
@@ -709,9 +715,9 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 bool table_part = n == "caption" || n == "table" || n == "tbody" || n == "tfoot" ||
                                   n == "thead" || n == "tr" || n == "td" || n == "th";
                 if (n != "select" && n != "input" && n != "keygen" && n != "textarea" && !(in_table && table_part))
-                    return false;
+                    return Ignored();
                 PopTo(select - 1, false);
-                if (n == "select") return false;
+                if (n == "select") return Ignored();
             }
         }
         if ((top.flags & kTablePart) && n != "caption" && n != "colgroup" && n != "col" && n != "tbody" &&
@@ -722,7 +728,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if ((n == "tr" || n == "td" || n == "th" || n == "tbody" || n == "thead" || n == "tfoot" ||
          n == "caption" || n == "col" || n == "colgroup") &&
         std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "table"; }))
-        return false;  // ignored outside a table
+        return Ignored();  // ignored outside a table
     if (n == "caption" || n == "colgroup" || n == "col") {
         // These close what is open inside the nearest table (cell, row, row group, caption,
         // column group) and open in the table itself; a column alone opens a column group.
@@ -1495,7 +1501,8 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         return;
     }
     bool omit = false;
-    bool next_start = next && next->kind == TokenKind::StartTag && !next->foreign;
+    // A start tag the parser drops does not close what an omitted end tag leaves open.
+    bool next_start = next && next->kind == TokenKind::StartTag && !next->foreign && !start_ignored_;
     bool next_end = next && next->kind == TokenKind::EndTag;
     bool next_eof = !next || next->kind == TokenKind::Eof;
     bool next_comment = next && next->kind == TokenKind::Comment;
@@ -1722,6 +1729,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // html, head and body tags may be left out only where they begin the document's parts;
             // later ones have effects of their own (ending a column group, say).
             bool before_body = head_region_ && stack_.empty() && !lost_;
+            start_ignored_ = false;
             if (html) boundary = SimulateStart(t, flags);
             if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
             // The parser reopens formatting elements before SVG and MathML too; not followed.
