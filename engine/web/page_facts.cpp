@@ -279,7 +279,21 @@ void AddAttributeScript(std::string_view value, PageFacts& facts) {
     else AddScriptReferences(value, facts);
 }
 
-// Event handler attributes and "javascript:" addresses of a start tag.
+// Whether `value`, a space-separated list, holds "stylesheet" in any case.
+bool ListsStyleSheet(std::string_view value) {
+    constexpr std::string_view kWord = "stylesheet";
+    for (size_t p = 0; p < value.size();) {
+        while (p < value.size() && IsHtmlSpace(value[p])) ++p;
+        size_t q = p;
+        while (q < value.size() && !IsHtmlSpace(value[q])) ++q;
+        if (q - p == kWord.size() && Lowered(value.substr(p, q - p)) == kWord) return true;
+        p = q;
+    }
+    return false;
+}
+
+// Event handler attributes and "javascript:" addresses of a start tag; a rel attribute that
+// names a style sheet, which the page loads from elsewhere.
 void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& attributes, PageFacts& facts) {
     for (const Attribute& a : attributes) {
         std::string_view name = input.substr(a.name_begin, a.name_end - a.name_begin);
@@ -288,6 +302,7 @@ void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& 
             AddAttributeScript(value, facts);
             continue;
         }
+        if (name.size() == 3 && Lowered(name) == "rel" && ListsStyleSheet(value)) facts.outside_style_sheets = true;
         if (value.size() <= 11) continue;
         std::string_view trimmed = Trim(value);
         if (trimmed.size() > 11 && LowerAscii(trimmed[0]) == 'j' && Lowered(trimmed.substr(0, 11)) == "javascript:")
@@ -615,6 +630,7 @@ void ReadRawTexts(std::string_view input, const std::vector<RawText>& texts, Pag
     for (const RawText& text : texts) {
         std::string_view raw = input.substr(text.begin, text.end - text.begin);
         if (text.style) {
+            if (Lowered(raw).find("@import") != std::string::npos) facts.outside_style_sheets = true;
             ReadStyleSheet(raw, facts);
             AddMentionedWords(raw, facts);
         } else {

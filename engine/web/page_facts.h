@@ -34,6 +34,9 @@ struct PageFacts {
     std::unordered_set<std::string> mentioned;
     std::unordered_set<std::string> read_as_property;
     bool attribute_lists_read = false;
+    // The page loads style sheets from elsewhere (a rel="stylesheet" link, an "@import"): their
+    // selectors are unknown, so they may match any attribute.
+    bool outside_style_sheets = false;
     std::vector<std::pair<size_t, size_t>> server_code;  // "<% %>", "<? ?>", "{{ }}", "{% %}"
 };
 

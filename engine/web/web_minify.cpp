@@ -1159,7 +1159,8 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         if (html && On(WebRule::DefaultAttributes)) {
             const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
             if (d && EqualsIgnoringCase(v, d->value) && !ReferredAsAttribute(name) &&
-                (d->property_same || !facts_.read_as_property.count(name))) {
+                (d->property_same || !facts_.read_as_property.count(name)) &&
+                !(d->displayed && facts_.outside_style_sheets)) {
                 saved_default += as_written ? attribute_end - pos : raw_name.size() + 1 + original_value_bytes;
                 pos = attribute_end;
                 cause = &saved_default;

@@ -159,15 +159,15 @@ constexpr std::string_view kBooleanAttributes[] = {
 };
 
 constexpr DefaultAttribute kDefaultAttributes[] = {
-    {"script", "type", "text/javascript", false},
-    {"script", "language", "javascript", true},  // without a type: "text/" and the language
-    {"style", "type", "text/css", false},
-    {"link", "type", "text/css", false},
-    {"form", "method", "get", true},
-    {"form", "enctype", "application/x-www-form-urlencoded", true},
-    {"input", "type", "text", true},
-    {"button", "type", "submit", true},
-    {"area", "shape", "rect", false},
+    {"script", "type", "text/javascript", false, false},
+    {"script", "language", "javascript", true, false},  // without a type: "text/" and the language
+    {"style", "type", "text/css", false, false},
+    {"link", "type", "text/css", false, false},
+    {"form", "method", "get", true, true},
+    {"form", "enctype", "application/x-www-form-urlencoded", true, true},
+    {"input", "type", "text", true, true},
+    {"button", "type", "submit", true, true},
+    {"area", "shape", "rect", false, false},
 };
 
 struct NamedRow {

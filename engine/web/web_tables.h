@@ -69,9 +69,13 @@ bool BooleanAttributeMayBe(char first, size_t length);
 // Attributes whose value is the default the browser uses anyway. `property_same`: the
 // element's property of that name gives the same value without the attribute (an enumerated
 // attribute with that default), so only a script reading the attribute itself sees it go.
+// `displayed`: the element is shown, so an attribute selector of a style sheet may style it
+// by that attribute ("input[type=text]"); such a default stays when the page loads style
+// sheets the scan cannot read.
 struct DefaultAttribute {
     std::string_view element, attribute, value;  // value compared ignoring ASCII case
     bool property_same;
+    bool displayed;
 };
 const DefaultAttribute* FindDefaultAttribute(std::string_view element, std::string_view attribute);
 

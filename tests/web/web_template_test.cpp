@@ -91,6 +91,13 @@ const Case kCases[] = {
      "<script>x=i.checked,s.shape</script><input checked><area shape=rect>"},
     {"<button onclick=\"f(this.getAttribute('type'))\" type=submit></button><input type=text>",
      "<button onclick=\"f(this.getAttribute('type'))\"type=submit></button><input type=text>"},
+    // A style sheet from elsewhere may select shown elements by a default attribute.
+    {"<link rel=\"alternate StyleSheet\" href=a.css><script type=text/javascript></script><input type=text>"
+     "<button type=submit></button><form method=get></form>",
+     "<link rel=\"alternate StyleSheet\"href=a.css><script></script><input type=text><button type=submit>"
+     "</button><form method=get></form>"},
+    {"<style>@IMPORT 'a.css';</style><input type=text>", "<style>@IMPORT'a.css';</style><input type=text>"},
+    {"<link rel=icon href=a.css><input type=text>", "<link rel=icon href=a.css><input>"},
     {"<br/><img src=\"a.png\" alt=\"\"/>", "<br><img src=a.png alt>"},
     {"<svg viewBox=\"0 0 1 1\"><path d=\"M0\"/></svg>", "<svg viewBox=\"0 0 1 1\"><path d=M0 /></svg>"},
     // Character references: shortest form in the page's encoding, never joining into another.
