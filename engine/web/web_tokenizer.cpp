@@ -476,6 +476,10 @@ size_t Tokenizer::OpenSelect() const {
     return 0;
 }
 
+static bool IsHeading(std::string_view name) {
+    return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
+}
+
 static bool IsHtmlIntegrationPoint(std::string_view name, Namespace ns) {
     if (ns == Namespace::Svg)
         return EqualsIgnoringCase(name, "foreignobject") || name == "desc" || name == "title";
@@ -592,6 +596,24 @@ void Tokenizer::AfterEndTag(Token& t) {
         name != "template" && name != "table" && name != "tbody" && name != "thead" &&
         name != "tfoot" && name != "tr" && name != "td" && name != "th" && name != "caption")
         return;
+    // A heading end tag closes the nearest heading in scope, whatever its rank.
+    if (IsHeading(name)) {
+        bool any = false;
+        for (std::string_view h : {"h1", "h2", "h3", "h4", "h5", "h6"}) any = any || HtmlCount(h, ElementId(h)) > 0;
+        for (size_t j = open_.size(); any && j > 0; --j) {
+            const Open& e = open_[j - 1];
+            if (e.ns == Namespace::Html && IsHeading(NameOf(e))) {
+                size_t foreign_before = foreign_depth_;
+                PopUntil(j - 1);
+                if (foreign_depth_ < foreign_before) t.left_foreign = true;
+                return;
+            }
+            if (e.ns == Namespace::Html ? (ElementFlagsOf(e.id) & kScopeBoundary) != 0
+                                        : IsHtmlIntegrationPoint(NameOf(e), e.ns))
+                return;
+        }
+        return;
+    }
     const size_t id = t.element;
     if (id == ElementCount()) {
         auto counted = unlisted_count_.find(t.name);
