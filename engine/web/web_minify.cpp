@@ -1578,7 +1578,10 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
 void Rewriter::OnSignificant(const Token& t, bool boundary) {
     FlushText(boundary, &t);
     if (pending_body_end_) {
-        if (t.kind == TokenKind::Comment || t.kind == TokenKind::Doctype || !On(WebRule::OptionalTags)) {
+        // The held end tags decide where a comment goes; an html start tag (it only adds
+        // attributes) leaves the parser after the body, so a comment after it goes there too.
+        bool html_start = t.kind == TokenKind::StartTag && t.name == "html";
+        if (t.kind == TokenKind::Comment || t.kind == TokenKind::Doctype || html_start || !On(WebRule::OptionalTags)) {
             out_.append(pending_body_end_bytes_);
         } else {
             stats_[WebRule::OptionalTags] += pending_body_end_bytes_.size();
