@@ -275,6 +275,20 @@ private:
     bool ElementIsBlock(const Token& t, uint32_t flags) const;
     bool ElementPreserves(const Token& t, uint32_t flags) const;
     bool SimulateStart(const Token& t, uint32_t flags);
+    // The place past the select the parser is in (the innermost, unless a template opened
+    // after it), or 0.
+    size_t OpenSelect() const {
+        size_t select = stack_.size();
+        while (select > 0 && stack_[select - 1].name != "select" && stack_[select - 1].name != "template") --select;
+        return select > 0 && stack_[select - 1].name == "select" ? select : 0;
+    }
+    // A table's part (start or end tag) closes a select inside a table.
+    bool ClosesSelectInTable(std::string_view n, size_t select) const {
+        bool table_part = n == "caption" || n == "table" || n == "tbody" || n == "tfoot" || n == "thead" ||
+                          n == "tr" || n == "td" || n == "th";
+        return table_part && std::any_of(stack_.begin(), stack_.begin() + static_cast<std::ptrdiff_t>(select),
+                                         [](const OpenElement& e) { return e.name == "table"; });
+    }
     // For SimulateStart: the parser drops the start tag, so nothing opens there.
     bool Ignored() {
         start_ignored_ = true;
@@ -700,21 +714,13 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (!stack_.empty()) {
         const OpenElement& top = stack_.back();
         if (top.name == "select" || top.name == "option" || top.name == "optgroup") {
-            // The select the parser is in: the innermost, unless a template opened after it.
-            size_t select = stack_.size();
-            while (select > 0 && stack_[select - 1].name != "select" && stack_[select - 1].name != "template")
-                --select;
-            if (select > 0 && stack_[select - 1].name == "select" && n != "option" && n != "optgroup" &&
-                n != "script" && n != "template") {
+            const size_t select = OpenSelect();
+            if (select > 0 && n != "option" && n != "optgroup" && n != "script" && n != "template") {
                 // Another select, a control, or in a table a table's part closes the select;
                 // the parser drops other tags there (newer parsers keep some), so they close
                 // nothing in the model either.
                 lost_ = true;
-                bool in_table = std::any_of(stack_.begin(), stack_.begin() + static_cast<std::ptrdiff_t>(select),
-                                            [](const OpenElement& e) { return e.name == "table"; });
-                bool table_part = n == "caption" || n == "table" || n == "tbody" || n == "tfoot" ||
-                                  n == "thead" || n == "tr" || n == "td" || n == "th";
-                if (n != "select" && n != "input" && n != "keygen" && n != "textarea" && !(in_table && table_part))
+                if (n != "select" && n != "input" && n != "keygen" && n != "textarea" && !ClosesSelectInTable(n, select))
                     return Ignored();
                 PopTo(select - 1, false);
                 if (n == "select") return Ignored();
@@ -849,6 +855,12 @@ bool Rewriter::SimulateEnd(const Token& t) {
         return false;
     }
     uint32_t flags = ElementFlagsOf(t.element);
+    // In a select inside a table, a table part's end tag closes the select before the table's
+    // rules read it.
+    if (size_t select = OpenSelect(); select > 0 && ClosesSelectInTable(n, select)) {
+        lost_ = true;
+        PopTo(select - 1, false);
+    }
     // Inside a select only its own end tags (and those of its table) close anything.
     if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }) &&
         n != "select" && n != "option" && n != "optgroup" && n != "template" &&
