@@ -768,7 +768,7 @@ std::string_view ShortestString(std::string_view literal, bool utf8, std::string
                 ++k;
             }
         }
-        if (IsDigit(cp) && scratch.size() == zero_end) scratch.insert(scratch.size() - 1, "x0");
+        if (cp >= '0' && cp <= '9' && scratch.size() == zero_end) scratch.insert(scratch.size() - 1, "x0");
         AppendStringChar(scratch, cp, quote, utf8, 1);
         if (cp == 0 && scratch.back() == '0') zero_end = scratch.size();
     }
