@@ -130,6 +130,7 @@ bool IsAsciiIdentChar(unsigned char c) {
            c == '_' || c == '$';
 }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(unsigned char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
 
 // Reads a script token by token and hands each one, complete, to |sink| (sink.Take(token))
 // as soon as it is read, so no list of the script's tokens is ever held: the tokenizer itself
@@ -371,16 +372,23 @@ private:
         return false;
     }
 
-    // A name; a backslash in it must begin a \u escape, or the script is not read further.
+    // A name; a backslash in it must begin a \u escape of four hex digits or of hex digits in
+    // braces, or the script is not read further.
     void Word() {
         while (IdentCharAt(p_)) {
             if (At(p_) == '\\') {
                 ++p_;
                 if (At(p_) != 'u') { failed_ = true; return; }
                 ++p_;
+                size_t digits = 0;
                 if (At(p_) == '{') {
-                    while (!End(p_) && At(p_) != '}') ++p_;
                     ++p_;
+                    for (; !End(p_) && IsHexDigit(At(p_)); ++p_) ++digits;
+                    if (digits == 0 || At(p_) != '}') { failed_ = true; return; }
+                    ++p_;
+                } else {
+                    for (; digits < 4 && !End(p_) && IsHexDigit(At(p_)); ++p_) ++digits;
+                    if (digits < 4) { failed_ = true; return; }
                 }
                 continue;
             }
