@@ -1563,7 +1563,9 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         omit = !(text_after.empty() && next_comment) && !(next_start && next->name == "html");
         break;
     case Deferred::HeadStart:
-        omit = text_after.empty() && (next_start || (next_end && next->name == "head"));
+        // An html start tag is not the head's first element: it only adds attributes, and what
+        // follows it (a comment) would go before the head if the head began later.
+        omit = text_after.empty() && ((next_start && next->name != "html") || (next_end && next->name == "head"));
         break;
     case Deferred::HeadEnd:
     case Deferred::BodyStart:
