@@ -960,8 +960,11 @@ private:
     bool NeedsSpace(const JsToken& a, const JsToken& b, unsigned char y) const {
         const unsigned char x = static_cast<unsigned char>(out_.back());
         auto ident = [](unsigned char c) { return IsAsciiIdentChar(c) || c == '\\' || c >= 0x80; };
-        // A regular expression's flags and a number ("5.") take letters after them too.
-        if ((ident(x) || a.kind == JsTok::Regex || a.kind == JsTok::Number) && ident(y))
+        // A regular expression's flags and a number ("5.") take letters after them too, and so
+        // does a name ending in an escape ("a\u{62}").
+        if ((ident(x) || a.kind == JsTok::Regex || a.kind == JsTok::Number || a.kind == JsTok::Word ||
+             a.kind == JsTok::PrivateName) &&
+            ident(y))
             return true;
         if (a.kind == JsTok::Number && y == '.') return true;
         if (x == '.' && (IsDigit(y) || y == '.')) return true;  // ".5", "..." 
