@@ -1729,9 +1729,13 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
         case TokenKind::StartTag: {
             // Parsers differ on what a select holds, and a frameset drops most tags after it,
             // so the text after such a tag may not be read as the tags say; some parsers also
-            // replace control characters in tag names. The rest of the page stays as written.
+            // replace control characters in tag names; a col right inside a template makes the
+            // template's content a column group, which drops every later tag but col and
+            // template (a style there opens no raw text). The rest of the page stays as written.
             if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
-                NameHoldsControlCharacters(t.name)) {
+                NameHoldsControlCharacters(t.name) ||
+                (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
+                 stack_.back().name == "template")) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
