@@ -307,6 +307,21 @@ private:
     size_t FindFormatting(std::string_view name) const;
     bool InButtonScope(std::string_view name) const;
     bool InTableText() const;
+    // A table's part in a select that a template holds: parsers part ways on whether it closes
+    // the select (and what the template's content then reads as).
+    bool TablePartInTemplateSelect(const Token& t) const {
+        static constexpr std::string_view kParts[] = {"caption", "colgroup", "col",   "table", "tbody",
+                                                      "tfoot",   "thead",    "tr",    "td",    "th"};
+        if (t.foreign || tokenizer_.foreign_depth() != 0 ||
+            std::find(std::begin(kParts), std::end(kParts), t.name) == std::end(kParts))
+            return false;
+        bool select = false;
+        for (auto e = stack_.rbegin(); e != stack_.rend(); ++e) {
+            if (e->name == "select") select = true;
+            if (e->name == "template") return select;
+        }
+        return false;
+    }
     std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
     // Text gathered before a token that is written (a tag, a kept comment) that is not white
@@ -1735,7 +1750,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
                 NameHoldsControlCharacters(t.name) ||
                 (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
-                 stack_.back().name == "template")) {
+                 stack_.back().name == "template") ||
+                TablePartInTemplateSelect(t)) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
