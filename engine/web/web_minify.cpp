@@ -307,20 +307,15 @@ private:
     size_t FindFormatting(std::string_view name) const;
     bool InButtonScope(std::string_view name) const;
     bool InTableText() const;
-    // A table's part in a select that a template holds: parsers part ways on whether it closes
-    // the select (and what the template's content then reads as).
-    bool TablePartInTemplateSelect(const Token& t) const {
+    // A table's part (start or end tag) while a select is open: parsers part ways on whether it
+    // closes the select, is dropped, or changes what a template's content reads as.
+    bool TablePartInSelect(const Token& t) const {
         static constexpr std::string_view kParts[] = {"caption", "colgroup", "col",   "table", "tbody",
                                                       "tfoot",   "thead",    "tr",    "td",    "th"};
         if (t.foreign || tokenizer_.foreign_depth() != 0 ||
             std::find(std::begin(kParts), std::end(kParts), t.name) == std::end(kParts))
             return false;
-        bool select = false;
-        for (auto e = stack_.rbegin(); e != stack_.rend(); ++e) {
-            if (e->name == "select") select = true;
-            if (e->name == "template") return select;
-        }
-        return false;
+        return std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; });
     }
     std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
@@ -1751,7 +1746,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 NameHoldsControlCharacters(t.name) ||
                 (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
                  stack_.back().name == "template") ||
-                TablePartInTemplateSelect(t)) {
+                TablePartInSelect(t)) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
@@ -1804,7 +1799,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
-            if (t.left_foreign || NameHoldsControlCharacters(t.name)) {
+            if (t.left_foreign || NameHoldsControlCharacters(t.name) || TablePartInSelect(t)) {
                 // Where such an end tag leaves the tree differs between parsers (formatting
                 // elements are rebuilt around foreign content; some replace control characters in
                 // the name): the rest stays as written.
