@@ -3,6 +3,9 @@
 
 #include <gumbo.h>
 
+#include <csetjmp>
+#include <csignal>
+
 #include "web/css_minify.h"
 #include "web/js_minify.h"
 
@@ -281,12 +284,40 @@ std::string Windows1252ToUtf8(std::string_view in) {
     return out;
 }
 
+// gumbo stops the process on an assertion of its own for some documents (a text buffer left
+// over in its table rules); such a document cannot be judged. The parse runs with a handler
+// for the abort signal that returns here instead; the parser's memory of that run is lost.
+sigjmp_buf parse_abort;
+volatile sig_atomic_t parsing = 0;
+
+void OnParseAbort(int signal) {
+    if (parsing) siglongjmp(parse_abort, 1);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+GumboOutput* GuardedParse(std::string_view html) {
+    struct sigaction guard {}, previous {};
+    guard.sa_handler = OnParseAbort;
+    sigemptyset(&guard.sa_mask);
+    sigaction(SIGABRT, &guard, &previous);
+    GumboOutput* output = nullptr;
+    if (sigsetjmp(parse_abort, 1) == 0) {
+        parsing = 1;
+        output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+    }
+    parsing = 0;
+    sigaction(SIGABRT, &previous, nullptr);
+    return output;
+}
+
 }  // namespace
 
 std::string CanonicalTree(std::string_view page) {
     const std::string transcoded = DeclaresWindows1252(page) ? Windows1252ToUtf8(page) : std::string();
     const std::string_view html = transcoded.empty() ? page : std::string_view(transcoded);
-    GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+    GumboOutput* output = GuardedParse(html);
+    if (!output) return std::string(kUnparsed);
     const GumboDocument& doc = output->document->v.document;
     std::string out = "doctype=" + std::to_string(doc.has_doctype) + " mode=" +
                       std::to_string(doc.doc_type_quirks_mode) + "\n";
@@ -302,7 +333,9 @@ std::string CanonicalTree(std::string_view page) {
 }
 
 std::string TreeDifference(std::string_view before, std::string_view after) {
-    std::string a = CanonicalTree(before), b = CanonicalTree(after);
+    std::string a = CanonicalTree(before);
+    if (a == kUnparsed) return {};  // the parser cannot read the input: nothing to compare with
+    std::string b = CanonicalTree(after);
     if (a == b) return {};
     size_t i = 0;
     while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;

@@ -11,6 +11,8 @@ namespace tsqz::web_test {
 // server-side ones dropped, neighbouring text joined, white space the browser does not render
 // removed or collapsed, boolean and default-valued attributes normalised.
 std::string CanonicalTree(std::string_view html);
+// What CanonicalTree gives for a document the parser stops on (an assertion of its own).
+inline constexpr std::string_view kUnparsed = "(the parser could not read this document)";
 
 // Empty when both parse to the same canonical tree; otherwise the first difference in context.
 std::string TreeDifference(std::string_view before, std::string_view after);
