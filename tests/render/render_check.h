@@ -58,8 +58,9 @@ struct OriginalShots {
 // engine added one: the declaration changes which glyphs those bytes get, and nothing else.
 //
 // A page taller than `max_height` is captured down to it only; below that its height and the
-// text it shows are compared. When the shots differ, both are captured once more; if either
-// page's two captures differ too (its scripts animate it, or lay it out at their own pace),
+// text it shows are compared. When the shots differ, both are captured afresh up to three
+// times (a change the compression made shows every time; a page painted one way or another
+// passes when a round paints both alike); if either page's captures differ from each other (its scripts animate it, or lay it out at their own pace),
 // both pages are compared again with their script elements taken out, and tiles in
 // which even then two captures of the original differ are compared by the shown text only
 // (CompareShots); the compressed page is captured twice then too, a tile is the same when
