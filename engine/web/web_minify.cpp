@@ -235,6 +235,20 @@ bool ReopensFormatting(std::string_view n, uint32_t flags) {
            n == "xmp";
 }
 
+// An end tag that pops every element above its own after generating implied end tags, so
+// that end tags of plain inline elements left open above it (and of formatting elements,
+// where it also clears the list of active ones up to its marker) close with it. Not a form
+// (its end tag removes the form alone), nor the table's parts, templates and the like, whose
+// end tags first look at the table's context.
+enum class ClosesAbove : uint8_t { No, Plain, PlainAndFormatting };
+ClosesAbove ClosesElementsAbove(std::string_view n, uint32_t flags) {
+    if (n == "td" || n == "th" || n == "caption") return ClosesAbove::PlainAndFormatting;
+    if ((flags & kPlainInline) || n == "p") return ClosesAbove::Plain;
+    if (!(flags & kEndClosesInner) || (flags & (kTablePart | kScopeBoundary)) || n == "body" || n == "form")
+        return ClosesAbove::No;
+    return ClosesAbove::Plain;
+}
+
 enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart, EndsDocument };
 
 class Rewriter {
@@ -399,6 +413,14 @@ private:
 
     Deferred deferred_ = Deferred::None;
     std::string deferred_bytes_;
+    // For each end tag held as Deferred::EndsDocument: where it begins in deferred_bytes_ and
+    // the element it closed (its row in the tables).
+    std::vector<std::pair<size_t, size_t>> held_ends_;
+    void HoldEndsDocument(const std::string& tag, size_t element) {
+        held_ends_.emplace_back(deferred_bytes_.size(), element);
+        deferred_bytes_.append(tag);
+    }
+    void DropHeldClosedBy(ClosesAbove closes, size_t element);
     std::string deferred_name_;
     std::string_view deferred_parent_;  // a name on the stack: the table's or an interned copy
     uint32_t deferred_parent_flags_ = 0;
@@ -1510,6 +1532,24 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     }
 }
 
+// The end tag being handled closes the current node, which the held end tags left open above
+// it would be too: the held end tags it closes alike go. The innermost ones stay where an
+// element it would not close, or one of its own name (which it would close instead), lies
+// inside an outer one.
+void Rewriter::DropHeldClosedBy(ClosesAbove closes, size_t element) {
+    size_t keep = held_ends_.size();
+    while (keep > 0 && held_ends_[keep - 1].second != element) {
+        const uint32_t flags = ElementFlagsOf(held_ends_[keep - 1].second);
+        if (!(flags & kPlainInline) && !(closes == ClosesAbove::PlainAndFormatting && (flags & kFormatting))) break;
+        --keep;
+    }
+    if (keep == held_ends_.size()) return;
+    size_t cut = held_ends_[keep].first;
+    stats_[WebRule::OptionalTags] += deferred_bytes_.size() - cut;
+    deferred_bytes_.resize(cut);
+    held_ends_.resize(keep);
+}
+
 void Rewriter::EmitDeferred() {
     out_.append(deferred_bytes_);
     deferred_ = Deferred::None;
@@ -1822,6 +1862,12 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 parent_flags = stack_[stack_.size() - 2].flags;
             }
             bool lost_before = lost_;
+            const uint32_t end_flags = ElementFlagsOf(t.element);
+            const ClosesAbove closes_above =
+                top_matches && html && !verbatim &&
+                        std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; })
+                    ? ClosesElementsAbove(t.name, end_flags)
+                    : ClosesAbove::No;
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
             // Held back only where the text gathered so far cannot meet the text after it.
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
@@ -1850,15 +1896,18 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 RawTextStateOf(ElementFlagsOf(t.element)) == TextState::Data && t.name != "template" &&
                 t.name != "form";
             if (deferred_ == Deferred::EndsDocument) {
+                if (closes_above != ClosesAbove::No && !lost_before && !lost_) DropHeldClosedBy(closes_above, t.element);
                 if (ends_document) {
-                    deferred_bytes_.append(tag);
+                    HoldEndsDocument(tag, t.element);
                     break;
                 }
                 EmitDeferred();
             }
             if (ends_document) {
                 deferred_ = Deferred::EndsDocument;
-                deferred_bytes_ = tag;
+                deferred_bytes_.clear();
+                held_ends_.clear();
+                HoldEndsDocument(tag, t.element);
             } else if (html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
                 FindOptionalEndTag(t.name)) {
                 deferred_ = Deferred::EndTag;

@@ -28,6 +28,9 @@ enum ElementFlag : uint32_t {
     kPlaintext = 1u << 15,
     kSpecial = 1u << 16,       // the parser's "special" category
     kEndClosesInner = 1u << 17,  // its end tag also closes a p, li, dd, dt or cell left open in it
+    // An inline element that is neither special nor formatting nor closed by implied end tags:
+    // the parser closes it with any element around it that an end tag pops.
+    kPlainInline = 1u << 18,
 };
 
 // The flags of an element by its lowered name; 0 for names the tables do not list.

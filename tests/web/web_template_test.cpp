@@ -59,6 +59,19 @@ const Case kCases[] = {
     {"<div><p>a</p>\n<b>x</b>\n</div>\n</body>\n</html>\n", "<div><p>a</p><b>x"},
     {"<div>a</div>b<div><script>x()</script></div> ", "<div>a</div>b<div><script>x()</script>"},
     {"<b><i>x</b></i><textarea>t</textarea>", "<b><i>x</b></i><textarea>t</textarea>"},
+    // An end tag that pops what is open above its element closes plain inline elements left
+    // open there alike (in a cell or caption formatting elements too, whose list it clears),
+    // and so do the tags that imply it; not one of its own name, which it would close
+    // instead, nor a form's, which removes the form alone.
+    {"<div><span>a<label>b</label></span></div><p>c</p>", "<div><span>a<label>b</div><p>c"},
+    {"<table><tr><td><b>x</b></td><td><span>y</span></td></tr></table><p>z",
+     "<table><tr><td><b>x<td><span>y</table><p>z"},
+    {"<div><span>a<span>b</span></span><div>c</div></div><i>d</i> <span><span>e</span></span><i>f",
+     "<div><span>a<span>b</span></span><div>c</div></div><i>d</i> <span><span>e</span></span><i>f"},
+    {"<ul><li><span>a</span></li><li><b>b</b></li></ul><p><sup>1</sup></p><div>c</div>",
+     "<ul><li><span>a<li><b>b</b></ul><p><sup>1<div>c"},
+    {"<form><span>a</span></form><ruby><rt><span>b</span></rt><rt>c</ruby><p>d",
+     "<form><span>a</span></form><ruby><rt><span>b</span></rt><rt>c</ruby><p>d"},
     // Captions and column groups close what the table holds (so "</caption>" may go before
     // them); a column opens a column group.
     {"<table>\n<caption> c </caption>\n<colgroup><col>\n<col></colgroup>\n<tr><td>1</td></tr>\n</table>",
