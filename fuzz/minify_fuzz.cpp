@@ -129,13 +129,45 @@ std::string Canonical(const std::string& token) {
     return token;
 }
 
+// A token between "{" or "," and ":" (a property's name, as far as tokens tell) by the name
+// it gives: a string by its value, a name or number by its text; else empty.
+std::string PropertyName(const std::vector<std::string>& tokens, size_t k) {
+    if (k == 0 || k + 1 >= tokens.size() || tokens[k + 1] != ":" ||
+        (tokens[k - 1] != "{" && tokens[k - 1] != ","))
+        return {};
+    const std::string& t = tokens[k];
+    if (t == "true" || t == "false") return {};  // may be a value ("a ? b, true : c")
+    if (t[0] != '"' && t[0] != '\'') return "name:" + Canonical(t);
+    std::string value;
+    for (char16_t u : StringValue(t)) {
+        if (u >= 0x80) return {};
+        value += static_cast<char>(u);
+    }
+    // A number's canonical spelling names what the number does ("1" and 1).
+    const bool number = !value.empty() && value.size() < 16 &&
+                        value.find_first_not_of("0123456789") == std::string::npos &&
+                        (value == "0" || value[0] != '0');
+    return "name:" + (number ? Canonical(value) : value);
+}
+
 // The tokens by Canonical, without a ";" right before a "}" (the minifier drops those where
-// automatic semicolon insertion puts them back; the parser oracle checks which).
+// automatic semicolon insertion puts them back; the parser oracle checks which), with "!0"
+// and "!1" read as "true" and "false" and a property's name by the name it gives (the
+// minifier writes the shorter; the parser oracle checks where).
 std::vector<std::string> Comparable(const std::vector<std::string>& tokens) {
     std::vector<std::string> out;
     for (size_t k = 0; k < tokens.size(); ++k) {
         if (tokens[k] == ";" && k + 1 < tokens.size() && tokens[k + 1] == "}") continue;
-        out.push_back(Canonical(tokens[k]));
+        if (std::string name = PropertyName(tokens, k); !name.empty()) {
+            out.push_back(name);
+            continue;
+        }
+        std::string token = Canonical(tokens[k]);
+        if ((token == "number:0" || token == "number:1") && !out.empty() && out.back() == "!") {
+            out.back() = token == "number:0" ? "true" : "false";
+            continue;
+        }
+        out.push_back(std::move(token));
     }
     return out;
 }
@@ -159,7 +191,13 @@ std::string CheckScript(std::string_view in, bool module, bool utf8) {
         if (!web::ListJavaScriptTokens(in, module, before) ||
             !web::ListJavaScriptTokens(out, module, after))
             Fail("minified a script it cannot read", in, out);
-        if (Comparable(before) != Comparable(after)) Fail("tokens differ", in, out);
+        const std::vector<std::string> a = Comparable(before), b = Comparable(after);
+        if (a != b) {
+            const size_t k = static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+            std::fprintf(stderr, "token %zu: [%s] became [%s]\n", k, k < a.size() ? a[k].c_str() : "",
+                         k < b.size() ? b[k].c_str() : "");
+            Fail("tokens differ", in, out);
+        }
     }
     if (web::MinifyJavaScript(out, module, utf8) != out) Fail("script not stable", in, out);
     const auto kind = module ? web::ScriptKind::Module : web::ScriptKind::Classic;

@@ -13,6 +13,10 @@ constexpr std::string_view kJsGaps[] = {
 };
 constexpr std::string_view kIdentifiers[] = {"a", "b", "x", "$y", "_z", "of", "async", "let",
                                              "get", "yield", "\xC3\xA9t\xC3\xA9"};
+constexpr std::string_view kWords[] = {"this", "null", "true", "false"};
+// Property names in quotes and out: those a minifier may unquote and those it may not.
+constexpr std::string_view kPropertyNames[] = {"'a'", "\"$b_1\"", "'a-b'", "\"class\"", "'1'",
+                                               "\"01\"", "\"\\x61\"", "'\xC3\xA9'", "2", "true"};
 constexpr std::string_view kNumbers[] = {"0", "1", "10", ".5", "1.5", "1e3", "0x1F", "1_000",
                                          "2n", "0.0", "5.", "1000", "0.50", "1.5e+3", "0.0000001",
                                          "120e-2", "010"};
@@ -91,7 +95,10 @@ private:
             case 6: Primary(); Tok("["); Expression(depth + 1); Tok("]"); break;
             case 7: Tok("("); OneOf(kIdentifiers); Tok(")"); Tok("=>"); Arrow(depth); break;
             case 8: Tok("function"); Tok("("); Tok(")"); Block(depth + 1); break;
-            case 9: Tok("{"); OneOf(kIdentifiers); Tok(":"); Expression(depth + 1); Tok("}"); break;
+            case 9: Tok("{");
+                    if (c_.Maybe(2)) OneOf(kIdentifiers);
+                    else OneOf(kPropertyNames);
+                    Tok(":"); Expression(depth + 1); Tok("}"); break;
             case 10: Expression(depth + 1); Tok("?"); Expression(depth + 1); Tok(":"); Expression(depth + 1); break;
             case 11: Tok("`a ${"); Expression(depth + 1); Tok("} b`"); break;
             case 12: Tok("new"); OneOf(kIdentifiers); Tok("("); Tok(")"); break;
@@ -108,7 +115,7 @@ private:
             case 1: OneOf(kStrings); break;
             case 2: OneOf(kRegexes); break;
             case 3: Tok("`t  ${x}  `"); break;
-            case 4: Tok(c_.Maybe(2) ? "this" : "null"); break;
+            case 4: OneOf(kWords); break;
             default: OneOf(kIdentifiers);
         }
     }

@@ -67,6 +67,22 @@ constexpr std::string_view kContinuingPunctuators[] = {
     "^=", "&&=", "||=", "?\?=",
 };
 
+// Punctuators after a value that would bind it tighter than a unary operator before it (or
+// that a unary expression cannot stand before): "true" stays "true" before them.
+constexpr std::string_view kBindsBeforeUnary[] = {
+    ".", "?.", "[", "(", "**", "=>", "++", "--", "=", "+=", "-=", "*=", "/=", "%=", "**=",
+    "<<=", ">>=", ">>>=", "&=", "|=", "^=", "&&=", "||=", "?\?=",
+};
+
+// Reserved words (and the literals), which a property name keeps its quotes for.
+constexpr std::string_view kReservedWords[] = {
+    "await", "break", "case", "catch", "class", "const", "continue", "debugger", "default",
+    "delete", "do", "else", "enum", "export", "extends", "false", "finally", "for", "function",
+    "if", "implements", "import", "in", "instanceof", "interface", "let", "new", "null",
+    "package", "private", "protected", "public", "return", "static", "super", "switch", "this",
+    "throw", "true", "try", "typeof", "var", "void", "while", "with", "yield",
+};
+
 // Words that may open the parenthesis of a condition, after which a statement follows.
 constexpr std::string_view kConditionWords[] = {"if", "while", "for", "with", "switch", "catch"};
 
@@ -115,12 +131,23 @@ enum class Brace : uint8_t { Block, Expression, ArrowBody, FunctionBody };
 // What a "(" or "[" opened.
 enum class Paren : uint8_t { Condition, Parameters, Other, Bracket };
 
+// Where a name or string stands, as far as its spelling may change there.
+enum class Place : uint8_t {
+    Plain,
+    BraceItem,   // right after "{" or "," directly inside braces: in an object literal a
+                 // property name, else a block's or an import or export list's item
+    ObjectItem,  // the same where the braces are an object literal's (or pattern's)
+    ClassBody,   // directly inside a class body: a member's name or its initializer
+};
+
 struct JsToken {
     JsTok kind;
     bool line_before;  // a line terminator lies between the previous token and this one
     bool free_after;   // ends a block statement or a condition: a line end after it is free
     bool line_comment; // a kept comment that runs to the end of its line
     bool arrow_body;   // the "}" of an arrow function's body: nothing may continue it
+    bool params_end;   // the ")" of a function's parameters: only its body's "{" follows
+    Place place;
     uint32_t begin;
     uint32_t end;
 };
@@ -190,8 +217,9 @@ private:
     }
 
     void Push(JsTok kind, uint32_t begin, uint32_t end, bool line_comment = false,
-              bool free_after = false, bool arrow_body = false) {
-        const JsToken t{kind, line_before_, free_after, line_comment, arrow_body, begin, end};
+              bool free_after = false, bool arrow_body = false, bool params_end = false) {
+        const JsToken t{kind, line_before_, free_after, line_comment, arrow_body,
+                        params_end, PlaceOf(kind), begin, end};
         if (kind != JsTok::KeptComment && kind != JsTok::Hashbang) {
             recent_[recent_next_] = t;
             recent_next_ = (recent_next_ + 1) % kRecent;
@@ -257,6 +285,17 @@ private:
             return true;
         }
         return false;
+    }
+
+    // Where a name or string about to be pushed stands (Plain for other tokens).
+    Place PlaceOf(JsTok kind) const {
+        if ((kind != JsTok::Word && kind != JsTok::String) || stack_.empty()) return Place::Plain;
+        if (!class_bodies_.empty() && class_bodies_.back() + 1 == stack_.size()) return Place::ClassBody;
+        const uint8_t frame = stack_.back();
+        if (frame > kFunctionBodyFrame) return Place::Plain;  // not inside braces
+        const JsToken* prev = Previous();
+        if (!IsPunct(prev, "{") && !IsPunct(prev, ",")) return Place::Plain;
+        return frame == kExpressionFrame ? Place::ObjectItem : Place::BraceItem;
     }
 
     // The last token that is code (not a kept comment), or the one |skip| code tokens before
@@ -517,7 +556,10 @@ private:
 
     bool OnPunct(std::string_view p, uint32_t begin) {
         const JsToken* prev = Previous();
+        // "function" not followed by its name and parameters is a property's name.
+        if (p != "(" && p != "*") function_pending_ = false;
         if (p == "{") {
+            if (class_body_pending_ && class_depth_ == stack_.size()) class_bodies_.push_back(stack_.size());
             const Brace kind = BraceKind(prev);
             stack_.push_back(kind == Brace::Block          ? kBlockFrame
                              : kind == Brace::ArrowBody    ? kArrowBodyFrame
@@ -538,6 +580,7 @@ private:
             if (stack_.empty()) { failed_ = true; return false; }
             const uint8_t frame = stack_.back();
             stack_.pop_back();
+            if (!class_bodies_.empty() && class_bodies_.back() == stack_.size()) class_bodies_.pop_back();
             if (p == "}" && frame == kSubstitutionFrame) {
                 --p_;
                 return Template(begin, false);
@@ -547,7 +590,8 @@ private:
             if ((p == "}") != brace || (p == "]") != bracket) { failed_ = true; return false; }
             Push(JsTok::Punct, begin, static_cast<uint32_t>(p_), false,
                  /*free_after=*/frame == kBlockFrame || frame == kConditionFrame,
-                 /*arrow_body=*/frame == kArrowBodyFrame);
+                 /*arrow_body=*/frame == kArrowBodyFrame,
+                 /*params_end=*/frame == kDeclarationParamsFrame || frame == kExpressionParamsFrame);
             body_after_paren_ = frame == kConditionFrame || frame == kDeclarationParamsFrame
                                     ? Brace::Block : Brace::Expression;
             paren_was_call_ = frame == kParenFrame;
@@ -566,6 +610,7 @@ private:
     std::array<JsToken, kRecent> recent_{};
     size_t recent_next_ = 0, recent_count_ = 0;
     std::vector<uint8_t> stack_;
+    std::vector<size_t> class_bodies_;  // where in stack_ the open class bodies are
     bool failed_ = false;
     bool line_before_ = false;
     bool at_line_start_ = true;
@@ -784,6 +829,23 @@ std::string_view ShortestString(std::string_view literal, bool utf8, std::string
     return scratch.size() < literal.size() ? std::string_view(scratch) : literal;
 }
 
+// The name a property-name string literal may be written as without its quotes: its value
+// when that is an ASCII identifier that is no reserved word (old browsers do not read those
+// as names) or a number in its canonical form ("0", "12"); else empty.
+std::string_view PropertyNameWithoutQuotes(std::string_view literal) {
+    const std::string_view v = literal.substr(1, literal.size() - 2);
+    if (v.empty()) return {};
+    const unsigned char first = static_cast<unsigned char>(v[0]);
+    if (IsDigit(first)) {  // up to 15 digits: a double holds them exactly
+        if ((first == '0' && v.size() > 1) || v.size() > 15) return {};
+        return std::all_of(v.begin(), v.end(), [](char c) { return IsDigit(static_cast<unsigned char>(c)); })
+                   ? v : std::string_view();
+    }
+    if (!std::all_of(v.begin(), v.end(), [](char c) { return IsAsciiIdentChar(static_cast<unsigned char>(c)); }))
+        return {};
+    return InList(kReservedWords, v) ? std::string_view() : v;
+}
+
 // The shortest spelling of a decimal number with the same value (digits, a point and an
 // exponent moved, zeros dropped), or |literal| itself. Hex, octal, binary, big integers,
 // separators and legacy octal ("010", "08") stay as written.
@@ -918,7 +980,12 @@ private:
     // a line end after it only where one is written, so a second run judges alike.)
     std::string_view Spelling(const JsToken* prev, const JsToken& t, const JsToken* next) {
         if (t.kind == JsTok::Number) return ShortestNumber(Text(t), scratch_);
+        if (t.kind == JsTok::Word) return BooleanAsNumber(prev, t, next) ? (Text(t)[0] == 't' ? "!0" : "!1") : Text(t);
         if (t.kind != JsTok::String) return Text(t);
+        if (t.place == Place::ObjectItem && IsPunct(next, ":")) {
+            const std::string_view name = PropertyNameWithoutQuotes(ShortestString(Text(t), utf8_, scratch_));
+            if (!name.empty()) return name;
+        }
         const bool statement_start =
             !prev || IsPunct(prev, ";") || IsPunct(prev, "{") || IsPunct(prev, "}");
         const bool statement_end = !next || next->kind == JsTok::KeptComment ||
@@ -928,10 +995,28 @@ private:
         return ShortestString(Text(t), utf8_, scratch_);
     }
 
+    // Whether |t| is "true" or "false" as a value that "!0" or "!1" may stand for: not a
+    // property's, member's or export's name, and nowhere a unary "!" would bind differently
+    // (before a member access, call, template, "**" or "=", after "new").
+    bool BooleanAsNumber(const JsToken* prev, const JsToken& t, const JsToken* next) const {
+        const std::string_view w = Text(t);
+        if ((w != "true" && w != "false") || t.place != Place::Plain || !prev) return false;
+        if (IsPunct(prev, ".") || IsPunct(prev, "?.") ||
+            (prev->kind == JsTok::Word && (Text(*prev) == "new" || Text(*prev) == "as")))
+            return false;
+        if (!next) return true;
+        if (next->kind == JsTok::TemplateWhole || next->kind == JsTok::TemplateHead ||
+            next->kind == JsTok::KeptComment ||  // the token after it is not known yet
+            (next->kind == JsTok::Word && Text(*next) == "as"))
+            return false;
+        return next->kind != JsTok::Punct || !InList(kBindsBeforeUnary, Text(*next));
+    }
+
     // Whether the line end between |a| and |b| can go without an automatic semicolon or a
     // restricted production changing the meaning.
     bool LineEndFree(const JsToken& a, const JsToken& b) const {
         const std::string_view at = Text(a), bt = Text(b);
+        if (a.params_end && b.kind == JsTok::Punct && bt == "{") return true;
         if (b.kind == JsTok::Punct && (bt == "++" || bt == "--")) return false;
         // After an arrow function's body or a postfix "++", a call, member access or
         // operator is not allowed, so the line end was a semicolon.

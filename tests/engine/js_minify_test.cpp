@@ -70,7 +70,8 @@ TEST(JsMinify, LineEndsWhereSemicolonsAreInserted) {
         {"let x = async\nfunction f() {}", "let x=async\nfunction f(){}"},
         // A function expression's body stays an expression, so the line end after it stays;
         // a "{" or "function" after an automatic semicolon begins a statement.
-        {"var f = function ()\n{ }\nfunction g() {}", "var f=function()\n{}\nfunction g(){}"},
+        {"var f = function ()\n{ }\nfunction g() {}", "var f=function(){}\nfunction g(){}"},
+        {"f(a)\n{ }\nx = {function: 1}\ng(b)\n{ }", "f(a)\n{}x={function:1}\ng(b)\n{}"},
         {"f()\n{ }\n/a b/.test(s)", "f()\n{}/a b/.test(s)"},
         {"x = 1\nfunction g() {}\n/a b/.test(s)", "x=1\nfunction g(){}/a b/.test(s)"},
     });
@@ -115,6 +116,27 @@ TEST(JsMinify, LiteralsInTheirShortestSpelling) {
     CheckScripts({{"s = '\\u00e9\\uD83D\\uDE00\\u{1F600}\\uFFFE\\uDE00'",
                    "s='\xC3\xA9\xF0\x9F\x98\x80\xF0\x9F\x98\x80\\ufffe\\ude00'"}},
                  false, true);
+}
+
+// "true" and "false" become "!0" and "!1" where a unary "!" binds no differently and they
+// are no names; a property name in quotes loses them where it is an identifier that is no
+// reserved word or a number in its canonical form.
+TEST(JsMinify, ShorterSpellingsOfValuesAndNames) {
+    CheckScripts({
+        {"x = true; y = [false, !true]; z = a ? true : false", "x=!0;y=[!1,!!0];z=a?!0:!1"},
+        {"x = true\ny = false\nreturn false", "x=!0\ny=!1\nreturn!1"},
+        {"x = true.toString() + false[0] + true(1) + true`t` + true ** 2 + a.true + a?.false",
+         "x=true.toString()+false[0]+true(1)+true`t`+true**2+a.true+a?.false"},
+        {"x = true\n(f); y = true /*! c */ .x; new true", "x=true(f);y=true/*! c */.x;new true"},
+        {"o = {true: 1, false() {}, get true() {}}; export {a as true}",
+         "o={true:1,false(){},get true(){}};export{a as true}"},
+        {"class A { true = 1; x = false }", "class A{true=1;x=false}"},
+        {"o = {\"a\": 1, 'b_$': 2, \"12\": 3, \"012\": 4, \"a-b\": 5, \"class\": 6, \"\\x61\": 7}",
+         "o={a:1,b_$:2,12:3,\"012\":4,\"a-b\":5,\"class\":6,a:7}"},
+        {"switch (v) { case 1, \"x\": break } y = a ? \"b\" : c; { \"s\" }",
+         "switch(v){case 1,\"x\":break}y=a?\"b\":c;{\"s\"}"},
+        {"({\"a\": b} = c); o = {\"m\"() {}, \"n\" /*! c */ : 1}", "({a:b}=c);o={\"m\"(){},\"n\"/*! c */:1}"},
+    });
 }
 
 // A ";" before "}" goes where automatic semicolon insertion puts it back, and stays where it

@@ -2,7 +2,8 @@
 // The parser oracle of the minifiers: reads the JSON lines of minify_pairs (or of the fuzz
 // generator) and checks that every script parses with acorn to the same syntax tree before
 // and after (positions, comments and the spelling of string and number literals aside: their
-// values compare), every JSON text to the same value, every style sheet and style attribute
+// values compare; "!0" and "!1" compare as true and false, and a property's name as its text
+// whether written as a name, a string or a number), every JSON text to the same value, every style sheet and style attribute
 // with css-tree to the same rules and declarations once the changes the minifier may make
 // (colour spellings, number spellings, zero lengths, empty rules, white space of custom
 // property values) are normalised, and that other scripts are untouched.
@@ -39,11 +40,24 @@ const fromLatin1 = (s) => Buffer.from(s, 'latin1').toString('utf8');
 
 // ---- scripts
 
+// Node types whose non-computed key names a property: an identifier, a string and a number
+// there name the same property by their text ({a: 1}, {"a": 1}; {1: 2}, {"1": 2}).
+const keyedNodes = new Set(['Property', 'MethodDefinition', 'PropertyDefinition']);
+
 function tree(source, sourceType) {
   const ast = acorn.parse(source, {ecmaVersion: 'latest', sourceType, allowHashBang: true,
                                    allowReturnOutsideFunction: true});
   return JSON.stringify(ast, function (key, value) {
     if (key === 'start' || key === 'end') return undefined;
+    if (key === 'key' && keyedNodes.has(this.type) && !this.computed && value) {
+      if (value.type === 'Identifier') return {type: 'Literal', value: value.name};
+      if (value.type === 'Literal' && typeof value.value === 'number')
+        return {type: 'Literal', value: String(value.value)};
+    }
+    // "!0" and "!1" are the values true and false.
+    if (value && value.type === 'UnaryExpression' && value.operator === '!' &&
+        value.argument.type === 'Literal' && (value.argument.value === 0 || value.argument.value === 1))
+      return {type: 'Literal', value: value.argument.value === 0, raw: String(value.argument.value === 0)};
     // A string's or number's spelling is not its meaning: their values compare, the raw
     // text ("\u002F" or "/", 0.5 or .5) does not.
     if (key === 'raw' && this.type === 'Literal' &&

@@ -91,7 +91,7 @@ const Case kCases[] = {
     {"<script>x = el.type</script><script type=\"text/javascript\"></script><input type=\"text\">",
      "<script>x=el.type</script><script type=text/javascript></script><input>"},
     {"<script>el.type = 1; f({\"type\": 2, \"@type\": 3}, 'Content-Type')</script><script type=\"text/javascript\"></script>",
-     "<script>el.type=1;f({\"type\":2,\"@type\":3},'Content-Type')</script><script></script>"},
+     "<script>el.type=1;f({type:2,\"@type\":3},'Content-Type')</script><script></script>"},
     {"<script>q('input[ type=text]')</script><input type=text><button type=submit></button>",
      "<script>q('input[ type=text]')</script><input type=text><button type=submit>"},
     {"<script language=JavaScript>x=n.language</script><script language=vbscript></script>",
