@@ -204,8 +204,22 @@ struct OpenElement {
     uint32_t flags;
     bool block;     // its box is block-level (tables, CSS, "hidden" and style attribute allowing)
     bool preserve;  // its text keeps white space
+    uint32_t element;  // its ElementId (ElementCount() for a name the tables lack)
     uint64_t id = 0;  // a formatting element's place in the list of active ones
 };
+
+// Row numbers of the elements the tree builder's model asks about by name.
+struct ModelIds {
+    size_t select = ElementId("select"), table = ElementId("table"), template_ = ElementId("template"),
+           p = ElementId("p"), colgroup = ElementId("colgroup");
+    std::array<size_t, 7> markers = {ElementId("td"),     ElementId("th"),     ElementId("caption"),
+                                     ElementId("applet"), ElementId("object"), ElementId("marquee"),
+                                     ElementId("template")};
+};
+const ModelIds& Ids() {
+    static const ModelIds ids;
+    return ids;
+}
 
 // The parser's list of active formatting elements: an entry per formatting element opened
 // since the last marker (an empty name: a cell, caption, applet, object, marquee or template
@@ -217,12 +231,14 @@ struct FormattingEntry {
     std::string_view name;
     uint32_t flags;
     bool block, preserve;
+    uint32_t element;
     uint64_t id;  // the open element it stands for; none on the stack once closed
 };
 
-bool IsMarkerElement(std::string_view n) {
-    return n == "td" || n == "th" || n == "caption" || n == "applet" || n == "object" || n == "marquee" ||
-           n == "template";
+// td, th, caption, applet, object, marquee and template, by ElementId.
+bool IsMarkerElement(size_t element) {
+    const auto& markers = Ids().markers;
+    return std::find(markers.begin(), markers.end(), element) != markers.end();
 }
 
 // Start tags before which the parser reopens closed formatting elements: inline elements and
@@ -255,7 +271,8 @@ class Rewriter {
 public:
     Rewriter(std::string_view in, const WebOptions& options, std::string& out, WebStats& stats,
              PageFacts facts)
-        : in_(in), opt_(options), out_(out), stats_(stats), tokenizer_(in), facts_(std::move(facts)) {}
+        : in_(in), opt_(options), out_(out), stats_(stats), tokenizer_(in), facts_(std::move(facts)),
+          open_count_(ElementCount() + 1, 0) {}
 
     // Rewrites the page. With `texts`, the STYLE and SCRIPT text the facts were read from: the
     // run stops and returns false as soon as the tokenizer gives other such text.
@@ -292,6 +309,7 @@ private:
     // The place past the select the parser is in (the innermost, unless a template opened
     // after it), or 0.
     size_t OpenSelect() const {
+        if (!IsOpen(Ids().select)) return 0;
         size_t select = stack_.size();
         while (select > 0 && stack_[select - 1].name != "select" && stack_[select - 1].name != "template") --select;
         return select > 0 && stack_[select - 1].name == "select" ? select : 0;
@@ -326,10 +344,15 @@ private:
     bool TablePartInSelect(const Token& t) const {
         static constexpr std::string_view kParts[] = {"caption", "colgroup", "col",   "table", "tbody",
                                                       "tfoot",   "thead",    "tr",    "td",    "th"};
-        if (t.foreign || tokenizer_.foreign_depth() != 0 ||
-            std::find(std::begin(kParts), std::end(kParts), t.name) == std::end(kParts))
-            return false;
-        return std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; });
+        return IsOpen(Ids().select) && !t.foreign && tokenizer_.foreign_depth() == 0 &&
+               std::find(std::begin(kParts), std::end(kParts), t.name) != std::end(kParts);
+    }
+    // Whether an element of this ElementId is open (the slot past the listed ones counts
+    // every unlisted name together).
+    bool IsOpen(size_t element) const { return open_count_[element] > 0; }
+    void PushOpen(const OpenElement& e) {
+        ++open_count_[e.element];
+        stack_.push_back(e);
     }
     std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
@@ -355,6 +378,7 @@ private:
     PageFacts facts_;
 
     std::vector<OpenElement> stack_;
+    std::vector<uint32_t> open_count_;  // elements on stack_ by ElementId
     std::unordered_set<std::string> unlisted_names_;  // names of open elements the tables lack
     size_t preserve_depth_ = 0;
     std::vector<FormattingEntry> formatting_;
@@ -555,6 +579,7 @@ std::string_view Rewriter::Intern(std::string_view name, size_t id) {
 }
 
 bool Rewriter::InButtonScope(std::string_view name) const {
+    if (name == "p" && !IsOpen(Ids().p)) return false;
     for (size_t i = stack_.size(); i > 0; --i) {
         const OpenElement& e = stack_[i - 1];
         if (e.name == name) return true;
@@ -578,7 +603,7 @@ void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
         const OpenElement& e = stack_.back();
         // The element at `depth` is the one being closed; those above it close implicitly.
         bool implicit = stack_.size() - 1 > depth;
-        if (IsMarkerElement(e.name)) {
+        if (IsMarkerElement(e.element)) {
             while (!formatting_.empty()) {
                 bool marker = formatting_.back().name.empty();
                 formatting_.pop_back();
@@ -589,6 +614,7 @@ void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
             --preserve_depth_;
             if (lost_ && implicit) keep_space_ = true;
         }
+        --open_count_[e.element];
         stack_.pop_back();
     }
 }
@@ -601,10 +627,10 @@ void Rewriter::ReopenFormatting() {
     for (; i < formatting_.size(); ++i) {
         FormattingEntry& f = formatting_[i];
         f.id = next_formatting_id_++;
-        OpenElement e{f.name, f.flags, f.block, f.preserve};
+        OpenElement e{f.name, f.flags, f.block, f.preserve, f.element};
         e.id = f.id;
         if (e.preserve) ++preserve_depth_;
-        stack_.push_back(e);
+        PushOpen(e);
     }
 }
 
@@ -668,6 +694,7 @@ void Rewriter::AdoptionAgency(std::string_view subject) {
             }
             if (entry == kNoEntry) {  // closed where it stands
                 if (stack_[node].preserve) --preserve_depth_;
+                --open_count_[stack_[node].element];
                 stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(node));
                 --block;
                 continue;
@@ -725,7 +752,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // A column group ends at anything but a column (or a template, which goes inside it).
     if (!stack_.empty() && stack_.back().name == "colgroup" && n != "col" && n != "template")
         PopTo(stack_.size() - 1, true);
-    bool in_template = std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "template"; });
+    bool in_template = IsOpen(Ids().template_);
     // While a form is open (by the parser's form pointer, which only "</form>" clears) another
     // form start tag is dropped, even where the first form was closed by other end tags.
     if (n == "form" && !in_template) {
@@ -765,18 +792,18 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     }
     if ((n == "tr" || n == "td" || n == "th" || n == "tbody" || n == "thead" || n == "tfoot" ||
          n == "caption" || n == "col" || n == "colgroup") &&
-        std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "table"; }))
+        !IsOpen(Ids().table))
         return Ignored();  // ignored outside a table
     if (n == "caption" || n == "colgroup" || n == "col") {
         // These close what is open inside the nearest table (cell, row, row group, caption,
         // column group) and open in the table itself; a column alone opens a column group.
-        if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "template"; })) {
+        if (IsOpen(Ids().template_)) {
             lost_ = true;
         } else if (!(n == "col" && stack_.back().name == "colgroup")) {
             size_t table = stack_.size();
             while (table > 0 && stack_[table - 1].name != "table") --table;
             PopTo(table, true);
-            if (n == "col") stack_.push_back(OpenElement{"colgroup", ElementFlags("colgroup"), true, false});
+            if (n == "col") PushOpen(OpenElement{"colgroup", ElementFlags("colgroup"), true, false, uint32_t(Ids().colgroup)});
         }
     }
     if (n == "table" && InButtonScope("p")) {
@@ -841,8 +868,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     } else if (n == "rt" || n == "rp" || n == "rb" || n == "rtc") {
         lost_ = true;
     } else if (n == "a" || n == "nobr" || n == "button" || n == "form") {
-        if (std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.name == n; }))
-            lost_ = true;
+        if (IsOpen(t.element)) lost_ = true;
         // A closed "a" still in the list is only taken out of it.
         size_t a = n == "a" ? FindFormatting("a") : kNoEntry;
         if (a != kNoEntry && !OnStack(formatting_[a].id)) formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(a));
@@ -851,13 +877,12 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     }
     // Formatting elements closed out of order open again before inline content (not in a
     // select, whose content does not take them).
-    if (ReopensFormatting(n, flags) &&
-        std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }))
-        ReopenFormatting();
+    if (ReopensFormatting(n, flags) && !IsOpen(Ids().select)) ReopenFormatting();
     // A line break ends its line: white space just before it ends the line and white space
     // just after it begins the next, and the browser shows neither.
     if (flags & kVoid) return !lost_ && (n == "br" ? !DisplayChanged(t) : ElementIsBlock(t, flags));
-    OpenElement e{Intern(n, t.element), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags)};
+    OpenElement e{Intern(n, t.element), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags),
+                  static_cast<uint32_t>(t.element)};
     if (e.preserve) ++preserve_depth_;
     if (flags & kFormatting) {
         // Beyond three alike the parser forgets the earliest; the model does not follow that.
@@ -866,11 +891,11 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
             if (formatting_[i - 1].name == n) ++alike;
         if (alike >= 3) lost_ = true;
         e.id = next_formatting_id_++;
-        formatting_.push_back(FormattingEntry{e.name, e.flags, e.block, e.preserve, e.id});
-    } else if (IsMarkerElement(n)) {
-        formatting_.push_back(FormattingEntry{{}, 0, false, false, 0});
+        formatting_.push_back(FormattingEntry{e.name, e.flags, e.block, e.preserve, e.element, e.id});
+    } else if (IsMarkerElement(t.element)) {
+        formatting_.push_back(FormattingEntry{{}, 0, false, false, 0, 0});
     }
-    stack_.push_back(std::move(e));
+    PushOpen(e);
     return !lost_ && stack_.back().block;
 }
 
@@ -881,9 +906,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         if (n != "head") head_region_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
         if (n == "br" && !stack_.empty() && (stack_.back().flags & kTablePart)) lost_ = true;
-        if (n == "br" && std::none_of(stack_.begin(), stack_.end(),
-                                      [](const OpenElement& e) { return e.name == "select"; }))
-            ReopenFormatting();
+        if (n == "br" && !IsOpen(Ids().select)) ReopenFormatting();
         return false;
     }
     uint32_t flags = ElementFlagsOf(t.element);
@@ -894,7 +917,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         PopTo(select - 1, false);
     }
     // Inside a select only its own end tags (and those of its table) close anything.
-    if (std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; }) &&
+    if (IsOpen(Ids().select) &&
         n != "select" && n != "option" && n != "optgroup" && n != "template" &&
         (!(flags & kTablePart) || n == "colgroup") && n != "td" && n != "th" && n != "caption") {
         lost_ = true;
@@ -928,8 +951,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
             return !lost_ && block;
         }
     }
-    if (n == "form" && std::none_of(stack_.begin(), stack_.end(),
-                                    [](const OpenElement& e) { return e.name == "template"; })) {
+    if (n == "form" && !IsOpen(Ids().template_)) {
         // "</form>" closes the form the pointer names, or nothing when none is set.
         bool had_pointer = form_pointer_;
         form_pointer_ = false;
@@ -980,7 +1002,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         if (table_end ? (e.name == "table" || e.name == "template")
                       : ((e.flags & kScopeBoundary) || (n == "li" && (e.name == "ul" || e.name == "ol"))))
             break;
-        if (ElementFlags(e.name) == 0) unknown_open = true;
+        if (e.flags == 0) unknown_open = true;  // the flags of its name
     }
     if (n == "p") lost_ = true;  // "</p>" without an open paragraph makes an empty one
     // Parsers that know fewer element names than the browser take one unknown name for
@@ -1715,8 +1737,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 // Text in the body, white space too, makes the parser reopen closed formatting
                 // elements (not in table text or a select, which take none).
                 if (!lost_ && t.end > t.begin && tokenizer_.foreign_depth() == 0 && ReopenPending() &&
-                    (stack_.empty() || !(stack_.back().flags & kTablePart)) &&
-                    std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; })) {
+                    (stack_.empty() || !(stack_.back().flags & kTablePart)) && !IsOpen(Ids().select)) {
                     ReopenFormatting();
                     group_reopened_ = true;
                 }
