@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <cstring>
 #include <unordered_set>
@@ -95,6 +96,57 @@ bool HoldsControlCharacters(std::string_view text) {
     return false;
 }
 
+// A list of bits in 64-bit words, so the next set bit is found a word at a time.
+class BitList {
+public:
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    bool operator[](size_t i) const { return (words_[i / 64] >> (i % 64)) & 1; }
+    void reserve(size_t bits) { words_.reserve((bits + 63) / 64); }
+    void push_back(bool bit) {
+        if (size_ % 64 == 0) words_.push_back(0);
+        if (bit) words_.back() |= uint64_t{1} << (size_ % 64);
+        ++size_;
+    }
+    // Grows with clear bits or drops the bits from `size` on.
+    void resize(size_t size) {
+        words_.resize((size + 63) / 64, 0);
+        if (size < size_ && size % 64) words_.back() &= (uint64_t{1} << (size % 64)) - 1;
+        size_ = size;
+    }
+    void erase(size_t i) {
+        // Bits above i move down one place, word by word.
+        size_t w = i / 64;
+        const uint64_t low = (uint64_t{1} << (i % 64)) - 1;
+        uint64_t word = words_[w];
+        words_[w] = (word & low) | ((word >> 1) & ~low);
+        for (++w; w < words_.size(); ++w) {
+            words_[w - 1] |= (words_[w] & 1) << 63;
+            words_[w] >>= 1;
+        }
+        resize(size_ - 1);
+    }
+    void clear() {
+        words_.clear();
+        size_ = 0;
+    }
+    // The first set bit at or after `from`, or size().
+    size_t NextSet(size_t from) const {
+        if (from >= size_) return size_;
+        size_t w = from / 64;
+        uint64_t word = words_[w] & (~uint64_t{0} << (from % 64));
+        while (word == 0) {
+            if (++w == words_.size()) return size_;
+            word = words_[w];
+        }
+        return std::min(size_, w * 64 + static_cast<size_t>(std::countr_zero(word)));
+    }
+
+private:
+    std::vector<uint64_t> words_;
+    size_t size_ = 0;
+};
+
 // Text with a mark per byte: 1 where the byte came from a decoded character reference (such a
 // "&" or "<" may need its reference back, depending on what follows it), kSplit for a place
 // where a removed comment parted two text nodes.
@@ -105,7 +157,7 @@ struct MarkedText {
     // none is (most text), so bytes copied as written cost one append. A bit, not a byte a
     // mark: a long attribute value full of references costs an eighth of its size more, not
     // its size again. Splits are few: their places, in order.
-    std::vector<bool> from_reference;
+    BitList from_reference;
     std::vector<size_t> splits;
     size_t marks = 0;  // bytes with a mark (none: the bytes go out as they are)
     void push(char c, bool reference) {
@@ -141,7 +193,7 @@ struct MarkedText {
     void erase(size_t i) {
         if (!from_reference.empty()) {
             if (decoded_at(i) != 0) --marks;
-            from_reference.erase(from_reference.begin() + static_cast<std::ptrdiff_t>(i));
+            from_reference.erase(i);
             auto at = std::lower_bound(splits.begin(), splits.end(), i);
             if (at != splits.end() && *at == i) at = splits.erase(at);
             for (; at != splits.end(); ++at) --*at;
@@ -167,7 +219,7 @@ private:
     void Materialize() {
         if (from_reference.size() < bytes.size()) {
             from_reference.reserve(bytes.capacity());  // the room the bytes were given
-            from_reference.resize(bytes.size(), false);
+            from_reference.resize(bytes.size());
         }
     }
 };
@@ -1107,27 +1159,41 @@ bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
 // Writes decoded text back with the references its context needs: "&" before a name or "#",
 // "<" where it could open markup, and the value's quote inside an attribute. Returns the bytes
 // that decoded characters took back this way, which their references did not save after all.
+// Appends bytes written as they were, the value's quote (0: none) as its reference.
+void AppendWithQuote(std::string_view b, std::string& into, char quote) {
+    if (!quote) {
+        into.append(b);
+        return;
+    }
+    const std::string_view entity = quote == '"' ? "&quot;" : "&#39;";
+    for (size_t i = 0; i < b.size();) {
+        size_t q = b.find(quote, i);
+        if (q == std::string::npos) q = b.size();
+        into.append(b.substr(i, q - i));
+        if (q < b.size()) into.append(entity);
+        i = q + 1;
+    }
+}
+
 size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
     const std::string& b = text.bytes;
+    if (!attribute) quote = 0;
     if (text.marks == 0) {
         // Nothing decoded and no split: only the value's quote needs a reference.
-        if (!attribute || !quote) {
-            into.append(b);
-            return 0;
-        }
-        const std::string_view entity = quote == '"' ? "&quot;" : "&#39;";
-        for (size_t i = 0; i < b.size();) {
-            size_t q = b.find(quote, i);
-            if (q == std::string::npos) q = b.size();
-            into.append(b, i, q - i);
-            if (q < b.size()) into.append(entity);
-            i = q + 1;
-        }
+        AppendWithQuote(b, into, quote);
         return 0;  // nothing decoded: nothing taken back
     }
     size_t split = 0;
     size_t taken_back = 0;
     for (size_t i = 0; i < b.size(); ++i) {
+        // Up to the next decoded byte or split the bytes are as written: in one go.
+        const size_t next_split = split < text.splits.size() ? text.splits[split] : b.size();
+        const size_t stretch_end = std::min(next_split, text.from_reference.NextSet(i));
+        if (stretch_end > i) {
+            AppendWithQuote(std::string_view(b).substr(i, stretch_end - i), into, quote);
+            i = stretch_end;
+            if (i == b.size()) break;
+        }
         char c = b[i];
         bool decoded = text.decoded_at(i) != 0;
         if (text.split_at(i)) {
