@@ -305,13 +305,14 @@ bool ReopensFormatting(std::string_view n, uint32_t flags) {
 
 // An end tag that pops every element above its own after generating implied end tags, so
 // that end tags of plain inline elements left open above it (and of formatting elements,
-// where it also clears the list of active ones up to its marker) close with it. Not a form
-// (its end tag removes the form alone), nor the table's parts, templates and the like, whose
-// end tags first look at the table's context.
+// where it also clears the list of active ones up to its marker) close with it. A formatting
+// element's end tag does too: with nothing special above it the adoption agency finds no
+// furthest block and pops up to it. Not a form (its end tag removes the form alone), nor the
+// table's parts, templates and the like, whose end tags first look at the table's context.
 enum class ClosesAbove : uint8_t { No, Plain, PlainAndFormatting };
 ClosesAbove ClosesElementsAbove(std::string_view n, uint32_t flags) {
     if (n == "td" || n == "th" || n == "caption") return ClosesAbove::PlainAndFormatting;
-    if ((flags & kPlainInline) || n == "p") return ClosesAbove::Plain;
+    if ((flags & (kPlainInline | kFormatting)) || n == "p") return ClosesAbove::Plain;
     if (!(flags & kEndClosesInner) || (flags & (kTablePart | kScopeBoundary)) || n == "body" || n == "form")
         return ClosesAbove::No;
     return ClosesAbove::Plain;
@@ -1816,6 +1817,15 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::Comment: {
+            // A CDATA section read as a comment because HTML content is open inside SVG or
+            // MathML: parsers that close that content otherwise (at an end tag of an unknown
+            // name) read a CDATA section up to "]]>" instead. The rest stays as written.
+            if (tokenizer_.foreign_depth() > 0 && in_.substr(t.begin, 9) == "<![CDATA[") {
+                OnSignificant(t, false);
+                verbatim_rest_ = true;
+                out_.append(in_.substr(t.begin, t.end - t.begin));
+                break;
+            }
             // Text ending in "&" or "<" must not meet the text after the comment.
             bool joins = TextWouldJoin();
             // In a table, text on either side of a comment is judged apart: white space stays

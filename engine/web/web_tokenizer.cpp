@@ -3,6 +3,7 @@
 
 #include "web/web_tables.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -552,6 +553,14 @@ void Tokenizer::AfterStartTag(Token& t) {
     }
     const uint32_t flags = ElementFlagsOf(t.element);
     if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
+    // With no table (nor template) open the parser drops a table's parts: a cell there is no
+    // scope boundary that would keep a heading's end tag from closing SVG content before it.
+    if (((flags & kTablePart) && name != "table") || name == "td" || name == "th" || name == "caption") {
+        bool table_open = std::any_of(open_.begin(), open_.end(), [&](const Open& e) {
+            return e.ns == Namespace::Html && (NameOf(e) == "table" || NameOf(e) == "template");
+        });
+        if (!table_open) return;
+    }
     TextState next = RawTextStateOf(flags);
     if (next != TextState::Data) {
         state_ = next;
@@ -628,6 +637,8 @@ void Tokenizer::AfterEndTag(Token& t) {
             if (foreign_depth_ < foreign_before) t.left_foreign = true;
             return;
         }
+        // No end tag but a template's own reaches past a template: every scope stops there.
+        if (open_[j - 1].ns == Namespace::Html && NameOf(open_[j - 1]) == "template") return;
     }
 }
 

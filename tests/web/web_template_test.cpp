@@ -60,9 +60,10 @@ const Case kCases[] = {
     {"<div>a</div>b<div><script>x()</script></div> ", "<div>a</div>b<div><script>x()</script>"},
     {"<b><i>x</b></i><textarea>t</textarea>", "<b><i>x</b></i><textarea>t</textarea>"},
     // An end tag that pops what is open above its element closes plain inline elements left
-    // open there alike (in a cell or caption formatting elements too, whose list it clears),
-    // and so do the tags that imply it; not one of its own name, which it would close
-    // instead, nor a form's, which removes the form alone.
+    // open there alike (in a cell or caption formatting elements too, whose list it clears; a
+    // formatting element's end tag with nothing special above it pops up to it), and so do the
+    // tags that imply it; not one of its own name, which it would close instead, nor a
+    // form's, which removes the form alone.
     {"<div><span>a<label>b</label></span></div><p>c</p>", "<div><span>a<label>b</div><p>c"},
     {"<table><tr><td><b>x</b></td><td><span>y</span></td></tr></table><p>z",
      "<table><tr><td><b>x<td><span>y</table><p>z"},
@@ -70,6 +71,7 @@ const Case kCases[] = {
      "<div><span>a<span>b</span></span><div>c</div></div><i>d</i> <span><span>e</span></span><i>f"},
     {"<ul><li><span>a</span></li><li><b>b</b></li></ul><p><sup>1</sup></p><div>c</div>",
      "<ul><li><span>a<li><b>b</b></ul><p><sup>1<div>c"},
+    {"<p><a href=x><span>a</span></a> <b><span>c<i>d</i></span></b> e", "<p><a href=x><span>a</a> <b><span>c<i>d</i></b> e"},
     {"<form><span>a</span></form><ruby><rt><span>b</span></rt><rt>c</ruby><p>d",
      "<form><span>a</span></form><ruby><rt><span>b</span></rt><rt>c</ruby><p>d"},
     // Captions and column groups close what the table holds (so "</caption>" may go before
