@@ -150,6 +150,50 @@ std::string PropertyName(const std::vector<std::string>& tokens, size_t k) {
     return "name:" + (number ? Canonical(value) : value);
 }
 
+bool IsWordToken(const std::string& t) {
+    const unsigned char c = static_cast<unsigned char>(t[0]);
+    return std::isalpha(c) || c == '_' || c == '$' || c == '\\' || c >= 0x80;
+}
+
+// The tokens without the parentheses the minifier may drop: "(" OPERAND ")" where the "("
+// follows an operator or an operator word (no call's), and the empty "()" after "new" and a
+// name or chain of names.
+std::vector<std::string> WithoutDroppableParens(const std::vector<std::string>& tokens) {
+    static const std::vector<std::string> kBefore = {
+        "return", "typeof", "void", "delete", "throw", "case", "in", "instanceof", "=", "(",
+        ",", "[", ":", "?", "=>", "==", "===", "!=", "!==", "&&", "||", "??", "*", "/", "%", "+",
+        "-", "**",
+        "<", ">", "<=", ">=", "&", "|", "^", "!", "~", "+=", "-=", "*=", "/=", "%=", "**=",
+        "<<=", ">>=", ">>>=", "&=", "|=", "^=", "&&=", "||=", "?\?=", "<<", ">>", ">>>", "..."};
+    std::vector<std::string> out;
+    for (size_t k = 0; k < tokens.size(); ++k) {
+        const std::string& t = tokens[k];
+        if (t == "(" && k + 2 < tokens.size() && tokens[k + 2] == ")" && !out.empty()) {
+            const std::string& before = out.back();
+            const std::string& operand = tokens[k + 1];
+            const bool group = std::find(kBefore.begin(), kBefore.end(), before) != kBefore.end() &&
+                               (k + 3 >= tokens.size() || tokens[k + 3] != "**");
+            const unsigned char o = static_cast<unsigned char>(operand[0]);
+            if (group && (IsWordToken(operand) || std::isdigit(o) || o == '"' || o == '\'' ||
+                          o == '`' || (o == '.' && operand.size() > 1) || (o == '/' && operand.size() > 1))) {
+                out.push_back(operand);
+                k += 2;
+                continue;
+            }
+        }
+        if (t == "(" && k + 1 < tokens.size() && tokens[k + 1] == ")" && !out.empty()) {
+            size_t m = out.size() - 1;  // back over NAME (. NAME)* to a "new"
+            while (m >= 2 && IsWordToken(out[m]) && out[m - 1] == ".") m -= 2;
+            if (m >= 1 && IsWordToken(out[m]) && out[m - 1] == "new") {
+                ++k;
+                continue;
+            }
+        }
+        out.push_back(t);
+    }
+    return out;
+}
+
 // The tokens by Canonical, without a ";" right before a "}" (the minifier drops those where
 // automatic semicolon insertion puts them back; the parser oracle checks which), with "!0"
 // and "!1" read as "true" and "false" and a property's name by the name it gives (the
@@ -191,7 +235,24 @@ std::string CheckScript(std::string_view in, bool module, bool utf8) {
         if (!web::ListJavaScriptTokens(in, module, before) ||
             !web::ListJavaScriptTokens(out, module, after))
             Fail("minified a script it cannot read", in, out);
-        const std::vector<std::string> a = Comparable(before), b = Comparable(after);
+        // "!0" is one operand to the parentheses around it; nested groups lose one pair a
+        // round.
+        auto without_parens = [](std::vector<std::string> tokens) {
+            for (size_t k = 0; k + 1 < tokens.size(); ++k) {
+                if (tokens[k] != "!") continue;
+                const std::string value = Canonical(tokens[k + 1]);
+                if (value != "number:0" && value != "number:1") continue;
+                tokens[k] = value == "number:0" ? "true" : "false";
+                tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(k + 1));
+            }
+            for (size_t n = 0; n != tokens.size();) {
+                n = tokens.size();
+                tokens = WithoutDroppableParens(tokens);
+            }
+            return tokens;
+        };
+        const std::vector<std::string> a = Comparable(without_parens(before)),
+                                       b = Comparable(without_parens(after));
         if (a != b) {
             const size_t k = static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
             std::fprintf(stderr, "token %zu: [%s] became [%s]\n", k, k < a.size() ? a[k].c_str() : "",

@@ -83,6 +83,17 @@ constexpr std::string_view kReservedWords[] = {
     "throw", "true", "try", "typeof", "var", "void", "while", "with", "yield",
 };
 
+// Tokens after which a "(" opens a group: an operand follows them, so the parenthesis is
+// neither a call's nor a statement's. Not "{", ";", "}" or a statement's start (a string
+// there may be a directive).
+constexpr std::string_view kGroupAfterWords[] = {"return", "typeof", "void", "delete", "throw",
+                                                 "case", "in", "instanceof"};
+constexpr std::string_view kGroupAfterPunctuators[] = {
+    "=", "(", ",", "[", ":", "?", "=>", "==", "===", "!=", "!==", "&&", "||", "??", "*", "/",
+    "%", "+", "-", "**", "<", ">", "<=", ">=", "&", "|", "^", "!", "~", "+=", "-=", "*=", "/=", "%=", "**=",
+    "<<=", ">>=", ">>>=", "&=", "|=", "^=", "&&=", "||=", "?\?=", "<<", ">>", ">>>", "...",
+};
+
 // Words that may open the parenthesis of a condition, after which a statement follows.
 constexpr std::string_view kConditionWords[] = {"if", "while", "for", "with", "switch", "catch"};
 
@@ -147,6 +158,7 @@ struct JsToken {
     bool line_comment; // a kept comment that runs to the end of its line
     bool arrow_body;   // the "}" of an arrow function's body: nothing may continue it
     bool params_end;   // the ")" of a function's parameters: only its body's "{" follows
+    bool property;     // a name after "." or "?.": a property's, never a keyword
     Place place;
     uint32_t begin;
     uint32_t end;
@@ -218,8 +230,9 @@ private:
 
     void Push(JsTok kind, uint32_t begin, uint32_t end, bool line_comment = false,
               bool free_after = false, bool arrow_body = false, bool params_end = false) {
-        const JsToken t{kind, line_before_, free_after, line_comment, arrow_body,
-                        params_end, PlaceOf(kind), begin, end};
+        const JsToken t{kind, line_before_, free_after, line_comment, arrow_body, params_end,
+                        kind == JsTok::Word && (IsPunct(Previous(), ".") || IsPunct(Previous(), "?.")),
+                        PlaceOf(kind), begin, end};
         if (kind != JsTok::KeptComment && kind != JsTok::Hashbang) {
             recent_[recent_next_] = t;
             recent_next_ = (recent_next_ + 1) % kRecent;
@@ -334,7 +347,7 @@ private:
     // Whether |t| can be the last token of a statement (so a line end after it may be an
     // automatic semicolon).
     bool CanEndStatement(const JsToken& t) const {
-        if (t.kind == JsTok::Word) return !InList(kCannotEndWords, Text(t));
+        if (t.kind == JsTok::Word) return t.property || !InList(kCannotEndWords, Text(t));
         if (t.kind != JsTok::Punct) return t.kind != JsTok::TemplateHead && t.kind != JsTok::TemplateMiddle;
         const std::string_view p = Text(t);
         return p == ")" || p == "]" || p == "}" || p == "++" || p == "--";
@@ -1028,7 +1041,7 @@ private:
                                     (b.kind == JsTok::Punct &&
                                      (bt == "(" || bt == "[" || bt == "." || bt == "?."));
         if (a.kind == JsTok::Punct && (at == "++" || at == "--") && member_or_call) return false;
-        if (a.kind == JsTok::Word && InList(kLineEndSensitiveWords, at))
+        if (a.kind == JsTok::Word && !a.property && InList(kLineEndSensitiveWords, at))
             return b.kind == JsTok::Punct && (bt == ";" || bt == "}");
         if (b.kind == JsTok::Punct && InList(kContinuingPunctuators, bt)) return true;
         if (b.kind == JsTok::Word && (bt == "in" || bt == "instanceof")) return true;
@@ -1036,7 +1049,7 @@ private:
         if (a.free_after) return true;
         if (a.kind == JsTok::Punct)
             return at != ")" && at != "]" && at != "}" && at != "++" && at != "--";
-        if (a.kind == JsTok::Word) return InList(kCannotEndWords, at);
+        if (a.kind == JsTok::Word) return !a.property && InList(kCannotEndWords, at);
         return false;
     }
 
@@ -1078,6 +1091,149 @@ private:
     JsToken pending_{};         // the code token to write next, when has_pending_
     bool has_pending_ = false;
     bool line_pending_ = false;  // a line end seen since prev_
+};
+
+// Drops parentheses the syntax tree does not hold, between the tokenizer and the writer:
+// those around a single literal or name after an operator ("return(false)", "a=(b)"), and the
+// empty argument list of a "new" whose callee is a plain name or chain of names ("new
+// Image()"). It holds back only the few tokens such a pattern needs.
+class ParenDropper {
+public:
+    ParenDropper(std::string_view s, Writer& writer) : s_(s), writer_(writer) {}
+
+    void Take(const JsToken& t) {
+        if (t.kind == JsTok::KeptComment || t.kind == JsTok::Hashbang) {
+            Flush();  // a comment between the tokens ends any pattern
+            writer_.Take(t);
+            return;
+        }
+        held_.push_back(t);
+        Resolve(false);
+    }
+
+    void Finish() {
+        Resolve(true);
+        Flush();
+        writer_.Finish();
+    }
+
+private:
+    std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
+    bool IsPunct(const JsToken& t, std::string_view p) const {
+        return t.kind == JsTok::Punct && Text(t) == p;
+    }
+    bool IsName(const JsToken& t) const {
+        const std::string_view w = Text(t);
+        // Not "of": a "/" after it would begin a regular expression.
+        return t.kind == JsTok::Word && (w == "this" || (!InList(kReservedWords, w) && w != "of" &&
+                                                         !InList(kLineEndSensitiveWords, w)));
+    }
+
+    void Emit(const JsToken& t) {
+        writer_.Take(t);
+        last_ = t;
+        has_last_ = true;
+    }
+    void Flush() {
+        for (const JsToken& t : held_) Emit(t);
+        held_.clear();
+    }
+    // Emits the first |n| held tokens.
+    void EmitFront(size_t n) {
+        for (size_t k = 0; k < n; ++k) Emit(held_[k]);
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+
+    // Whether a "(" after the last emitted token opens a group (an operand follows the token),
+    // not a call's arguments or a statement's condition.
+    bool GroupAfterLast() const {
+        if (!has_last_) return false;
+        if (last_.kind == JsTok::Word) return InList(kGroupAfterWords, Text(last_));
+        return last_.kind == JsTok::Punct && InList(kGroupAfterPunctuators, Text(last_));
+    }
+
+    // Settles as many held tokens as can be settled (|end|: no token follows).
+    void Resolve(bool end) {
+        while (!held_.empty()) {
+            const size_t n = held_.size();
+            if (held_[0].kind == JsTok::Word && Text(held_[0]) == "new" &&
+                !(has_last_ && (IsPunct(last_, ".") || IsPunct(last_, "?.")))) {
+                // new NAME (. NAME)* ( ) NEXT
+                size_t k = 1;
+                while (k < n && IsName(held_[k]) && k + 1 < n && IsPunct(held_[k + 1], ".")) k += 2;
+                if (k >= n) { if (end) break; return; }
+                if (!IsName(held_[k])) { EmitFront(1); continue; }
+                if (k + 1 >= n) { if (end) break; return; }
+                if (!IsPunct(held_[k + 1], "(")) { EmitFront(k + 1); continue; }
+                if (k + 2 >= n) { if (end) break; return; }
+                if (!IsPunct(held_[k + 2], ")")) { EmitFront(k + 1); continue; }
+                if (k + 3 >= n && !end) return;
+                const bool drop = k + 3 >= n || !ContinuesCallee(held_[k + 3]);
+                EmitFront(k + 1);
+                if (drop) {
+                    held_.erase(held_.begin(), held_.begin() + 2);
+                } else {
+                    EmitFront(2);
+                }
+                continue;
+            }
+            if (IsPunct(held_[0], "(") && GroupAfterLast()) {
+                // (^m OPERAND )^m NEXT: groups in groups go at once, so a second run finds
+                // nothing left to drop
+                size_t m = 1;
+                while (m < n && IsPunct(held_[m], "(")) ++m;
+                if (m >= n) { if (end) break; return; }
+                if (!SingleOperand(held_[m])) { EmitFront(1); continue; }
+                size_t closed = 0;
+                while (closed < m && m + 1 + closed < n && IsPunct(held_[m + 1 + closed], ")")) ++closed;
+                if (closed < m && m + 1 + closed < n) { EmitFront(1); continue; }  // not all closed there
+                if (closed < m || (2 * m + 1 >= n && !end)) { if (end) { EmitFront(1); continue; } return; }
+                if (2 * m + 1 < n && IsPunct(held_[2 * m + 1], "**")) {
+                    EmitFront(1);
+                    continue;
+                }
+                JsToken operand = held_[m];
+                operand.line_before = held_[0].line_before;
+                held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(2 * m + 1));
+                Emit(operand);
+                continue;
+            }
+            EmitFront(1);
+        }
+        if (end) Flush();
+    }
+
+    // A token that would make "new NAME" read on into it ("new a().b" is not "new a.b").
+    static bool ContinuesCalleeText(std::string_view p) {
+        return p == "." || p == "?." || p == "[" || p == "(";
+    }
+    bool ContinuesCallee(const JsToken& next) const {
+        return next.kind == JsTok::TemplateWhole || next.kind == JsTok::TemplateHead ||
+               (next.kind == JsTok::Punct && ContinuesCalleeText(Text(next)));
+    }
+
+    // A token that stands as an operand by itself, with nothing in it that depends on the
+    // parentheses: a number, string, regular expression, template without substitutions, or
+    // a name that is no keyword (this, null, true and false aside).
+    bool SingleOperand(const JsToken& t) const {
+        switch (t.kind) {
+            case JsTok::Number: case JsTok::String: case JsTok::Regex: case JsTok::TemplateWhole:
+                return true;
+            case JsTok::Word: {
+                const std::string_view w = Text(t);
+                if (w == "this" || w == "null" || w == "true" || w == "false") return true;
+                return !InList(kReservedWords, w) && !InList(kLineEndSensitiveWords, w) && w != "of";
+            }
+            default:
+                return false;
+        }
+    }
+
+    std::string_view s_;
+    Writer& writer_;
+    std::vector<JsToken> held_;
+    JsToken last_{};  // the last code token handed on, when has_last_
+    bool has_last_ = false;
 };
 
 // Keeps the tokens it is handed (comments left out) as text.
@@ -1133,8 +1289,9 @@ bool AppendJavaScript(std::string_view js, bool module, bool utf8, std::string& 
     if (js.size() >= UINT32_MAX) return false;
     const size_t start = out.size();
     Writer writer(js, utf8, out);
-    if (!Tokenizer<Writer>(js, module, writer).Run()) return false;
-    writer.Finish();
+    ParenDropper dropper(js, writer);
+    if (!Tokenizer<ParenDropper>(js, module, dropper).Run()) return false;
+    dropper.Finish();
     return out.size() - start <= js.size();
 }
 

@@ -72,6 +72,8 @@ TEST(JsMinify, LineEndsWhereSemicolonsAreInserted) {
         // a "{" or "function" after an automatic semicolon begins a statement.
         {"var f = function ()\n{ }\nfunction g() {}", "var f=function(){}\nfunction g(){}"},
         {"f(a)\n{ }\nx = {function: 1}\ng(b)\n{ }", "f(a)\n{}x={function:1}\ng(b)\n{}"},
+        // A keyword as a property's name is a name: the line end after it stays.
+        {"a.var\nb()\nc.in\nd\ne.get\n(f)", "a.var\nb()\nc.in\nd\ne.get(f)"},
         {"f()\n{ }\n/a b/.test(s)", "f()\n{}/a b/.test(s)"},
         {"x = 1\nfunction g() {}\n/a b/.test(s)", "x=1\nfunction g(){}/a b/.test(s)"},
     });
@@ -87,7 +89,7 @@ TEST(JsMinify, LiteralsStayAsWritten) {
         {"if (x) /a b/.test(s)", "if(x)/a b/.test(s)"},
         {"{}\n/a b/.test(s)", "{}/a b/.test(s)"},
         {"x = a.return / 2 / 3", "x=a.return/2/3"},
-        {"x = (a) / 2 / (b)", "x=(a)/2/(b)"},
+        {"x = (a, b) / 2 / (c)", "x=(a,b)/2/c"},
         {"x = function () { function g() {}\n/a b/.test(s) }",
          "x=function(){function g(){}/a b/.test(s)}"},
         {"n = 0x1F + 1_000n + 010 + 08 + 1e-7 + .001 + 100", "n=0x1F+1_000n+010+08+1e-7+.001+100"},
@@ -136,6 +138,24 @@ TEST(JsMinify, ShorterSpellingsOfValuesAndNames) {
         {"switch (v) { case 1, \"x\": break } y = a ? \"b\" : c; { \"s\" }",
          "switch(v){case 1,\"x\":break}y=a?\"b\":c;{\"s\"}"},
         {"({\"a\": b} = c); o = {\"m\"() {}, \"n\" /*! c */ : 1}", "({a:b}=c);o={\"m\"(){},\"n\"/*! c */:1}"},
+    });
+}
+
+// Parentheses the syntax tree does not hold go: around a single operand after an operator,
+// and the empty argument list of "new NAME" where nothing continues the callee. A call's or
+// a condition's stay, and so do those a unary operator before "**", a directive or a
+// keyword operand need.
+TEST(JsMinify, ParenthesesThatHoldNothing) {
+    CheckScripts({
+        {"return (false); x = (a) + f((b), (1)) - (/re/) + typeof ('s') + [...(c)]",
+         "return!1;x=a+f(b,1)-/re/+typeof's'+[...c]"},
+        {"x = new Image(); y = new a.b.C() + new this(); v = new (f())(); u = new X; t = new X(1)",
+         "x=new Image;y=new a.b.C+new this;v=new(f())();u=new X;t=new X(1)"},
+        {"z = new X().y + new X()[0] + new X()(1) + new X()`t`; w = new X() /*! c */",
+         "z=new X().y+new X()[0]+new X()(1)+new X()`t`;w=new X()/*! c */"},
+        {"x = -(a) ** 2; ('use strict'); if ((a)) (b)(c); y = (yield); z = (async)",
+         "x=-(a)**2;('use strict');if(a)(b)(c);y=(yield);z=(async)"},
+        {"q = a.new\nfoo(); f = x => (y)\n(z)", "q=a.new\nfoo();f=x=>y(z)"},
     });
 }
 
