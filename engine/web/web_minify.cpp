@@ -491,7 +491,7 @@ private:
     Deferred deferred_ = Deferred::None;
     std::string deferred_bytes_;
     // For each end tag held as Deferred::EndsDocument: where it begins in deferred_bytes_ and
-    // the element it closed (its row in the tables).
+    // the element it closed (its row in the tables; none where its end tag must stay).
     std::vector<std::pair<size_t, size_t>> held_ends_;
     void HoldEndsDocument(const std::string& tag, size_t element) {
         held_ends_.emplace_back(deferred_bytes_.size(), element);
@@ -1960,6 +1960,13 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             }
             bool lost_before = lost_;
             const uint32_t end_flags = ElementFlagsOf(t.element);
+            // A formatting element's end tag left out is closed by a cell's end tag only where
+            // it would have closed the current node and its entry in the list, no more.
+            size_t held_element = t.element;
+            if (end_flags & kFormatting) {
+                size_t k = FindFormatting(t.name);
+                if (!top_matches || k == kNoEntry || formatting_[k].id != stack_.back().id) held_element = ElementCount();
+            }
             const ClosesAbove closes_above =
                 top_matches && html && !verbatim &&
                         std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; })
@@ -1995,7 +2002,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             if (deferred_ == Deferred::EndsDocument) {
                 if (closes_above != ClosesAbove::No && !lost_before && !lost_) DropHeldClosedBy(closes_above, t.element);
                 if (ends_document) {
-                    HoldEndsDocument(tag, t.element);
+                    HoldEndsDocument(tag, held_element);
                     break;
                 }
                 EmitDeferred();
@@ -2004,7 +2011,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 deferred_ = Deferred::EndsDocument;
                 deferred_bytes_.clear();
                 held_ends_.clear();
-                HoldEndsDocument(tag, t.element);
+                HoldEndsDocument(tag, held_element);
             } else if (html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
                 FindOptionalEndTag(t.name)) {
                 deferred_ = Deferred::EndTag;
