@@ -444,7 +444,11 @@ void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
         if (ElementFlagsOf(id) & kTablePart) table_mode = true;
         else if (name == "td" || name == "th" || name == "caption" || name == "template") table_mode = false;
     }
-    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode});
+    uint32_t p_in_scope = 0;
+    if (ns == Namespace::Html && name == "p") p_in_scope = static_cast<uint32_t>(open_.size() + 1);
+    else if (ns == Namespace::Html && !(ElementFlagsOf(id) & kScopeBoundary) && name != "button" && !open_.empty())
+        p_in_scope = open_.back().p_in_scope;
+    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, p_in_scope});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
@@ -552,6 +556,12 @@ void Tokenizer::AfterStartTag(Token& t) {
         }
     }
     const uint32_t flags = ElementFlagsOf(t.element);
+    // A start tag that closes a paragraph in button scope pops it and what is open above it,
+    // as the tree builder does (a table only outside quirks mode, which is not known here:
+    // not followed); left open, a later "</p>" would seem to close more than the paragraph.
+    if ((((flags & kClosesP) && name != "table") || name == "li" || name == "dd" || name == "dt") &&
+        !open_.empty() && open_.back().p_in_scope > 0 && OpenSelect() == 0)
+        PopUntil(open_.back().p_in_scope - 1);
     if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
     // With no table (nor template) open the parser drops a table's parts: a cell there is no
     // scope boundary that would keep a heading's end tag from closing SVG content before it.

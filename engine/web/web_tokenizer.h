@@ -87,6 +87,9 @@ private:
         // it is a table part, or the table moved it out of itself (cells, captions and
         // templates have the body's mode, and so has what they hold).
         bool table_mode;
+        // One past the place of the paragraph in button scope from this element down (the
+        // one a start tag that closes paragraphs would close), or 0.
+        uint32_t p_in_scope;
     };
     std::string_view NameOf(const Open& e) const { return names_[e.name]; }
     uint32_t NameIndex(std::string_view name, size_t id);
