@@ -615,6 +615,17 @@ void Tokenizer::AfterEndTag(Token& t) {
         name != "template" && name != "table" && name != "tbody" && name != "thead" &&
         name != "tfoot" && name != "tr" && name != "td" && name != "th" && name != "caption")
         return;
+    // In a select, "</option>" closes only an option that is the current node, and
+    // "</optgroup>" only an optgroup that is, or holds the current node's option.
+    if ((name == "option" || name == "optgroup") && OpenSelect() > 0) {
+        auto is = [&](size_t k, std::string_view n) { return open_[k].ns == Namespace::Html && NameOf(open_[k]) == n; };
+        const size_t depth = open_.size();
+        if (name == "optgroup" && depth >= 2 && is(depth - 1, "option") && is(depth - 2, "optgroup"))
+            PopUntil(depth - 2);
+        else if (is(depth - 1, name))
+            PopUntil(depth - 1);
+        return;
+    }
     // A heading end tag closes the nearest heading in scope, whatever its rank.
     if (IsHeading(name)) {
         bool any = false;
