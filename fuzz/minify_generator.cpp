@@ -39,12 +39,14 @@ constexpr std::string_view kCssGaps[] = {" ", " ", "\n\t", "  ", "/* c */", "/*!
 constexpr std::string_view kSelectors[] = {"p", "a:hover", ".c", "#i", "a > b", "a + b",
                                            "a ~ b", "ul li", "[href]", "[x='y z']",
                                            "a:not(.b)", "*", "h1::before", ":root",
-                                           "li:nth-child(2n + 1)", "a[data-x*=\"q\"]"};
+                                           "li:nth-child(2n + 1)", "a[data-x*=\"q\"]",
+                                           "[t='-a_1' ]", "[t=\"1a\"]", "[t=\"a\" i]"};
 constexpr std::string_view kProperties[] = {"color", "background", "margin", "padding",
                                             "border", "flex", "line-height", "width",
                                             "font", "opacity", "z-index", "transition",
                                             "filter", "content", "grid-area",
-                                            "background-color", "unicode-range"};
+                                            "background-color", "unicode-range",
+                                            "font-weight"};
 constexpr std::string_view kValues[] = {
     "#FFFFFF", "#ff0000", "#aabbcc", "#abcd", "#12345", "red", "white", "Black", "fuchsia",
     "lightgoldenrodyellow", "0px", "0.50em", "-0.0px", "010.500%", "0", "1.0", "1e3px",
@@ -52,6 +54,7 @@ constexpr std::string_view kValues[] = {
     "url(a.png)", "url( \"b c.png\" )", "calc(100% - 0px)", "calc( 1px + 2px )",
     "var(--x, #FFFFFF)", "rgba(0, 0, 0, 0.50)", "12px/1.5", "inherit", "1 / 3",
     "rgb(0, 51,153)", "RGBA(255,0,0,1)", "rgba(1,2,3,100%)", "rgb(0 0 0)", "rgb(256,0,0)",
+    "bold", "Normal", "bolder",
 };
 
 // Writes tokens with one of |Gaps| before each.

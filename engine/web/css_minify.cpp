@@ -22,6 +22,13 @@ constexpr std::string_view kColourProperties[] = {
     "text-decoration-color", "accent-color", "stop-color", "flood-color", "lighting-color",
 };
 
+// Keywords of font-weight and the numbers that mean the same weight.
+struct WeightKeyword {
+    std::string_view keyword;
+    std::string_view number;
+};
+constexpr WeightKeyword kWeightKeywords[] = {{"normal", "400"}, {"bold", "700"}};
+
 // Units of length whose zero may be written as a bare 0.
 constexpr std::string_view kLengthUnits[] = {
     "px", "em", "rem", "ex", "ch", "vw", "vh", "vmin", "vmax", "cm", "mm", "in", "pt", "pc",
@@ -380,6 +387,7 @@ struct Property {
     bool colour_names = false;  // colour names may be written as hex
     bool zero_units = false;  // zero lengths may lose their unit
     bool numbers = false;     // numbers may lose leading and trailing zeros
+    bool weight = false;      // a font-weight: its keywords may be written as numbers
 };
 
 class Minifier {
@@ -549,6 +557,14 @@ private:
                 PutToken();
                 continue;
             }
+            if (ctx == Ctx::Selector && t.kind == CssTok::String && !open.empty() &&
+                open.back() == CssTok::LBracket && last_ == CssTok::Delim && last_delim_ == '=') {
+                if (const std::string_view name = UnquotedAttributeValue(i_); !name.empty()) {
+                    ++i_;
+                    Put(CssTok::Ident, 0, name, true);
+                    continue;
+                }
+            }
             if (ctx == Ctx::Value) {
                 if (t.kind == CssTok::Hash && prop.colours) {
                     ++i_;
@@ -565,6 +581,15 @@ private:
                         colour != Text(t));
                     continue;
                 }
+                if (t.kind == CssTok::Ident && prop.weight && open.empty()) {
+                    const auto w = std::find_if(std::begin(kWeightKeywords), std::end(kWeightKeywords),
+                                                [&](const WeightKeyword& k) { return EqualsIgnoreCase(Text(t), k.keyword); });
+                    if (w != std::end(kWeightKeywords)) {
+                        ++i_;
+                        Put(CssTok::Number, 0, w->number, true);
+                        continue;
+                    }
+                }
                 if (IsNumericKind(t.kind) && prop.numbers) {
                     ++i_;
                     const std::string text = ShortNumber(t, prop.zero_units && open.empty());
@@ -576,6 +601,25 @@ private:
             }
             PutToken();
         }
+    }
+
+    // The value of the attribute selector's string at token |k| ("[a="b"]") without its
+    // quotes, where it reads as the same identifier that way and the selector's "]" follows:
+    // a letter or "_" (after one "-" at most) and then letters, digits, "_" and "-". Else empty.
+    std::string_view UnquotedAttributeValue(size_t k) {
+        const std::string_view v = Text(t_[k]).substr(1, t_[k].end - t_[k].begin - 2);
+        size_t p = v.size() > 1 && v[0] == '-' ? 1 : 0;
+        auto letter = [](unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+        if (v.empty() || Text(t_[k]).back() != Text(t_[k]).front() ||
+            !(letter(static_cast<unsigned char>(v[p])) || v[p] == '_'))
+            return {};
+        for (; p < v.size(); ++p) {
+            const unsigned char c = static_cast<unsigned char>(v[p]);
+            if (!letter(c) && !IsDigit(c) && c != '_' && c != '-') return {};
+        }
+        size_t next = k + 1;
+        while (t_.Has(next) && (t_[next].kind == CssTok::Whitespace || t_[next].kind == CssTok::Comment)) ++next;
+        return t_.Has(next) && t_[next].kind == CssTok::RBracket ? v : std::string_view();
     }
 
     // Copies a url("...") function byte for byte.
@@ -886,6 +930,7 @@ private:
         prop.colour_names = !opaque && InList(kColourProperties, base);
         prop.zero_units = !opaque && !InList(kKeepZeroUnitProperties, base);
         prop.numbers = !opaque;
+        prop.weight = base == "font-weight";
         Components(Ctx::Value, {CssTok::Semicolon, CssTok::RBrace}, prop);
     }
 

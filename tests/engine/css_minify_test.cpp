@@ -92,6 +92,19 @@ TEST(CssMinify, Numbers) {
     });
 }
 
+// Keywords with a shorter form of the same meaning: a font-weight's "normal" and "bold" as
+// 400 and 700 (not in the font shorthand, not "bolder"), and an attribute selector's value in
+// quotes as the identifier it spells, where the selector's "]" follows.
+TEST(CssMinify, ShorterKeywords) {
+    CheckSheet({
+        {"p{font-weight:bold;font-weight:Normal !important;font:bold 1px x;font-weight:bolder}",
+         "p{font-weight:700;font-weight:400!important;font:bold 1px x;font-weight:bolder}"},
+        {"a[type=\"text\"],a[x^='-y_1' ],a[x=\"1a\"],a[x=\"--y\"],a[x=\"y z\"],a[x=\"y\" i]{color:red}",
+         "a[type=text],a[x^=-y_1],a[x=\"1a\"],a[x=\"--y\"],a[x=\"y z\"],a[x=\"y\" i]{color:red}"},
+        {"@supports selector([x=\"y\"]){p{content:\"[x='y']\"}}", "@supports selector([x=\"y\"]){p{content:\"[x='y']\"}}"},
+    });
+}
+
 // Strings, url() and custom property values keep their bytes (custom values only lose white
 // space at their ends and inside runs).
 TEST(CssMinify, UntouchedParts) {

@@ -6,7 +6,8 @@
 // whether written as a name, a string or a number), every JSON text to the same value, every style sheet and style attribute
 // with css-tree to the same rules and declarations once the changes the minifier may make
 // (colour spellings, number spellings, zero lengths, empty rules, white space of custom
-// property values) are normalised, and that other scripts are untouched.
+// property values, font weights as numbers, attribute selector values without quotes) are
+// normalised, and that other scripts are untouched.
 //
 //   node minify_oracle.cjs PAIRS.jsonl [NODE_MODULES] [--generated]
 //
@@ -144,9 +145,15 @@ function normaliseRaw(text) {
     .replace(/;$/, '');
 }
 
+const weightNumbers = {normal: '400', bold: '700'};
+
 function normaliseCss(ast) {
   csstree.walk(ast, {
     enter(node, item, list) {
+      // [a="b"] and [a=b] select alike where the value is an identifier.
+      if (node.type === 'AttributeSelector' && node.value && node.value.type === 'String' &&
+          /^-?[A-Za-z_][A-Za-z0-9_-]*$/.test(node.value.value))
+        node.value = {type: 'Identifier', name: node.value.value};
       if (node.type === 'Declaration') {
         const prop = node.property.toLowerCase();
         if (prop.startsWith('--')) {
@@ -176,6 +183,15 @@ function normaliseCss(ast) {
             v.value = canonicalNumber(v.value, false);
           }
         });
+        // A font weight's keyword and its number are the same weight.
+        if (top && prop.replace(/^-[a-z]+-/, '') === 'font-weight')
+          top.forEach((v) => {
+            if (v.type === 'Identifier' && weightNumbers[v.name.toLowerCase()]) {
+              v.type = 'Number';
+              v.value = weightNumbers[v.name.toLowerCase()];
+              delete v.name;
+            }
+          });
         // A zero length at the top of a value may be written without its unit.
         if (top && !['flex', '-webkit-flex', '-ms-flex', 'flex-basis', 'line-height'].includes(prop))
           top.forEach((v) => {
