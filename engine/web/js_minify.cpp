@@ -1107,6 +1107,10 @@ public:
             writer_.Take(t);
             return;
         }
+        if (held_.empty() && !MayStartPattern(t)) {  // the common case: straight through
+            Emit(t);
+            return;
+        }
         held_.push_back(t);
         Resolve(false);
     }
@@ -1142,6 +1146,11 @@ private:
     void EmitFront(size_t n) {
         for (size_t k = 0; k < n; ++k) Emit(held_[k]);
         held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+
+    bool MayStartPattern(const JsToken& t) const {
+        const std::string_view text = Text(t);
+        return (t.kind == JsTok::Word && text == "new") || (t.kind == JsTok::Punct && text == "(");
     }
 
     // Whether a "(" after the last emitted token opens a group (an operand follows the token),
