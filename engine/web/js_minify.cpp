@@ -333,7 +333,9 @@ private:
                 return !AfterDot() && InList(kRegexAfterWords, Text(*prev));
             case JsTok::Punct: {
                 const std::string_view p = Text(*prev);
-                if (p == ")" || p == "}") return prev->free_after;
+                // After an arrow function's body nothing can continue the expression, so a
+                // "/" there begins a statement (after an automatic semicolon).
+                if (p == ")" || p == "}") return prev->free_after || prev->arrow_body;
                 return p != "]" && p != "++" && p != "--";
             }
             case JsTok::TemplateHead:

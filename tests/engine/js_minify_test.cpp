@@ -90,6 +90,7 @@ TEST(JsMinify, LiteralsStayAsWritten) {
         {"{}\n/a b/.test(s)", "{}/a b/.test(s)"},
         {"x = a.return / 2 / 3", "x=a.return/2/3"},
         {"x = (a, b) / 2 / (c)", "x=(a,b)/2/c"},
+        {"f = (a) => {}\n/a*b+/y// c\n.test(s)", "f=a=>{}\n/a*b+/y.test(s)"},
         {"x = function () { function g() {}\n/a b/.test(s) }",
          "x=function(){function g(){}/a b/.test(s)}"},
         {"n = 0x1F + 1_000n + 010 + 08 + 1e-7 + .001 + 100", "n=0x1F+1_000n+010+08+1e-7+.001+100"},
