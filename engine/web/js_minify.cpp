@@ -1066,7 +1066,8 @@ private:
              a.kind == JsTok::PrivateName) &&
             ident(y))
             return true;
-        if ((a.kind == JsTok::Number || IsDigit(x)) && y == '.') return true;  // "5 .x", "!0 .5"
+        if (a.kind == JsTok::Number && y == '.') return true;                       // "5 .x"
+        if (IsDigit(x) && b.kind == JsTok::Number && y == '.') return true;         // "!0 .5"
         if (x == '.' && (IsDigit(y) || y == '.')) return true;  // ".5", "..." 
         if ((x == '+' || x == '-') && x == y) return true;
         if (x == '<' && (y == '!' || y == '/')) return true;     // "<!--", "</script"
