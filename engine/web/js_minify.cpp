@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -1365,6 +1366,11 @@ bool ScriptTextEndsAtItsEnd(std::string_view s) {
     Level level = Data;
     int dashes = 0;
     for (size_t k = 0; k < s.size(); ++k) {
+        if (level == Data) {  // only a "<" changes anything there
+            const void* lt = std::memchr(s.data() + k, '<', s.size() - k);
+            if (!lt) break;
+            k = static_cast<size_t>(static_cast<const char*>(lt) - s.data());
+        }
         const unsigned char c = static_cast<unsigned char>(s[k]);
         if (c == '<' && k + 1 < s.size() && s[k + 1] == '/' && ScriptNameAt(s, k + 2, false)) {
             if (level != Double) return false;  // the element ends early

@@ -243,7 +243,9 @@ constexpr std::array<uint8_t, 256> kValueStops = [] {
 }();
 
 // Tag names hold no control characters but where a page is broken: a quick look first.
-bool NameHoldsControlCharacters(std::string_view name) {
+bool NameHoldsControlCharacters(const Token& t) {
+    if (t.element != ElementCount()) return false;  // a listed name: letters and digits
+    const std::string_view name = t.name;
     for (char c : name) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7F || u == 0xC2) return HoldsControlCharacters(name);
@@ -288,8 +290,8 @@ struct FormattingEntry {
 };
 
 // td, th, caption, applet, object, marquee and template, by ElementId.
-bool IsMarkerElement(size_t element) {
-    const auto& markers = Ids().markers;
+bool IsMarkerElement(const ModelIds& ids, size_t element) {
+    const auto& markers = ids.markers;
     return std::find(markers.begin(), markers.end(), element) != markers.end();
 }
 
@@ -316,6 +318,22 @@ ClosesAbove ClosesElementsAbove(std::string_view n, uint32_t flags) {
     if (!(flags & kEndClosesInner) || (flags & (kTablePart | kScopeBoundary)) || n == "body" || n == "form")
         return ClosesAbove::No;
     return ClosesAbove::Plain;
+}
+
+// Appends bytes written as they were, the value's quote (0: none) as its reference.
+void AppendWithQuote(std::string_view b, std::string& into, char quote) {
+    if (!quote) {
+        into.append(b);
+        return;
+    }
+    const std::string_view entity = quote == '"' ? "&quot;" : "&#39;";
+    for (size_t i = 0; i < b.size();) {
+        size_t q = b.find(quote, i);
+        if (q == std::string::npos) q = b.size();
+        into.append(b.substr(i, q - i));
+        if (q < b.size()) into.append(entity);
+        i = q + 1;
+    }
 }
 
 enum class Deferred { None, EndTag, HtmlStart, HeadStart, HeadEnd, BodyStart, EndsDocument };
@@ -348,6 +366,14 @@ private:
     void WriteEndTag(const Token& t, std::string& into, bool html);
     bool DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved);
     size_t EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
+    // An attribute value: `v` is marked_'s bytes or, with nothing decoded, the input's.
+    size_t WriteValue(std::string_view v, std::string& into, char quote) {
+        if (marked_.marks == 0) {
+            AppendWithQuote(v, into, quote);
+            return 0;
+        }
+        return EscapeMarked(marked_, into, true, quote);
+    }
     bool KeepComment(const Token& t) const;
     // Whether the page's styles or scripts may read attribute `name` itself.
     bool ReferredAsAttribute(const std::string& name) const {
@@ -362,7 +388,7 @@ private:
     // The place past the select the parser is in (the innermost, unless a template opened
     // after it), or 0.
     size_t OpenSelect() const {
-        if (!IsOpen(Ids().select)) return 0;
+        if (!IsOpen(ids_.select)) return 0;
         size_t select = stack_.size();
         while (select > 0 && stack_[select - 1].name != "select" && stack_[select - 1].name != "template") --select;
         return select > 0 && stack_[select - 1].name == "select" ? select : 0;
@@ -397,7 +423,7 @@ private:
     bool TablePartInSelect(const Token& t) const {
         static constexpr std::string_view kParts[] = {"caption", "colgroup", "col",   "table", "tbody",
                                                       "tfoot",   "thead",    "tr",    "td",    "th"};
-        return IsOpen(Ids().select) && !t.foreign && tokenizer_.foreign_depth() == 0 &&
+        return IsOpen(ids_.select) && !t.foreign && tokenizer_.foreign_depth() == 0 &&
                std::find(std::begin(kParts), std::end(kParts), t.name) != std::end(kParts);
     }
     // Whether an element of this ElementId is open (the slot past the listed ones counts
@@ -432,6 +458,7 @@ private:
 
     std::vector<OpenElement> stack_;
     std::vector<uint32_t> open_count_;  // elements on stack_ by ElementId
+    const ModelIds& ids_ = Ids();
     std::unordered_set<std::string> unlisted_names_;  // names of open elements the tables lack
     size_t preserve_depth_ = 0;
     std::vector<FormattingEntry> formatting_;
@@ -632,7 +659,7 @@ std::string_view Rewriter::Intern(std::string_view name, size_t id) {
 }
 
 bool Rewriter::InButtonScope(std::string_view name) const {
-    if (name == "p" && !IsOpen(Ids().p)) return false;
+    if (name == "p" && !IsOpen(ids_.p)) return false;
     for (size_t i = stack_.size(); i > 0; --i) {
         const OpenElement& e = stack_[i - 1];
         if (e.name == name) return true;
@@ -656,7 +683,7 @@ void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
         const OpenElement& e = stack_.back();
         // The element at `depth` is the one being closed; those above it close implicitly.
         bool implicit = stack_.size() - 1 > depth;
-        if (IsMarkerElement(e.element)) {
+        if (IsMarkerElement(ids_, e.element)) {
             while (!formatting_.empty()) {
                 bool marker = formatting_.back().name.empty();
                 formatting_.pop_back();
@@ -805,7 +832,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // A column group ends at anything but a column (or a template, which goes inside it).
     if (!stack_.empty() && stack_.back().name == "colgroup" && n != "col" && n != "template")
         PopTo(stack_.size() - 1, true);
-    bool in_template = IsOpen(Ids().template_);
+    bool in_template = IsOpen(ids_.template_);
     // While a form is open (by the parser's form pointer, which only "</form>" clears) another
     // form start tag is dropped, even where the first form was closed by other end tags.
     if (n == "form" && !in_template) {
@@ -845,18 +872,18 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     }
     if ((n == "tr" || n == "td" || n == "th" || n == "tbody" || n == "thead" || n == "tfoot" ||
          n == "caption" || n == "col" || n == "colgroup") &&
-        !IsOpen(Ids().table))
+        !IsOpen(ids_.table))
         return Ignored();  // ignored outside a table
     if (n == "caption" || n == "colgroup" || n == "col") {
         // These close what is open inside the nearest table (cell, row, row group, caption,
         // column group) and open in the table itself; a column alone opens a column group.
-        if (IsOpen(Ids().template_)) {
+        if (IsOpen(ids_.template_)) {
             lost_ = true;
         } else if (!(n == "col" && stack_.back().name == "colgroup")) {
             size_t table = stack_.size();
             while (table > 0 && stack_[table - 1].name != "table") --table;
             PopTo(table, true);
-            if (n == "col") PushOpen(OpenElement{"colgroup", ElementFlags("colgroup"), true, false, uint32_t(Ids().colgroup)});
+            if (n == "col") PushOpen(OpenElement{"colgroup", ElementFlags("colgroup"), true, false, uint32_t(ids_.colgroup)});
         }
     }
     if (n == "table" && InButtonScope("p")) {
@@ -930,7 +957,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     }
     // Formatting elements closed out of order open again before inline content (not in a
     // select, whose content does not take them).
-    if (ReopensFormatting(n, flags) && !IsOpen(Ids().select)) ReopenFormatting();
+    if (ReopensFormatting(n, flags) && !IsOpen(ids_.select)) ReopenFormatting();
     // A line break ends its line: white space just before it ends the line and white space
     // just after it begins the next, and the browser shows neither.
     if (flags & kVoid) return !lost_ && (n == "br" ? !DisplayChanged(t) : ElementIsBlock(t, flags));
@@ -945,7 +972,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         if (alike >= 3) lost_ = true;
         e.id = next_formatting_id_++;
         formatting_.push_back(FormattingEntry{e.name, e.flags, e.block, e.preserve, e.element, e.id});
-    } else if (IsMarkerElement(t.element)) {
+    } else if (IsMarkerElement(ids_, t.element)) {
         formatting_.push_back(FormattingEntry{{}, 0, false, false, 0, 0});
     }
     PushOpen(e);
@@ -959,7 +986,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         if (n != "head") head_region_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
         if (n == "br" && !stack_.empty() && (stack_.back().flags & kTablePart)) lost_ = true;
-        if (n == "br" && !IsOpen(Ids().select)) ReopenFormatting();
+        if (n == "br" && !IsOpen(ids_.select)) ReopenFormatting();
         return false;
     }
     uint32_t flags = ElementFlagsOf(t.element);
@@ -970,7 +997,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         PopTo(select - 1, false);
     }
     // Inside a select only its own end tags (and those of its table) close anything.
-    if (IsOpen(Ids().select) &&
+    if (IsOpen(ids_.select) &&
         n != "select" && n != "option" && n != "optgroup" && n != "template" &&
         (!(flags & kTablePart) || n == "colgroup") && n != "td" && n != "th" && n != "caption") {
         lost_ = true;
@@ -1004,7 +1031,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
             return !lost_ && block;
         }
     }
-    if (n == "form" && !IsOpen(Ids().template_)) {
+    if (n == "form" && !IsOpen(ids_.template_)) {
         // "</form>" closes the form the pointer names, or nothing when none is set.
         bool had_pointer = form_pointer_;
         form_pointer_ = false;
@@ -1160,22 +1187,6 @@ bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
 // Writes decoded text back with the references its context needs: "&" before a name or "#",
 // "<" where it could open markup, and the value's quote inside an attribute. Returns the bytes
 // that decoded characters took back this way, which their references did not save after all.
-// Appends bytes written as they were, the value's quote (0: none) as its reference.
-void AppendWithQuote(std::string_view b, std::string& into, char quote) {
-    if (!quote) {
-        into.append(b);
-        return;
-    }
-    const std::string_view entity = quote == '"' ? "&quot;" : "&#39;";
-    for (size_t i = 0; i < b.size();) {
-        size_t q = b.find(quote, i);
-        if (q == std::string::npos) q = b.size();
-        into.append(b.substr(i, q - i));
-        if (q < b.size()) into.append(entity);
-        i = q + 1;
-    }
-}
-
 size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
     const std::string& b = text.bytes;
     if (!attribute) quote = 0;
@@ -1268,7 +1279,9 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
         size_t original_value_bytes = a.has_value ? value.size() + (a.quote ? 2 : 0) + 1 : 0;
         marked_.clear();
-        if (a.has_value) {
+        // The value's text, references decoded: the input's own bytes while it has none.
+        std::string_view v = a.has_value ? value : std::string_view();
+        if (a.has_value && On(WebRule::CharacterReferences) && value.find('&') != std::string_view::npos) {
             marked_.bytes.reserve(value.size());  // references decode to fewer bytes, mostly
             for (size_t p = 0; p < value.size();) {
                 if (value[p] == '&' && On(WebRule::CharacterReferences) && DecodeReference(value, p, marked_, saved_refs))
@@ -1278,17 +1291,18 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
                 marked_.append(value.substr(p, q - p));
                 p = q;
             }
+            v = marked_.bytes;
         }
         if (html && name == "style" && On(WebRule::MinifyStyles) &&
             value.find('&') == std::string_view::npos && !HoldsControlCharacters(value)) {
             // Without references the value's bytes are its text: minify and take them as raw.
             std::string buffer;
-            const std::string css = MinifyStyleDeclarations(WithLineFeeds(marked_.bytes, buffer));
-            saved_styles += marked_.bytes.size() - css.size();
+            const std::string css = MinifyStyleDeclarations(WithLineFeeds(v, buffer));
+            saved_styles += v.size() - css.size();
             marked_.clear();
             marked_.append(css);
+            v = marked_.bytes;
         }
-        const std::string& v = marked_.bytes;
         if (html && On(WebRule::DefaultAttributes)) {
             const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
             if (d && EqualsIgnoringCase(v, d->value) && !ReferredAsAttribute(name) &&
@@ -1334,7 +1348,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         if (as_written) into.append(in_.substr(a.name_end, value_start - a.name_end));
         else into.push_back('=');
         if ((unquotable || (value.empty() && !a.quote)) && (On(WebRule::AttributeQuotes) || !a.quote)) {
-            saved_refs -= std::min(saved_refs, EscapeMarked(marked_, into, true, 0));
+            saved_refs -= std::min(saved_refs, WriteValue(v, into, 0));
             if (a.quote) {
                 saved_quotes += 2;
                 cause = &saved_quotes;
@@ -1350,7 +1364,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             if (dq == 0) quote = '"';
         }
         into.push_back(quote);
-        saved_refs -= std::min(saved_refs, EscapeMarked(marked_, into, true, quote));
+        saved_refs -= std::min(saved_refs, WriteValue(v, into, quote));
         into.push_back(quote);
         need_space = false;
         last_unquoted = false;
@@ -1804,7 +1818,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 // Text in the body, white space too, makes the parser reopen closed formatting
                 // elements (not in table text or a select, which take none).
                 if (!lost_ && t.end > t.begin && tokenizer_.foreign_depth() == 0 && ReopenPending() &&
-                    (stack_.empty() || !(stack_.back().flags & kTablePart)) && !IsOpen(Ids().select)) {
+                    (stack_.empty() || !(stack_.back().flags & kTablePart)) && !IsOpen(ids_.select)) {
                     ReopenFormatting();
                     group_reopened_ = true;
                 }
@@ -1880,7 +1894,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // template's content a column group, which drops every later tag but col and
             // template (a style there opens no raw text). The rest of the page stays as written.
             if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
-                NameHoldsControlCharacters(t.name) ||
+                NameHoldsControlCharacters(t) ||
                 (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
                  stack_.back().name == "template") ||
                 TablePartInSelect(t)) {
@@ -1936,7 +1950,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
-            if (t.left_foreign || NameHoldsControlCharacters(t.name) || TablePartInSelect(t)) {
+            if (t.left_foreign || NameHoldsControlCharacters(t) || TablePartInSelect(t)) {
                 // Where such an end tag leaves the tree differs between parsers (formatting
                 // elements are rebuilt around foreign content; some replace control characters in
                 // the name): the rest stays as written.
