@@ -497,8 +497,16 @@ private:
     }
 
     bool String(unsigned char quote) {
+        // Bytes that may end the string, escape something or end it too early.
+        static constexpr std::array<bool, 256> kStops = [] {
+            std::array<bool, 256> stops{};
+            for (unsigned char c : {'"', '\'', '\n', '\r', '\\'}) stops[c] = true;
+            return stops;
+        }();
         const uint32_t begin = static_cast<uint32_t>(p_++);
         while (!End(p_)) {
+            while (p_ < s_.size() && !kStops[static_cast<unsigned char>(s_[p_])]) ++p_;  // in one go
+            if (End(p_)) break;
             const unsigned char c = At(p_);
             if (c == quote) {
                 ++p_;
