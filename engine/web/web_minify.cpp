@@ -265,7 +265,8 @@ struct OpenElement {
 // Row numbers of the elements the tree builder's model asks about by name.
 struct ModelIds {
     size_t select = ElementId("select"), table = ElementId("table"), template_ = ElementId("template"),
-           p = ElementId("p"), colgroup = ElementId("colgroup");
+           p = ElementId("p"), colgroup = ElementId("colgroup"), option = ElementId("option"),
+           optgroup = ElementId("optgroup");
     std::array<size_t, 7> markers = {ElementId("td"),     ElementId("th"),     ElementId("caption"),
                                      ElementId("applet"), ElementId("object"), ElementId("marquee"),
                                      ElementId("template")};
@@ -830,7 +831,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // head early, so white space after one is left alone.
     if (!(flags & kHeadContent) || n == "noscript") head_region_ = false;
     // A column group ends at anything but a column (or a template, which goes inside it).
-    if (!stack_.empty() && stack_.back().name == "colgroup" && n != "col" && n != "template")
+    if (!stack_.empty() && stack_.back().element == ids_.colgroup && n != "col" && n != "template")
         PopTo(stack_.size() - 1, true);
     bool in_template = IsOpen(ids_.template_);
     // While a form is open (by the parser's form pointer, which only "</form>" clears) another
@@ -852,7 +853,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     }
     if (!stack_.empty()) {
         const OpenElement& top = stack_.back();
-        if (top.name == "select" || top.name == "option" || top.name == "optgroup") {
+        if (top.element == ids_.select || top.element == ids_.option || top.element == ids_.optgroup) {
             const size_t select = OpenSelect();
             if (select > 0 && n != "option" && n != "optgroup" && n != "script" && n != "template") {
                 // Another select, a control, or in a table a table's part closes the select;
@@ -890,7 +891,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         // In quirks mode the table goes inside the paragraph.
         if (facts_.mode != DocumentMode::Quirks) {
             for (size_t i = stack_.size(); i > 0; --i)
-                if (stack_[i - 1].name == "p") {
+                if (stack_[i - 1].element == ids_.p) {
                     PopTo(i - 1, false);
                     break;
                 }
@@ -900,7 +901,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 n == "dt") &&
                InButtonScope("p")) {
         for (size_t i = stack_.size(); i > 0; --i)
-            if (stack_[i - 1].name == "p") {
+            if (stack_[i - 1].element == ids_.p) {
                 PopTo(i - 1, false);
                 break;
             }
@@ -1079,7 +1080,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
             if (e.name == "form") lost_ = true;
             break;
         }
-        if (table_end ? (e.name == "table" || e.name == "template")
+        if (table_end ? (e.element == ids_.table || e.element == ids_.template_)
                       : ((e.flags & kScopeBoundary) || (n == "li" && (e.name == "ul" || e.name == "ol"))))
             break;
         if (e.flags == 0) unknown_open = true;  // the flags of its name
@@ -1967,7 +1968,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                                 !(!stack_.empty() && (stack_.back().flags & kTablePart));
             std::string_view parent;
             uint32_t parent_flags = 0;
-            bool top_matches = !stack_.empty() && stack_.back().name == t.name;
+            // Listed names compare by row; the others (one row for all) by name.
+            bool top_matches = !stack_.empty() && stack_.back().element == t.element &&
+                               (t.element != ElementCount() || stack_.back().name == t.name);
             if (top_matches && stack_.size() >= 2) {
                 parent = stack_[stack_.size() - 2].name;
                 parent_flags = stack_[stack_.size() - 2].flags;
@@ -1982,8 +1985,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 if (!top_matches || k == kNoEntry || formatting_[k].id != stack_.back().id) held_element = ElementCount();
             }
             const ClosesAbove closes_above =
-                top_matches && html && !verbatim &&
-                        std::none_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.name == "select"; })
+                top_matches && html && !verbatim && !IsOpen(ids_.select)
                     ? ClosesElementsAbove(t.name, end_flags)
                     : ClosesAbove::No;
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
