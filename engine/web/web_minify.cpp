@@ -1927,7 +1927,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             Deferred kind = Deferred::None;
             if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags) &&
                 foreign_depth_before_ == 0) {  // inside SVG these tags end it: they stay
-                if (t.name == "html" && !html_seen_) kind = Deferred::HtmlStart;
+                // In a table the parser judges the text on either side of the tag apart (white
+                // space stays in the table, other text moves out): without it they would join.
+                if (t.name == "html" && !html_seen_ && !InTableText()) kind = Deferred::HtmlStart;
                 else if (t.name == "head" && before_body) kind = Deferred::HeadStart;
                 else if (t.name == "body" && before_body) kind = Deferred::BodyStart;
             }
