@@ -983,6 +983,10 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
 // Follows the tree builder for an end tag; returns whether it closes a block-level box.
 bool Rewriter::SimulateEnd(const Token& t) {
     const TagName& n = t.name;
+    // In a column group any end tag but the group's own, a column's and a template's ends the
+    // group before the table's rules read it (a column after it opens a new group).
+    if (!stack_.empty() && stack_.back().name == "colgroup" && n != "colgroup" && n != "col" && n != "template")
+        PopTo(stack_.size() - 1, true);
     if (n == "head" || n == "html" || n == "body" || n == "br") {
         if (n != "head") head_region_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
@@ -1990,6 +1994,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 top_matches && html && !verbatim && !IsOpen(ids_.select)
                     ? ClosesElementsAbove(t.name, end_flags)
                     : ClosesAbove::No;
+            // There "</head>" ends a column group: it stays.
+            const bool in_column_group = !stack_.empty() && stack_.back().name == "colgroup";
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
             // Held back only where the text gathered so far cannot meet the text after it.
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
@@ -2037,7 +2043,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 deferred_name_ = t.name;
                 deferred_parent_ = parent;
                 deferred_parent_flags_ = parent_flags;
-            } else if (html && !verbatim && t.name == "head" && On(WebRule::OptionalTags)) {
+            } else if (html && !verbatim && t.name == "head" && !in_column_group && On(WebRule::OptionalTags)) {
                 deferred_ = Deferred::HeadEnd;
                 deferred_bytes_ = tag;
             } else {
