@@ -408,6 +408,9 @@ private:
     }
     bool SimulateEnd(const Token& t);
     void PopTo(size_t depth, bool cells_close);
+    bool InColumnGroup() const {
+        return !stack_.empty() && (stack_.back().flags & kTablePart) && stack_.back().name == "colgroup";
+    }
     bool OnStack(uint64_t id) const {
         return std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.id == id; });
     }
@@ -985,8 +988,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
     const TagName& n = t.name;
     // In a column group any end tag but the group's own, a column's and a template's ends the
     // group before the table's rules read it (a column after it opens a new group).
-    if (!stack_.empty() && stack_.back().name == "colgroup" && n != "colgroup" && n != "col" && n != "template")
-        PopTo(stack_.size() - 1, true);
+    if (InColumnGroup() && n != "colgroup" && n != "col" && n != "template") PopTo(stack_.size() - 1, true);
     if (n == "head" || n == "html" || n == "body" || n == "br") {
         if (n != "head") head_region_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
@@ -1465,7 +1467,11 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     for (auto [b, e] : pieces_) original += e - b;
     if (pieces_verbatim_) {
         // Pieces that hold server code are copied as they are, each removed comment between
-        // two of them back in its place.
+        // two of them back in its place; into exactly their room (growing by doubling would
+        // hold the old and the new room at once).
+        size_t marks = 0;
+        for (const Split& split : splits_) marks += SplitMarkOf(split).size();
+        scratch_.reserve(original + marks);
         size_t next_split = 0;
         for (size_t i = 0; i < pieces_.size(); ++i) {
             for (; next_split < splits_.size() && splits_[next_split].piece == i; ++next_split) {
@@ -1995,7 +2001,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                     ? ClosesElementsAbove(t.name, end_flags)
                     : ClosesAbove::No;
             // There "</head>" ends a column group: it stays.
-            const bool in_column_group = !stack_.empty() && stack_.back().name == "colgroup";
+            const bool in_column_group = InColumnGroup() && t.name == "head";
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
             // Held back only where the text gathered so far cannot meet the text after it.
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&

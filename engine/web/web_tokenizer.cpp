@@ -426,13 +426,26 @@ size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {
     return listed_count_[id];
 }
 
+namespace {
+// The listed elements' names by ElementId, built once for every run.
+const std::vector<std::string_view>& ListedNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> all;
+        for (size_t i = 0; i < ElementCount(); ++i) all.push_back(ElementName(i));
+        return all;
+    }();
+    return names;
+}
+}  // namespace
+
+Tokenizer::Tokenizer(std::string_view input)
+    : in_(input), listed_names_(ListedNames().data()), listed_size_(static_cast<uint32_t>(ListedNames().size())) {}
+
 // `id`: the name's ElementId (for HTML elements; others are not counted by it).
 uint32_t Tokenizer::NameIndex(std::string_view name, size_t id) {
-    if (names_.empty()) {
-        for (size_t i = 0; i < ElementCount(); ++i) names_.push_back(ElementName(i));
-    }
     if (id < ElementCount()) return static_cast<uint32_t>(id);
-    auto [entry, added] = name_index_.try_emplace(std::string(name), static_cast<uint32_t>(names_.size()));
+    auto [entry, added] =
+        name_index_.try_emplace(std::string(name), static_cast<uint32_t>(listed_size_ + names_.size()));
     if (added) names_.push_back(entry->first);
     return entry->second;
 }

@@ -67,7 +67,7 @@ struct Token {
 // into RCDATA, RAWTEXT, script data and PLAINTEXT, and allows CDATA only in foreign content.
 class Tokenizer {
 public:
-    explicit Tokenizer(std::string_view input) : in_(input) {}
+    explicit Tokenizer(std::string_view input);
 
     // Fills `token` with the next token; returns false after the Eof token was given.
     bool Next(Token& token);
@@ -80,7 +80,7 @@ private:
     // An open element, kept small: pages that never close their paragraphs or list items
     // leave one of these per tag on the stack.
     struct Open {
-        uint32_t name;  // the entry in names_
+        uint32_t name;  // its ElementId, or ElementCount() + its entry in names_
         uint32_t id;    // ElementId of an HTML element's name
         Namespace ns;
         // The parser's insertion mode is a table's while this element is the current node:
@@ -91,7 +91,9 @@ private:
         // one a start tag that closes paragraphs would close), or 0.
         uint32_t p_in_scope;
     };
-    std::string_view NameOf(const Open& e) const { return names_[e.name]; }
+    std::string_view NameOf(const Open& e) const {
+        return e.name < listed_size_ ? listed_names_[e.name] : names_[e.name - listed_size_];
+    }
     uint32_t NameIndex(std::string_view name, size_t id);
 
     void ReadMarkupDeclaration(Token& t);
@@ -115,8 +117,11 @@ private:
     TextState state_ = TextState::Data;
     std::string raw_end_;              // element whose end tag ends RCDATA/RAWTEXT/script data
     std::vector<Open> open_;
-    // Element names by index: the listed elements by their ElementId, then each other name
-    // met, kept once in name_index_ (whose keys do not move).
+    // Element names by index: the listed elements by their ElementId, from a table shared by
+    // every run, then the names met that it lacks, each kept once in name_index_ (whose keys
+    // do not move).
+    const std::string_view* listed_names_;
+    uint32_t listed_size_;
     std::vector<std::string_view> names_;
     std::unordered_map<std::string, uint32_t> name_index_;
     size_t select_depth_ = 0;          // open select elements
