@@ -662,6 +662,11 @@ void Tokenizer::AfterEndTag(Token& t) {
         auto counted = unlisted_count_.find(t.name);
         if (counted == unlisted_count_.end() || counted->second == 0) return;
     } else if (listed_count_.empty() || listed_count_[id] == 0) {
+        // The parser reopens formatting elements a paragraph or cell closed before it opens
+        // the next element, SVG and MathML among them; such an element's end tag inside that
+        // foreign content (or in HTML inside it) closes the foreign content too. Those
+        // reopened elements are not modelled here, so where foreign content ends is unknown.
+        if ((ElementFlagsOf(id) & kFormatting) && foreign_depth_ > 0) t.left_foreign = true;
         return;
     }
     for (size_t j = open_.size(); j > 0; --j) {
