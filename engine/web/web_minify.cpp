@@ -1963,7 +1963,12 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
-            if (t.left_foreign || NameHoldsControlCharacters(t) || TablePartInSelect(t)) {
+            // Inside SVG or MathML an end tag carrying attributes or a "/" closes its element in
+            // browsers but not in every parser.
+            const bool odd_foreign_end =
+                foreign_depth_before_ > 0 && (t.self_closing || !t.attributes.empty());
+            if (t.left_foreign || odd_foreign_end || NameHoldsControlCharacters(t) ||
+                TablePartInSelect(t)) {
                 // Where such an end tag leaves the tree differs between parsers (formatting
                 // elements are rebuilt around foreign content; some replace control characters in
                 // the name): the rest stays as written.
