@@ -670,6 +670,12 @@ void Tokenizer::AfterEndTag(Token& t) {
         return;
     }
     for (size_t j = open_.size(); j > 0; --j) {
+        // "</p>" closes a paragraph in button scope only; past a table, a cell or a button the
+        // parser opens and closes an empty one and the open elements stay as they are.
+        if (name == "p" && (open_[j - 1].ns == Namespace::Html
+                                ? (ElementFlagsOf(open_[j - 1].id) & kScopeBoundary) || NameOf(open_[j - 1]) == "button"
+                                : IsHtmlIntegrationPoint(NameOf(open_[j - 1]), open_[j - 1].ns)))
+            return;
         if (open_[j - 1].ns == Namespace::Html && NameOf(open_[j - 1]) == t.name) {
             size_t foreign_before = foreign_depth_;
             PopUntil(j - 1);
