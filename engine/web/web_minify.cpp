@@ -473,6 +473,7 @@ private:
     // (not by that element's own end tag): the browser may still have it open, so no later
     // text is known to be outside it and white space stays as written from then on.
     bool keep_space_ = false;
+    std::string_view closing_name_;  // the name of the end tag being handled, else empty
     bool form_pointer_ = false;  // the parser's form element pointer is set
     bool start_ignored_ = false;  // the parser drops the start tag being handled
     // Right after a PRE or LISTING start tag in the output: a line feed written next would
@@ -685,8 +686,9 @@ bool Rewriter::InTableText() const {
 void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
     while (stack_.size() > depth) {
         const OpenElement& e = stack_.back();
-        // The element at `depth` is the one being closed; those above it close implicitly.
-        bool implicit = stack_.size() - 1 > depth;
+        // The element at `depth` is the one an end tag of its name closes; those above it,
+        // and all that a start tag or another name's end tag pops, close implicitly.
+        bool implicit = stack_.size() - 1 > depth || e.name != closing_name_;
         if (IsMarkerElement(ids_, e.element)) {
             while (!formatting_.empty()) {
                 bool marker = formatting_.back().name.empty();
@@ -1798,6 +1800,7 @@ bool Rewriter::Run(const std::vector<RawText>* texts) {
 }
 
 void Rewriter::Handle(const Token& t, std::string& tag) {
+    closing_name_ = t.kind == TokenKind::EndTag ? std::string_view(t.name) : std::string_view();
     if (verbatim_rest_) {
         FlushText(false, &t);
         out_.append(in_.substr(t.begin, t.end - t.begin));
