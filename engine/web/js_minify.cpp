@@ -122,6 +122,19 @@ bool InList(const std::string_view (&list)[N], std::string_view s) {
     return std::find(std::begin(list), std::end(list), s) != std::end(list);
 }
 
+// kReservedWords by their first letter: the lookup of every name and property name tries
+// only the few that can match.
+bool IsReservedWord(std::string_view w) {
+    static const auto lists = [] {
+        std::array<std::vector<std::string_view>, 26> by_letter;
+        for (std::string_view r : kReservedWords) by_letter[static_cast<size_t>(r[0] - 'a')].push_back(r);
+        return by_letter;
+    }();
+    if (w.size() < 2 || w.size() > 10 || w[0] < 'a' || w[0] > 'z') return false;
+    const auto& list = lists[static_cast<size_t>(w[0] - 'a')];
+    return std::find(list.begin(), list.end(), w) != list.end();
+}
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -232,7 +245,7 @@ private:
     void Push(JsTok kind, uint32_t begin, uint32_t end, bool line_comment = false,
               bool free_after = false, bool arrow_body = false, bool params_end = false) {
         const JsToken t{kind, line_before_, free_after, line_comment, arrow_body, params_end,
-                        kind == JsTok::Word && (IsPunct(Previous(), ".") || IsPunct(Previous(), "?.")),
+                        kind == JsTok::Word && AfterMemberAccess(),
                         PlaceOf(kind), begin, end};
         if (kind != JsTok::KeptComment && kind != JsTok::Hashbang) {
             recent_[recent_next_] = t;
@@ -308,7 +321,7 @@ private:
         const uint8_t frame = stack_.back();
         if (frame > kFunctionBodyFrame) return Place::Plain;  // not inside braces
         const JsToken* prev = Previous();
-        if (!IsPunct(prev, "{") && !IsPunct(prev, ",")) return Place::Plain;
+        if (!PunctIs(prev, '{') && !PunctIs(prev, ',')) return Place::Plain;
         return frame == kExpressionFrame ? Place::ObjectItem : Place::BraceItem;
     }
 
@@ -324,6 +337,16 @@ private:
     }
     bool IsWord(const JsToken* t, std::string_view w) const {
         return t && t->kind == JsTok::Word && Text(*t) == w;
+    }
+    // Whether the last code token is "." or "?." (so a name now is a property's).
+    bool AfterMemberAccess() const {
+        const JsToken* t = Previous();
+        if (!t || t->kind != JsTok::Punct || s_[t->end - 1] != '.') return false;
+        return t->end - t->begin == 1 || (t->end - t->begin == 2 && s_[t->begin] == '?');
+    }
+    // IsPunct for a punctuator of one character, the common case, without a comparison of texts.
+    bool PunctIs(const JsToken* t, char c) const {
+        return t && t->kind == JsTok::Punct && t->end - t->begin == 1 && s_[t->begin] == c;
     }
 
     bool RegexAllowed() const {
@@ -581,7 +604,7 @@ private:
     bool OnPunct(std::string_view p, uint32_t begin) {
         const JsToken* prev = Previous();
         // "function" not followed by its name and parameters is a property's name.
-        if (p != "(" && p != "*") function_pending_ = false;
+        if (function_pending_ && p != "(" && p != "*") function_pending_ = false;
         if (p == "{") {
             if (class_body_pending_ && class_depth_ == stack_.size()) class_bodies_.push_back(stack_.size());
             const Brace kind = BraceKind(prev);
@@ -867,7 +890,7 @@ std::string_view PropertyNameWithoutQuotes(std::string_view literal) {
     }
     if (!std::all_of(v.begin(), v.end(), [](char c) { return IsAsciiIdentChar(static_cast<unsigned char>(c)); }))
         return {};
-    return InList(kReservedWords, v) ? std::string_view() : v;
+    return IsReservedWord(v) ? std::string_view() : v;
 }
 
 // The shortest spelling of a decimal number with the same value (digits, a point and an
@@ -1024,7 +1047,9 @@ private:
     // (before a member access, call, template, "**" or "=", after "new").
     bool BooleanAsNumber(const JsToken* prev, const JsToken& t, const JsToken* next) const {
         const std::string_view w = Text(t);
-        if ((w != "true" && w != "false") || t.place != Place::Plain || !prev) return false;
+        if ((w[0] != 't' && w[0] != 'f') || (w != "true" && w != "false") || t.place != Place::Plain ||
+            !prev)
+            return false;
         if (IsPunct(prev, ".") || IsPunct(prev, "?.") ||
             (prev->kind == JsTok::Word && (Text(*prev) == "new" || Text(*prev) == "as")))
             return false;
@@ -1141,7 +1166,7 @@ private:
     bool IsName(const JsToken& t) const {
         const std::string_view w = Text(t);
         // Not "of": a "/" after it would begin a regular expression.
-        return t.kind == JsTok::Word && (w == "this" || (!InList(kReservedWords, w) && w != "of" &&
+        return t.kind == JsTok::Word && (w == "this" || (!IsReservedWord(w) && w != "of" &&
                                                          !InList(kLineEndSensitiveWords, w)));
     }
 
@@ -1161,8 +1186,9 @@ private:
     }
 
     bool MayStartPattern(const JsToken& t) const {
-        const std::string_view text = Text(t);
-        return (t.kind == JsTok::Word && text == "new") || (t.kind == JsTok::Punct && text == "(");
+        const size_t n = t.end - t.begin;
+        return (t.kind == JsTok::Word && n == 3 && Text(t) == "new") ||
+               (t.kind == JsTok::Punct && n == 1 && s_[t.begin] == '(');
     }
 
     // Whether a "(" after the last emitted token opens a group (an operand follows the token),
@@ -1243,7 +1269,7 @@ private:
             case JsTok::Word: {
                 const std::string_view w = Text(t);
                 if (w == "this" || w == "null" || w == "true" || w == "false") return true;
-                return !InList(kReservedWords, w) && !InList(kLineEndSensitiveWords, w) && w != "of";
+                return !IsReservedWord(w) && !InList(kLineEndSensitiveWords, w) && w != "of";
             }
             default:
                 return false;
