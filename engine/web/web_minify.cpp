@@ -2008,8 +2008,11 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 size_t k = FindFormatting(t.name);
                 if (!top_matches || k == kNoEntry || formatting_[k].id != stack_.back().id) held_element = ElementCount();
             }
+            // A formatting element's end tag closes what is open above it only where it closes
+            // the current node (no adoption agency that could move nodes).
             const ClosesAbove closes_above =
-                top_matches && html && !verbatim && !IsOpen(ids_.select)
+                top_matches && html && !verbatim && !IsOpen(ids_.select) &&
+                        (!(end_flags & kFormatting) || held_element != ElementCount())
                     ? ClosesElementsAbove(t.name, end_flags)
                     : ClosesAbove::No;
             // There "</head>" ends a column group: it stays.
