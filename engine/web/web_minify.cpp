@@ -1940,9 +1940,12 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             Deferred kind = Deferred::None;
             if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags) &&
                 foreign_depth_before_ == 0) {  // inside SVG these tags end it: they stay
-                // In a table the parser judges the text on either side of the tag apart (white
-                // space stays in the table, other text moves out): without it they would join.
-                if (t.name == "html" && !html_seen_ && !InTableText()) kind = Deferred::HtmlStart;
+                // Only before anything is open: in a table the parser judges the text on either
+                // side of the tag apart (white space stays in the table, other text moves out),
+                // and inside a template the tag still switches the template's content to the
+                // body's rules (an end tag there is no longer dropped).
+                if (t.name == "html" && !html_seen_ && stack_.empty() && !lost_ && !InTableText())
+                    kind = Deferred::HtmlStart;
                 else if (t.name == "head" && before_body) kind = Deferred::HeadStart;
                 else if (t.name == "body" && before_body) kind = Deferred::BodyStart;
             }
