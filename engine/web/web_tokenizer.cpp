@@ -669,6 +669,8 @@ void Tokenizer::AfterEndTag(Token& t) {
         if ((ElementFlagsOf(id) & kFormatting) && foreign_depth_ > 0) t.left_foreign = true;
         return;
     }
+    const bool table_end = name == "table" || name == "tbody" || name == "thead" || name == "tfoot" ||
+                           name == "tr" || name == "td" || name == "th" || name == "caption" || name == "colgroup";
     for (size_t j = open_.size(); j > 0; --j) {
         // "</p>" closes a paragraph in button scope only; past a table, a cell or a button the
         // parser opens and closes an empty one and the open elements stay as they are.
@@ -682,8 +684,19 @@ void Tokenizer::AfterEndTag(Token& t) {
             if (foreign_depth_ < foreign_before) t.left_foreign = true;
             return;
         }
-        // No end tag but a template's own reaches past a template: every scope stops there.
-        if (open_[j - 1].ns == Namespace::Html && NameOf(open_[j - 1]) == "template") return;
+        // The element must be in scope (a template's end tag looks through everything): a
+        // template, a cell, caption, marquee, object or applet (for all but a table's end
+        // tags), a button for "</p>", and where SVG or MathML hands content to HTML, stop the
+        // search; the parser drops the end tag there (or, for "</p>", makes an empty paragraph).
+        if (name == "template") continue;
+        const Open& e = open_[j - 1];
+        if (e.ns != Namespace::Html) {
+            if (IsHtmlIntegrationPoint(NameOf(e), e.ns)) return;
+            continue;
+        }
+        const std::string_view open_name = NameOf(e);
+        if (open_name == "template" || open_name == "html" || (name == "p" && open_name == "button")) return;
+        if ((ElementFlagsOf(e.id) & kScopeBoundary) && !table_end) return;
     }
 }
 
