@@ -576,13 +576,15 @@ void Tokenizer::AfterStartTag(Token& t) {
         !open_.empty() && open_.back().p_in_scope > 0 && OpenSelect() == 0)
         PopUntil(open_.back().p_in_scope - 1);
     if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
-    // With no table (nor template) open the parser drops a table's parts: a cell there is no
-    // scope boundary that would keep a heading's end tag from closing SVG content before it.
+    // Outside a table the parser drops a table's parts (a template takes them as its first
+    // content only): a cell there is no scope boundary that would keep a heading's end tag
+    // from closing SVG content before it.
     if (((flags & kTablePart) && name != "table") || name == "td" || name == "th" || name == "caption") {
-        bool table_open = std::any_of(open_.begin(), open_.end(), [&](const Open& e) {
-            return e.ns == Namespace::Html && (NameOf(e) == "table" || NameOf(e) == "template");
-        });
-        if (!table_open) return;
+        size_t j = open_.size();
+        while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
+                          (NameOf(open_[j - 1]) == "table" || NameOf(open_[j - 1]) == "template")))
+            --j;
+        if (j == 0 || (NameOf(open_[j - 1]) == "template" && j != open_.size())) return;
     }
     TextState next = RawTextStateOf(flags);
     if (next != TextState::Data) {
