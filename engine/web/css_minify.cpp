@@ -5,7 +5,9 @@
 #include "text/colour_names.h"
 
 #include <algorithm>
-#include <deque>
+#include <array>
+#include <cstring>
+#include <memory>
 
 namespace tsqz::web {
 namespace {
@@ -68,26 +70,40 @@ constexpr GroupAtRule kGroupAtRules[] = {
 // ---------------------------------------------------------------------------------------
 // Byte classes of the tokenizer.
 
-bool IsNewline(unsigned char c) { return c == '\n' || c == '\r' || c == '\f'; }
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || IsNewline(c); }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsHex(unsigned char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-bool IsNameStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80 || c == 0;
-}
-bool IsName(unsigned char c) { return IsNameStart(c) || IsDigit(c) || c == '-'; }
-bool IsNonPrintable(unsigned char c) {
-    return c <= 0x08 || c == 0x0B || (c >= 0x0E && c <= 0x1F) || c == 0x7F;
-}
+// One table of the classes of every byte value, as bits: the tokenizer asks for each byte it
+// reads, and a load and a test are cheaper than the comparisons they stand for.
+enum ByteClass : uint8_t {
+    kNewline = 1, kSpace = 2, kDigit = 4, kHexDigit = 8, kNameStart = 16, kNameByte = 32,
+    kNonPrintable = 64, kStringSpecial = 128,
+};
+constexpr auto kByteClasses = [] {
+    std::array<uint8_t, 256> classes{};
+    for (unsigned c = 0; c < 256; ++c) {
+        uint8_t k = 0;
+        if (c == '\n' || c == '\r' || c == '\f') k |= kNewline | kSpace;
+        if (c == ' ' || c == '\t') k |= kSpace;
+        if (c >= '0' && c <= '9') k |= kDigit | kHexDigit | kNameByte;
+        if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) k |= kHexDigit;
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80 || c == 0)
+            k |= kNameStart | kNameByte;
+        if (c == '-') k |= kNameByte;
+        if (c <= 0x08 || c == 0x0B || (c >= 0x0E && c <= 0x1F) || c == 0x7F) k |= kNonPrintable;
+        if (c == '"' || c == '\'' || c == '\\' || c == '\n' || c == '\r' || c == '\f')
+            k |= kStringSpecial;  // what a string's body stops at
+        classes[c] = k;
+    }
+    return classes;
+}();
+bool Is(unsigned char c, uint8_t classes) { return (kByteClasses[c] & classes) != 0; }
+bool IsNewline(unsigned char c) { return Is(c, kNewline); }
+bool IsSpace(unsigned char c) { return Is(c, kSpace); }
+bool IsDigit(unsigned char c) { return Is(c, kDigit); }
+bool IsHex(unsigned char c) { return Is(c, kHexDigit); }
+bool IsNameStart(unsigned char c) { return Is(c, kNameStart); }
+bool IsName(unsigned char c) { return Is(c, kNameByte); }
+bool IsNonPrintable(unsigned char c) { return Is(c, kNonPrintable); }
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-std::string LowerCopy(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) c = Lower(c);
-    return r;
-}
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t k = 0; k < a.size(); ++k)
@@ -97,6 +113,83 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 template <size_t N>
 bool InList(const std::string_view (&list)[N], std::string_view s) {
     return std::find(std::begin(list), std::end(list), s) != std::end(list);
+}
+
+// A name in lower case, on the stack. The names looked up in the tables above are short: one
+// longer than the buffer matches none of them and is not copied (fits() is false).
+class LowerName {
+public:
+    explicit LowerName(std::string_view s) : size_(s.size() <= sizeof text_ ? s.size() : 0) {
+        fits_ = s.size() <= sizeof text_;
+        for (size_t k = 0; k < size_; ++k) text_[k] = Lower(s[k]);
+    }
+    bool fits() const { return fits_; }
+    std::string_view view() const { return {text_, size_}; }
+    // Without a vendor prefix ("-webkit-"): what follows the prefix's second "-".
+    std::string_view WithoutVendorPrefix() const {
+        const std::string_view name = view();
+        if (name.size() > 1 && name[0] == '-') {
+            const size_t dash = name.find('-', 1);
+            if (dash != std::string_view::npos) return name.substr(dash + 1);
+        }
+        return name;
+    }
+
+private:
+    char text_[48];
+    size_t size_;
+    bool fits_;
+};
+
+// The colour keywords indexed once: by name, and by value with the shortest name (the first
+// of the table among names as short) first.
+constexpr uint32_t HexValue(std::string_view hex) {
+    uint32_t v = 0;
+    for (const char c : hex) v = v * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    return v;
+}
+struct ColourIndex {
+    std::array<uint8_t, std::size(kColours)> by_name{};
+    std::array<uint8_t, std::size(kColours)> by_value{};
+    std::array<uint32_t, std::size(kColours)> values{};  // the values in by_value's order
+};
+constexpr ColourIndex kColourIndex = [] {
+    ColourIndex index;
+    for (size_t k = 0; k < std::size(kColours); ++k)
+        index.by_name[k] = index.by_value[k] = static_cast<uint8_t>(k);
+    std::sort(index.by_name.begin(), index.by_name.end(),
+              [](uint8_t a, uint8_t b) { return kColours[a].name < kColours[b].name; });
+    std::sort(index.by_value.begin(), index.by_value.end(), [](uint8_t a, uint8_t b) {
+        const uint32_t va = HexValue(kColours[a].value.substr(1));
+        const uint32_t vb = HexValue(kColours[b].value.substr(1));
+        if (va != vb) return va < vb;
+        if (kColours[a].name.size() != kColours[b].name.size())
+            return kColours[a].name.size() < kColours[b].name.size();
+        return a < b;
+    });
+    for (size_t k = 0; k < std::size(kColours); ++k)
+        index.values[k] = HexValue(kColours[index.by_value[k]].value.substr(1));
+    return index;
+}();
+constexpr size_t kLongestColourName = [] {
+    size_t longest = 0;
+    for (const NamedColour& c : kColours) longest = std::max(longest, c.name.size());
+    return longest;
+}();
+
+// The keyword named |lower| (in lower case), or null.
+const NamedColour* FindColour(std::string_view lower) {
+    const auto it = std::lower_bound(
+        kColourIndex.by_name.begin(), kColourIndex.by_name.end(), lower,
+        [](uint8_t k, std::string_view name) { return kColours[k].name < name; });
+    if (it == kColourIndex.by_name.end() || kColours[*it].name != lower) return nullptr;
+    return &kColours[*it];
+}
+// The shortest keyword of colour value |value| (0xRRGGBB), or empty.
+std::string_view ShortestColourName(uint32_t value) {
+    const auto it = std::lower_bound(kColourIndex.values.begin(), kColourIndex.values.end(), value);
+    if (it == kColourIndex.values.end() || *it != value) return {};
+    return kColours[kColourIndex.by_value[it - kColourIndex.values.begin()]].name;
 }
 
 class Tokenizer {
@@ -162,14 +255,18 @@ private:
         ++p_;
         while (!End(p_) && (At(p_) & 0xC0) == 0x80) ++p_;  // the rest of a UTF-8 character
     }
+    // Moves p_ past the bytes of class |classes| from p_ on.
+    void Skip(uint8_t classes) {
+        while (p_ < s_.size() && Is(static_cast<unsigned char>(s_[p_]), classes)) ++p_;
+    }
     void ConsumeName() {
         for (;;) {
-            if (NameAt(p_)) ++p_;
-            else if (ValidEscape(p_)) ConsumeEscape();
+            Skip(kNameByte);
+            if (ValidEscape(p_)) ConsumeEscape();
             else return;
         }
     }
-    void ConsumeDigits() { while (!End(p_) && IsDigit(At(p_))) ++p_; }
+    void ConsumeDigits() { Skip(kDigit); }
     void ConsumeNumeric(CssTok& kind, uint32_t& unit) {
         if (At(p_) == '+' || At(p_) == '-') ++p_;
         ConsumeDigits();
@@ -187,6 +284,8 @@ private:
     bool ConsumeString(unsigned char quote, CssTok& kind) {
         ++p_;
         while (!End(p_)) {
+            while (!End(p_) && !Is(At(p_), kStringSpecial)) ++p_;
+            if (End(p_)) break;
             unsigned char c = At(p_);
             if (c == quote) { ++p_; kind = CssTok::String; return true; }
             if (IsNewline(c)) return false;  // a bad string
@@ -241,8 +340,22 @@ private:
         kind = CssTok::Ident;
         return true;
     }
-    bool Next(CssTok& kind, uint32_t& unit) {
+    bool Next(CssTok& kind, uint32_t& unit) {  // p_ before the end
         const unsigned char c = At(p_);
+        // The commonest first: names, then the bytes that are always a token of their own.
+        if (IsNameStart(c)) return ConsumeIdentLike(kind);
+        switch (c) {
+            case '(': ++p_; kind = CssTok::LParen; return true;
+            case ')': ++p_; kind = CssTok::RParen; return true;
+            case '[': ++p_; kind = CssTok::LBracket; return true;
+            case ']': ++p_; kind = CssTok::RBracket; return true;
+            case '{': ++p_; kind = CssTok::LBrace; return true;
+            case '}': ++p_; kind = CssTok::RBrace; return true;
+            case ',': ++p_; kind = CssTok::Comma; return true;
+            case ':': ++p_; kind = CssTok::Colon; return true;
+            case ';': ++p_; kind = CssTok::Semicolon; return true;
+            default: break;
+        }
         if (c == '/' && At(p_ + 1) == '*') {
             const size_t close = s_.find("*/", p_ + 2);
             if (close == std::string_view::npos) return false;
@@ -251,7 +364,7 @@ private:
             return true;
         }
         if (IsSpace(c)) {
-            while (!End(p_) && IsSpace(At(p_))) ++p_;
+            Skip(kSpace);
             kind = CssTok::Whitespace;
             return true;
         }
@@ -281,19 +394,7 @@ private:
             return true;
         }
         ++p_;
-        switch (c) {
-            case '(': kind = CssTok::LParen; break;
-            case ')': kind = CssTok::RParen; break;
-            case '[': kind = CssTok::LBracket; break;
-            case ']': kind = CssTok::RBracket; break;
-            case '{': kind = CssTok::LBrace; break;
-            case '}': kind = CssTok::RBrace; break;
-            case ',': kind = CssTok::Comma; break;
-            case ':': kind = CssTok::Colon; break;
-            case ';': kind = CssTok::Semicolon; break;
-            default:
-                kind = CssTok::Delim;  // one ASCII byte: all others begin names
-        }
+        kind = CssTok::Delim;  // one ASCII byte: all others begin names
         return true;
     }
 
@@ -313,29 +414,47 @@ public:
         : css_(css), tokenizer_(css), position_(position) {}
 
     // Whether token |k| exists, reading up to it.
-    bool Has(size_t k) {
-        while (k >= base_ + window_.size()) {
+    bool Has(size_t k) { return k < end_ || Read(k); }
+    // Token |k| by value: reading further may move the tokens kept.
+    CssToken operator[](size_t k) const { return ring_[k & mask_]; }
+    bool failed() const { return failed_ || tokenizer_.failed(); }
+
+private:
+    bool Read(size_t k) {
+        while (k >= end_) {
             CssToken t;
             if (failed_ || !tokenizer_.Read(t)) return false;
             if (t.kind == CssTok::Delim && css_[t.begin] == '\\') {
                 failed_ = true;
                 return false;
             }
-            // deque: the tokens kept stay where they are while others come and go.
-            for (; base_ + 1 < position_ && !window_.empty(); ++base_) window_.pop_front();
-            window_.push_back(t);
+            if (position_ > base_ + 1) base_ = std::min(position_ - 1, end_);
+            if (end_ - base_ > mask_) Grow();
+            ring_[end_++ & mask_] = t;
         }
         return true;
     }
-    const CssToken& operator[](size_t k) const { return window_[k - base_]; }
-    bool failed() const { return failed_ || tokenizer_.failed(); }
+    // Doubles the ring, each kept token moving to its place in the larger one.
+    void Grow() {
+        const size_t size = (mask_ + 1) * 2;
+        auto ring = std::make_unique<CssToken[]>(size);
+        for (size_t k = base_; k < end_; ++k) ring[k & (size - 1)] = ring_[k & mask_];
+        heap_ = std::move(ring);
+        ring_ = heap_.get();
+        mask_ = size - 1;
+    }
 
-private:
     std::string_view css_;
     Tokenizer tokenizer_;
     const size_t& position_;  // the minifier's next token
-    std::deque<CssToken> window_;
-    size_t base_ = 0;  // the number of the first token in window_
+    // Tokens base_ to end_ - 1 in a ring: token k at k & mask_. Short texts (a style attribute)
+    // never leave the ring inside the object.
+    CssToken inline_[32];
+    std::unique_ptr<CssToken[]> heap_;
+    CssToken* ring_ = inline_;
+    size_t mask_ = std::size(inline_) - 1;
+    size_t base_ = 0;  // the number of the first token kept
+    size_t end_ = 0;   // the number of the first token not read yet
     bool failed_ = false;
 };
 
@@ -390,10 +509,35 @@ struct Property {
     bool weight = false;      // a font-weight: its keywords may be written as numbers
 };
 
+// Where the minifier writes: the end of the caller's string, grown ahead of the writing (by
+// the size of the input, which the result does not pass unless it is given up) so that a
+// token costs a bounds check and a copy. Finish() cuts the string to what was written.
+class Output {
+public:
+    Output(std::string& s, size_t expected) : s_(s), size_(s.size()) { s_.resize(size_ + expected); }
+
+    void Finish() { s_.resize(size_); }
+    size_t size() const { return size_; }
+    char back() const { return s_[size_ - 1]; }
+    void TakeBack(size_t size) { size_ = size; }
+    void Append(std::string_view text) {
+        if (text.size() > s_.size() - size_) s_.resize(size_ + text.size() + 256);
+        std::memcpy(s_.data() + size_, text.data(), text.size());
+        size_ += text.size();
+    }
+    void Append(char c) { Append(std::string_view(&c, 1)); }
+
+private:
+    std::string& s_;
+    size_t size_;
+};
+
 class Minifier {
 public:
-    // Writes after what |out| holds already.
-    Minifier(std::string_view src, std::string& out) : s_(src), t_(src, i_), out_(out) {}
+    // Writes after what |out| holds already; Finish() ends the writing.
+    Minifier(std::string_view src, std::string& out)
+        : s_(src), t_(src, i_), out_(out, src.size()) {}
+    void Finish() { out_.Finish(); }
 
     bool Sheet() {
         RuleList(true);
@@ -422,7 +566,7 @@ private:
 
     Mark Save() const { return {out_.size(), last_, last_delim_, has_last_}; }
     void Restore(const Mark& m) {
-        out_.resize(m.size);
+        out_.TakeBack(m.size);
         last_ = m.last;
         last_delim_ = m.last_delim;
         has_last_ = m.has_last;
@@ -434,13 +578,13 @@ private:
     // as in "u+0370-03ff"), unless one of them was rewritten.
     void Put(CssTok kind, char delim, std::string_view text, bool rewritten = false) {
         if (has_last_) {
-            if (want_space_) out_ += ' ';
+            if (want_space_) out_.Append(' ');
             else if ((gap_space_ || gap_comment_ || rewritten || last_rewritten_) &&
                      (NeedsSeparator(last_, last_delim_, kind, delim) ||
                       (out_.back() == '-' && delim == '>')))  // "--" and ">" make "-->"
-                out_ += gap_space_ ? " " : "/**/";
+                out_.Append(gap_space_ ? " " : "/**/");
         }
-        out_.append(text);
+        out_.Append(text);
         last_ = kind;
         last_delim_ = delim;
         last_rewritten_ = rewritten;
@@ -546,7 +690,8 @@ private:
             }
             if (ctx == Ctx::Value && t.kind == CssTok::Function && prop.colours) {
                 if (const size_t after = OpaqueRgbEnd(i_)) {
-                    const std::string colour = ShortColour(RgbAsHex(i_));
+                    const std::string hex = RgbAsHex(i_);
+                    const std::string_view colour = ShortColour(hex, colour_);
                     i_ = after;
                     Put(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, 0, colour, true);
                     continue;
@@ -568,7 +713,7 @@ private:
             if (ctx == Ctx::Value) {
                 if (t.kind == CssTok::Hash && prop.colours) {
                     ++i_;
-                    const std::string colour = ShortColour(Text(t));
+                    const std::string_view colour = ShortColour(Text(t), colour_);
                     Put(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, 0, colour, colour != Text(t));
                     continue;
                 }
@@ -576,7 +721,7 @@ private:
                 if (t.kind == CssTok::Ident && prop.colour_names &&
                     !(has_last_ && last_ == CssTok::Delim && !space)) {
                     ++i_;
-                    const std::string colour = ShortColourName(Text(t));
+                    const std::string_view colour = ShortColourName(Text(t), colour_);
                     Put(colour[0] == '#' ? CssTok::Hash : CssTok::Ident, 0, colour,
                         colour != Text(t));
                     continue;
@@ -592,7 +737,7 @@ private:
                 }
                 if (IsNumericKind(t.kind) && prop.numbers) {
                     ++i_;
-                    const std::string text = ShortNumber(t, prop.zero_units && open.empty());
+                    const std::string_view text = ShortNumber(t, prop.zero_units && open.empty());
                     Put(text.size() == 1 && text[0] == '0' && t.kind == CssTok::Dimension
                             ? CssTok::Number : t.kind,
                         0, text, text != Text(t));
@@ -688,80 +833,89 @@ private:
     }
 
     // The shortest spelling of a hex colour: lower case, "#rgb" for "#rrggbb", no opaque
-    // alpha, or the colour's name where that is shorter.
-    static std::string ShortColour(std::string_view hash) {
-        std::string hex = LowerCopy(hash.substr(1));
-        const bool all_hex = std::all_of(hex.begin(), hex.end(), [](char c) {
-            return IsHex(static_cast<unsigned char>(c));
-        });
-        if (!all_hex || (hex.size() != 3 && hex.size() != 4 && hex.size() != 6 && hex.size() != 8))
-            return std::string(hash);
-        if (hex.size() == 8 && hex[6] == 'f' && hex[7] == 'f') hex.resize(6);
-        if (hex.size() == 4 && hex[3] == 'f') hex.resize(3);
-        if ((hex.size() == 6 || hex.size() == 8) && hex[0] == hex[1] && hex[2] == hex[3] &&
-            hex[4] == hex[5] && (hex.size() == 6 || hex[6] == hex[7])) {
-            std::string shortened;
-            for (size_t k = 0; k < hex.size(); k += 2) shortened += hex[k];
-            hex = shortened;
+    // alpha, or the colour's name where that is shorter. A new spelling is written into
+    // |buffer|; the result may also be |hash| itself or a keyword of the table.
+    static std::string_view ShortColour(std::string_view hash, char (&buffer)[10]) {
+        const std::string_view digits = hash.substr(1);
+        size_t n = digits.size();
+        if (n != 3 && n != 4 && n != 6 && n != 8) return hash;
+        char* hex = buffer + 1;
+        for (size_t k = 0; k < n; ++k) {
+            if (!IsHex(static_cast<unsigned char>(digits[k]))) return hash;
+            hex[k] = Lower(digits[k]);
         }
-        std::string best = "#" + hex;
-        if (hex.size() == 3 || hex.size() == 6) {
-            std::string full = hex;
-            if (hex.size() == 3) full = {hex[0], hex[0], hex[1], hex[1], hex[2], hex[2]};
-            for (const NamedColour& c : kColours)
-                if (c.name.size() < best.size() && EqualsIgnoreCase(c.value.substr(1), full))
-                    best = c.name;
+        if (n == 8 && hex[6] == 'f' && hex[7] == 'f') n = 6;
+        if (n == 4 && hex[3] == 'f') n = 3;
+        if ((n == 6 || n == 8) && hex[0] == hex[1] && hex[2] == hex[3] && hex[4] == hex[5] &&
+            (n == 6 || hex[6] == hex[7])) {
+            for (size_t k = 0; k < n; k += 2) hex[k / 2] = hex[k];
+            n /= 2;
+        }
+        buffer[0] = '#';
+        const std::string_view best(buffer, n + 1);
+        if (n == 3 || n == 6) {
+            char full[6];  // "rrggbb"
+            for (size_t k = 0; k < 6; ++k) full[k] = n == 3 ? hex[k / 2] : hex[k];
+            const std::string_view name = ShortestColourName(HexValue({full, 6}));
+            if (!name.empty() && name.size() < best.size()) return name;
         }
         return best;
     }
 
     // A colour name written as its shortest hex form where that is shorter.
-    static std::string ShortColourName(std::string_view name) {
-        for (const NamedColour& c : kColours) {
-            if (!EqualsIgnoreCase(c.name, name)) continue;
-            std::string hex = ShortColour(c.value);
-            return hex.size() < name.size() && hex[0] == '#' ? hex : std::string(name);
-        }
-        return std::string(name);
+    static std::string_view ShortColourName(std::string_view name, char (&buffer)[10]) {
+        if (name.size() > kLongestColourName) return name;
+        const NamedColour* c = FindColour(LowerName(name).view());
+        if (!c) return name;
+        const std::string_view hex = ShortColour(c->value, buffer);
+        return hex.size() < name.size() && hex[0] == '#' ? hex : name;
     }
 
     // Drops the leading zero and trailing fraction zeros of a number; a zero length becomes 0
     // when |zero_units| allows. Numbers with an exponent stay as written. (Whether a unit
     // reads as an exponent depends only on the bytes after the digits, which do not change.)
-    std::string ShortNumber(const CssToken& t, bool zero_units) const {
+    // A new spelling is written into number_.
+    std::string_view ShortNumber(const CssToken& t, bool zero_units) {
         const std::string_view num = s_.substr(t.begin, t.unit - t.begin);
         const std::string_view unit = s_.substr(t.unit, t.end - t.unit);
-        if (num.find_first_of("eE") != std::string_view::npos ||
-            (!unit.empty() && unit[0] == '\\'))
-            return std::string(Text(t));
+        if (!unit.empty() && unit[0] == '\\') return Text(t);
+        // One pass over the number: a sign, digits, at most one "." (always followed by a
+        // digit) and an exponent.
         std::string_view sign, digits = num;
         if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
             sign = digits.substr(0, 1);
             digits.remove_prefix(1);
         }
-        const size_t dot = digits.find('.');
-        std::string_view whole = digits.substr(0, dot);
-        std::string_view frac = dot == std::string_view::npos ? std::string_view() : digits.substr(dot + 1);
-        const bool zero = whole.find_first_not_of('0') == std::string_view::npos &&
-                          frac.find_first_not_of('0') == std::string_view::npos;
-        if (zero && zero_units && t.kind == CssTok::Dimension && InList(kLengthUnits, LowerCopy(unit)))
+        size_t dot = std::string_view::npos;
+        bool zero = true;
+        for (size_t k = 0; k < digits.size(); ++k) {
+            const char c = digits[k];
+            if (c == 'e' || c == 'E') return Text(t);
+            if (c == '.') dot = k;
+            else if (c != '0') zero = false;
+        }
+        if (zero && zero_units && t.kind == CssTok::Dimension &&
+            std::any_of(std::begin(kLengthUnits), std::end(kLengthUnits),
+                        [unit](std::string_view u) { return EqualsIgnoreCase(unit, u); }))
             return "0";
-        if (frac.empty()) return std::string(Text(t));
+        if (dot == std::string_view::npos || dot + 1 == digits.size()) return Text(t);
+        std::string_view whole = digits.substr(0, dot);
+        std::string_view frac = digits.substr(dot + 1);
         while (!frac.empty() && frac.back() == '0') frac.remove_suffix(1);
+        number_.assign(sign);
         if (frac.empty()) {
             // An integer-valued number stays a <number> ("1.0" is not an <integer>).
-            if (t.kind == CssTok::Number) return std::string(Text(t));
-            std::string r(sign);
-            r += whole.empty() ? std::string_view("0") : whole;
-            return r + std::string(unit);
+            if (t.kind == CssTok::Number) return Text(t);
+            number_ += whole.empty() ? std::string_view("0") : whole;
+            number_ += unit;
+            return number_;
         }
-        std::string r(sign);
         while (whole.size() > 1 && whole[0] == '0') whole.remove_prefix(1);
-        if (whole != "0") r += whole;
-        r += '.';
-        r += frac;
-        r += unit;
-        return r;
+        if (whole != "0") number_ += whole;
+        number_ += '.';
+        number_ += frac;
+        number_ += unit;
+        return number_;
     }
 
     // ---- rules
@@ -808,8 +962,8 @@ private:
 
     void AtRule(bool nested) {
         const Mark mark = Save();
-        std::string name = LowerCopy(Text(t_[i_]).substr(1));
-        if (name == "charset") {  // byte for byte: only its exact form is recognised
+        const LowerName lower(Text(t_[i_]).substr(1));
+        if (lower.fits() && lower.view() == "charset") {  // byte for byte: only its exact form is recognised
             const uint32_t begin = t_[i_].begin;
             while (!AtEnd() && Kind() != CssTok::Semicolon) ++i_;
             if (AtEnd()) { failed_ = true; return; }
@@ -817,10 +971,8 @@ private:
             PutRaw(CssTok::Semicolon, s_.substr(begin, t_[i_ - 1].end - begin));
             return;
         }
-        if (name.size() > 1 && name[0] == '-') {  // vendor prefix
-            const size_t dash = name.find('-', 1);
-            if (dash != std::string::npos) name.erase(0, dash + 1);
-        }
+        // A name too long for the buffer is none of the listed ones.
+        const std::string_view name = lower.fits() ? lower.WithoutVendorPrefix() : std::string_view();
         PutToken();
         Components(Ctx::AtPrelude, {CssTok::LBrace, CssTok::Semicolon, CssTok::RBrace});
         if (AtEnd() || Kind() == CssTok::RBrace) return;
@@ -906,25 +1058,24 @@ private:
     }
 
     void Declaration() {
-        const std::string name = LowerCopy(Text(t_[i_]));
+        const std::string_view written = Text(t_[i_]);
         PutToken();
         SkipTrivia();
         gap_space_ = gap_comment_ = false;
         PutToken();  // ":"
         const bool space = SkipTrivia();
         gap_space_ = gap_comment_ = false;
-        if (name.substr(0, 2) == "--") {
+        if (written.substr(0, 2) == "--") {
             const size_t before = out_.size();
             Components(Ctx::CustomValue, {CssTok::Semicolon, CssTok::RBrace});
-            if (out_.size() == before && space) out_ += ' ';  // "--x: ;" stays a value
+            if (out_.size() == before && space) out_.Append(' ');  // "--x: ;" stays a value
             return;
         }
         Property prop;
-        std::string base = name;  // without a vendor prefix
-        if (base.size() > 1 && base[0] == '-') {
-            const size_t dash = base.find('-', 1);
-            if (dash != std::string::npos) base.erase(0, dash + 1);
-        }
+        // A name too long for the buffer is none of the listed ones.
+        const LowerName lower(written);
+        const std::string_view name = lower.fits() ? lower.view() : std::string_view();
+        const std::string_view base = lower.fits() ? lower.WithoutVendorPrefix() : std::string_view();
         const bool opaque = InList(kOpaqueValueProperties, name);
         prop.colours = !opaque;
         prop.colour_names = !opaque && InList(kColourProperties, base);
@@ -938,7 +1089,7 @@ private:
     size_t i_ = 0;  // the next token (declared before t_, which keeps a reference to it)
     TokenStream t_;
     bool failed_ = false;
-    std::string& out_;
+    Output out_;
     CssTok last_ = CssTok::Whitespace;
     char last_delim_ = 0;
     bool has_last_ = false;
@@ -946,6 +1097,8 @@ private:
     bool want_space_ = false;   // white space kept between the last token and the next
     bool gap_space_ = false;    // white space dropped since the last token
     bool gap_comment_ = false;  // a comment dropped since the last token
+    char colour_[10];           // a colour's new spelling
+    std::string number_;        // a number's new spelling
 };
 
 bool ContainsStyleEnd(std::string_view s) {
@@ -961,7 +1114,9 @@ void AppendMinified(std::string_view css, Walk walk, std::string& out) {
     const size_t start = out.size();
     if (css.size() < UINT32_MAX) {
         Minifier m(css, out);
-        if (walk(m)) {
+        const bool read = walk(m);
+        m.Finish();
+        if (read) {
             const std::string_view written(out.data() + start, out.size() - start);
             if (written.size() <= css.size() && !ContainsStyleEnd(written)) return;
         }
