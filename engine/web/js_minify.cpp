@@ -28,17 +28,6 @@ constexpr std::string_view kPunctuators[] = {
     "!", "~", "?", ":", "=", ".", "@",
 };
 
-// kPunctuators by their first byte, each list in the table's order (so the longest first):
-// the tokenizer tries only those that can match.
-const std::array<std::vector<std::string_view>, 256>& PunctuatorsStartingWith() {
-    static const auto lists = [] {
-        std::array<std::vector<std::string_view>, 256> by_byte;
-        for (std::string_view p : kPunctuators) by_byte[static_cast<unsigned char>(p[0])].push_back(p);
-        return by_byte;
-    }();
-    return lists;
-}
-
 // Words after which a "/" begins a regular expression rather than a division.
 constexpr std::string_view kRegexAfterWords[] = {
     "return", "typeof", "instanceof", "in", "of", "new", "delete", "void", "throw", "case",
@@ -122,18 +111,134 @@ bool InList(const std::string_view (&list)[N], std::string_view s) {
     return std::find(std::begin(list), std::end(list), s) != std::end(list);
 }
 
-// kReservedWords by their first letter: the lookup of every name and property name tries
-// only the few that can match.
-bool IsReservedWord(std::string_view w) {
-    static const auto lists = [] {
-        std::array<std::vector<std::string_view>, 26> by_letter;
-        for (std::string_view r : kReservedWords) by_letter[static_cast<size_t>(r[0] - 'a')].push_back(r);
-        return by_letter;
-    }();
-    if (w.size() < 2 || w.size() > 10 || w[0] < 'a' || w[0] > 'z') return false;
-    const auto& list = lists[static_cast<size_t>(w[0] - 'a')];
-    return std::find(list.begin(), list.end(), w) != list.end();
+// ---------------------------------------------------------------------------------------
+// Token numbers. The tokenizer numbers every punctuator by its place in kPunctuators and every
+// word the rules name by its place in kKnownWords, so the rules compare numbers and test bits
+// of sets instead of comparing texts.
+
+static_assert(std::size(kPunctuators) <= 64, "a punctuator set is one 64-bit word");
+
+// Reserved words first, then the contextual words the rules name.
+constexpr std::string_view kContextualWords[] = {"async", "get", "set", "accessor", "of", "as"};
+constexpr size_t kKnownWordCount = std::size(kReservedWords) + std::size(kContextualWords);
+static_assert(kKnownWordCount < 64, "a word set is one 64-bit word, 0 for other words");
+
+constexpr std::string_view KnownWord(size_t k) {
+    return k < std::size(kReservedWords) ? kReservedWords[k]
+                                         : kContextualWords[k - std::size(kReservedWords)];
 }
+
+// The number of a punctuator or a known word; a text that is neither does not compile.
+consteval uint8_t PunctuatorNumber(std::string_view p) {
+    for (size_t k = 0; k < std::size(kPunctuators); ++k)
+        if (kPunctuators[k] == p) return static_cast<uint8_t>(k);
+    throw "not a punctuator";
+}
+consteval uint8_t WordNumber(std::string_view w) {
+    for (size_t k = 0; k < kKnownWordCount; ++k)
+        if (KnownWord(k) == w) return static_cast<uint8_t>(k + 1);
+    throw "not a known word";
+}
+// Written as the text itself where a rule names one punctuator or word.
+struct Punctuator {
+    uint8_t number;
+    consteval Punctuator(const char* p) : number(PunctuatorNumber(p)) {}
+};
+struct KnownName {
+    uint8_t number;
+    consteval KnownName(const char* w) : number(WordNumber(w)) {}
+};
+
+// A set of punctuators or of known words, as bits by number.
+using TokenSet = uint64_t;
+template <size_t N>
+consteval TokenSet PunctuatorSet(const std::string_view (&list)[N]) {
+    TokenSet set = 0;
+    for (std::string_view p : list) set |= TokenSet{1} << PunctuatorNumber(p);
+    return set;
+}
+template <size_t N>
+consteval TokenSet WordSet(const std::string_view (&list)[N]) {
+    TokenSet set = 0;
+    for (std::string_view w : list) set |= TokenSet{1} << WordNumber(w);
+    return set;
+}
+bool InSet(TokenSet set, uint8_t number) { return (set >> number) & 1; }
+
+constexpr TokenSet kRegexAfterWordSet = WordSet(kRegexAfterWords);
+constexpr TokenSet kCannotEndWordSet = WordSet(kCannotEndWords);
+constexpr TokenSet kLineEndSensitiveWordSet = WordSet(kLineEndSensitiveWords);
+constexpr TokenSet kReservedWordSet = WordSet(kReservedWords);
+constexpr TokenSet kGroupAfterWordSet = WordSet(kGroupAfterWords);
+constexpr TokenSet kConditionWordSet = WordSet(kConditionWords);
+constexpr TokenSet kBlockWordSet = WordSet(kBlockWords);
+constexpr TokenSet kDeclarationAfterWordSet = WordSet(kDeclarationAfterWords);
+constexpr TokenSet kContinuingPunctuatorSet = PunctuatorSet(kContinuingPunctuators);
+constexpr TokenSet kBindsBeforeUnarySet = PunctuatorSet(kBindsBeforeUnary);
+constexpr TokenSet kGroupAfterPunctuatorSet = PunctuatorSet(kGroupAfterPunctuators);
+
+// Known words are looked up in an open-addressed table by a hash of their length and three
+// of their letters; a slot holds a word's number, 0 when empty.
+constexpr size_t kWordTableSize = 256;
+constexpr size_t WordHash(std::string_view w) {
+    return (w.size() * 7 + static_cast<unsigned char>(w[0]) * 31 +
+            static_cast<unsigned char>(w[1]) * 5 + static_cast<unsigned char>(w.back())) %
+           kWordTableSize;
+}
+constexpr auto kWordTable = [] {
+    std::array<uint8_t, kWordTableSize> table{};
+    for (size_t k = 0; k < kKnownWordCount; ++k) {
+        size_t h = WordHash(KnownWord(k));
+        while (table[h] != 0) h = (h + 1) % kWordTableSize;
+        table[h] = static_cast<uint8_t>(k + 1);
+    }
+    return table;
+}();
+
+// The number of a known word, or 0.
+uint8_t WordNumberOf(std::string_view w) {
+    if (w.size() < 2 || w.size() > 10 || w[0] < 'a' || w[0] > 'z') return 0;
+    for (size_t h = WordHash(w); kWordTable[h] != 0; h = (h + 1) % kWordTableSize)
+        if (KnownWord(kWordTable[h] - 1) == w) return kWordTable[h];
+    return 0;
+}
+
+bool IsReservedWord(std::string_view w) { return InSet(kReservedWordSet, WordNumberOf(w)); }
+
+// The punctuators by their first byte, longest first (the tokenizer takes the longest
+// match): the tokenizer tries only those that can match.
+struct PunctuatorsByByte {
+    std::array<uint8_t, 256> first{};  // where a byte's list begins in numbers
+    std::array<uint8_t, 256> count{};
+    std::array<uint8_t, std::size(kPunctuators)> numbers{};
+};
+constexpr PunctuatorsByByte kPunctuatorsByByte = [] {
+    PunctuatorsByByte by{};
+    size_t next = 0;
+    for (size_t c = 0; c < 256; ++c) {
+        by.first[c] = static_cast<uint8_t>(next);
+        for (size_t k = 0; k < std::size(kPunctuators); ++k)  // kPunctuators is longest first
+            if (static_cast<unsigned char>(kPunctuators[k][0]) == c) by.numbers[next++] = static_cast<uint8_t>(k);
+        by.count[c] = static_cast<uint8_t>(next - by.first[c]);
+    }
+    return by;
+}();
+
+// Whether punctuator |a| written right before punctuator |b| would read as a longer one:
+// bit b of row a.
+constexpr auto kPunctuatorsJoin = [] {
+    std::array<TokenSet, std::size(kPunctuators)> join{};
+    for (size_t a = 0; a < std::size(kPunctuators); ++a) {
+        const std::string_view pa = kPunctuators[a];
+        for (std::string_view p : kPunctuators) {
+            if (p.size() <= pa.size() || !p.starts_with(pa)) continue;
+            const std::string_view rest = p.substr(pa.size());  // what |b| would have to begin with
+            for (size_t b = 0; b < std::size(kPunctuators); ++b)
+                if (rest.size() <= 3 && kPunctuators[b].starts_with(rest)) join[a] |= TokenSet{1} << b;
+        }
+    }
+    return join;
+}();
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -174,13 +279,35 @@ struct JsToken {
     bool params_end;   // the ")" of a function's parameters: only its body's "{" follows
     bool property;     // a name after "." or "?.": a property's, never a keyword
     Place place;
+    uint8_t number;    // a punctuator's or known word's number (0 for other words)
     uint32_t begin;
     uint32_t end;
 };
 
-bool IsAsciiIdentChar(unsigned char c) {
+constexpr bool IsAsciiIdentCharTest(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
            c == '_' || c == '$';
+}
+constexpr auto kAsciiIdentChars = [] {
+    std::array<bool, 256> chars{};
+    for (size_t c = 0; c < 256; ++c) chars[c] = IsAsciiIdentCharTest(static_cast<unsigned char>(c));
+    return chars;
+}();
+bool IsAsciiIdentChar(unsigned char c) { return kAsciiIdentChars[c]; }
+
+// A view of s[begin, end) without the bounds check of substr (the tokens' bounds are s's).
+std::string_view Slice(std::string_view s, size_t begin, size_t end) {
+    return std::string_view(s.data() + begin, end - begin);
+}
+
+// Whether any of the eight bytes of |x| is |b|, or below |limit| (at most 0x80).
+constexpr uint64_t kEveryByte = 0x0101010101010101ull, kHighBits = 0x8080808080808080ull;
+bool HasByte(uint64_t x, unsigned char b) {
+    const uint64_t y = x ^ (kEveryByte * b);
+    return ((y - kEveryByte) & ~y & kHighBits) != 0;
+}
+bool HasByteBelow(uint64_t x, unsigned char limit) {
+    return ((x - kEveryByte * limit) & ~x & kHighBits) != 0;
 }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(unsigned char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
@@ -226,6 +353,7 @@ private:
         const unsigned char c = At(k);
         if (End(k)) return 0;
         if (c == ' ' || c == '\t' || c == '\v' || c == '\f') return 1;
+        if (c < 0x80) return 0;
         const unsigned char c1 = At(k + 1), c2 = At(k + 2);
         if (c == 0xC2 && c1 == 0xA0) return 2;                                   // U+00A0
         if (c == 0xEF && c1 == 0xBB && c2 == 0xBF) return 3;                     // U+FEFF
@@ -243,10 +371,11 @@ private:
     }
 
     void Push(JsTok kind, uint32_t begin, uint32_t end, bool line_comment = false,
-              bool free_after = false, bool arrow_body = false, bool params_end = false) {
+              bool free_after = false, bool arrow_body = false, bool params_end = false,
+              uint8_t number = 0) {
         const JsToken t{kind, line_before_, free_after, line_comment, arrow_body, params_end,
                         kind == JsTok::Word && AfterMemberAccess(),
-                        PlaceOf(kind), begin, end};
+                        PlaceOf(kind), number, begin, end};
         if (kind != JsTok::KeptComment && kind != JsTok::Hashbang) {
             recent_[recent_next_] = t;
             recent_next_ = (recent_next_ + 1) % kRecent;
@@ -257,7 +386,10 @@ private:
         at_line_start_ = false;
     }
     void SkipToLineEnd() {
-        while (!End(p_) && !LineTerminatorAt(p_)) ++p_;
+        for (; !End(p_); ++p_) {
+            const unsigned char c = static_cast<unsigned char>(s_[p_]);
+            if (c == '\n' || c == '\r' || (c == 0xE2 && LineTerminatorAt(p_))) return;
+        }
     }
 
     // Licence comments stay: "/*!", "@license", "@preserve", and "/*@" (conditional
@@ -271,6 +403,11 @@ private:
     // Skips white space and comments; returns false at the end of the text.
     bool SkipSpaceAndComments() {
         while (!End(p_)) {
+            const unsigned char b = static_cast<unsigned char>(s_[p_]);
+            if (b == ' ' || b == '\t') {  // the common white space, without the general tests
+                ++p_;
+                continue;
+            }
             if (size_t n = LineTerminatorAt(p_)) {
                 p_ += n;
                 line_before_ = at_line_start_ = true;
@@ -287,7 +424,7 @@ private:
             if ((c == '/' && At(p_ + 1) == '/') || html_open || html_close) {
                 const size_t begin = p_;
                 SkipToLineEnd();
-                if (c == '/' && KeepComment(s_.substr(begin, p_ - begin))) {
+                if (c == '/' && KeepComment(Slice(s_, begin, p_))) {
                     Push(JsTok::KeptComment, static_cast<uint32_t>(begin), static_cast<uint32_t>(p_),
                          /*line_comment=*/true);
                 }
@@ -296,9 +433,14 @@ private:
             if (c == '/' && At(p_ + 1) == '*') {
                 const size_t close = s_.find("*/", p_ + 2);
                 if (close == std::string_view::npos) { failed_ = true; return false; }
-                const std::string_view body = s_.substr(p_, close + 2 - p_);
-                for (size_t k = p_; k < close; ++k)
-                    if (LineTerminatorAt(k)) { line_before_ = true; break; }
+                const std::string_view body = Slice(s_, p_, close + 2);
+                for (size_t k = p_; k < close; ++k) {
+                    const unsigned char c = static_cast<unsigned char>(s_[k]);
+                    if (c == '\n' || c == '\r' || (c == 0xE2 && LineTerminatorAt(k))) {
+                        line_before_ = true;
+                        break;
+                    }
+                }
                 const bool line_start = at_line_start_ || line_before_;
                 if (KeepComment(body)) {
                     const bool line = line_before_;
@@ -321,7 +463,7 @@ private:
         const uint8_t frame = stack_.back();
         if (frame > kFunctionBodyFrame) return Place::Plain;  // not inside braces
         const JsToken* prev = Previous();
-        if (!PunctIs(prev, '{') && !PunctIs(prev, ',')) return Place::Plain;
+        if (!IsPunct(prev, "{") && !IsPunct(prev, ",")) return Place::Plain;
         return frame == kExpressionFrame ? Place::ObjectItem : Place::BraceItem;
     }
 
@@ -331,22 +473,17 @@ private:
         if (skip >= recent_count_) return nullptr;
         return &recent_[(recent_next_ + kRecent - 1 - skip) % kRecent];
     }
-    std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
-    bool IsPunct(const JsToken* t, std::string_view p) const {
-        return t && t->kind == JsTok::Punct && Text(*t) == p;
+    std::string_view Text(const JsToken& t) const { return Slice(s_, t.begin, t.end); }
+    static bool IsPunct(const JsToken* t, Punctuator p) {
+        return t && t->kind == JsTok::Punct && t->number == p.number;
     }
-    bool IsWord(const JsToken* t, std::string_view w) const {
-        return t && t->kind == JsTok::Word && Text(*t) == w;
+    static bool IsWord(const JsToken* t, KnownName w) {
+        return t && t->kind == JsTok::Word && t->number == w.number;
     }
     // Whether the last code token is "." or "?." (so a name now is a property's).
     bool AfterMemberAccess() const {
         const JsToken* t = Previous();
-        if (!t || t->kind != JsTok::Punct || s_[t->end - 1] != '.') return false;
-        return t->end - t->begin == 1 || (t->end - t->begin == 2 && s_[t->begin] == '?');
-    }
-    // IsPunct for a punctuator of one character, the common case, without a comparison of texts.
-    bool PunctIs(const JsToken* t, char c) const {
-        return t && t->kind == JsTok::Punct && t->end - t->begin == 1 && s_[t->begin] == c;
+        return IsPunct(t, ".") || IsPunct(t, "?.");
     }
 
     bool RegexAllowed() const {
@@ -354,13 +491,12 @@ private:
         if (!prev) return true;
         switch (prev->kind) {
             case JsTok::Word:
-                return !AfterDot() && InList(kRegexAfterWords, Text(*prev));
+                return !AfterDot() && InSet(kRegexAfterWordSet, prev->number);
             case JsTok::Punct: {
-                const std::string_view p = Text(*prev);
                 // After an arrow function's body nothing can continue the expression, so a
                 // "/" there begins a statement (after an automatic semicolon).
-                if (p == ")" || p == "}") return prev->free_after || prev->arrow_body;
-                return p != "]" && p != "++" && p != "--";
+                if (IsPunct(prev, ")") || IsPunct(prev, "}")) return prev->free_after || prev->arrow_body;
+                return !IsPunct(prev, "]") && !IsPunct(prev, "++") && !IsPunct(prev, "--");
             }
             case JsTok::TemplateHead:
             case JsTok::TemplateMiddle:
@@ -373,10 +509,10 @@ private:
     // Whether |t| can be the last token of a statement (so a line end after it may be an
     // automatic semicolon).
     bool CanEndStatement(const JsToken& t) const {
-        if (t.kind == JsTok::Word) return t.property || !InList(kCannotEndWords, Text(t));
+        if (t.kind == JsTok::Word) return t.property || !InSet(kCannotEndWordSet, t.number);
         if (t.kind != JsTok::Punct) return t.kind != JsTok::TemplateHead && t.kind != JsTok::TemplateMiddle;
-        const std::string_view p = Text(t);
-        return p == ")" || p == "]" || p == "}" || p == "++" || p == "--";
+        return IsPunct(&t, ")") || IsPunct(&t, "]") || IsPunct(&t, "}") || IsPunct(&t, "++") ||
+               IsPunct(&t, "--");
     }
 
     // Whether the token before starts a statement position (a declaration may follow). After
@@ -385,13 +521,12 @@ private:
     bool StatementStart(const JsToken* prev, bool line_before) const {
         if (!prev) return true;
         if (line_before && CanEndStatement(*prev)) return true;
-        if (prev->kind == JsTok::Word) return InList(kDeclarationAfterWords, Text(*prev));
+        if (prev->kind == JsTok::Word) return InSet(kDeclarationAfterWordSet, prev->number);
         if (prev->kind != JsTok::Punct) return false;
-        const std::string_view p = Text(*prev);
-        if (p == ";") return true;
-        if (p == "}" || p == ")") return prev->free_after;
+        if (IsPunct(prev, ";")) return true;
+        if (IsPunct(prev, "}") || IsPunct(prev, ")")) return prev->free_after;
         // Inside a block or any function body statements follow one another.
-        if (p == "{")
+        if (IsPunct(prev, "{"))
             return !stack_.empty() && (stack_.back() == kBlockFrame ||
                                        stack_.back() == kArrowBodyFrame ||
                                        stack_.back() == kFunctionBodyFrame);
@@ -409,7 +544,7 @@ private:
             return body_after_paren_ == Brace::Block ? Brace::Block : Brace::FunctionBody;
         if (prev && IsPunct(prev, "=>")) return Brace::ArrowBody;
         if (StatementStart(prev, line_before_)) return Brace::Block;
-        if (prev && prev->kind == JsTok::Word && InList(kBlockWords, Text(*prev))) return Brace::Block;
+        if (prev && prev->kind == JsTok::Word && InSet(kBlockWordSet, prev->number)) return Brace::Block;
         // After a call's ")" only a method's body can follow on the same line.
         if (prev && IsPunct(prev, ")")) return Brace::FunctionBody;
         return Brace::Expression;
@@ -435,16 +570,20 @@ private:
         if (IdentCharAt(p_) && !IsDigit(c)) {
             Word();
             if (failed_) return false;
-            Push(JsTok::Word, begin, static_cast<uint32_t>(p_));
-            OnWord(Text(*Previous()));
+            const uint8_t number = WordNumberOf(Slice(s_, begin, p_));
+            Push(JsTok::Word, begin, static_cast<uint32_t>(p_), false, false, false, false, number);
+            OnWord(number);
             return true;
         }
         if (c == '/' && RegexAllowed()) return Regex();
-        for (std::string_view p : PunctuatorsStartingWith()[static_cast<unsigned char>(c)]) {
-            if (s_.substr(p_, p.size()) != p) continue;
-            if (p == "?." && IsDigit(At(p_ + 2))) continue;
+        const size_t first = kPunctuatorsByByte.first[c];
+        for (size_t k = first; k < first + kPunctuatorsByByte.count[c]; ++k) {
+            const uint8_t number = kPunctuatorsByByte.numbers[k];
+            const std::string_view p = kPunctuators[number];
+            if (s_.size() - p_ < p.size() || !std::equal(p.begin(), p.end(), s_.data() + p_)) continue;
+            if (number == Punctuator("?.").number && IsDigit(At(p_ + 2))) continue;
             p_ += p.size();
-            return OnPunct(p, begin);
+            return OnPunct(number, begin);
         }
         failed_ = true;
         return false;
@@ -453,6 +592,7 @@ private:
     // A name; a backslash in it must begin a \u escape of four hex digits or of hex digits in
     // braces, or the script is not read further.
     void Word() {
+        while (p_ < s_.size() && IsAsciiIdentChar(static_cast<unsigned char>(s_[p_]))) ++p_;  // at once
         while (IdentCharAt(p_)) {
             if (At(p_) == '\\') {
                 ++p_;
@@ -480,8 +620,9 @@ private:
         return IsPunct(before, ".") || IsPunct(before, "?.");
     }
 
-    void OnWord(std::string_view w) {
-        if ((w == "function" || w == "class") && !AfterDot()) {
+    void OnWord(uint8_t w) {
+        const bool function = w == KnownName("function").number;
+        if ((function || w == KnownName("class").number) && !AfterDot()) {
             const JsToken* prev = Previous(1);
             bool line = Previous()->line_before;
             if (IsWord(prev, "async")) {
@@ -489,7 +630,7 @@ private:
                 prev = Previous(2);
             }
             const bool declaration = StatementStart(prev, line);
-            if (w == "function") {
+            if (function) {
                 function_pending_ = true;
                 function_is_declaration_ = declaration;
             } else {
@@ -528,7 +669,13 @@ private:
         }();
         const uint32_t begin = static_cast<uint32_t>(p_++);
         while (!End(p_)) {
-            while (p_ < s_.size() && !kStops[static_cast<unsigned char>(s_[p_])]) ++p_;  // in one go
+            // Eight bytes at a time past those without the quote, a backslash or a control
+            // character (where line ends are), then byte by byte to the stop.
+            for (uint64_t x; p_ + 8 <= s_.size(); p_ += 8) {
+                std::memcpy(&x, s_.data() + p_, 8);
+                if (HasByte(x, quote) || HasByte(x, '\\') || HasByteBelow(x, 0x0E)) break;
+            }
+            while (p_ < s_.size() && !kStops[static_cast<unsigned char>(s_[p_])]) ++p_;
             if (End(p_)) break;
             const unsigned char c = At(p_);
             if (c == quote) {
@@ -601,11 +748,12 @@ private:
                              kConditionFrame = 6, kDeclarationParamsFrame = 7,
                              kExpressionParamsFrame = 8, kParenFrame = 9, kBracketFrame = 10;
 
-    bool OnPunct(std::string_view p, uint32_t begin) {
+    bool OnPunct(uint8_t number, uint32_t begin) {
+        const auto is = [number](Punctuator p) { return number == p.number; };
         const JsToken* prev = Previous();
         // "function" not followed by its name and parameters is a property's name.
-        if (function_pending_ && p != "(" && p != "*") function_pending_ = false;
-        if (p == "{") {
+        if (function_pending_ && !is("(") && !is("*")) function_pending_ = false;
+        if (is("{")) {
             if (class_body_pending_ && class_depth_ == stack_.size()) class_bodies_.push_back(stack_.size());
             const Brace kind = BraceKind(prev);
             stack_.push_back(kind == Brace::Block          ? kBlockFrame
@@ -613,38 +761,39 @@ private:
                              : kind == Brace::FunctionBody ? kFunctionBodyFrame
                                                            : kExpressionFrame);
             body_after_paren_ = Brace::Expression;
-        } else if (p == "(") {
+        } else if (is("(")) {
             uint8_t frame = kParenFrame;
-            if (prev && prev->kind == JsTok::Word && InList(kConditionWords, Text(*prev)))
+            if (prev && prev->kind == JsTok::Word && InSet(kConditionWordSet, prev->number))
                 frame = kConditionFrame;
             else if (function_pending_)
                 frame = function_is_declaration_ ? kDeclarationParamsFrame : kExpressionParamsFrame;
             function_pending_ = false;
             stack_.push_back(frame);
-        } else if (p == "[") {
+        } else if (is("[")) {
             stack_.push_back(kBracketFrame);
-        } else if (p == "}" || p == ")" || p == "]") {
+        } else if (is("}") || is(")") || is("]")) {
             if (stack_.empty()) { failed_ = true; return false; }
             const uint8_t frame = stack_.back();
             stack_.pop_back();
             if (!class_bodies_.empty() && class_bodies_.back() == stack_.size()) class_bodies_.pop_back();
-            if (p == "}" && frame == kSubstitutionFrame) {
+            if (is("}") && frame == kSubstitutionFrame) {
                 --p_;
                 return Template(begin, false);
             }
             const bool brace = frame <= kFunctionBodyFrame;
             const bool bracket = frame == kBracketFrame;
-            if ((p == "}") != brace || (p == "]") != bracket) { failed_ = true; return false; }
+            if (is("}") != brace || is("]") != bracket) { failed_ = true; return false; }
             Push(JsTok::Punct, begin, static_cast<uint32_t>(p_), false,
                  /*free_after=*/frame == kBlockFrame || frame == kConditionFrame,
                  /*arrow_body=*/frame == kArrowBodyFrame,
-                 /*params_end=*/frame == kDeclarationParamsFrame || frame == kExpressionParamsFrame);
+                 /*params_end=*/frame == kDeclarationParamsFrame || frame == kExpressionParamsFrame,
+                 number);
             body_after_paren_ = frame == kConditionFrame || frame == kDeclarationParamsFrame
                                     ? Brace::Block : Brace::Expression;
             paren_was_call_ = frame == kParenFrame;
             return true;
         }
-        Push(JsTok::Punct, begin, static_cast<uint32_t>(p_));
+        Push(JsTok::Punct, begin, static_cast<uint32_t>(p_), false, false, false, false, number);
         return true;
     }
 
@@ -712,6 +861,7 @@ struct StringPiece {
 // escape whose value depends on the mode (legacy octal, "\8", "\9") or that is malformed: such
 // a literal stays as written.
 bool ReadStringPieces(std::string_view body, std::vector<StringPiece>& pieces) {
+    pieces.clear();
     for (size_t k = 0; k < body.size();) {
         if (body[k] != '\\') {
             const size_t e = std::min(body.find('\\', k), body.size());
@@ -798,8 +948,6 @@ void AppendHexEscape(std::string& out, uint32_t cp) {
 // spell "<!--", "</" or "<script" with it. Raw non-ASCII only on a UTF-8 page and for a
 // character that is neither a control, a line terminator nor a noncharacter.
 void AppendStringChar(std::string& out, uint32_t cp, char quote, bool utf8, size_t body_begin) {
-    const bool after_less_than =
-        out.find('<', std::max(body_begin, out.size() >= 7 ? out.size() - 7 : 0)) != std::string::npos;
     if (cp == static_cast<unsigned char>(quote) || cp == '\\') {
         out += '\\';
         out += static_cast<char>(cp);
@@ -814,6 +962,8 @@ void AppendStringChar(std::string& out, uint32_t cp, char quote, bool utf8, size
     } else if (cp == 0) {
         out += "\\0";  // becomes "\x00" when a digit follows (see AppendStringBytes)
     } else if (cp == '\t' || (cp >= 0x20 && cp < 0x7F && cp != '<' && cp != '>')) {
+        const bool after_less_than =
+            out.find('<', std::max(body_begin, out.size() >= 7 ? out.size() - 7 : 0)) != std::string::npos;
         if (after_less_than) AppendHexEscape(out, cp);
         else out += static_cast<char>(cp);
     } else if (utf8 && RawInUtf8(cp)) {
@@ -827,26 +977,31 @@ void AppendStringChar(std::string& out, uint32_t cp, char quote, bool utf8, size
 void AppendStringBytes(std::string& out, std::string_view bytes, char quote, size_t zero_end) {
     if (!bytes.empty() && IsDigit(static_cast<unsigned char>(bytes[0])) && out.size() == zero_end)
         out.insert(out.size() - 1, "x0");
-    for (char c : bytes) {
-        if (c == quote) out += '\\';
-        out += c;
+    for (size_t k = 0; k < bytes.size();) {  // runs between quotes in one go
+        const size_t q = std::min(bytes.find(quote, k), bytes.size());
+        out.append(bytes.substr(k, q - k));
+        if (q == bytes.size()) break;
+        out += '\\';
+        out += quote;
+        k = q + 1;
     }
 }
 
 // The shortest spelling of a string literal with the same value, or |literal| itself. The
 // quote is the one fewer characters of the value need escaping for (the literal's own on a
-// tie).
-std::string_view ShortestString(std::string_view literal, bool utf8, std::string& scratch) {
+// tie). |pieces| is room for the literal's pieces, kept from one literal to the next.
+std::string_view ShortestString(std::string_view literal, bool utf8, std::string& scratch,
+                                std::vector<StringPiece>& pieces) {
     const std::string_view body = literal.substr(1, literal.size() - 2);
     if (body.find('\\') == std::string_view::npos) return literal;
-    std::vector<StringPiece> pieces;
     if (!ReadStringPieces(body, pieces)) return literal;
     long balance = 0;  // double quotes minus single quotes in the value
     for (const StringPiece& p : pieces) {
         if (p.escaped) {
             balance += (p.value == '"') - (p.value == '\'');
         } else {
-            for (char c : body.substr(p.begin, p.end - p.begin)) balance += (c == '"') - (c == '\'');
+            const std::string_view raw = body.substr(p.begin, p.end - p.begin);
+            balance += std::count(raw.begin(), raw.end(), '"') - std::count(raw.begin(), raw.end(), '\'');
         }
     }
     const char quote = balance > 0 ? '\'' : balance < 0 ? '"' : literal[0];
@@ -1007,9 +1162,12 @@ private:
         line_pending_ = false;
     }
 
-    std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
-    bool IsPunct(const JsToken* t, std::string_view p) const {
-        return t && t->kind == JsTok::Punct && Text(*t) == p;
+    std::string_view Text(const JsToken& t) const { return Slice(s_, t.begin, t.end); }
+    static bool IsPunct(const JsToken* t, Punctuator p) {
+        return t && t->kind == JsTok::Punct && t->number == p.number;
+    }
+    static bool IsWord(const JsToken* t, KnownName w) {
+        return t && t->kind == JsTok::Word && t->number == w.number;
     }
 
     // A ";" right before a "}" goes where automatic semicolon insertion puts it back: not
@@ -1017,7 +1175,7 @@ private:
     // ")", "else" or "do").
     bool SemicolonBeforeBraceFree(const JsToken* prev, const JsToken& t, const JsToken* next) const {
         if (!prev || !IsPunct(&t, ";") || !IsPunct(next, "}") || prev->free_after) return false;
-        if (prev->kind == JsTok::Word) return Text(*prev) != "else" && Text(*prev) != "do";
+        if (prev->kind == JsTok::Word) return !IsWord(prev, "else") && !IsWord(prev, "do");
         return !IsPunct(prev, "{") && !IsPunct(prev, ";") && !IsPunct(prev, ":");
     }
 
@@ -1027,11 +1185,12 @@ private:
     // a line end after it only where one is written, so a second run judges alike.)
     std::string_view Spelling(const JsToken* prev, const JsToken& t, const JsToken* next) {
         if (t.kind == JsTok::Number) return ShortestNumber(Text(t), scratch_);
-        if (t.kind == JsTok::Word) return BooleanAsNumber(prev, t, next) ? (Text(t)[0] == 't' ? "!0" : "!1") : Text(t);
+        if (t.kind == JsTok::Word) return BooleanAsNumber(prev, t, next) ? (IsWord(&t, "true") ? "!0" : "!1") : Text(t);
         if (t.kind != JsTok::String) return Text(t);
-        if (t.place == Place::ObjectItem && IsPunct(next, ":")) {
-            const std::string_view name = PropertyNameWithoutQuotes(ShortestString(Text(t), utf8_, scratch_));
-            if (!name.empty()) return name;
+        if (t.place == Place::ObjectItem && IsPunct(next, ":")) {  // a property name: no directive
+            const std::string_view shortest = ShortestString(Text(t), utf8_, scratch_, pieces_);
+            const std::string_view name = PropertyNameWithoutQuotes(shortest);
+            return name.empty() ? shortest : name;
         }
         const bool statement_start =
             !prev || IsPunct(prev, ";") || IsPunct(prev, "{") || IsPunct(prev, "}");
@@ -1039,53 +1198,49 @@ private:
                                    IsPunct(next, ";") || IsPunct(next, "}") ||
                                    (next->line_before && !LineEndFree(t, *next));
         if (statement_start && statement_end) return Text(t);
-        return ShortestString(Text(t), utf8_, scratch_);
+        return ShortestString(Text(t), utf8_, scratch_, pieces_);
     }
 
     // Whether |t| is "true" or "false" as a value that "!0" or "!1" may stand for: not a
     // property's, member's or export's name, and nowhere a unary "!" would bind differently
     // (before a member access, call, template, "**" or "=", after "new").
     bool BooleanAsNumber(const JsToken* prev, const JsToken& t, const JsToken* next) const {
-        const std::string_view w = Text(t);
-        if ((w[0] != 't' && w[0] != 'f') || (w != "true" && w != "false") || t.place != Place::Plain ||
-            !prev)
+        if ((!IsWord(&t, "true") && !IsWord(&t, "false")) || t.place != Place::Plain || !prev)
             return false;
-        if (IsPunct(prev, ".") || IsPunct(prev, "?.") ||
-            (prev->kind == JsTok::Word && (Text(*prev) == "new" || Text(*prev) == "as")))
+        if (IsPunct(prev, ".") || IsPunct(prev, "?.") || IsWord(prev, "new") || IsWord(prev, "as"))
             return false;
         if (!next) return true;
         if (next->kind == JsTok::TemplateWhole || next->kind == JsTok::TemplateHead ||
             next->kind == JsTok::KeptComment ||  // the token after it is not known yet
-            (next->kind == JsTok::Word && Text(*next) == "as"))
+            IsWord(next, "as"))
             return false;
-        return next->kind != JsTok::Punct || !InList(kBindsBeforeUnary, Text(*next));
+        return next->kind != JsTok::Punct || !InSet(kBindsBeforeUnarySet, next->number);
     }
 
     // Whether the line end between |a| and |b| can go without an automatic semicolon or a
     // restricted production changing the meaning.
     bool LineEndFree(const JsToken& a, const JsToken& b) const {
-        const std::string_view at = Text(a), bt = Text(b);
-        if (a.params_end && b.kind == JsTok::Punct && bt == "{") return true;
-        if (b.kind == JsTok::Punct && (bt == "++" || bt == "--")) return false;
+        const auto a_is = [&a](Punctuator p) { return IsPunct(&a, p); };
+        const auto b_is = [&b](Punctuator p) { return IsPunct(&b, p); };
+        if (a.params_end && b_is("{")) return true;
+        if (b_is("++") || b_is("--")) return false;
         // After an arrow function's body or a postfix "++", a call, member access or
         // operator is not allowed, so the line end was a semicolon.
         if (a.arrow_body)
-            return b.kind == JsTok::Punct && (bt == "," || bt == ")" || bt == "]" ||
-                                              bt == "}" || bt == ";" || bt == ":");
+            return b_is(",") || b_is(")") || b_is("]") || b_is("}") || b_is(";") || b_is(":");
         const bool member_or_call = b.kind == JsTok::TemplateWhole ||
                                     b.kind == JsTok::TemplateHead ||
-                                    (b.kind == JsTok::Punct &&
-                                     (bt == "(" || bt == "[" || bt == "." || bt == "?."));
-        if (a.kind == JsTok::Punct && (at == "++" || at == "--") && member_or_call) return false;
-        if (a.kind == JsTok::Word && !a.property && InList(kLineEndSensitiveWords, at))
-            return b.kind == JsTok::Punct && (bt == ";" || bt == "}");
-        if (b.kind == JsTok::Punct && InList(kContinuingPunctuators, bt)) return true;
-        if (b.kind == JsTok::Word && (bt == "in" || bt == "instanceof")) return true;
+                                    b_is("(") || b_is("[") || b_is(".") || b_is("?.");
+        if ((a_is("++") || a_is("--")) && member_or_call) return false;
+        if (a.kind == JsTok::Word && !a.property && InSet(kLineEndSensitiveWordSet, a.number))
+            return b_is(";") || b_is("}");
+        if (b.kind == JsTok::Punct && InSet(kContinuingPunctuatorSet, b.number)) return true;
+        if (IsWord(&b, "in") || IsWord(&b, "instanceof")) return true;
         if (b.kind == JsTok::TemplateWhole || b.kind == JsTok::TemplateHead) return true;
         if (a.free_after) return true;
         if (a.kind == JsTok::Punct)
-            return at != ")" && at != "]" && at != "}" && at != "++" && at != "--";
-        if (a.kind == JsTok::Word) return !a.property && InList(kCannotEndWords, at);
+            return !a_is(")") && !a_is("]") && !a_is("}") && !a_is("++") && !a_is("--");
+        if (a.kind == JsTok::Word) return !a.property && InSet(kCannotEndWordSet, a.number);
         return false;
     }
 
@@ -1106,15 +1261,11 @@ private:
         if ((x == '+' || x == '-') && x == y) return true;
         if (x == '<' && (y == '!' || y == '/')) return true;     // "<!--", "</script"
         if (x == '/' && (y == '/' || y == '*')) return true;     // a comment
-        if (x == '-' && y == '>' && Text(a) == "--") return true;  // "-->"
-        if (a.kind == JsTok::Punct && b.kind == JsTok::Punct) {
-            // Would the two punctuators read as a longer one?
-            std::string joined(Text(a));
-            joined.append(Text(b).substr(0, 3));
-            for (std::string_view p : PunctuatorsStartingWith()[static_cast<unsigned char>(joined[0])])
-                if (p.size() > Text(a).size() && joined.compare(0, p.size(), p) == 0) return true;
-        }
-        if (a.kind == JsTok::Punct && Text(a) == "?" && y == '.') return true;  // "?."
+        if (x == '-' && y == '>' && IsPunct(&a, "--")) return true;  // "-->"
+        // Would the two punctuators read as a longer one?
+        if (a.kind == JsTok::Punct && b.kind == JsTok::Punct && InSet(kPunctuatorsJoin[a.number], b.number))
+            return true;
+        if (IsPunct(&a, "?") && y == '.') return true;  // "?."
         return false;
     }
 
@@ -1123,6 +1274,7 @@ private:
     std::string& out_;
     size_t start_;  // where this script's text begins in out_
     std::string scratch_;
+    std::vector<StringPiece> pieces_;  // a string literal's, kept for the next one
     JsToken prev_{};            // last code token written, when has_prev_
     bool has_prev_ = false;
     JsToken pending_{};         // the code token to write next, when has_pending_
@@ -1159,15 +1311,19 @@ public:
     }
 
 private:
-    std::string_view Text(const JsToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
-    bool IsPunct(const JsToken& t, std::string_view p) const {
-        return t.kind == JsTok::Punct && Text(t) == p;
+    std::string_view Text(const JsToken& t) const { return Slice(s_, t.begin, t.end); }
+    static bool IsPunct(const JsToken& t, Punctuator p) {
+        return t.kind == JsTok::Punct && t.number == p.number;
     }
-    bool IsName(const JsToken& t) const {
-        const std::string_view w = Text(t);
-        // Not "of": a "/" after it would begin a regular expression.
-        return t.kind == JsTok::Word && (w == "this" || (!IsReservedWord(w) && w != "of" &&
-                                                         !InList(kLineEndSensitiveWords, w)));
+    static bool IsWord(const JsToken& t, KnownName w) {
+        return t.kind == JsTok::Word && t.number == w.number;
+    }
+    // A word that is no keyword (or "this"). Not "of": a "/" after it would begin a regular
+    // expression.
+    static bool IsName(const JsToken& t) {
+        return t.kind == JsTok::Word &&
+               (IsWord(t, "this") || (!InSet(kReservedWordSet, t.number) && !IsWord(t, "of") &&
+                                      !InSet(kLineEndSensitiveWordSet, t.number)));
     }
 
     void Emit(const JsToken& t) {
@@ -1185,25 +1341,21 @@ private:
         held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
     }
 
-    bool MayStartPattern(const JsToken& t) const {
-        const size_t n = t.end - t.begin;
-        return (t.kind == JsTok::Word && n == 3 && Text(t) == "new") ||
-               (t.kind == JsTok::Punct && n == 1 && s_[t.begin] == '(');
-    }
+    static bool MayStartPattern(const JsToken& t) { return IsWord(t, "new") || IsPunct(t, "("); }
 
     // Whether a "(" after the last emitted token opens a group (an operand follows the token),
     // not a call's arguments or a statement's condition.
     bool GroupAfterLast() const {
         if (!has_last_) return false;
-        if (last_.kind == JsTok::Word) return InList(kGroupAfterWords, Text(last_));
-        return last_.kind == JsTok::Punct && InList(kGroupAfterPunctuators, Text(last_));
+        if (last_.kind == JsTok::Word) return InSet(kGroupAfterWordSet, last_.number);
+        return last_.kind == JsTok::Punct && InSet(kGroupAfterPunctuatorSet, last_.number);
     }
 
     // Settles as many held tokens as can be settled (|end|: no token follows).
     void Resolve(bool end) {
         while (!held_.empty()) {
             const size_t n = held_.size();
-            if (held_[0].kind == JsTok::Word && Text(held_[0]) == "new" &&
+            if (IsWord(held_[0], "new") &&
                 !(has_last_ && (IsPunct(last_, ".") || IsPunct(last_, "?.")))) {
                 // new NAME (. NAME)* ( ) NEXT
                 size_t k = 1;
@@ -1251,12 +1403,9 @@ private:
     }
 
     // A token that would make "new NAME" read on into it ("new a().b" is not "new a.b").
-    static bool ContinuesCalleeText(std::string_view p) {
-        return p == "." || p == "?." || p == "[" || p == "(";
-    }
-    bool ContinuesCallee(const JsToken& next) const {
+    static bool ContinuesCallee(const JsToken& next) {
         return next.kind == JsTok::TemplateWhole || next.kind == JsTok::TemplateHead ||
-               (next.kind == JsTok::Punct && ContinuesCalleeText(Text(next)));
+               IsPunct(next, ".") || IsPunct(next, "?.") || IsPunct(next, "[") || IsPunct(next, "(");
     }
 
     // A token that stands as an operand by itself, with nothing in it that depends on the
@@ -1266,11 +1415,9 @@ private:
         switch (t.kind) {
             case JsTok::Number: case JsTok::String: case JsTok::Regex: case JsTok::TemplateWhole:
                 return true;
-            case JsTok::Word: {
-                const std::string_view w = Text(t);
-                if (w == "this" || w == "null" || w == "true" || w == "false") return true;
-                return !IsReservedWord(w) && !InList(kLineEndSensitiveWords, w) && w != "of";
-            }
+            case JsTok::Word:
+                if (IsWord(t, "null") || IsWord(t, "true") || IsWord(t, "false")) return true;
+                return IsName(t);
             default:
                 return false;
         }
