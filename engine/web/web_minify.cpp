@@ -266,7 +266,12 @@ struct OpenElement {
 struct ModelIds {
     size_t select = ElementId("select"), table = ElementId("table"), template_ = ElementId("template"),
            p = ElementId("p"), colgroup = ElementId("colgroup"), option = ElementId("option"),
-           optgroup = ElementId("optgroup");
+           optgroup = ElementId("optgroup"), li = ElementId("li"), dd = ElementId("dd"), dt = ElementId("dt"),
+           td = ElementId("td"), th = ElementId("th"), tr = ElementId("tr"), tbody = ElementId("tbody"),
+           thead = ElementId("thead"), tfoot = ElementId("tfoot"), caption = ElementId("caption"),
+           address = ElementId("address"), div = ElementId("div"), button = ElementId("button"),
+           ul = ElementId("ul"), ol = ElementId("ol"), form = ElementId("form"), a = ElementId("a"),
+           style = ElementId("style"), script = ElementId("script"), noscript = ElementId("noscript");
     std::array<size_t, 7> markers = {ElementId("td"),     ElementId("th"),     ElementId("caption"),
                                      ElementId("applet"), ElementId("object"), ElementId("marquee"),
                                      ElementId("template")};
@@ -298,7 +303,7 @@ bool IsMarkerElement(const ModelIds& ids, size_t element) {
 
 // Start tags before which the parser reopens closed formatting elements: inline elements and
 // the special ones the body treats alike.
-bool ReopensFormatting(std::string_view n, uint32_t flags) {
+bool ReopensFormatting(const TagName& n, uint32_t flags) {
     if (n == "rb" || n == "rp" || n == "rt" || n == "rtc") return false;
     if (!(flags & kSpecial)) return true;
     return n == "applet" || n == "marquee" || n == "object" || n == "area" || n == "br" || n == "embed" ||
@@ -313,7 +318,7 @@ bool ReopensFormatting(std::string_view n, uint32_t flags) {
 // furthest block and pops up to it. Not a form (its end tag removes the form alone), nor the
 // table's parts, templates and the like, whose end tags first look at the table's context.
 enum class ClosesAbove : uint8_t { No, Plain, PlainAndFormatting };
-ClosesAbove ClosesElementsAbove(std::string_view n, uint32_t flags) {
+ClosesAbove ClosesElementsAbove(const TagName& n, uint32_t flags) {
     if (n == "td" || n == "th" || n == "caption") return ClosesAbove::PlainAndFormatting;
     if ((flags & (kPlainInline | kFormatting)) || n == "p") return ClosesAbove::Plain;
     if (!(flags & kEndClosesInner) || (flags & (kTablePart | kScopeBoundary)) || n == "body" || n == "form")
@@ -391,15 +396,16 @@ private:
     size_t OpenSelect() const {
         if (!IsOpen(ids_.select)) return 0;
         size_t select = stack_.size();
-        while (select > 0 && stack_[select - 1].name != "select" && stack_[select - 1].name != "template") --select;
-        return select > 0 && stack_[select - 1].name == "select" ? select : 0;
+        while (select > 0 && stack_[select - 1].element != ids_.select && stack_[select - 1].element != ids_.template_)
+            --select;
+        return select > 0 && stack_[select - 1].element == ids_.select ? select : 0;
     }
     // A table's part (start or end tag) closes a select inside a table.
-    bool ClosesSelectInTable(std::string_view n, size_t select) const {
+    bool ClosesSelectInTable(const TagName& n, size_t select) const {
         bool table_part = n == "caption" || n == "table" || n == "tbody" || n == "tfoot" || n == "thead" ||
                           n == "tr" || n == "td" || n == "th";
         return table_part && std::any_of(stack_.begin(), stack_.begin() + static_cast<std::ptrdiff_t>(select),
-                                         [](const OpenElement& e) { return e.name == "table"; });
+                                         [&](const OpenElement& e) { return e.element == ids_.table; });
     }
     // For SimulateStart: the parser drops the start tag, so nothing opens there.
     bool Ignored() {
@@ -409,7 +415,7 @@ private:
     bool SimulateEnd(const Token& t);
     void PopTo(size_t depth, bool cells_close);
     bool InColumnGroup() const {
-        return !stack_.empty() && (stack_.back().flags & kTablePart) && stack_.back().name == "colgroup";
+        return !stack_.empty() && stack_.back().element == ids_.colgroup;
     }
     bool OnStack(uint64_t id) const {
         return std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.id == id; });
@@ -418,9 +424,9 @@ private:
         return !formatting_.empty() && !formatting_.back().name.empty() && !OnStack(formatting_.back().id);
     }
     void ReopenFormatting();
-    void AdoptionAgency(std::string_view subject);
-    size_t FindFormatting(std::string_view name) const;
-    bool InButtonScope(std::string_view name) const;
+    void AdoptionAgency(size_t subject);
+    size_t FindFormatting(size_t element) const;
+    bool InButtonScope(size_t element) const;
     bool InTableText() const;
     // A table's part (start or end tag) while a select is open: parsers part ways on whether it
     // closes the select, is dropped, or changes what a template's content reads as.
@@ -485,7 +491,7 @@ private:
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
     bool html_seen_ = false;
-    TagName raw_owner_;           // the last start tag: the owner of raw text after it
+    size_t raw_owner_ = ElementCount();  // the last start tag's ElementId: the owner of raw text after it
     ScriptKind script_kind_ = ScriptKind::Other;  // of the last SCRIPT start tag
     size_t server_index_ = 0;
     size_t foreign_depth_before_ = 0;  // SVG/MathML depth before the current token
@@ -663,12 +669,12 @@ std::string_view Rewriter::Intern(std::string_view name, size_t id) {
     return *unlisted_names_.emplace(name).first;
 }
 
-bool Rewriter::InButtonScope(std::string_view name) const {
-    if (name == "p" && !IsOpen(ids_.p)) return false;
+bool Rewriter::InButtonScope(size_t element) const {
+    if (!IsOpen(element)) return false;
     for (size_t i = stack_.size(); i > 0; --i) {
         const OpenElement& e = stack_[i - 1];
-        if (e.name == name) return true;
-        if ((e.flags & kScopeBoundary) || e.name == "button") return false;
+        if (e.element == element) return true;
+        if ((e.flags & kScopeBoundary) || e.element == ids_.button) return false;
     }
     return false;
 }
@@ -686,9 +692,6 @@ bool Rewriter::InTableText() const {
 void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
     while (stack_.size() > depth) {
         const OpenElement& e = stack_.back();
-        // The element at `depth` is the one an end tag of its name closes; those above it,
-        // and all that a start tag or another name's end tag pops, close implicitly.
-        bool implicit = stack_.size() - 1 > depth || e.name != closing_name_;
         if (IsMarkerElement(ids_, e.element)) {
             while (!formatting_.empty()) {
                 bool marker = formatting_.back().name.empty();
@@ -698,6 +701,9 @@ void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
         }
         if (e.preserve) {
             --preserve_depth_;
+            // The element at `depth` is the one an end tag of its name closes; those above it,
+            // and all that a start tag or another name's end tag pops, close implicitly.
+            const bool implicit = stack_.size() - 1 > depth || e.name != closing_name_;
             if (lost_ && implicit) keep_space_ = true;
         }
         --open_count_[e.element];
@@ -725,7 +731,7 @@ void Rewriter::ReopenFormatting() {
 // element with a block inside it is closed there and its clone opened inside the block; the
 // elements in between are cloned (those in the list) or closed. Where the block would be moved
 // into a table (foster parenting) the model gives up.
-void Rewriter::AdoptionAgency(std::string_view subject) {
+void Rewriter::AdoptionAgency(size_t subject) {
     for (int outer = 0; outer < 8; ++outer) {
         const size_t k = FindFormatting(subject);
         if (k == kNoEntry) return;  // handled as any other end tag by then: nothing left to close
@@ -813,11 +819,12 @@ void Rewriter::AdoptionAgency(std::string_view subject) {
     }
 }
 
-// The last entry of the list named `name` after its last marker, or kNoEntry.
-size_t Rewriter::FindFormatting(std::string_view name) const {
+// The last entry of the list for the element of row `element` after its last marker, or
+// kNoEntry (formatting elements are all listed ones).
+size_t Rewriter::FindFormatting(size_t element) const {
     for (size_t i = formatting_.size(); i > 0; --i) {
         if (formatting_[i - 1].name.empty()) break;
-        if (formatting_[i - 1].name == name) return i - 1;
+        if (formatting_[i - 1].element == element) return i - 1;
     }
     return kNoEntry;
 }
@@ -848,12 +855,12 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // A table start tag where a table's rows are expected closes that table first.
     if (n == "table" && !stack_.empty() && (stack_.back().flags & kTablePart)) {
         for (size_t i = stack_.size(); i > 0; --i) {
-            const std::string_view e = stack_[i - 1].name;
-            if (e == "table") {
+            const size_t e = stack_[i - 1].element;
+            if (e == ids_.table) {
                 PopTo(i - 1, true);
                 break;
             }
-            if (e == "template") return Ignored();  // no table in table scope: dropped
+            if (e == ids_.template_) return Ignored();  // no table in table scope: dropped
         }
     }
     if (!stack_.empty()) {
@@ -885,14 +892,14 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         // column group) and open in the table itself; a column alone opens a column group.
         if (IsOpen(ids_.template_)) {
             lost_ = true;
-        } else if (!(n == "col" && stack_.back().name == "colgroup")) {
+        } else if (!(n == "col" && stack_.back().element == ids_.colgroup)) {
             size_t table = stack_.size();
-            while (table > 0 && stack_[table - 1].name != "table") --table;
+            while (table > 0 && stack_[table - 1].element != ids_.table) --table;
             PopTo(table, true);
             if (n == "col") PushOpen(OpenElement{"colgroup", ElementFlags("colgroup"), true, false, uint32_t(ids_.colgroup)});
         }
     }
-    if (n == "table" && InButtonScope("p")) {
+    if (n == "table" && InButtonScope(ids_.p)) {
         // In quirks mode the table goes inside the paragraph.
         if (facts_.mode != DocumentMode::Quirks) {
             for (size_t i = stack_.size(); i > 0; --i)
@@ -904,7 +911,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     } else if (((flags & kClosesP) || n == "center" || n == "dir" || n == "summary" || n == "dialog" ||
                 n == "search" || n == "listing" || n == "plaintext" || n == "xmp" || n == "li" || n == "dd" ||
                 n == "dt") &&
-               InButtonScope("p")) {
+               InButtonScope(ids_.p)) {
         for (size_t i = stack_.size(); i > 0; --i)
             if (stack_[i - 1].element == ids_.p) {
                 PopTo(i - 1, false);
@@ -918,45 +925,47 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (n == "li" || n == "dd" || n == "dt") {
         for (size_t i = stack_.size(); i > 0; --i) {
             const OpenElement& e = stack_[i - 1];
-            bool match = n == "li" ? e.name == "li" : (e.name == "dd" || e.name == "dt");
+            bool match = n == "li" ? e.element == ids_.li : (e.element == ids_.dd || e.element == ids_.dt);
             if (match) {
                 PopTo(i - 1, false);
                 break;
             }
-            if ((e.flags & kSpecial) && e.name != "address" && e.name != "div" && e.name != "p") break;
+            if ((e.flags & kSpecial) && e.element != ids_.address && e.element != ids_.div && e.element != ids_.p)
+                break;
         }
     } else if (n == "option") {
-        if (!stack_.empty() && stack_.back().name == "option") PopTo(stack_.size() - 1, false);
+        if (!stack_.empty() && stack_.back().element == ids_.option) PopTo(stack_.size() - 1, false);
     } else if (n == "optgroup") {
-        if (!stack_.empty() && stack_.back().name == "option") PopTo(stack_.size() - 1, false);
-        if (!stack_.empty() && stack_.back().name == "optgroup") PopTo(stack_.size() - 1, false);
+        if (!stack_.empty() && stack_.back().element == ids_.option) PopTo(stack_.size() - 1, false);
+        if (!stack_.empty() && stack_.back().element == ids_.optgroup) PopTo(stack_.size() - 1, false);
     } else if (n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot") {
         // In a caption they close it first.
-        for (size_t i = stack_.size(); i > 0 && stack_[i - 1].name != "table"; --i)
-            if (stack_[i - 1].name == "caption") {
+        for (size_t i = stack_.size(); i > 0 && stack_[i - 1].element != ids_.table; --i)
+            if (stack_[i - 1].element == ids_.caption) {
                 PopTo(i - 1, true);
                 break;
             }
         // A new cell, row or row group closes the open cell, row (and row group).
+        const bool group = n == "tbody" || n == "thead" || n == "tfoot";
         for (size_t i = stack_.size(); i > 0; --i) {
-            const std::string_view e = stack_[i - 1].name;
-            if (e == "table") break;
-            bool closes = e == "td" || e == "th" || (n != "td" && n != "th" && e == "tr") ||
-                          ((n == "tbody" || n == "thead" || n == "tfoot") &&
-                           (e == "tbody" || e == "thead" || e == "tfoot"));
+            const size_t e = stack_[i - 1].element;
+            if (e == ids_.table) break;
+            const bool row_group = e == ids_.tbody || e == ids_.thead || e == ids_.tfoot;
+            bool closes = e == ids_.td || e == ids_.th || (n != "td" && n != "th" && e == ids_.tr) ||
+                          (group && row_group);
             if (closes) {
                 PopTo(i - 1, true);
                 i = stack_.size() + 1;
                 continue;
             }
-            if (e == "tr" || e == "tbody" || e == "thead" || e == "tfoot") break;
+            if (e == ids_.tr || row_group) break;
         }
     } else if (n == "rt" || n == "rp" || n == "rb" || n == "rtc") {
         lost_ = true;
     } else if (n == "a" || n == "nobr" || n == "button" || n == "form") {
         if (IsOpen(t.element)) lost_ = true;
         // A closed "a" still in the list is only taken out of it.
-        size_t a = n == "a" ? FindFormatting("a") : kNoEntry;
+        size_t a = n == "a" ? FindFormatting(ids_.a) : kNoEntry;
         if (a != kNoEntry && !OnStack(formatting_[a].id)) formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(a));
     } else if (n == "image" || n == "frameset" || n == "isindex") {
         lost_ = true;
@@ -974,7 +983,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         // Beyond three alike the parser forgets the earliest; the model does not follow that.
         size_t alike = 0;
         for (size_t i = formatting_.size(); i > 0 && !formatting_[i - 1].name.empty(); --i)
-            if (formatting_[i - 1].name == n) ++alike;
+            if (formatting_[i - 1].element == t.element) ++alike;
         if (alike >= 3) lost_ = true;
         e.id = next_formatting_id_++;
         formatting_.push_back(FormattingEntry{e.name, e.flags, e.block, e.preserve, e.element, e.id});
@@ -1012,7 +1021,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         lost_ = true;
         return false;
     }
-    if (n == "p" && !InButtonScope("p")) {
+    if (n == "p" && !InButtonScope(ids_.p)) {
         // Without an open paragraph in scope "</p>" makes an empty one, a block of its own; in
         // a table that paragraph would be moved out of it.
         if (!stack_.empty() && (stack_.back().flags & kTablePart)) {
@@ -1023,7 +1032,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
     }
     if (flags & kFormatting) {
         // The parser looks for the element in its list of active formatting elements.
-        size_t k = FindFormatting(n);
+        size_t k = FindFormatting(t.element);
         if (k != kNoEntry) {
             const uint64_t id = formatting_[k].id;
             if (!OnStack(id)) {  // closed already: the list only forgets it
@@ -1031,7 +1040,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
                 return false;
             }
             if (stack_.back().id != id) {  // misnested: the adoption agency
-                AdoptionAgency(n);
+                AdoptionAgency(t.element);
                 return false;
             }
             formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
@@ -1062,7 +1071,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
         return false;  // none in scope: ignored
     }
     if (n == "form") {
-        if (stack_.empty() || stack_.back().name != n) {
+        if (stack_.empty() || stack_.back().element != ids_.form) {
             lost_ = true;
             return false;
         }
@@ -1075,7 +1084,8 @@ bool Rewriter::SimulateEnd(const Token& t) {
     bool unknown_open = false;
     for (size_t i = stack_.size(); i > 0; --i) {
         const OpenElement& e = stack_[i - 1];
-        if (e.name == n) {
+        // Listed names compare by row; the others (one row for all) by name.
+        if (e.element == t.element && (t.element != ElementCount() || e.name == n)) {
             if ((flags & kFormatting) && i != stack_.size()) lost_ = true;
             bool block = e.block;
             PopTo(i - 1, table_end);
@@ -1085,11 +1095,11 @@ bool Rewriter::SimulateEnd(const Token& t) {
         // Out of scope, or a special element in the way of an ordinary end tag: ignored (some
         // parsers close a form there instead: not followed).
         if (!(flags & kSpecial) && (e.flags & kSpecial)) {
-            if (e.name == "form") lost_ = true;
+            if (e.element == ids_.form) lost_ = true;
             break;
         }
         if (table_end ? (e.element == ids_.table || e.element == ids_.template_)
-                      : ((e.flags & kScopeBoundary) || (n == "li" && (e.name == "ul" || e.name == "ol"))))
+                      : ((e.flags & kScopeBoundary) || (n == "li" && (e.element == ids_.ul || e.element == ids_.ol))))
             break;
         if (e.flags == 0) unknown_open = true;  // the flags of its name
     }
@@ -1427,14 +1437,14 @@ void Rewriter::AppendRawText(const Token& t) {
     std::string_view text = in_.substr(t.begin, t.end - t.begin);
     const bool html = tokenizer_.foreign_depth() == 0;
     std::string buffer;
-    if (html && t.text_state == TextState::Rawtext && raw_owner_ == "style" &&
+    if (html && t.text_state == TextState::Rawtext && raw_owner_ == ids_.style &&
         On(WebRule::MinifyStyles) && !HoldsControlCharacters(text)) {
         const size_t before = out_.size();
         AppendMinifiedStyleSheet(WithLineFeeds(text, buffer), out_);
         Saved(WebRule::MinifyStyles, text.size(), out_.size() - before);
         return;
     }
-    if (html && t.text_state == TextState::ScriptData && raw_owner_ == "script" &&
+    if (html && t.text_state == TextState::ScriptData && raw_owner_ == ids_.script &&
         On(WebRule::MinifyScripts) && !HoldsControlCharacters(text)) {
         const size_t before = out_.size();
         AppendMinifiedScriptElement(WithLineFeeds(text, buffer), script_kind_, facts_.utf8, out_);
@@ -1841,7 +1851,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             OnSignificant(t, false);
             AppendRawText(t);
             prev_boundary_ = false;
-            if (raw_owner_ == "noscript" && !NoscriptReadsTheSame(t)) verbatim_rest_ = true;
+            if (raw_owner_ == ids_.noscript && !NoscriptReadsTheSame(t)) verbatim_rest_ = true;
             break;
         }
         case TokenKind::Comment: {
@@ -1910,7 +1920,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
                 NameHoldsControlCharacters(t) ||
                 (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
-                 stack_.back().name == "template") ||
+                 stack_.back().element == ids_.template_) ||
                 TablePartInSelect(t)) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
@@ -1935,7 +1945,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // Text a table moves out of itself joins the text before the table: white space
             // there stays.
             OnSignificant(t, boundary && t.name != "table");
-            raw_owner_ = t.name;
+            raw_owner_ = t.element;
             if (html && t.name == "script") script_kind_ = ScriptKindOf(t);
             Deferred kind = Deferred::None;
             if (html && !verbatim && t.attributes.empty() && On(WebRule::OptionalTags) &&
@@ -2008,7 +2018,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // it would have closed the current node and its entry in the list, no more.
             size_t held_element = t.element;
             if (end_flags & kFormatting) {
-                size_t k = FindFormatting(t.name);
+                size_t k = FindFormatting(t.element);
                 if (!top_matches || k == kNoEntry || formatting_[k].id != stack_.back().id) held_element = ElementCount();
             }
             // A formatting element's end tag closes what is open above it only where it closes

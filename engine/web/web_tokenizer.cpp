@@ -420,6 +420,21 @@ done:
     return p;
 }
 
+namespace {
+// Row numbers of the elements the model of open elements asks about: HTML elements on the
+// stack compare by row instead of by name.
+struct StackIds {
+    uint32_t select = Row("select"), template_ = Row("template"), table = Row("table"),
+             button = Row("button"), html = Row("html"), p = Row("p"), td = Row("td"), th = Row("th"),
+             caption = Row("caption");
+    static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
+};
+const StackIds& Ids() {
+    static const StackIds ids;
+    return ids;
+}
+}  // namespace
+
 size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {
     if (id == ElementCount()) return unlisted_count_[std::string(name)];
     if (listed_count_.empty()) listed_count_.resize(ElementCount());
@@ -453,13 +468,14 @@ uint32_t Tokenizer::NameIndex(std::string_view name, size_t id) {
 void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
     if (ns != Namespace::Html) id = ElementCount();
     bool table_mode = !open_.empty() && open_.back().table_mode;
+    const StackIds& ids = Ids();
     if (ns == Namespace::Html) {
         if (ElementFlagsOf(id) & kTablePart) table_mode = true;
-        else if (name == "td" || name == "th" || name == "caption" || name == "template") table_mode = false;
+        else if (id == ids.td || id == ids.th || id == ids.caption || id == ids.template_) table_mode = false;
     }
     uint32_t p_in_scope = 0;
-    if (ns == Namespace::Html && name == "p") p_in_scope = static_cast<uint32_t>(open_.size() + 1);
-    else if (ns == Namespace::Html && !(ElementFlagsOf(id) & kScopeBoundary) && name != "button" && !open_.empty())
+    if (ns == Namespace::Html && id == ids.p) p_in_scope = static_cast<uint32_t>(open_.size() + 1);
+    else if (ns == Namespace::Html && !(ElementFlagsOf(id) & kScopeBoundary) && id != ids.button && !open_.empty())
         p_in_scope = open_.back().p_in_scope;
     open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, p_in_scope});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
@@ -472,7 +488,7 @@ bool Tokenizer::ForeignContext() const {
 void Tokenizer::PopUntil(size_t depth) {
     while (open_.size() > depth) {
         if (open_.back().ns == Namespace::Html) {
-            if (NameOf(open_.back()) == "select") --select_depth_;
+            if (open_.back().id == Ids().select) --select_depth_;
             --HtmlCount(NameOf(open_.back()), open_.back().id);
         } else {
             --foreign_depth_;
@@ -488,8 +504,8 @@ size_t Tokenizer::OpenSelect() const {
     if (select_depth_ == 0) return 0;
     for (size_t j = open_.size(); j > 0; --j) {
         if (open_[j - 1].ns != Namespace::Html) continue;
-        if (NameOf(open_[j - 1]) == "select") return j;
-        if (NameOf(open_[j - 1]) == "template") return 0;
+        if (open_[j - 1].id == Ids().select) return j;
+        if (open_[j - 1].id == Ids().template_) return 0;
     }
     return 0;
 }
@@ -580,11 +596,12 @@ void Tokenizer::AfterStartTag(Token& t) {
     // content only): a cell there is no scope boundary that would keep a heading's end tag
     // from closing SVG content before it.
     if (((flags & kTablePart) && name != "table") || name == "td" || name == "th" || name == "caption") {
+        const StackIds& ids = Ids();
         size_t j = open_.size();
         while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
-                          (NameOf(open_[j - 1]) == "table" || NameOf(open_[j - 1]) == "template")))
+                          (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
             --j;
-        if (j == 0 || (NameOf(open_[j - 1]) == "template" && j != open_.size())) return;
+        if (j == 0 || (open_[j - 1].id == ids.template_ && j != open_.size())) return;
     }
     TextState next = RawTextStateOf(flags);
     if (next != TextState::Data) {
@@ -597,10 +614,11 @@ void Tokenizer::AfterStartTag(Token& t) {
     // table's).
     if (name == "table" && !open_.empty() && open_.back().table_mode) {
         size_t j = open_.size();
+        const StackIds& ids = Ids();
         while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
-                          (NameOf(open_[j - 1]) == "table" || NameOf(open_[j - 1]) == "template")))
+                          (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
             --j;
-        if (j > 0 && NameOf(open_[j - 1]) == "table") PopUntil(j - 1);
+        if (j > 0 && open_[j - 1].id == ids.table) PopUntil(j - 1);
     }
     Push(name, Namespace::Html, t.element);
 }
@@ -673,14 +691,17 @@ void Tokenizer::AfterEndTag(Token& t) {
     }
     const bool table_end = name == "table" || name == "tbody" || name == "thead" || name == "tfoot" ||
                            name == "tr" || name == "td" || name == "th" || name == "caption" || name == "colgroup";
+    const StackIds& ids = Ids();
     for (size_t j = open_.size(); j > 0; --j) {
         // "</p>" closes a paragraph in button scope only; past a table, a cell or a button the
         // parser opens and closes an empty one and the open elements stay as they are.
         if (name == "p" && (open_[j - 1].ns == Namespace::Html
-                                ? (ElementFlagsOf(open_[j - 1].id) & kScopeBoundary) || NameOf(open_[j - 1]) == "button"
+                                ? (ElementFlagsOf(open_[j - 1].id) & kScopeBoundary) || open_[j - 1].id == ids.button
                                 : IsHtmlIntegrationPoint(NameOf(open_[j - 1]), open_[j - 1].ns)))
             return;
-        if (open_[j - 1].ns == Namespace::Html && NameOf(open_[j - 1]) == t.name) {
+        // Listed names compare by row (HTML elements only carry one); the others by name.
+        if (open_[j - 1].ns == Namespace::Html && open_[j - 1].id == id &&
+            (id != ElementCount() || NameOf(open_[j - 1]) == t.name)) {
             size_t foreign_before = foreign_depth_;
             PopUntil(j - 1);
             if (foreign_depth_ < foreign_before) t.left_foreign = true;
@@ -696,8 +717,7 @@ void Tokenizer::AfterEndTag(Token& t) {
             if (IsHtmlIntegrationPoint(NameOf(e), e.ns)) return;
             continue;
         }
-        const std::string_view open_name = NameOf(e);
-        if (open_name == "template" || open_name == "html" || (name == "p" && open_name == "button")) return;
+        if (e.id == ids.template_ || e.id == ids.html || (name == "p" && e.id == ids.button)) return;
         if ((ElementFlagsOf(e.id) & kScopeBoundary) && !table_end) return;
     }
 }
