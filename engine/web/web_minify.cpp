@@ -6,6 +6,7 @@
 // one group, and an omissible tag is held back until the token after it is known.
 #include "web/web_minify.h"
 
+#include "text/byte_scan.h"
 #include "text/text.h"
 #include "web/css_minify.h"
 #include "web/js_minify.h"
@@ -230,6 +231,32 @@ constexpr std::array<bool, 256> kTextStops = [] {
     for (unsigned char c : {' ', '\t', '\n', '\f', '\r', '&'}) stops[c] = true;
     return stops;
 }();
+
+bool TextStop(char c) { return kTextStops[static_cast<unsigned char>(c)]; }
+
+// The end of the stretch of text from `p` that is written as it stands: the first white space
+// or "&", where a single space between two other bytes goes on. Prose runs on for a line, so
+// the stretch is looked for sixteen bytes at a time.
+size_t TextStretchEnd(std::string_view s, size_t p) {
+    const size_t n = s.size();
+    if (p >= n || TextStop(s[p])) return p;
+    size_t i = p + 1;
+    for (; i + 17 <= n; i += 16) {
+        const Bytes16 b = Bytes16::Load(s.data() + i);
+        const Bytes16 space = b == ' ';
+        const uint32_t stops = (space | (b == '\t') | (b == '\n') | (b == '\f') | (b == '\r') | (b == '&')).Mask();
+        // Bit k: the byte after lane k is a stop too (the seventeenth byte for the last lane).
+        const uint32_t stop_after = (stops >> 1) | (static_cast<uint32_t>(TextStop(s[i + 16])) << 15);
+        const uint32_t ends = stops & ~(space.Mask() & ~stop_after);
+        if (ends != 0) return i + static_cast<size_t>(std::countr_zero(ends));
+    }
+    for (; i < n; ++i) {
+        if (!TextStop(s[i])) continue;
+        if (s[i] != ' ' || i + 1 == n || TextStop(s[i + 1])) return i;
+        ++i;  // a single space, and the byte after it
+    }
+    return n;
+}
 
 // Bytes that keep an attribute value in quotes: white space and ">" always; for a value written
 // in quotes also quotes, "=", "<" and "`", which the syntax does not allow unquoted (a value
@@ -1521,18 +1548,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             std::string_view s = in_.substr(b, e - b);
             for (size_t p = 0; p < s.size();) {
                 // A stretch without white space or "&" is text as written: in one go.
-                size_t q = p;
-                for (;;) {
-                    while (q < s.size() && !kTextStops[static_cast<unsigned char>(s[q])]) ++q;
-                    // A single space between two such bytes is written as it stands: the
-                    // stretch goes on over it.
-                    if (q > p && q + 1 < s.size() && s[q] == ' ' &&
-                        !kTextStops[static_cast<unsigned char>(s[q + 1])]) {
-                        q += 2;
-                        continue;
-                    }
-                    break;
-                }
+                const size_t q = TextStretchEnd(s, p);
                 if (q > p) {
                     if (run) {
                         marked_.push(run, false);
