@@ -294,33 +294,32 @@ size_t ElementId(std::string_view name) {
     return row ? *row : std::size(kElements);
 }
 
-size_t ElementCount() { return std::size(kElements); }
-
-std::string_view ElementName(size_t id) { return kElements[id].name; }
-
-uint32_t ElementFlagsOf(size_t id) { return id < std::size(kElements) ? kElements[id].flags : 0; }
+namespace element_rows {
+namespace {
+template <typename T, typename Column>
+constexpr std::array<T, std::size(kElements)> ColumnOf(Column column) {
+    std::array<T, std::size(kElements)> values{};
+    for (size_t i = 0; i < std::size(kElements); ++i) values[i] = column(kElements[i]);
+    return values;
+}
+constexpr auto kFlagColumn = ColumnOf<uint32_t>([](const ElementRow& row) { return row.flags; });
+constexpr auto kNameColumn = ColumnOf<std::string_view>([](const ElementRow& row) { return row.name; });
+constexpr std::array<bool, 256> kFirsts = [] {
+    std::array<bool, 256> letters{};
+    for (const ElementRow& row : kElements)
+        if (RawTextStateOf(row.flags) != TextState::Data) letters[static_cast<unsigned char>(row.name[0])] = true;
+    return letters;
+}();
+}  // namespace
+const size_t kCount = std::size(kElements);
+const uint32_t* const kFlags = kFlagColumn.data();
+const std::string_view* const kNames = kNameColumn.data();
+const bool* const kRawTextFirsts = kFirsts.data();
+}  // namespace element_rows
 
 uint32_t ElementFlags(std::string_view name) { return ElementFlagsOf(ElementId(name)); }
 
 TextState RawTextStateFor(std::string_view name) { return RawTextStateOf(ElementFlags(name)); }
-
-bool MayOpenRawText(char first) {
-    static const std::array<bool, 256> firsts = [] {
-        std::array<bool, 256> letters{};
-        for (const ElementRow& row : kElements)
-            if (RawTextStateOf(row.flags) != TextState::Data) letters[static_cast<unsigned char>(row.name[0])] = true;
-        return letters;
-    }();
-    return firsts[static_cast<unsigned char>(first)];
-}
-
-TextState RawTextStateOf(uint32_t f) {
-    if (f & kRcdata) return TextState::Rcdata;
-    if (f & kRawtext) return TextState::Rawtext;
-    if (f & kScript) return TextState::ScriptData;
-    if (f & kPlaintext) return TextState::Plaintext;
-    return TextState::Data;
-}
 
 const OptionalEndTag* FindOptionalEndTag(std::string_view element) {
     for (const OptionalEndTag& row : kOptionalEndTags)

@@ -33,26 +33,40 @@ enum ElementFlag : uint32_t {
     kPlainInline = 1u << 18,
 };
 
+// The element table by row, behind the inline lookups below (asked for nearly every tag).
+namespace element_rows {
+extern const size_t kCount;
+extern const uint32_t* const kFlags;
+extern const std::string_view* const kNames;
+extern const bool* const kRawTextFirsts;  // by byte: a raw text element's name begins with it
+}  // namespace element_rows
+
 // The flags of an element by its lowered name; 0 for names the tables do not list.
 uint32_t ElementFlags(std::string_view name);
 
 // The row number of an element by its lowered name, below ElementCount(); ElementCount() for
 // names the table does not list. Lets per-element counts live in an array.
 size_t ElementId(std::string_view name);
-size_t ElementCount();
+inline size_t ElementCount() { return element_rows::kCount; }
 // The name of a listed element (static storage), by its ElementId.
-std::string_view ElementName(size_t id);
+inline std::string_view ElementName(size_t id) { return element_rows::kNames[id]; }
 // The flags by ElementId (0 for an unlisted name), for tokens that carry their id.
-uint32_t ElementFlagsOf(size_t id);
+inline uint32_t ElementFlagsOf(size_t id) { return id < element_rows::kCount ? element_rows::kFlags[id] : 0; }
 
 inline bool IsVoidElement(std::string_view name) { return ElementFlags(name) & kVoid; }
 inline bool IsForeignBreakout(std::string_view name) { return ElementFlags(name) & kBreakout; }
 inline bool IsIgnoredInSelect(std::string_view name) { return ElementFlags(name) & kIgnoredInSelect; }
 TextState RawTextStateFor(std::string_view name);
-TextState RawTextStateOf(uint32_t flags);
+constexpr TextState RawTextStateOf(uint32_t f) {
+    if (f & kRcdata) return TextState::Rcdata;
+    if (f & kRawtext) return TextState::Rawtext;
+    if (f & kScript) return TextState::ScriptData;
+    if (f & kPlaintext) return TextState::Plaintext;
+    return TextState::Data;
+}
 // Whether an element whose lowered name begins with `first` can switch the tokenizer to raw
 // text (a quick test before the lookup of the name).
-bool MayOpenRawText(char first);
+inline bool MayOpenRawText(char first) { return element_rows::kRawTextFirsts[static_cast<unsigned char>(first)]; }
 
 // Optional end tags: the element, the start tags after which its end tag may be left out, and
 // whether it may also be left out where the parent element ends.

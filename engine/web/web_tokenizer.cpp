@@ -429,17 +429,11 @@ struct StackIds {
              caption = Row("caption");
     static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
 };
-const StackIds& Ids() {
-    static const StackIds ids;
-    return ids;
-}
+const StackIds kStackIds;
+const StackIds& Ids() { return kStackIds; }
 }  // namespace
 
-size_t& Tokenizer::HtmlCount(std::string_view name, size_t id) {
-    if (id == ElementCount()) return unlisted_count_[std::string(name)];
-    if (listed_count_.empty()) listed_count_.resize(ElementCount());
-    return listed_count_[id];
-}
+size_t& Tokenizer::UnlistedCount(std::string_view name) { return unlisted_count_[std::string(name)]; }
 
 namespace {
 // The listed elements' names by ElementId, built once for every run.
@@ -454,11 +448,12 @@ const std::vector<std::string_view>& ListedNames() {
 }  // namespace
 
 Tokenizer::Tokenizer(std::string_view input)
-    : in_(input), listed_names_(ListedNames().data()), listed_size_(static_cast<uint32_t>(ListedNames().size())) {}
+    : in_(input),
+      listed_names_(ListedNames().data()),
+      listed_size_(static_cast<uint32_t>(ListedNames().size())),
+      listed_count_(ElementCount(), 0) {}
 
-// `id`: the name's ElementId (for HTML elements; others are not counted by it).
-uint32_t Tokenizer::NameIndex(std::string_view name, size_t id) {
-    if (id < ElementCount()) return static_cast<uint32_t>(id);
+uint32_t Tokenizer::UnlistedNameIndex(std::string_view name) {
     auto [entry, added] =
         name_index_.try_emplace(std::string(name), static_cast<uint32_t>(listed_size_ + names_.size()));
     if (added) names_.push_back(entry->first);
@@ -681,7 +676,7 @@ void Tokenizer::AfterEndTag(Token& t) {
     if (id == ElementCount()) {
         auto counted = unlisted_count_.find(t.name);
         if (counted == unlisted_count_.end() || counted->second == 0) return;
-    } else if (listed_count_.empty() || listed_count_[id] == 0) {
+    } else if (listed_count_[id] == 0) {
         // The parser reopens formatting elements a paragraph or cell closed before it opens
         // the next element, SVG and MathML among them; such an element's end tag inside that
         // foreign content (or in HTML inside it) closes the foreign content too. Those

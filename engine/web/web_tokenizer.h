@@ -94,7 +94,11 @@ private:
     std::string_view NameOf(const Open& e) const {
         return e.name < listed_size_ ? listed_names_[e.name] : names_[e.name - listed_size_];
     }
-    uint32_t NameIndex(std::string_view name, size_t id);
+    // `id`: the name's ElementId (for HTML elements; others are not counted by it).
+    uint32_t NameIndex(std::string_view name, size_t id) {
+        return id < listed_size_ ? static_cast<uint32_t>(id) : UnlistedNameIndex(name);
+    }
+    uint32_t UnlistedNameIndex(std::string_view name);
 
     void ReadMarkupDeclaration(Token& t);
     void ReadTag(Token& t, bool end);
@@ -109,7 +113,10 @@ private:
     bool AppropriateEndTagAt(size_t pos) const;
     void PopUntil(size_t depth);
     void Push(std::string_view name, Namespace ns, size_t id);
-    size_t& HtmlCount(std::string_view name, size_t id);
+    size_t& HtmlCount(std::string_view name, size_t id) {
+        return id < listed_count_.size() ? listed_count_[id] : UnlistedCount(name);
+    }
+    size_t& UnlistedCount(std::string_view name);
 
     std::string_view in_;
     size_t pos_ = 0;
