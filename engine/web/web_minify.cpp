@@ -2093,7 +2093,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 deferred_name_ = t.name;
                 deferred_parent_ = parent;
                 deferred_parent_flags_ = parent_flags;
-            } else if (html && !verbatim && t.name == "head" && !in_column_group && On(WebRule::OptionalTags)) {
+            } else if (html && !verbatim && t.name == "head" && !in_column_group && On(WebRule::OptionalTags) &&
+                       !InTableText()) {
+                // In a table the parser judges the text on either side of "</head>" apart (white
+                // space stays in the table, other text moves out): without it they would join.
                 deferred_ = Deferred::HeadEnd;
                 deferred_bytes_ = tag;
             } else {
