@@ -115,6 +115,45 @@ bool InList(const std::string_view (&list)[N], std::string_view s) {
     return std::find(std::begin(list), std::end(list), s) != std::end(list);
 }
 
+// A list of names as an open-addressed table, for the lists looked up for every declaration
+// or colour word: a name costs a hash of its length and three bytes and, mostly, no
+// comparison. Find gives the name's place in the list.
+template <size_t kSlots>
+class NameIndex {
+public:
+    template <typename Names>
+    constexpr explicit NameIndex(const Names& names) {
+        static_assert(std::size(Names{}) < kSlots / 2);
+        int place = 0;
+        for (const std::string_view name : names) {
+            size_t slot = Hash(name);
+            while (!slots_[slot].empty()) slot = (slot + 1) % kSlots;
+            slots_[slot] = name;
+            places_[slot] = place++;
+        }
+    }
+    constexpr int Find(std::string_view name) const {
+        if (name.empty()) return -1;
+        for (size_t slot = Hash(name); !slots_[slot].empty(); slot = (slot + 1) % kSlots)
+            if (slots_[slot] == name) return places_[slot];
+        return -1;
+    }
+    constexpr bool Contains(std::string_view name) const { return Find(name) >= 0; }
+
+private:
+    static constexpr size_t Hash(std::string_view name) {
+        if (name.empty()) return 0;
+        const auto byte = [name](size_t k) { return static_cast<size_t>(static_cast<unsigned char>(name[k])); };
+        return (name.size() * 37 + byte(0) * 11 + byte(name.size() / 2) * 5 + byte(name.size() - 1)) % kSlots;
+    }
+    std::array<std::string_view, kSlots> slots_{};
+    std::array<int, kSlots> places_{};
+};
+using NameSet = NameIndex<64>;
+constexpr NameSet kColourPropertySet(kColourProperties);
+constexpr NameSet kKeepZeroUnitPropertySet(kKeepZeroUnitProperties);
+constexpr NameSet kOpaqueValuePropertySet(kOpaqueValueProperties);
+
 // A name in lower case, on the stack. The names looked up in the tables above are short: one
 // longer than the buffer matches none of them and is not copied (fits() is false).
 class LowerName {
@@ -141,24 +180,20 @@ private:
     bool fits_;
 };
 
-// The colour keywords indexed once: by name, and by value with the shortest name (the first
-// of the table among names as short) first.
+// The colour keywords indexed once by value, with the shortest name (the first of the table
+// among names as short) first.
 constexpr uint32_t HexValue(std::string_view hex) {
     uint32_t v = 0;
     for (const char c : hex) v = v * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
     return v;
 }
 struct ColourIndex {
-    std::array<uint8_t, std::size(kColours)> by_name{};
     std::array<uint8_t, std::size(kColours)> by_value{};
     std::array<uint32_t, std::size(kColours)> values{};  // the values in by_value's order
 };
 constexpr ColourIndex kColourIndex = [] {
     ColourIndex index;
-    for (size_t k = 0; k < std::size(kColours); ++k)
-        index.by_name[k] = index.by_value[k] = static_cast<uint8_t>(k);
-    std::sort(index.by_name.begin(), index.by_name.end(),
-              [](uint8_t a, uint8_t b) { return kColours[a].name < kColours[b].name; });
+    for (size_t k = 0; k < std::size(kColours); ++k) index.by_value[k] = static_cast<uint8_t>(k);
     std::sort(index.by_value.begin(), index.by_value.end(), [](uint8_t a, uint8_t b) {
         const uint32_t va = HexValue(kColours[a].value.substr(1));
         const uint32_t vb = HexValue(kColours[b].value.substr(1));
@@ -177,13 +212,16 @@ constexpr size_t kLongestColourName = [] {
     return longest;
 }();
 
+constexpr NameIndex<512> kColourNames([] {
+    std::array<std::string_view, std::size(kColours)> names{};
+    for (size_t k = 0; k < std::size(kColours); ++k) names[k] = kColours[k].name;
+    return names;
+}());
+
 // The keyword named |lower| (in lower case), or null.
 const NamedColour* FindColour(std::string_view lower) {
-    const auto it = std::lower_bound(
-        kColourIndex.by_name.begin(), kColourIndex.by_name.end(), lower,
-        [](uint8_t k, std::string_view name) { return kColours[k].name < name; });
-    if (it == kColourIndex.by_name.end() || kColours[*it].name != lower) return nullptr;
-    return &kColours[*it];
+    const int k = kColourNames.Find(lower);
+    return k < 0 ? nullptr : &kColours[k];
 }
 // The shortest keyword of colour value |value| (0xRRGGBB), or empty.
 std::string_view ShortestColourName(uint32_t value) {
@@ -257,7 +295,10 @@ private:
     }
     // Moves p_ past the bytes of class |classes| from p_ on.
     void Skip(uint8_t classes) {
-        while (p_ < s_.size() && Is(static_cast<unsigned char>(s_[p_]), classes)) ++p_;
+        const char* text = s_.data();
+        size_t p = p_;
+        while (p < s_.size() && Is(static_cast<unsigned char>(text[p]), classes)) ++p;
+        p_ = p;
     }
     void ConsumeName() {
         for (;;) {
@@ -420,20 +461,28 @@ public:
     bool failed() const { return failed_ || tokenizer_.failed(); }
 
 private:
+    // Reads up to token |k| and, while the ring has room, a few beyond it, so that one call
+    // serves several tokens. (Reading ahead changes nothing the minifier sees: a token that
+    // fails the sheet still ends the tokens where it stands.)
     bool Read(size_t k) {
-        while (k >= end_) {
+        if (failed_) return false;
+        if (position_ > base_ + 1) base_ = std::min(position_ - 1, end_);
+        while (end_ < k + kReadAhead) {
+            if (end_ - base_ > mask_) {
+                if (end_ > k) break;
+                Grow();
+            }
             CssToken t;
-            if (failed_ || !tokenizer_.Read(t)) return false;
+            if (!tokenizer_.Read(t)) break;
             if (t.kind == CssTok::Delim && css_[t.begin] == '\\') {
                 failed_ = true;
-                return false;
+                break;
             }
-            if (position_ > base_ + 1) base_ = std::min(position_ - 1, end_);
-            if (end_ - base_ > mask_) Grow();
             ring_[end_++ & mask_] = t;
         }
-        return true;
+        return k < end_;
     }
+    static constexpr size_t kReadAhead = 8;
     // Doubles the ring, each kept token moving to its place in the larger one.
     void Grow() {
         const size_t size = (mask_ + 1) * 2;
@@ -558,7 +607,7 @@ private:
 
     bool AtEnd() { return failed_ || !t_.Has(i_); }
     CssTok Kind() const { return t_[i_].kind; }
-    std::string_view Text(const CssToken& t) const { return s_.substr(t.begin, t.end - t.begin); }
+    std::string_view Text(const CssToken& t) const { return {s_.data() + t.begin, t.end - t.begin}; }
     char DelimOf(const CssToken& t) const { return t.kind == CssTok::Delim ? s_[t.begin] : 0; }
     bool IsDelim(size_t k, char c) {
         return t_.Has(k) && t_[k].kind == CssTok::Delim && s_[t_[k].begin] == c;
@@ -667,13 +716,16 @@ private:
     // Writes component values up to (not including) a token of |stops| at nesting depth 0.
     // Nested blocks are written whole; a closing bracket without its opener fails the walk.
     void Components(Ctx ctx, std::initializer_list<CssTok> stops, const Property& prop = {}) {
-        std::vector<CssTok> open;
+        uint32_t stop_kinds = 0;  // a bit for each kind in |stops|
+        for (const CssTok k : stops) stop_kinds |= 1u << static_cast<unsigned>(k);
+        std::vector<CssTok>& open = open_;  // never called again before it returns
+        open.clear();
         bool first = true;
         for (;;) {
             const bool space = SkipTrivia();
             if (AtEnd()) return;
             const CssToken& t = t_[i_];
-            if (open.empty() && std::find(stops.begin(), stops.end(), t.kind) != stops.end())
+            if (open.empty() && (stop_kinds >> static_cast<unsigned>(t.kind) & 1))
                 return;
             if (space && !first && has_last_ && !SpaceDroppable(ctx, t, open)) want_space_ = true;
             first = false;
@@ -1076,10 +1128,10 @@ private:
         const LowerName lower(written);
         const std::string_view name = lower.fits() ? lower.view() : std::string_view();
         const std::string_view base = lower.fits() ? lower.WithoutVendorPrefix() : std::string_view();
-        const bool opaque = InList(kOpaqueValueProperties, name);
+        const bool opaque = kOpaqueValuePropertySet.Contains(name);
         prop.colours = !opaque;
-        prop.colour_names = !opaque && InList(kColourProperties, base);
-        prop.zero_units = !opaque && !InList(kKeepZeroUnitProperties, base);
+        prop.colour_names = !opaque && kColourPropertySet.Contains(base);
+        prop.zero_units = !opaque && !kKeepZeroUnitPropertySet.Contains(base);
         prop.numbers = !opaque;
         prop.weight = base == "font-weight";
         Components(Ctx::Value, {CssTok::Semicolon, CssTok::RBrace}, prop);
@@ -1099,6 +1151,7 @@ private:
     bool gap_comment_ = false;  // a comment dropped since the last token
     char colour_[10];           // a colour's new spelling
     std::string number_;        // a number's new spelling
+    std::vector<CssTok> open_;  // the blocks and functions Components is inside
 };
 
 bool ContainsStyleEnd(std::string_view s) {
@@ -1141,9 +1194,13 @@ std::string MinifyStyleSheet(std::string_view css) {
     return out;
 }
 
+void AppendMinifiedStyleDeclarations(std::string_view css, std::string& out) {
+    AppendMinified(css, [](Minifier& m) { return m.Declarations(); }, out);
+}
+
 std::string MinifyStyleDeclarations(std::string_view css) {
     std::string out;
-    AppendMinified(css, [](Minifier& m) { return m.Declarations(); }, out);
+    AppendMinifiedStyleDeclarations(css, out);
     return out;
 }
 

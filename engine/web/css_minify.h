@@ -39,5 +39,7 @@ void AppendMinifiedStyleSheet(std::string_view css, std::string& out);
 // Minifies the declarations of a style attribute (the attribute's value with character
 // references already decoded). Same fall-back as MinifyStyleSheet.
 std::string MinifyStyleDeclarations(std::string_view css);
+// The same appended to |out| (a page's thousands of short attributes then reuse its room).
+void AppendMinifiedStyleDeclarations(std::string_view css, std::string& out);
 
 }  // namespace tsqz::web

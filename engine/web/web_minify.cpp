@@ -1343,10 +1343,10 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             value.find('&') == std::string_view::npos && !HoldsControlCharacters(value)) {
             // Without references the value's bytes are its text: minify and take them as raw.
             std::string buffer;
-            const std::string css = MinifyStyleDeclarations(WithLineFeeds(v, buffer));
-            saved_styles += v.size() - css.size();
+            const std::string_view css = WithLineFeeds(v, buffer);
             marked_.clear();
-            marked_.append(css);
+            AppendMinifiedStyleDeclarations(css, marked_.bytes);
+            saved_styles += v.size() - marked_.bytes.size();
             v = marked_.bytes;
         }
         if (html && On(WebRule::DefaultAttributes)) {
