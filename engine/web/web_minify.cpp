@@ -2044,8 +2044,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                         (!(end_flags & kFormatting) || held_element != ElementCount())
                     ? ClosesElementsAbove(t.name, end_flags)
                     : ClosesAbove::No;
-            // There "</head>" ends a column group: it stays.
-            const bool in_column_group = InColumnGroup() && t.name == "head";
+            // There "</head>" ends a column group: it stays (also where the model is lost and
+            // a group may be open unseen, as in a table inside a template).
+            const bool in_column_group = (InColumnGroup() || lost_) && t.name == "head";
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
             // Held back only where the text gathered so far cannot meet the text after it.
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
