@@ -286,6 +286,9 @@ struct OpenElement {
     bool block;     // its box is block-level (tables, CSS, "hidden" and style attribute allowing)
     bool preserve;  // its text keeps white space
     uint32_t element;  // its ElementId (ElementCount() for a name the tables lack)
+    // A template's content: whether its first start tag made the parser read it by a table's
+    // rules (a table's part) or the body's (anything else but what goes into a head).
+    enum Content : uint8_t { Undecided, TableRules, BodyRules } content = Undecided;
     uint64_t id = 0;  // a formatting element's place in the list of active ones
 };
 
@@ -296,7 +299,7 @@ struct ModelIds {
            optgroup = ElementId("optgroup"), li = ElementId("li"), dd = ElementId("dd"), dt = ElementId("dt"),
            td = ElementId("td"), th = ElementId("th"), tr = ElementId("tr"), tbody = ElementId("tbody"),
            thead = ElementId("thead"), tfoot = ElementId("tfoot"), caption = ElementId("caption"),
-           address = ElementId("address"), div = ElementId("div"), button = ElementId("button"),
+           col = ElementId("col"), address = ElementId("address"), div = ElementId("div"), button = ElementId("button"),
            ul = ElementId("ul"), ol = ElementId("ol"), form = ElementId("form"), a = ElementId("a"),
            style = ElementId("style"), script = ElementId("script"), noscript = ElementId("noscript");
     std::array<size_t, 7> markers = {ElementId("td"),     ElementId("th"),     ElementId("caption"),
@@ -860,6 +863,14 @@ size_t Rewriter::FindFormatting(size_t element) const {
 // block-level box exactly where the tag stands, or ends a line there.
 bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     const TagName& n = t.name;
+    // A table's part but the table: caption, colgroup, col, tbody, thead, tfoot, tr, td or th.
+    const bool table_part = ((flags & kTablePart) && t.element != ids_.table) || t.element == ids_.td ||
+                            t.element == ids_.th || t.element == ids_.caption || t.element == ids_.col;
+    // A template's first start tag (but one that goes into a head) fixes the rules its
+    // content is read by.
+    if (!stack_.empty() && stack_.back().element == ids_.template_ &&
+        stack_.back().content == OpenElement::Undecided && !(flags & kHeadContent))
+        stack_.back().content = table_part ? OpenElement::TableRules : OpenElement::BodyRules;
     if (n == "html" || n == "head" || n == "body") {
         // Once the body has begun these tags only add attributes: no box starts there.
         bool boundary = head_region_ && !lost_;
@@ -910,10 +921,15 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
             n != "style" && n != "template")
             lost_ = true;  // foster parenting, or a table inside a table
     }
-    if ((n == "tr" || n == "td" || n == "th" || n == "tbody" || n == "thead" || n == "tfoot" ||
-         n == "caption" || n == "col" || n == "colgroup") &&
-        !IsOpen(ids_.table))
-        return Ignored();  // ignored outside a table
+    // The nearest table or template is where a table's part goes: outside a table, and in a
+    // template whose content is read by the body's rules, the parser drops it.
+    size_t table_or_template = stack_.size();
+    while (table_or_template > 0 && stack_[table_or_template - 1].element != ids_.table &&
+           stack_[table_or_template - 1].element != ids_.template_)
+        --table_or_template;
+    if (table_part && (table_or_template == 0 ||
+                       stack_[table_or_template - 1].content == OpenElement::BodyRules))
+        return Ignored();
     if (n == "caption" || n == "colgroup" || n == "col") {
         // These close what is open inside the nearest table (cell, row, row group, caption,
         // column group) and open in the table itself; a column alone opens a column group.
@@ -966,8 +982,8 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         if (!stack_.empty() && stack_.back().element == ids_.option) PopTo(stack_.size() - 1, false);
         if (!stack_.empty() && stack_.back().element == ids_.optgroup) PopTo(stack_.size() - 1, false);
     } else if (n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot") {
-        // In a caption they close it first.
-        for (size_t i = stack_.size(); i > 0 && stack_[i - 1].element != ids_.table; --i)
+        // In a caption they close it first (up to the table or template they go into).
+        for (size_t i = stack_.size(); i > table_or_template; --i)
             if (stack_[i - 1].element == ids_.caption) {
                 PopTo(i - 1, true);
                 break;
@@ -976,7 +992,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         const bool group = n == "tbody" || n == "thead" || n == "tfoot";
         for (size_t i = stack_.size(); i > 0; --i) {
             const size_t e = stack_[i - 1].element;
-            if (e == ids_.table) break;
+            if (e == ids_.table || e == ids_.template_) break;
             const bool row_group = e == ids_.tbody || e == ids_.thead || e == ids_.tfoot;
             bool closes = e == ids_.td || e == ids_.th || (n != "td" && n != "th" && e == ids_.tr) ||
                           (group && row_group);

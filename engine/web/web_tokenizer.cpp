@@ -426,7 +426,7 @@ namespace {
 struct StackIds {
     uint32_t select = Row("select"), template_ = Row("template"), table = Row("table"),
              button = Row("button"), html = Row("html"), p = Row("p"), td = Row("td"), th = Row("th"),
-             caption = Row("caption");
+             caption = Row("caption"), col = Row("col");
     static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
 };
 const StackIds kStackIds;
@@ -472,7 +472,7 @@ void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
     if (ns == Namespace::Html && id == ids.p) p_in_scope = static_cast<uint32_t>(open_.size() + 1);
     else if (ns == Namespace::Html && !(ElementFlagsOf(id) & kScopeBoundary) && id != ids.button && !open_.empty())
         p_in_scope = open_.back().p_in_scope;
-    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, p_in_scope});
+    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, kContentUndecided, p_in_scope});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
@@ -550,6 +550,16 @@ void Tokenizer::AfterStartTag(Token& t) {
                 PopUntil(open_.size() - 1);
         }
     }
+    const StackIds& ids = Ids();
+    const uint32_t flags = ElementFlagsOf(t.element);
+    // A table's part but the table: caption, colgroup, col, tbody, thead, tfoot, tr, td or th.
+    const bool table_part = ((flags & kTablePart) && t.element != ids.table) || t.element == ids.td ||
+                            t.element == ids.th || t.element == ids.caption || t.element == ids.col;
+    // A template's first start tag (but one that goes into a head) fixes the rules its
+    // content is read by. (A foreign element's id is never a listed one.)
+    if (!open_.empty() && open_.back().id == ids.template_ && open_.back().content == kContentUndecided &&
+        !(flags & kHeadContent))
+        open_.back().content = table_part ? kContentTableRules : kContentBodyRules;
     const size_t select = OpenSelect();
     if ((name == "svg" || name == "math") && select > 0) {
         // Dropped by a select in the older parsing rules, kept by newer ones.
@@ -579,7 +589,6 @@ void Tokenizer::AfterStartTag(Token& t) {
             return;
         }
     }
-    const uint32_t flags = ElementFlagsOf(t.element);
     // A start tag that closes a paragraph in button scope pops it and what is open above it,
     // as the tree builder does (a table only outside quirks mode, which is not known here:
     // not followed); left open, a later "</p>" would seem to close more than the paragraph.
@@ -587,16 +596,15 @@ void Tokenizer::AfterStartTag(Token& t) {
         !open_.empty() && open_.back().p_in_scope > 0 && OpenSelect() == 0)
         PopUntil(open_.back().p_in_scope - 1);
     if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
-    // Outside a table the parser drops a table's parts (a template takes them as its first
-    // content only): a cell there is no scope boundary that would keep a heading's end tag
-    // from closing SVG content before it.
-    if (((flags & kTablePart) && name != "table") || name == "td" || name == "th" || name == "caption") {
-        const StackIds& ids = Ids();
+    // Outside a table, and in a template whose first start tag was not a table's part, the
+    // parser drops a table's parts: a cell there is no scope boundary that would keep a
+    // heading's end tag from closing SVG content before it.
+    if (table_part) {
         size_t j = open_.size();
         while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
                           (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
             --j;
-        if (j == 0 || (open_[j - 1].id == ids.template_ && j != open_.size())) return;
+        if (j == 0 || open_[j - 1].content == kContentBodyRules) return;
     }
     TextState next = RawTextStateOf(flags);
     if (next != TextState::Data) {
@@ -609,7 +617,6 @@ void Tokenizer::AfterStartTag(Token& t) {
     // table's).
     if (name == "table" && !open_.empty() && open_.back().table_mode) {
         size_t j = open_.size();
-        const StackIds& ids = Ids();
         while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
                           (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
             --j;

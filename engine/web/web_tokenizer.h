@@ -79,6 +79,7 @@ public:
 private:
     // An open element, kept small: pages that never close their paragraphs or list items
     // leave one of these per tag on the stack.
+    enum : uint8_t { kContentUndecided, kContentTableRules, kContentBodyRules };
     struct Open {
         uint32_t name;  // its ElementId, or ElementCount() + its entry in names_
         uint32_t id;    // ElementId of an HTML element's name
@@ -87,6 +88,9 @@ private:
         // it is a table part, or the table moved it out of itself (cells, captions and
         // templates have the body's mode, and so has what they hold).
         bool table_mode;
+        // A template's content: read by a table's rules or the body's, as its first start
+        // tag (but one that goes into a head) decides; 0 before that.
+        uint8_t content;
         // One past the place of the paragraph in button scope from this element down (the
         // one a start tag that closes paragraphs would close), or 0.
         uint32_t p_in_scope;

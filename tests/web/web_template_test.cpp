@@ -81,6 +81,16 @@ const Case kCases[] = {
     {"<table><col> <tr><td> a </td></tr></table><p>x</p>", "<table><col><tr><td>a</table><p>x"},
     {"<table><caption><b>c</b><tr><td><div>a</div></td></tr></table>",
      "<table><caption><b>c</b><tr><td><div>a</div>"},
+    // A template's content follows a table's rules when its first start tag is a table's part
+    // (the template bounds them: the table parts around it stay open), else the body's, which
+    // drop table parts; its white space stays, wherever a script may put it.
+    {"<table><tfoot><template><tfoot>\t<tr><td>x</td></tr></tfoot></template></tfoot></table>",
+     "<table><tfoot><template><tfoot>\t<tr><td>x</template>"},
+    {"<table><tr><td><template><td> a </td></template> b</td></tr></table>",
+     "<table><tr><td><template><td> a </template> b"},
+    {"<template><tr><td>a</td><td>b</td></tr></template>", "<template><tr><td>a<td>b</template>"},
+    {"<template><div></div><tr><td> x </td></tr></template><p>y</p>",
+     "<template><div></div><tr><td> x </td></tr></template><p>y"},
     {"<select><option>1</option><option>2</option></select>", "<select><option>1<option>2"},
     // Attributes: quotes, booleans, defaults, repeated names, space inside tags.
     {"<input  type=\"checkbox\"   checked=\"checked\" value='a b' title=\"it's\" id = \"x\" ID=\"y\" >",
