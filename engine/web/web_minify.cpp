@@ -1767,8 +1767,12 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         }
         break;
     case Deferred::HtmlStart:
-        // A second html start tag is read differently by parsers: keep the first then.
-        omit = !(text_after.empty() && next_comment) && !(next_start && next->name == "html");
+        // A second html start tag is read differently by parsers: keep the first then. An end
+        // tag the parser drops there (all but head, body, html and br) puts nothing into the
+        // html element, so a comment after it would be its first child: kept too.
+        omit = !(text_after.empty() && next_comment) && !(next_start && next->name == "html") &&
+               !(next_end && next->name != "head" && next->name != "body" && next->name != "html" &&
+                 next->name != "br");
         break;
     case Deferred::HeadStart:
         // An html start tag is not the head's first element: it only adds attributes, and what
