@@ -492,6 +492,32 @@ void Tokenizer::PopUntil(size_t depth) {
     }
 }
 
+// A formatting element's end tag, as the parser's adoption agency leaves the open elements:
+// with no special element (a block, a heading, a list item, ...) above it, the element closes
+// with everything above it; otherwise each special element above it stays open, each taking a
+// copy of it and of the formatting elements between, and what is above the last one closes.
+// Other elements between go. With SVG or MathML above it, it closes with everything above it
+// too: the end tag then counts as leaving foreign content, and the rest stays as written.
+void Tokenizer::CloseFormatting(size_t at) {
+    size_t last_special = 0;
+    for (size_t k = at + 1; k < open_.size(); ++k) {
+        if (open_[k].ns != Namespace::Html) {
+            last_special = 0;
+            break;
+        }
+        if (ElementFlagsOf(open_[k].id) & kSpecial) last_special = k;
+    }
+    if (last_special == 0) {
+        PopUntil(at);
+        return;
+    }
+    std::vector<Open> kept;
+    for (size_t k = at + 1; k <= last_special; ++k)
+        if (ElementFlagsOf(open_[k].id) & (kSpecial | kFormatting)) kept.push_back(open_[k]);
+    PopUntil(at);
+    for (const Open& e : kept) Push(NameOf(e), e.ns, e.id);
+}
+
 // The place past the select element whose content the parser is in, or 0: the innermost
 // select, unless a template was opened after it (a template's content follows the body's
 // rules until the template ends, whatever holds it).
@@ -705,7 +731,8 @@ void Tokenizer::AfterEndTag(Token& t) {
         if (open_[j - 1].ns == Namespace::Html && open_[j - 1].id == id &&
             (id != ElementCount() || NameOf(open_[j - 1]) == t.name)) {
             size_t foreign_before = foreign_depth_;
-            PopUntil(j - 1);
+            if (ElementFlagsOf(id) & kFormatting) CloseFormatting(j - 1);
+            else PopUntil(j - 1);
             if (foreign_depth_ < foreign_before) t.left_foreign = true;
             return;
         }

@@ -116,6 +116,7 @@ private:
     size_t OpenSelect() const;
     bool AppropriateEndTagAt(size_t pos) const;
     void PopUntil(size_t depth);
+    void CloseFormatting(size_t at);
     void Push(std::string_view name, Namespace ns, size_t id);
     size_t& HtmlCount(std::string_view name, size_t id) {
         return id < listed_count_.size() ? listed_count_[id] : UnlistedCount(name);
