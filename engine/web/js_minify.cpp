@@ -279,7 +279,8 @@ struct JsToken {
     bool params_end;   // the ")" of a function's parameters: only its body's "{" follows
     bool property;     // a name after "." or "?.": a property's, never a keyword
     Place place;
-    uint8_t number;    // a punctuator's or known word's number (0 for other words)
+    uint8_t number;    // a punctuator's or known word's number (0 for other words); for a
+                       // string literal 1 when it holds a backslash
     uint32_t begin;
     uint32_t end;
 };
@@ -294,6 +295,15 @@ constexpr auto kAsciiIdentChars = [] {
     return chars;
 }();
 bool IsAsciiIdentChar(unsigned char c) { return kAsciiIdentChars[c]; }
+
+// ASCII bytes that begin a token at once: none of white space, a line end or a comment ("/",
+// and "<" and "-" for HTML-like comments) can begin with them.
+constexpr auto kBeginsToken = [] {
+    std::array<bool, 256> begins{};
+    for (size_t c = 0; c < 0x80; ++c) begins[c] = true;
+    for (unsigned char c : {' ', '\t', '\v', '\f', '\n', '\r', '/', '<', '-'}) begins[c] = false;
+    return begins;
+}();
 
 // A view of s[begin, end) without the bounds check of substr (the tokens' bounds are s's).
 std::string_view Slice(std::string_view s, size_t begin, size_t end) {
@@ -378,7 +388,7 @@ private:
                         PlaceOf(kind), number, begin, end};
         if (kind != JsTok::KeptComment && kind != JsTok::Hashbang) {
             recent_[recent_next_] = t;
-            recent_next_ = (recent_next_ + 1) % kRecent;
+            recent_next_ = (recent_next_ + 1) & (kRecent - 1);
             recent_count_ = std::min(recent_count_ + 1, kRecent);
         }
         sink_.Take(t);
@@ -408,6 +418,7 @@ private:
                 ++p_;
                 continue;
             }
+            if (kBeginsToken[b]) return true;  // no space, line end or comment can begin here
             if (size_t n = LineTerminatorAt(p_)) {
                 p_ += n;
                 line_before_ = at_line_start_ = true;
@@ -471,7 +482,7 @@ private:
     // it (skip < kRecent), or nullptr.
     const JsToken* Previous(size_t skip = 0) const {
         if (skip >= recent_count_) return nullptr;
-        return &recent_[(recent_next_ + kRecent - 1 - skip) % kRecent];
+        return &recent_[(recent_next_ + kRecent - 1 - skip) & (kRecent - 1)];
     }
     std::string_view Text(const JsToken& t) const { return Slice(s_, t.begin, t.end); }
     static bool IsPunct(const JsToken* t, Punctuator p) {
@@ -553,21 +564,25 @@ private:
     bool NextToken() {
         const unsigned char c = At(p_);
         const uint32_t begin = static_cast<uint32_t>(p_);
-        if (c == '"' || c == '\'') return String(c);
-        if (c == '`') return Template(begin, true);
-        if (IsDigit(c) || (c == '.' && IsDigit(At(p_ + 1)))) {
-            Number();
-            Push(JsTok::Number, begin, static_cast<uint32_t>(p_));
-            return true;
+        // A name that begins with an ASCII letter, "_" or "$", the commonest token, first.
+        const bool plain_name = c < 0x80 && IsAsciiIdentChar(c) && !IsDigit(c);
+        if (!plain_name) {
+            if (c == '"' || c == '\'') return String(c);
+            if (c == '`') return Template(begin, true);
+            if (IsDigit(c) || (c == '.' && IsDigit(At(p_ + 1)))) {
+                Number();
+                Push(JsTok::Number, begin, static_cast<uint32_t>(p_));
+                return true;
+            }
+            if (c == '#' && IdentCharAt(p_ + 1)) {
+                ++p_;
+                Word();
+                if (failed_) return false;
+                Push(JsTok::PrivateName, begin, static_cast<uint32_t>(p_));
+                return true;
+            }
         }
-        if (c == '#' && IdentCharAt(p_ + 1)) {
-            ++p_;
-            Word();
-            if (failed_) return false;
-            Push(JsTok::PrivateName, begin, static_cast<uint32_t>(p_));
-            return true;
-        }
-        if (IdentCharAt(p_) && !IsDigit(c)) {
+        if (plain_name || (IdentCharAt(p_) && !IsDigit(c))) {
             Word();
             if (failed_) return false;
             const uint8_t number = WordNumberOf(Slice(s_, begin, p_));
@@ -580,7 +595,9 @@ private:
         for (size_t k = first; k < first + kPunctuatorsByByte.count[c]; ++k) {
             const uint8_t number = kPunctuatorsByByte.numbers[k];
             const std::string_view p = kPunctuators[number];
-            if (s_.size() - p_ < p.size() || !std::equal(p.begin(), p.end(), s_.data() + p_)) continue;
+            // The first byte is c; only a longer punctuator's other bytes need a look.
+            if (p.size() > 1 && (s_.size() - p_ < p.size() || !std::equal(p.begin() + 1, p.end(), s_.data() + p_ + 1)))
+                continue;
             if (number == Punctuator("?.").number && IsDigit(At(p_ + 2))) continue;
             p_ += p.size();
             return OnPunct(number, begin);
@@ -593,6 +610,7 @@ private:
     // braces, or the script is not read further.
     void Word() {
         while (p_ < s_.size() && IsAsciiIdentChar(static_cast<unsigned char>(s_[p_]))) ++p_;  // at once
+        if (p_ < s_.size() && s_[p_] != '\\' && static_cast<unsigned char>(s_[p_]) < 0x80) return;
         while (IdentCharAt(p_)) {
             if (At(p_) == '\\') {
                 ++p_;
@@ -668,6 +686,7 @@ private:
             return stops;
         }();
         const uint32_t begin = static_cast<uint32_t>(p_++);
+        uint8_t backslash = 0;
         while (!End(p_)) {
             // Eight bytes at a time past those without the quote, a backslash or a control
             // character (where line ends are), then byte by byte to the stop.
@@ -680,10 +699,11 @@ private:
             const unsigned char c = At(p_);
             if (c == quote) {
                 ++p_;
-                Push(JsTok::String, begin, static_cast<uint32_t>(p_));
+                Push(JsTok::String, begin, static_cast<uint32_t>(p_), false, false, false, false, backslash);
                 return true;
             }
             if (c == '\n' || c == '\r') break;
+            if (c == '\\') backslash = 1;
             if (c == '\\' && At(p_ + 1) == '\r' && At(p_ + 2) == '\n') p_ += 3;
             else p_ += c == '\\' ? 2 : 1;
         }
@@ -802,7 +822,7 @@ private:
     Sink& sink_;
     size_t p_ = 0;
     // The last code tokens read, oldest first from recent_next_: what Previous looks at.
-    static constexpr size_t kRecent = 3;
+    static constexpr size_t kRecent = 4;  // a power of two
     std::array<JsToken, kRecent> recent_{};
     size_t recent_next_ = 0, recent_count_ = 0;
     std::vector<uint8_t> stack_;
@@ -1104,6 +1124,39 @@ std::string_view ShortestNumber(std::string_view literal, std::string& scratch) 
 // ---------------------------------------------------------------------------------------
 // The writer.
 
+// First bytes of a token that the rules below may need a space before whatever precedes:
+// name bytes and ". + - ! / * >".
+constexpr auto kMayJoinBefore = [] {
+    std::array<bool, 256> may{};
+    for (size_t c = 0; c < 256; ++c)
+        may[c] = c >= 0x80 || c == '\\' || IsAsciiIdentCharTest(static_cast<unsigned char>(c));
+    for (unsigned char c : {'.', '+', '-', '!', '/', '*', '>'}) may[c] = true;
+    return may;
+}();
+
+// Copies |n| bytes; up to sixteen (most tokens) by a few fixed-size moves, not a call.
+void CopyBytes(char* to, const char* from, size_t n) {
+    if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n >= 8) {
+        uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4) {
+        uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
 // Writes the tokens it is handed, in order, with the separators they need. A code token is
 // written when the token after it arrives (or at Finish), since its spelling and whether a
 // ";" stays depend on that token.
@@ -1120,15 +1173,15 @@ public:
         }
         if (t.kind == JsTok::KeptComment) {
             line_pending_ = line_pending_ || t.line_before;
-            if (out_.size() > start_ && out_.back() == '/') out_ += ' ';
-            if (out_.size() > start_ && out_.back() != '\n' && t.line_before) out_ += '\n';
-            out_.append(Text(t));
-            if (t.line_comment) { out_ += '\n'; line_pending_ = false; }
+            if (Wrote() && Back() == '/') Put(' ');
+            if (Wrote() && Back() != '\n' && t.line_before) Put('\n');
+            Put(Text(t));
+            if (t.line_comment) { Put('\n'); line_pending_ = false; }
             return;
         }
         if (t.kind == JsTok::Hashbang) {
-            out_.append(Text(t));
-            out_ += '\n';
+            Put(Text(t));
+            Put('\n');
             return;
         }
         pending_ = t;
@@ -1141,22 +1194,24 @@ public:
             has_pending_ = false;
             Write(pending_, nullptr);
         }
+        Flush();
     }
 
 private:
-    void Write(const JsToken& t, const JsToken* next) {
+    // Inline in Take: one call per token, not two.
+    [[gnu::always_inline]] void Write(const JsToken& t, const JsToken* next) {
         line_pending_ = line_pending_ || t.line_before;
         const JsToken* prev = has_prev_ ? &prev_ : nullptr;
         if (SemicolonBeforeBraceFree(prev, t, next)) return;
         const std::string_view text = Spelling(prev, t, next);
         if (prev) {
             if (line_pending_ && !LineEndFree(*prev, t)) {
-                if (out_.back() != '\n') out_ += '\n';
+                if (Back() != '\n') Put('\n');
             } else if (NeedsSpace(*prev, t, static_cast<unsigned char>(text[0]))) {
-                out_ += ' ';
+                Put(' ');
             }
         }
-        out_.append(text);
+        Put(text);
         prev_ = t;
         has_prev_ = true;
         line_pending_ = false;
@@ -1169,6 +1224,29 @@ private:
     static bool IsWord(const JsToken* t, KnownName w) {
         return t && t->kind == JsTok::Word && t->number == w.number;
     }
+
+    void Flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+    void Put(char c) {
+        if (used_ == kBufferSize) Flush();
+        buffer_[used_++] = c;
+    }
+    void Put(std::string_view v) {
+        if (v.size() > kBufferSize - used_) {
+            Flush();
+            if (v.size() > kBufferSize) {
+                out_.append(v);
+                return;
+            }
+        }
+        CopyBytes(buffer_ + used_, v.data(), v.size());
+        used_ += v.size();
+    }
+    // Whether anything of this script has been written, and its last byte (when it has).
+    bool Wrote() const { return used_ != 0 || out_.size() > start_; }
+    char Back() const { return used_ != 0 ? buffer_[used_ - 1] : out_.back(); }
 
     // A ";" right before a "}" goes where automatic semicolon insertion puts it back: not
     // where it is a statement of its own (after "{", ";", ":", a block's "}", a condition's
@@ -1187,11 +1265,15 @@ private:
         if (t.kind == JsTok::Number) return ShortestNumber(Text(t), scratch_);
         if (t.kind == JsTok::Word) return BooleanAsNumber(prev, t, next) ? (IsWord(&t, "true") ? "!0" : "!1") : Text(t);
         if (t.kind != JsTok::String) return Text(t);
+        // Only a literal holding a backslash (an escape) can be spelt shorter.
+        const bool escapes = t.number != 0;
         if (t.place == Place::ObjectItem && IsPunct(next, ":")) {  // a property name: no directive
-            const std::string_view shortest = ShortestString(Text(t), utf8_, scratch_, pieces_);
+            const std::string_view shortest =
+                escapes ? ShortestString(Text(t), utf8_, scratch_, pieces_) : Text(t);
             const std::string_view name = PropertyNameWithoutQuotes(shortest);
             return name.empty() ? shortest : name;
         }
+        if (!escapes) return Text(t);
         const bool statement_start =
             !prev || IsPunct(prev, ";") || IsPunct(prev, "{") || IsPunct(prev, "}");
         const bool statement_end = !next || next->kind == JsTok::KeptComment ||
@@ -1247,7 +1329,10 @@ private:
     // Whether |a| and |b| written side by side would read as other tokens.
     // |y| is the first byte of |b| as written out.
     bool NeedsSpace(const JsToken& a, const JsToken& b, unsigned char y) const {
-        const unsigned char x = static_cast<unsigned char>(out_.back());
+        // Only two punctuators can run together before any other first byte.
+        if (!kMayJoinBefore[y])
+            return a.kind == JsTok::Punct && b.kind == JsTok::Punct && InSet(kPunctuatorsJoin[a.number], b.number);
+        const unsigned char x = static_cast<unsigned char>(Back());
         auto ident = [](unsigned char c) { return IsAsciiIdentChar(c) || c == '\\' || c >= 0x80; };
         // A regular expression's flags and a number ("5.") take letters after them too, and so
         // does a name ending in an escape ("a\u{62}").
@@ -1273,6 +1358,11 @@ private:
     bool utf8_;
     std::string& out_;
     size_t start_;  // where this script's text begins in out_
+    // The output goes through a small buffer and into out_ when that is full and at the end,
+    // so a token costs a few moves rather than a call into the string.
+    static constexpr size_t kBufferSize = 1024;
+    char buffer_[kBufferSize];
+    size_t used_ = 0;
     std::string scratch_;
     std::vector<StringPiece> pieces_;  // a string literal's, kept for the next one
     JsToken prev_{};            // last code token written, when has_prev_
