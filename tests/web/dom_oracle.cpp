@@ -311,12 +311,71 @@ GumboOutput* GuardedParse(std::string_view html) {
     return output;
 }
 
+// gumbo (0.10) takes a form that "</form>" closes off its stack of open elements without first
+// inserting the text it has read before that end tag, so the text lands after the form
+// (`<form>x</form>` gives an empty form and "x" after it); browsers keep the text in the form.
+// Such text is the form's next sibling, and its source holds the end tag that closed the form:
+// that is the first "</form" in it that is not already preceded by an empty comment. Adds the
+// offsets of those end tags in `html` to `at`.
+constexpr std::string_view kFlushComment = "<!---->";
+
+void FormEndTagsAfterText(const GumboNode* node, std::string_view html, std::vector<size_t>& at) {
+    if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE &&
+        node->type != GUMBO_NODE_DOCUMENT)
+        return;
+    const GumboVector& children =
+        node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(children.data[i]);
+        FormEndTagsAfterText(child, html, at);
+        if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_FORM ||
+            child->v.element.tag_namespace != GUMBO_NAMESPACE_HTML || i + 1 == children.length)
+            continue;
+        auto* next = static_cast<const GumboNode*>(children.data[i + 1]);
+        if (next->type != GUMBO_NODE_TEXT && next->type != GUMBO_NODE_WHITESPACE) continue;
+        const GumboStringPiece& source = next->v.text.original_text;
+        if (source.data < html.data() || source.data + source.length > html.data() + html.size()) continue;
+        const size_t begin = static_cast<size_t>(source.data - html.data()), end = begin + source.length;
+        for (size_t p = begin; p + 7 <= end; ++p) {
+            if (html[p] != '<' || html[p + 1] != '/' || Lower(std::string(html.substr(p + 2, 4))) != "form")
+                continue;
+            const char after = html[p + 6];
+            if (!IsSpace(after) && after != '/' && after != '>') continue;
+            if (p >= kFlushComment.size() && html.substr(p - kFlushComment.size(), kFlushComment.size()) == kFlushComment)
+                continue;
+            at.push_back(p);
+            break;
+        }
+    }
+}
+
 }  // namespace
 
 std::string CanonicalTree(std::string_view page) {
     const std::string transcoded = DeclaresWindows1252(page) ? Windows1252ToUtf8(page) : std::string();
-    const std::string_view html = transcoded.empty() ? page : std::string_view(transcoded);
+    std::string_view html = transcoded.empty() ? page : std::string_view(transcoded);
     GumboOutput* output = GuardedParse(html);
+    // An empty comment before every "</form>" that gumbo closed with text still unplaced makes
+    // it place the text first, as browsers do (the comment is dropped below like any other).
+    std::string repaired;
+    for (int round = 0; output && round < 8; ++round) {
+        std::vector<size_t> at;
+        FormEndTagsAfterText(output->document, html, at);
+        if (at.empty()) break;
+        std::sort(at.begin(), at.end());
+        at.erase(std::unique(at.begin(), at.end()), at.end());
+        std::string next;
+        size_t from = 0;
+        for (size_t p : at) {
+            next.append(html.substr(from, p - from)).append(kFlushComment);
+            from = p;
+        }
+        next.append(html.substr(from));
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+        repaired = std::move(next);
+        html = repaired;
+        output = GuardedParse(html);
+    }
     if (!output) return std::string(kUnparsed);
     const GumboDocument& doc = output->document->v.document;
     std::string out = "doctype=" + std::to_string(doc.has_doctype) + " mode=" +
