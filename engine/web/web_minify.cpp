@@ -236,17 +236,23 @@ bool TextStop(char c) { return kTextStops[static_cast<unsigned char>(c)]; }
 
 // The end of the stretch of text from `p` that is written as it stands: the first white space
 // or "&", where a single space between two other bytes goes on. Prose runs on for a line, so
-// the stretch is looked for sixteen bytes at a time.
-size_t TextStretchEnd(std::string_view s, size_t p) {
+// the stretch is looked for sixteen bytes at a time; `readable` bytes from s.data() on may be
+// loaded (s is a piece of the input, whose bytes after it stand in for the end of a block).
+size_t TextStretchEnd(std::string_view s, size_t p, size_t readable) {
     const size_t n = s.size();
     if (p >= n || TextStop(s[p])) return p;
     size_t i = p + 1;
-    for (; i + 17 <= n; i += 16) {
+    for (; i + 17 <= readable && i < n; i += 16) {
         const Bytes16 b = Bytes16::Load(s.data() + i);
         const Bytes16 space = b == ' ';
-        const uint32_t stops = (space | (b == '\t') | (b == '\n') | (b == '\f') | (b == '\r') | (b == '&')).Mask();
+        uint32_t stops = (space | (b == '\t') | (b == '\n') | (b == '\f') | (b == '\r') | (b == '&')).Mask();
         // Bit k: the byte after lane k is a stop too (the seventeenth byte for the last lane).
-        const uint32_t stop_after = (stops >> 1) | (static_cast<uint32_t>(TextStop(s[i + 16])) << 15);
+        uint32_t stop_after = (stops >> 1) | (static_cast<uint32_t>(TextStop(s[i + 16])) << 15);
+        if (n - i <= 16) {  // the piece ends in this block: lanes from its end on end the stretch
+            const uint32_t past = ~0u << (n - i);
+            stops |= past;
+            stop_after |= past >> 1;
+        }
         const uint32_t ends = stops & ~(space.Mask() & ~stop_after);
         if (ends != 0) return i + static_cast<size_t>(std::countr_zero(ends));
     }
@@ -302,9 +308,14 @@ struct ModelIds {
            col = ElementId("col"), address = ElementId("address"), div = ElementId("div"), button = ElementId("button"),
            ul = ElementId("ul"), ol = ElementId("ol"), form = ElementId("form"), a = ElementId("a"),
            style = ElementId("style"), script = ElementId("script"), noscript = ElementId("noscript");
-    std::array<size_t, 7> markers = {ElementId("td"),     ElementId("th"),     ElementId("caption"),
-                                     ElementId("applet"), ElementId("object"), ElementId("marquee"),
-                                     ElementId("template")};
+    // Whether each row (and the one of unlisted names, last) is a marker of the list of active
+    // formatting elements: td, th, caption, applet, object, marquee, template.
+    std::vector<bool> marker_rows = [] {
+        std::vector<bool> rows(ElementCount() + 1);
+        for (std::string_view name : {"td", "th", "caption", "applet", "object", "marquee", "template"})
+            rows[ElementId(name)] = true;
+        return rows;
+    }();
 };
 const ModelIds& Ids() {
     static const ModelIds ids;
@@ -326,10 +337,7 @@ struct FormattingEntry {
 };
 
 // td, th, caption, applet, object, marquee and template, by ElementId.
-bool IsMarkerElement(const ModelIds& ids, size_t element) {
-    const auto& markers = ids.markers;
-    return std::find(markers.begin(), markers.end(), element) != markers.end();
-}
+bool IsMarkerElement(const ModelIds& ids, size_t element) { return ids.marker_rows[element]; }
 
 // Start tags before which the parser reopens closed formatting elements: inline elements and
 // the special ones the body treats alike.
@@ -447,8 +455,8 @@ private:
     bool InColumnGroup() const {
         return !stack_.empty() && stack_.back().element == ids_.colgroup;
     }
-    bool OnStack(uint64_t id) const {
-        return std::any_of(stack_.begin(), stack_.end(), [&](const OpenElement& e) { return e.id == id; });
+    bool OnStack(uint64_t id) const {  // from the top: the element asked about is mostly near it
+        return std::any_of(stack_.rbegin(), stack_.rend(), [&](const OpenElement& e) { return e.id == id; });
     }
     bool ReopenPending() const {
         return !formatting_.empty() && !formatting_.back().name.empty() && !OnStack(formatting_.back().id);
@@ -638,7 +646,7 @@ bool Rewriter::Verbatim(const Token& t) {
 }
 
 bool HasClassOrId(std::string_view in, const Token& t, const SelectorSubjects& s) {
-    if (s.all || s.tags.count(t.name)) return true;
+    if (s.all || (!s.tags.empty() && s.tags.count(t.name))) return true;
     if (s.ids.empty() && s.classes.empty()) return false;
     for (const Attribute& a : t.attributes) {
         std::string_view name = in.substr(a.name_begin, a.name_end - a.name_begin);
@@ -1564,7 +1572,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             std::string_view s = in_.substr(b, e - b);
             for (size_t p = 0; p < s.size();) {
                 // A stretch without white space or "&" is text as written: in one go.
-                const size_t q = TextStretchEnd(s, p);
+                const size_t q = TextStretchEnd(s, p, in_.size() - b);
                 if (q > p) {
                     if (run) {
                         marked_.push(run, false);
