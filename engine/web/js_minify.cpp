@@ -198,8 +198,13 @@ constexpr auto kWordTable = [] {
 // The number of a known word, or 0.
 uint8_t WordNumberOf(std::string_view w) {
     if (w.size() < 2 || w.size() > 10 || w[0] < 'a' || w[0] > 'z') return 0;
-    for (size_t h = WordHash(w); kWordTable[h] != 0; h = (h + 1) % kWordTableSize)
-        if (KnownWord(kWordTable[h] - 1) == w) return kWordTable[h];
+    for (size_t h = WordHash(w); kWordTable[h] != 0; h = (h + 1) % kWordTableSize) {
+        const std::string_view known = KnownWord(kWordTable[h] - 1);
+        if (known.size() != w.size()) continue;
+        size_t k = 0;  // a few bytes, compared inline
+        while (k < w.size() && known[k] == w[k]) ++k;
+        if (k == w.size()) return kWordTable[h];
+    }
     return 0;
 }
 
@@ -595,9 +600,14 @@ private:
         for (size_t k = first; k < first + kPunctuatorsByByte.count[c]; ++k) {
             const uint8_t number = kPunctuatorsByByte.numbers[k];
             const std::string_view p = kPunctuators[number];
-            // The first byte is c; only a longer punctuator's other bytes need a look.
-            if (p.size() > 1 && (s_.size() - p_ < p.size() || !std::equal(p.begin() + 1, p.end(), s_.data() + p_ + 1)))
-                continue;
+            // The first byte is c; only a longer punctuator's other bytes need a look (inline:
+            // at most three).
+            if (p.size() > 1) {
+                if (s_.size() - p_ < p.size()) continue;
+                size_t k = 1;
+                while (k < p.size() && p[k] == s_[p_ + k]) ++k;
+                if (k < p.size()) continue;
+            }
             if (number == Punctuator("?.").number && IsDigit(At(p_ + 2))) continue;
             p_ += p.size();
             return OnPunct(number, begin);
@@ -1203,11 +1213,13 @@ private:
         line_pending_ = line_pending_ || t.line_before;
         const JsToken* prev = has_prev_ ? &prev_ : nullptr;
         if (SemicolonBeforeBraceFree(prev, t, next)) return;
-        const std::string_view text = Spelling(prev, t, next);
+        const std::string_view text = SpellingMayChange(t) ? Spelling(prev, t, next) : Text(t);
         if (prev) {
+            const unsigned char y = static_cast<unsigned char>(text[0]);
             if (line_pending_ && !LineEndFree(*prev, t)) {
                 if (Back() != '\n') Put('\n');
-            } else if (NeedsSpace(*prev, t, static_cast<unsigned char>(text[0]))) {
+            } else if ((kMayJoinBefore[y] || (prev->kind == JsTok::Punct && t.kind == JsTok::Punct)) &&
+                       NeedsSpace(*prev, t, y)) {  // most tokens need neither test
                 Put(' ');
             }
         }
@@ -1255,6 +1267,17 @@ private:
         if (!prev || !IsPunct(&t, ";") || !IsPunct(next, "}") || prev->free_after) return false;
         if (prev->kind == JsTok::Word) return !IsWord(prev, "else") && !IsWord(prev, "do");
         return !IsPunct(prev, "{") && !IsPunct(prev, ";") && !IsPunct(prev, ":");
+    }
+
+    // Whether Spelling may give |t| other than as written: numbers, "true" and "false", string
+    // literals that hold an escape or may be a property name.
+    static bool SpellingMayChange(const JsToken& t) {
+        switch (t.kind) {
+            case JsTok::Number: return true;
+            case JsTok::Word: return IsWord(&t, "true") || IsWord(&t, "false");
+            case JsTok::String: return t.number != 0 || t.place == Place::ObjectItem;
+            default: return false;
+        }
     }
 
     // A token as written out: strings and numbers in their shortest spelling of the same
