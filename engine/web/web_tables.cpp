@@ -283,7 +283,34 @@ private:
 
 }  // namespace
 
+namespace {
+// Names of one or two lowercase letters or digits (a, p, b, i, br, td, li, h1, ...: most tags of
+// a page) by a direct table, indexed by their bytes; the other names by the hashed index.
+constexpr size_t kShortKinds = 37;  // 0: no byte, 1-26: a-z, 27-36: 0-9
+constexpr size_t ShortKind(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<size_t>(c - 'a') + 1;
+    if (c >= '0' && c <= '9') return static_cast<size_t>(c - '0') + 27;
+    return kShortKinds;
+}
+constexpr auto kShortRows = [] {
+    std::array<uint16_t, kShortKinds * kShortKinds> rows{};
+    rows.fill(static_cast<uint16_t>(std::size(kElements)));
+    for (size_t i = 0; i < std::size(kElements); ++i) {
+        const std::string_view name = kElements[i].name;
+        if (name.size() == 1 && ShortKind(name[0]) < kShortKinds)
+            rows[ShortKind(name[0]) * kShortKinds] = static_cast<uint16_t>(i);
+        if (name.size() == 2 && ShortKind(name[0]) < kShortKinds && ShortKind(name[1]) < kShortKinds)
+            rows[ShortKind(name[0]) * kShortKinds + ShortKind(name[1])] = static_cast<uint16_t>(i);
+    }
+    return rows;
+}();
+}  // namespace
+
 size_t ElementId(std::string_view name) {
+    if (name.size() == 1 || name.size() == 2) {
+        const size_t first = ShortKind(name[0]), second = name.size() == 2 ? ShortKind(name[1]) : 0;
+        if (first < kShortKinds && second < kShortKinds) return kShortRows[first * kShortKinds + second];
+    }
     static const NameIndex index = [] {
         NameIndex rows;
         for (size_t i = 0; i < std::size(kElements); ++i)
