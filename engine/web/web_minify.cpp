@@ -1516,6 +1516,9 @@ void Rewriter::WriteEndTag(const Token& t, std::string& into, bool html) {
     Saved(WebRule::TagSpace, t.end - t.begin, t.name.size() + 3);
 }
 
+// Texts at least this long get the room they need at once rather than by doubling.
+constexpr size_t kLongText = 64 * 1024;
+
 // Writes the gathered text group. `next_boundary`: the token after it starts or ends a block.
 void Rewriter::FlushText(bool next_boundary, const Token* next) {
     scratch_.clear();
@@ -1546,6 +1549,10 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         }
     } else {
         marked_.clear();
+        // A long text decodes to at most its size: its room at once (growing by doubling
+        // would hold the old and the new room together, twice the text for a page that is one
+        // text). Short ones grow as usual, which costs fewer copies over a page.
+        if (original >= kLongText) marked_.bytes.reserve(original);
         split_marks_.clear();
         size_t saved_refs = 0;
         char run = 0;  // pending white space: ' ' or '\n'
@@ -1663,10 +1670,13 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         size_t mark_bytes = 0;
         if (!head_drop) {
             for (std::string_view mark : split_marks_) mark_bytes += mark.size();
-            if (marked_.marks == 0 && scratch_.empty())
+            if (marked_.marks == 0 && scratch_.empty()) {
                 scratch_.swap(marked_.bytes);  // nothing decoded or split: the text goes out as gathered
-            else
+            } else {
+                // Written back a long text takes about its size in the page again: that room at once.
+                if (original >= kLongText) scratch_.reserve(original + mark_bytes);
                 saved_refs -= std::min(saved_refs, EscapeMarked(marked_, scratch_, false, 0));
+            }
         }
         stats_[WebRule::CharacterReferences] += saved_refs;
         size_t after_refs = original - saved_refs;
