@@ -385,9 +385,12 @@ private:
         return SpaceAt(k) == 0 && LineTerminatorAt(k) == 0;
     }
 
-    void Push(JsTok kind, uint32_t begin, uint32_t end, bool line_comment = false,
-              bool free_after = false, bool arrow_body = false, bool params_end = false,
-              uint8_t number = 0) {
+    // Inline at each place a token is read: the call and the packing of its arguments cost
+    // more than the copies of the code.
+    [[gnu::always_inline]] void Push(JsTok kind, uint32_t begin, uint32_t end,
+                                     bool line_comment = false, bool free_after = false,
+                                     bool arrow_body = false, bool params_end = false,
+                                     uint8_t number = 0) {
         const JsToken t{kind, line_before_, free_after, line_comment, arrow_body, params_end,
                         kind == JsTok::Word && AfterMemberAccess(),
                         PlaceOf(kind), number, begin, end};
