@@ -235,8 +235,9 @@ constexpr std::array<bool, 256> kTextStops = [] {
 bool TextStop(char c) { return kTextStops[static_cast<unsigned char>(c)]; }
 
 // The end of the stretch of text from `p` that is written as it stands: the first white space
-// or "&", where a single space between two other bytes goes on. Prose runs on for a line, so
-// the stretch is looked for sixteen bytes at a time; `readable` bytes from s.data() on may be
+// or "&", where a single space or line feed between two other bytes goes on (white space
+// collapses to just that). Prose runs on for lines, so the stretch is looked for sixteen bytes
+// at a time; `readable` bytes from s.data() on may be
 // loaded (s is a piece of the input, whose bytes after it stand in for the end of a block).
 size_t TextStretchEnd(std::string_view s, size_t p, size_t readable) {
     const size_t n = s.size();
@@ -244,8 +245,8 @@ size_t TextStretchEnd(std::string_view s, size_t p, size_t readable) {
     size_t i = p + 1;
     for (; i + 17 <= readable && i < n; i += 16) {
         const Bytes16 b = Bytes16::Load(s.data() + i);
-        const Bytes16 space = b == ' ';
-        uint32_t stops = (space | (b == '\t') | (b == '\n') | (b == '\f') | (b == '\r') | (b == '&')).Mask();
+        const Bytes16 space = (b == ' ') | (b == '\n');
+        uint32_t stops = (space | (b == '\t') | (b == '\f') | (b == '\r') | (b == '&')).Mask();
         // Bit k: the byte after lane k is a stop too (the seventeenth byte for the last lane).
         uint32_t stop_after = (stops >> 1) | (static_cast<uint32_t>(TextStop(s[i + 16])) << 15);
         if (n - i <= 16) {  // the piece ends in this block: lanes from its end on end the stretch
@@ -258,8 +259,8 @@ size_t TextStretchEnd(std::string_view s, size_t p, size_t readable) {
     }
     for (; i < n; ++i) {
         if (!TextStop(s[i])) continue;
-        if (s[i] != ' ' || i + 1 == n || TextStop(s[i + 1])) return i;
-        ++i;  // a single space, and the byte after it
+        if ((s[i] != ' ' && s[i] != '\n') || i + 1 == n || TextStop(s[i + 1])) return i;
+        ++i;  // a single space or line feed, and the byte after it
     }
     return n;
 }
