@@ -1147,22 +1147,25 @@ constexpr auto kMayJoinBefore = [] {
     return may;
 }();
 
+// Copies |n| bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two moves of a Word that may
+// overlap.
+template <class Word>
+void CopyAsTwoWords(char* to, const char* from, size_t n) {
+    Word head, tail;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + n - sizeof(Word), sizeof(Word));
+    std::memcpy(to, &head, sizeof(Word));
+    std::memcpy(to + n - sizeof(Word), &tail, sizeof(Word));
+}
+
 // Copies |n| bytes; up to sixteen (most tokens) by a few fixed-size moves, not a call.
 void CopyBytes(char* to, const char* from, size_t n) {
     if (n > 16) {
         std::memcpy(to, from, n);
     } else if (n >= 8) {
-        uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
+        CopyAsTwoWords<uint64_t>(to, from, n);
     } else if (n >= 4) {
-        uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
+        CopyAsTwoWords<uint32_t>(to, from, n);
     } else if (n > 0) {
         to[0] = from[0];
         to[n / 2] = from[n / 2];
