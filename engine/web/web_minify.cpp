@@ -311,6 +311,12 @@ struct ModelIds {
            style = ElementId("style"), script = ElementId("script"), noscript = ElementId("noscript");
     // Whether each row (and the one of unlisted names, last) is a marker of the list of active
     // formatting elements: td, th, caption, applet, object, marquee, template.
+    // Each listed row's optional end tag rule (none for the unlisted names' row, last).
+    std::vector<const OptionalEndTag*> optional_end_rows = [] {
+        std::vector<const OptionalEndTag*> rows(ElementCount() + 1, nullptr);
+        for (size_t i = 0; i < ElementCount(); ++i) rows[i] = FindOptionalEndTag(ElementName(i));
+        return rows;
+    }();
     std::vector<bool> marker_rows = [] {
         std::vector<bool> rows(ElementCount() + 1);
         for (std::string_view name : {"td", "th", "caption", "applet", "object", "marquee", "template"})
@@ -474,6 +480,10 @@ private:
                                                       "tfoot",   "thead",    "tr",    "td",    "th"};
         return IsOpen(ids_.select) && !t.foreign && tokenizer_.foreign_depth() == 0 &&
                std::find(std::begin(kParts), std::end(kParts), t.name) != std::end(kParts);
+    }
+    // The optional end tag rule of a tag's element, by its row where the name is a listed one.
+    const OptionalEndTag* OptionalEndOf(const Token& t) const {
+        return t.element != ElementCount() ? ids_.optional_end_rows[t.element] : FindOptionalEndTag(t.name);
     }
     // Whether an element of this ElementId is open (the slot past the listed ones counts
     // every unlisted name together).
@@ -1755,7 +1765,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         if (next_start) {
             std::string_view f = rule->followers;
             if (f == "*p") {
-                omit = (ElementFlags(next->name) & kClosesP) &&
+                omit = (ElementFlagsOf(next->element) & kClosesP) &&
                        (next->name != "table" || facts_.mode != DocumentMode::Quirks);
             } else {
                 size_t p = 0;
@@ -1807,7 +1817,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         omit = !text_starts_space && !(text_after.empty() && next_comment) &&
                !(text_after.empty() && next_end && next->name != "body" && next->name != "html") &&
                !(text_after.empty() && next_start &&
-                 ((ElementFlags(next->name) & kHeadContent) || next->name == "noscript" ||
+                 ((ElementFlagsOf(next->element) & kHeadContent) || next->name == "noscript" ||
                   next->name == "head" || next->name == "html"));
         break;
     }
@@ -2110,7 +2120,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // does not run).
             const bool ends_document =
                 html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
-                !FindOptionalEndTag(t.name) && t.name != "head" &&
+                !OptionalEndOf(t) && t.name != "head" &&
                 RawTextStateOf(ElementFlagsOf(t.element)) == TextState::Data && t.name != "template" &&
                 t.name != "form";
             if (deferred_ == Deferred::EndsDocument) {
@@ -2127,7 +2137,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 held_ends_.clear();
                 HoldEndsDocument(tag, held_element);
             } else if (html && !verbatim && !lost_before && !lost_ && top_matches && On(WebRule::OptionalTags) &&
-                FindOptionalEndTag(t.name)) {
+                OptionalEndOf(t)) {
                 deferred_ = Deferred::EndTag;
                 deferred_bytes_ = tag;
                 deferred_name_ = t.name;
