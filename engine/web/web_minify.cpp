@@ -1533,6 +1533,10 @@ constexpr size_t kLongText = 64 * 1024;
 // Writes the gathered text group. `next_boundary`: the token after it starts or ends a block.
 void Rewriter::FlushText(bool next_boundary, const Token* next) {
     scratch_.clear();
+    // A long text with references is written back straight into the result at the end (see
+    // below); what its statistics need until then.
+    bool long_text = false;
+    size_t long_saved_refs = 0, long_original = 0, long_mark_bytes = 0;
     if (pieces_.empty()) {
         stats_[WebRule::Comments] += removed_comment_bytes_;
         removed_comment_bytes_ = 0;
@@ -1683,15 +1687,25 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             for (std::string_view mark : split_marks_) mark_bytes += mark.size();
             if (marked_.marks == 0 && scratch_.empty()) {
                 scratch_.swap(marked_.bytes);  // nothing decoded or split: the text goes out as gathered
+            } else if (original >= kLongText) {
+                // Written back it would take its size again: it goes straight into the result
+                // once the tags held before it are decided. They look only at whether it is
+                // empty and at its first byte, whose kind writing back keeps (a byte that
+                // becomes a reference is "&" or "<" and the reference begins with "&").
+                long_text = true;
             } else {
-                // Written back a long text takes about its size in the page again: that room at once.
-                if (original >= kLongText) scratch_.reserve(original + mark_bytes);
                 saved_refs -= std::min(saved_refs, EscapeMarked(marked_, scratch_, false, 0));
             }
         }
-        stats_[WebRule::CharacterReferences] += saved_refs;
-        size_t after_refs = original - saved_refs;
-        Saved(WebRule::Whitespace, after_refs, scratch_.size() - mark_bytes);
+        if (long_text) {
+            long_saved_refs = saved_refs;
+            long_original = original;
+            long_mark_bytes = mark_bytes;
+        } else {
+            stats_[WebRule::CharacterReferences] += saved_refs;
+            size_t after_refs = original - saved_refs;
+            Saved(WebRule::Whitespace, after_refs, scratch_.size() - mark_bytes);
+        }
         removed_comment_bytes_ -= mark_bytes;
     }
     stats_[WebRule::Comments] += removed_comment_bytes_;
@@ -1701,11 +1715,12 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     size_t text_begin = pieces_.front().first;
     pieces_.clear();
     pieces_verbatim_ = false;
-    ResolveDeferred(next, scratch_);
-    if (!scratch_.empty()) {
+    const std::string_view text = long_text ? std::string_view(marked_.bytes) : std::string_view(scratch_);
+    ResolveDeferred(next, long_text ? text.substr(0, 1) : text);
+    if (!text.empty()) {
         // A line feed that now follows a PRE or LISTING start tag directly would be dropped:
         // one more line feed is dropped in its place.
-        if (out_.size() == newline_out_ && text_begin != newline_in_ && (scratch_[0] == '\n' || scratch_[0] == '\r')) {
+        if (out_.size() == newline_out_ && text_begin != newline_in_ && (text[0] == '\n' || text[0] == '\r')) {
             if (pending_body_end_) {  // the held end tag stood there: it goes back
                 out_.append(pending_body_end_bytes_);
                 pending_body_end_ = false;
@@ -1714,7 +1729,15 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
                 out_.push_back('\n');
             }
         }
-        out_.append(scratch_);
+        if (long_text) {
+            const size_t before = out_.size();
+            const size_t taken_back = EscapeMarked(marked_, out_, false, 0);
+            const size_t saved_refs = long_saved_refs - std::min(long_saved_refs, taken_back);
+            stats_[WebRule::CharacterReferences] += saved_refs;
+            Saved(WebRule::Whitespace, long_original - saved_refs, out_.size() - before - long_mark_bytes);
+        } else {
+            out_.append(scratch_);
+        }
         prev_boundary_ = false;
     }
 }
