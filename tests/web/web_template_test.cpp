@@ -290,6 +290,40 @@ TEST(WebTemplate, StatisticsAddUpToTheSaving) {
     EXPECT_GT(stats[WebRule::Comments], 0u);
 }
 
+// A text of 64 KB or more with references is written back straight into the result after
+// the tags held before it are decided: in the contexts where they look at the text, the tree,
+// the counters and the output's size behave as for short texts.
+TEST(WebTemplate, LongTextsWithReferencesKeepTheirTree) {
+    std::string text;
+    for (int k = 0; text.size() < 70'000; ++k) {
+        static const char* const kWords[] = {"lorem", "&amp;", "ipsum", "&lt;b", "&#169;", "dolor",
+                                             "&nbsp;", "&amp", "&#32;", "sit", "&#10;", "&gt;"};
+        text += kWords[(k * 7) % std::size(kWords)];
+        text += k % 5 == 0 ? "\n" : " ";
+    }
+    const std::string kContexts[][2] = {
+        {"<html><head><title>x</title></head>\n&amp;", "</html>"},
+        {"<ul><li>a</li>", "<li>b</ul>"},
+        {"<p>a</p>\n ", ""},
+        {"<pre>\n&#10;", "</pre>"},
+        {"<pre>&#10;", "</pre>"},
+        {"<html><head></head>&lt;", ""},
+        {"<table><tr><td>x</td>", "</table>"},
+        {"<p>x</p><!-- c -->", "<!-- d -->&amp;b"},
+        {"<body>&#32;", "</body>   \n</html>"},
+        {"<dl><dt>a</dt>\n&#32;", ""},
+    };
+    for (const auto& context : kContexts) {
+        const std::string page = context[0] + text + context[1];
+        SCOPED_TRACE(context[0]);
+        WebStats stats;
+        const std::string out = Minify(page, {}, &stats);
+        EXPECT_LT(out.size(), page.size());
+        EXPECT_EQ(SavedTotal(stats), static_cast<int64_t>(page.size() - out.size()));
+        EXPECT_EQ(web_test::TreeDifference(page, out), "");
+    }
+}
+
 // Every page of the shared corpus, in every folder: the output parses to the same tree with
 // all rules on and with each rule alone off; the output never grows, and the rules' counters
 // add up to what it lost.
