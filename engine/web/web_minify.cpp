@@ -494,6 +494,15 @@ private:
     }
     std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
+    // Whether a frameset start tag may follow; looked for once, in the whole page.
+    bool MayHoldFrameset() {
+        if (frameset_tag_ < 0) {
+            frameset_tag_ = 0;
+            for (size_t p = in_.find('<'); p != std::string_view::npos && !frameset_tag_; p = in_.find('<', p + 1))
+                frameset_tag_ = EqualsIgnoringCase(in_.substr(p + 1, 8), "frameset");
+        }
+        return frameset_tag_ > 0;
+    }
     // Text gathered before a token that is written (a tag, a kept comment) that is not white
     // space has begun the body.
     void EndHeadAtGatheredText() {
@@ -540,6 +549,7 @@ private:
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
     bool html_seen_ = false;
+    int8_t frameset_tag_ = -1;  // the page holds "<frameset" (any case): 1, 0, or -1 before looking
     size_t raw_owner_ = ElementCount();  // the last start tag's ElementId: the owner of raw text after it
     ScriptKind script_kind_ = ScriptKind::Other;  // of the last SCRIPT start tag
     size_t server_index_ = 0;
@@ -1836,12 +1846,15 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         // The head would take these elements (and "noscript" while it is open); a head start
         // tag would open the head, where most end tags after it are dropped; an html start tag
         // only adds attributes and leaves the parser before the body, so a head start tag after
-        // it would still open the head.
+        // it would still open the head. The tag also tells the parser that no frameset may
+        // replace the body: without it a frameset start tag after elements that leave that open
+        // (a div, say) drops the body and all it holds.
         omit = !text_starts_space && !(text_after.empty() && next_comment) &&
                !(text_after.empty() && next_end && next->name != "body" && next->name != "html") &&
                !(text_after.empty() && next_start &&
                  ((ElementFlagsOf(next->element) & kHeadContent) || next->name == "noscript" ||
-                  next->name == "head" || next->name == "html"));
+                  next->name == "head" || next->name == "html")) &&
+               !MayHoldFrameset();
         break;
     }
     if (omit && !ReadTogether(out_, text_after)) {
