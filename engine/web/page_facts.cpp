@@ -167,6 +167,29 @@ bool MayBeWatched(char first, size_t length) {
            (first == 's' && length == 5) || (first == 'l' && length == 8) || BooleanAttributeMayBe(first, length);
 }
 
+// MayBeWatched by one table look: per first byte (either case), a bit for each length of a
+// watched name; `script` adds the lengths of "attributes", "getAttributeNames" and
+// "hasAttributes". No listed name is 32 bytes long or longer.
+struct WatchedLengths {
+    std::array<uint32_t, 256> watched{}, script{};
+    WatchedLengths() {
+        for (int c = 0; c < 256; ++c) {
+            const char first = LowerAscii(static_cast<char>(c));
+            for (size_t length = 1; length < 32; ++length) {
+                if (!MayBeWatched(first, length)) continue;
+                watched[static_cast<size_t>(c)] |= 1u << length;
+            }
+            script[static_cast<size_t>(c)] = watched[static_cast<size_t>(c)] | (first == 'a' ? 1u << 10 : 0u) |
+                                             (first == 'g' ? 1u << 17 : 0u) | (first == 'h' ? 1u << 13 : 0u);
+        }
+    }
+};
+const WatchedLengths kWatchedLengths;
+
+bool LengthFits(const std::array<uint32_t, 256>& table, char first, size_t length) {
+    return length < 32 && (table[static_cast<unsigned char>(first)] >> length & 1u);
+}
+
 // Words of a style sheet (or of script text read the cautious way): any watched name counts as
 // referred to both ways.
 void AddMentionedWords(std::string_view text, PageFacts& facts) {
@@ -183,7 +206,7 @@ void AddMentionedWords(std::string_view text, PageFacts& facts) {
         // Scripts are mostly words: only those whose first letter and length fit a listed
         // name are lowered (in place) and looked up.
         const size_t length = q - p;
-        if (MayBeWatched(LowerAscii(text[p]), length)) {
+        if (LengthFits(kWatchedLengths.watched, text[p], length)) {
             char buffer[32];  // longer than any listed name
             for (size_t i = p; i < q; ++i) buffer[i - p] = LowerAscii(text[i]);
             const std::string_view word(buffer, length);
@@ -240,10 +263,7 @@ void AddScriptReferences(std::string_view text, PageFacts& facts) {
         std::string_view raw = text.substr(p, q - p);
         const size_t start = p;
         p = q;
-        const char first = LowerAscii(raw[0]);
-        if (!MayBeWatched(first, raw.size()) && !(first == 'a' && raw.size() == 10) &&
-            !(first == 'g' && raw.size() == 17) && !(first == 'h' && raw.size() == 13))
-            continue;
+        if (!LengthFits(kWatchedLengths.script, raw[0], raw.size())) continue;
         char buffer[32];  // longer than any listed name
         for (size_t i = 0; i < raw.size(); ++i) buffer[i] = LowerAscii(raw[i]);
         std::string_view word(buffer, raw.size());
@@ -302,7 +322,7 @@ void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& 
             AddAttributeScript(value, facts);
             continue;
         }
-        if (name.size() == 3 && Lowered(name) == "rel" && ListsStyleSheet(value)) facts.outside_style_sheets = true;
+        if (EqualsIgnoringCase(name, "rel") && ListsStyleSheet(value)) facts.outside_style_sheets = true;
         if (value.size() <= 11) continue;
         std::string_view trimmed = Trim(value);
         if (trimmed.size() > 11 && LowerAscii(trimmed[0]) == 'j' && Lowered(trimmed.substr(0, 11)) == "javascript:")
@@ -401,8 +421,8 @@ void ReadStyleSheet(std::string_view raw_css, PageFacts& facts) {
         }
         if (c != '{') continue;
         std::string_view selector(css.data() + prelude, i - prelude);
-        size_t next = css.find_first_of("{}", i + 1);
-        if (next == std::string::npos) next = css.size();
+        size_t next = i + 1;
+        while (next < css.size() && css[next] != '{' && css[next] != '}') ++next;
         std::string_view declarations(css.data() + i + 1, next - i - 1);
         DeclarationFacts df = ReadDeclarations(declarations);
         std::string_view trimmed = Trim(selector);
@@ -539,6 +559,13 @@ void ReadTokens(std::string_view input, PageFacts& facts, std::vector<RawText>* 
     }
 }
 
+// The bytes that end a tag's name: white space, "/" and ">".
+constexpr std::array<bool, 256> kTagNameEnds = [] {
+    std::array<bool, 256> table{};
+    for (char c : {' ', '\t', '\n', '\f', '\r', '/', '>'}) table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
 // The STYLE and SCRIPT text of the page by a walk that reads tags, comments, doctypes and raw
 // text as the tokenizer does, and of the open elements follows only SVG and MathML (where
 // STYLE and SCRIPT are not raw text) by their own start and end tags.
@@ -547,20 +574,36 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
     std::vector<bool> foreign;  // open svg (true) and math (false) elements
     char name[16];              // a tag's name, lowered; longer names are none of those wanted
     std::vector<Attribute> attributes;  // a start tag's, for its event handlers
+    // Per first byte of a lowered name, a bit for each length of an element that opens raw
+    // text: most start tags are passed over on this alone, without looking up their name.
+    static const std::array<uint32_t, 256> raw_text_lengths = [] {
+        std::array<uint32_t, 256> bits{};
+        for (size_t id = 0; id < ElementCount(); ++id) {
+            const std::string_view element = ElementName(id);
+            if (RawTextStateOf(ElementFlagsOf(id)) != TextState::Data && element.size() < 32)
+                bits[static_cast<unsigned char>(element[0])] |= 1u << element.size();
+        }
+        return bits;
+    }();
     size_t p = 0;
     while (p < n) {
-        const void* hit = std::memchr(in.data() + p, '<', n - p);
-        if (!hit) break;
-        const size_t lt = static_cast<size_t>(static_cast<const char*>(hit) - in.data());
+        // Tags often follow one another: the search is made only when text comes between.
+        size_t lt = p;
+        if (in[p] != '<') {
+            const void* hit = std::memchr(in.data() + p, '<', n - p);
+            if (!hit) break;
+            lt = static_cast<size_t>(static_cast<const char*>(hit) - in.data());
+        }
         if (lt + 1 >= n) break;
         const char c = in[lt + 1];
         const bool end = c == '/' && lt + 2 < n && IsAsciiAlpha(in[lt + 2]);
         if (IsAsciiAlpha(c) || end) {
             size_t q = lt + (end ? 2 : 1);
             const size_t name_begin = q;
-            while (q < n && !IsHtmlSpace(in[q]) && in[q] != '/' && in[q] != '>') ++q;
+            // The name is lowered as it is read, as far as the buffer holds.
+            for (; q < n && !kTagNameEnds[static_cast<unsigned char>(in[q])]; ++q)
+                if (q - name_begin < sizeof name) name[q - name_begin] = LowerAscii(in[q]);
             const size_t length = q - name_begin;
-            for (size_t i = 0; i < length && i < sizeof name; ++i) name[i] = LowerAscii(in[name_begin + i]);
             const std::string_view tag_name(name, std::min(length, sizeof name));
             const bool listed = length <= sizeof name;
             bool self_closing = false;
@@ -588,7 +631,8 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
                 if (!self_closing) foreign.push_back(svg);
                 continue;
             }
-            if (!listed || (foreign.empty() && !MayOpenRawText(tag_name[0]))) continue;
+            const uint32_t raw_text_bits = raw_text_lengths[static_cast<unsigned char>(tag_name[0])];
+            if (!listed || (foreign.empty() && !(raw_text_bits >> length & 1u))) continue;
             const uint32_t flags = ElementFlags(tag_name);
             if (!foreign.empty()) {
                 if (flags & kBreakout) foreign.clear();
