@@ -892,9 +892,7 @@ size_t Rewriter::FindFormatting(size_t element) const {
 // block-level box exactly where the tag stands, or ends a line there.
 bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     const TagName& n = t.name;
-    // A table's part but the table: caption, colgroup, col, tbody, thead, tfoot, tr, td or th.
-    const bool table_part = ((flags & kTablePart) && t.element != ids_.table) || t.element == ids_.td ||
-                            t.element == ids_.th || t.element == ids_.caption || t.element == ids_.col;
+    const bool table_part = flags & kTableContent;
     // A template's first start tag (but one that goes into a head) fixes the rules its
     // content is read by.
     if (!stack_.empty() && stack_.back().element == ids_.template_ &&

@@ -22,6 +22,9 @@ enum ElementFlag : uint32_t {
     kScopeBoundary = 1u << 8,  // "has an element in scope" stops at it
     kHeadContent = 1u << 9,    // a start tag the parser puts into the head after "</head>"
     kTablePart = 1u << 10,     // table, tbody, thead, tfoot, tr, colgroup: text inside is foster-parented
+    // A part of a table but the table itself (caption, colgroup, col, tbody, thead, tfoot, tr,
+    // td, th): as a template's first start tag, it has the template's content read by table rules.
+    kTableContent = 1u << 11,
     kRcdata = 1u << 12,
     kRawtext = 1u << 13,
     kScript = 1u << 14,

@@ -578,9 +578,7 @@ void Tokenizer::AfterStartTag(Token& t) {
     }
     const StackIds& ids = Ids();
     const uint32_t flags = ElementFlagsOf(t.element);
-    // A table's part but the table: caption, colgroup, col, tbody, thead, tfoot, tr, td or th.
-    const bool table_part = ((flags & kTablePart) && t.element != ids.table) || t.element == ids.td ||
-                            t.element == ids.th || t.element == ids.caption || t.element == ids.col;
+    const bool table_part = flags & kTableContent;
     // A template's first start tag (but one that goes into a head) fixes the rules its
     // content is read by. (A foreign element's id is never a listed one.)
     if (!open_.empty() && open_.back().id == ids.template_ && open_.back().content == kContentUndecided &&
