@@ -125,6 +125,7 @@ bool Tokenizer::Next(Token& t) {
     t.name.clear();
     t.attributes.clear();
     t.bogus = t.self_closing = t.foreign = t.ignored_in_select = t.left_foreign = false;
+    t.formatting_left_listed = formatting_left_listed_ = false;
     t.ns = Namespace::Html;
     t.begin = pos_;
     if (pos_ >= in_.size()) {
@@ -288,6 +289,7 @@ void Tokenizer::ReadTag(Token& t, bool end) {
     }
     pos_ = t.end = tag_end;
     if (end) AfterEndTag(t); else AfterStartTag(t);
+    t.formatting_left_listed = formatting_left_listed_;
 }
 
 // RCDATA and RAWTEXT: up to the end tag of the element that opened them.
@@ -480,10 +482,12 @@ bool Tokenizer::ForeignContext() const {
     return !open_.empty() && open_.back().ns != Namespace::Html;
 }
 
-void Tokenizer::PopUntil(size_t depth) {
+void Tokenizer::PopUntil(size_t depth, size_t listed_from) {
     while (open_.size() > depth) {
         if (open_.back().ns == Namespace::Html) {
             if (open_.back().id == Ids().select) --select_depth_;
+            if (foreign_depth_ > 0 && open_.size() > listed_from && (ElementFlagsOf(open_.back().id) & kFormatting))
+                formatting_left_listed_ = true;
             --HtmlCount(NameOf(open_.back()), open_.back().id);
         } else {
             --foreign_depth_;
@@ -507,14 +511,16 @@ void Tokenizer::CloseFormatting(size_t at) {
         }
         if (ElementFlagsOf(open_[k].id) & kSpecial) last_special = k;
     }
+    // The element itself leaves the list, and those kept are open again: only formatting
+    // elements above the last special one stay listed but closed.
     if (last_special == 0) {
-        PopUntil(at);
+        PopUntil(at, at + 1);
         return;
     }
     std::vector<Open> kept;
     for (size_t k = at + 1; k <= last_special; ++k)
         if (ElementFlagsOf(open_[k].id) & (kSpecial | kFormatting)) kept.push_back(open_[k]);
-    PopUntil(at);
+    PopUntil(at, last_special + 1);
     for (const Open& e : kept) Push(NameOf(e), e.ns, e.id);
 }
 

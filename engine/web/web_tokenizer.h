@@ -56,6 +56,10 @@ struct Token {
     bool self_closing = false;
     bool ignored_in_select = false;         // a start tag parsers disagree on inside a select
     bool left_foreign = false;              // an end tag that closed SVG/MathML by HTML rules
+    // A tag that closed a formatting element inside SVG or MathML other than by its own end
+    // tag: the parser keeps it in its list and opens it again at the next text or inline start
+    // tag, inside that content or after it, where the model of open elements does not follow.
+    bool formatting_left_listed = false;
     bool foreign = false;                   // a start tag handled as SVG or MathML
     Namespace ns = Namespace::Html;         // the namespace a start tag's element gets
     size_t element = 0;                     // tags: ElementId of the name
@@ -115,7 +119,9 @@ private:
     bool ForeignContext() const;
     size_t OpenSelect() const;
     bool AppropriateEndTagAt(size_t pos) const;
-    void PopUntil(size_t depth);
+    // Pops the open elements above `depth`; formatting elements popped inside SVG or MathML
+    // from `listed_from` up stay in the parser's list (see formatting_left_listed).
+    void PopUntil(size_t depth, size_t listed_from = 0);
     void CloseFormatting(size_t at);
     void Push(std::string_view name, Namespace ns, size_t id);
     size_t& HtmlCount(std::string_view name, size_t id) {
@@ -138,6 +144,7 @@ private:
     std::unordered_map<std::string, uint32_t> name_index_;
     size_t select_depth_ = 0;          // open select elements
     size_t foreign_depth_ = 0;
+    bool formatting_left_listed_ = false;  // for the tag being read
     // Open HTML elements by name: listed elements by their ElementId, others by name.
     std::vector<size_t> listed_count_;
     std::unordered_map<std::string, size_t> unlisted_count_;
