@@ -1,11 +1,16 @@
-// Times the Node peers in one process: each page once to check and size the result, then
-// repeated runs, printing one tab-separated line per page in tsqz_bench's --tsv form:
-//   page <name> <settings> <in bytes> <out bytes> <code> <median seconds per run>
-// (code 0, or 1 when the minifier threw; the output then counts as the input).
+// Times the Node peers in one process that stays up while compare_peers times every tool in
+// rounds. It first runs each page once to check and size the result and prints one
+// tab-separated line per page in tsqz_bench's --tsv form, then "ready":
+//   page <name> <settings> <in bytes> <out bytes> <code> 0
+// (code 0, or 1 when the minifier threw; the output then counts as the input). Then each line
+// read from standard input names the pages (by 0-based index, space-separated) to time once
+// in this round; it answers one line per page and then "done":
+//   time <index> <seconds per run> <seconds spent>
+// A small page runs as often as needed to last MIN_MS and the time is divided.
 // With --write DIR it only writes each page's result into DIR under the page's name (nothing
 // for a page the minifier threw on), for the render comparison (scripts/render-peers.sh).
 //
-// usage: node peers_loop.cjs PREFIX TOOL SETTINGS REPS MIN_MS PAGE...
+// usage: node peers_loop.cjs PREFIX TOOL SETTINGS MIN_MS PAGE...
 //        node peers_loop.cjs --write DIR PREFIX TOOL SETTINGS PAGE...
 'use strict';
 const fs = require('fs');
@@ -80,14 +85,6 @@ async function writeResults(dir, prefix, tool, cfg, pages) {
   }
 }
 
-const kBudgetSeconds = 3;  // per page and setting, after the first repetition
-
-function median(values) {
-  const v = [...values].sort((a, b) => a - b);
-  const mid = Math.floor(v.length / 2);
-  return v.length % 2 ? v[mid] : (v[mid - 1] + v[mid]) / 2;
-}
-
 async function main() {
   if (process.argv[2] === '--write') {
     const [dir, prefix, tool, settingsName, ...pages] = process.argv.slice(3);
@@ -98,20 +95,19 @@ async function main() {
     }
     return writeResults(dir, prefix, tool, cfg, pages);
   }
-  const [prefix, tool, settingsName, repsText, minMsText, ...pages] = process.argv.slice(2);
+  const [prefix, tool, settingsName, minMsText, ...pages] = process.argv.slice(2);
   const cfg = (kSettings[tool] || {})[settingsName];
   if (!cfg || pages.length === 0) {
-    console.error('usage: node peers_loop.cjs PREFIX TOOL SETTINGS REPS MIN_MS PAGE...');
+    console.error('usage: node peers_loop.cjs PREFIX TOOL SETTINGS MIN_MS PAGE...');
     process.exit(2);
   }
-  const reps = Math.max(1, parseInt(repsText, 10));
   const minSeconds = Math.max(0, parseFloat(minMsText) / 1e3);
   const prepare = loadMinifier(prefix, tool);
+  const runs = [];  // per page: the minifier runs per timing, 0 when it threw
   for (const page of pages) {
     const bytes = fs.readFileSync(page);
-    const inBytes = bytes.length;
     const run = prepare(bytes).length;
-    let outBytes = inBytes;
+    let outBytes = bytes.length;
     let code = 0;
     const checkStart = process.hrtime.bigint();
     try {
@@ -120,21 +116,21 @@ async function main() {
       code = 1;
     }
     const checkSeconds = Number(process.hrtime.bigint() - checkStart) / 1e9;
-    let seconds = 0;
-    if (code === 0) {
-      const runs = Math.max(1, Math.ceil(minSeconds / Math.max(checkSeconds, 1e-7)));
-      const perRun = [];
-      const budgetEnd = process.hrtime.bigint() + BigInt(Math.round(kBudgetSeconds * 1e9));
-      // A slow minifier gets fewer repetitions (at least one) within the budget per page.
-      for (let r = 0; r < reps && (r === 0 || process.hrtime.bigint() < budgetEnd); ++r) {
-        const start = process.hrtime.bigint();
-        for (let i = 0; i < runs; ++i) await run(cfg);
-        perRun.push(Number(process.hrtime.bigint() - start) / 1e9 / runs);
-      }
-      seconds = median(perRun);
+    runs.push({run, count: code ? 0 : Math.max(1, Math.ceil(minSeconds / Math.max(checkSeconds, 1e-7)))});
+    console.log(['page', path.basename(page), settingsName, bytes.length, outBytes, code, 0].join('\t'));
+  }
+  console.log('ready');
+  const lines = require('readline').createInterface({input: process.stdin});
+  for await (const line of lines) {
+    for (const word of line.split(' ').filter((w) => w !== '')) {
+      const index = parseInt(word, 10);
+      const {run, count} = runs[index];
+      const start = process.hrtime.bigint();
+      for (let i = 0; i < count; ++i) await run(cfg);
+      const spent = Number(process.hrtime.bigint() - start) / 1e9;
+      console.log(['time', index, (count ? spent / count : 0).toFixed(9), spent.toFixed(9)].join('\t'));
     }
-    console.log(['page', path.basename(page), settingsName, inBytes, outBytes, code,
-                 seconds.toFixed(9)].join('\t'));
+    console.log('done');
   }
 }
 
