@@ -2015,14 +2015,13 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // so the text after such a tag may not be read as the tags say; some parsers also
             // replace control characters in tag names; a col right inside a template makes the
             // template's content a column group, which drops every later tag but col and
-            // template (a style there opens no raw text); a formatting element closed inside SVG
-            // or MathML by another tag is opened again where the model does not follow. The rest
-            // of the page stays as written.
+            // template (a style there opens no raw text); the tokenizer may not follow the tree
+            // (see Token::unfollowed). The rest of the page stays as written.
             if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
                 NameHoldsControlCharacters(t) ||
                 (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
                  stack_.back().element == ids_.template_) ||
-                TablePartInSelect(t) || t.formatting_left_listed) {
+                TablePartInSelect(t) || t.unfollowed) {
                 FlushText(false, &t);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
@@ -2089,7 +2088,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 (t.self_closing || !t.attributes.empty() ||
                  (t.element == ElementCount() && tokenizer_.foreign_depth() == foreign_depth_before_));
             if (t.left_foreign || odd_foreign_end || NameHoldsControlCharacters(t) ||
-                TablePartInSelect(t) || t.formatting_left_listed) {
+                TablePartInSelect(t) || t.unfollowed) {
                 // Where such an end tag leaves the tree differs between parsers (formatting
                 // elements are rebuilt around foreign content; some replace control characters in
                 // the name), or is not followed (as for start tags): the rest stays as written.

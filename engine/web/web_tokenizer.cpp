@@ -125,7 +125,7 @@ bool Tokenizer::Next(Token& t) {
     t.name.clear();
     t.attributes.clear();
     t.bogus = t.self_closing = t.foreign = t.ignored_in_select = t.left_foreign = false;
-    t.formatting_left_listed = formatting_left_listed_ = false;
+    t.unfollowed = unfollowed_ = false;
     t.ns = Namespace::Html;
     t.begin = pos_;
     if (pos_ >= in_.size()) {
@@ -289,7 +289,7 @@ void Tokenizer::ReadTag(Token& t, bool end) {
     }
     pos_ = t.end = tag_end;
     if (end) AfterEndTag(t); else AfterStartTag(t);
-    t.formatting_left_listed = formatting_left_listed_;
+    t.unfollowed = unfollowed_;
 }
 
 // RCDATA and RAWTEXT: up to the end tag of the element that opened them.
@@ -474,7 +474,7 @@ void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
     if (ns == Namespace::Html && id == ids.p) p_in_scope = static_cast<uint32_t>(open_.size() + 1);
     else if (ns == Namespace::Html && !(ElementFlagsOf(id) & kScopeBoundary) && id != ids.button && !open_.empty())
         p_in_scope = open_.back().p_in_scope;
-    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, kContentUndecided, p_in_scope});
+    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, kContentUndecided, p_in_scope, false});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
@@ -487,7 +487,7 @@ void Tokenizer::PopUntil(size_t depth, size_t listed_from) {
         if (open_.back().ns == Namespace::Html) {
             if (open_.back().id == Ids().select) --select_depth_;
             if (foreign_depth_ > 0 && open_.size() > listed_from && (ElementFlagsOf(open_.back().id) & kFormatting))
-                formatting_left_listed_ = true;
+                unfollowed_ = true;
             --HtmlCount(NameOf(open_.back()), open_.back().id);
         } else {
             --foreign_depth_;
@@ -541,7 +541,9 @@ static bool IsHeading(std::string_view name) {
     return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
 }
 
-static bool IsHtmlIntegrationPoint(std::string_view name, Namespace ns) {
+// The SVG and MathML elements that bound an element's scope (the places where SVG or MathML
+// may hand content to the HTML rules).
+static bool IsForeignScopeBoundary(std::string_view name, Namespace ns) {
     if (ns == Namespace::Svg)
         return EqualsIgnoringCase(name, "foreignobject") || name == "desc" || name == "title";
     if (ns == Namespace::MathMl)
@@ -550,17 +552,33 @@ static bool IsHtmlIntegrationPoint(std::string_view name, Namespace ns) {
     return false;
 }
 
+// The integration points: all of those but an annotation-xml without an HTML encoding.
+bool Tokenizer::HandsToHtml(const Open& e) const {
+    const std::string_view name = NameOf(e);
+    return IsForeignScopeBoundary(name, e.ns) && (name != "annotation-xml" || e.html_encoding);
+}
+
+// Whether an annotation-xml start tag's first "encoding" attribute names HTML, as the parser
+// compares it (ASCII case ignored); a value with a character reference is not decoded here.
+static bool HtmlEncoding(std::string_view in, const Token& t, bool& unknown) {
+    for (const Attribute& a : t.attributes) {
+        if (!EqualsIgnoringCase(in.substr(a.name_begin, a.name_end - a.name_begin), "encoding")) continue;
+        std::string_view value = in.substr(a.value_begin, a.value_end - a.value_begin);
+        if (value.find('&') != std::string_view::npos) unknown = true;
+        return EqualsIgnoringCase(value, "text/html") || EqualsIgnoringCase(value, "application/xhtml+xml");
+    }
+    return false;
+}
+
 void Tokenizer::AfterStartTag(Token& t) {
     const TagName& name = t.name;
     if (ForeignContext()) {
         const Open& cur = open_.back();
         const std::string_view cur_name = NameOf(cur);
-        bool html_rules = IsHtmlIntegrationPoint(cur_name, cur.ns) &&
-                          !(cur.ns == Namespace::MathMl && cur_name != "annotation-xml" &&
-                            (name == "mglyph" || name == "malignmark"));
-        // annotation-xml only hands "svg" to the HTML rules unless it carries an HTML encoding;
-        // its encoding is not tracked, so other tags stay foreign there.
-        if (cur.ns == Namespace::MathMl && cur_name == "annotation-xml") html_rules = name == "svg";
+        bool html_rules = HandsToHtml(cur) && !(cur.ns == Namespace::MathMl && cur_name != "annotation-xml" &&
+                                                (name == "mglyph" || name == "malignmark"));
+        // An annotation-xml without an HTML encoding hands only "svg" to the HTML rules.
+        if (cur.ns == Namespace::MathMl && cur_name == "annotation-xml" && name == "svg") html_rules = true;
         if (!html_rules) {
             bool breakout = IsForeignBreakout(name);
             if (name == "font") {
@@ -574,11 +592,14 @@ void Tokenizer::AfterStartTag(Token& t) {
             if (!breakout) {
                 t.foreign = true;
                 t.ns = cur.ns;
-                if (!t.self_closing) Push(name, cur.ns, t.element);
+                if (!t.self_closing) {
+                    Push(name, cur.ns, t.element);
+                    if (t.ns == Namespace::MathMl && name == "annotation-xml")
+                        open_.back().html_encoding = HtmlEncoding(in_, t, unfollowed_);
+                }
                 return;
             }
-            while (!open_.empty() && open_.back().ns != Namespace::Html &&
-                   !IsHtmlIntegrationPoint(NameOf(open_.back()), open_.back().ns))
+            while (!open_.empty() && open_.back().ns != Namespace::Html && !HandsToHtml(open_.back()))
                 PopUntil(open_.size() - 1);
         }
     }
@@ -662,8 +683,7 @@ void Tokenizer::AfterEndTag(Token& t) {
     if ((name == "br" || name == "p") && ForeignContext()) {
         t.left_foreign = true;
         // These leave foreign content before the HTML rules see them.
-        while (!open_.empty() && open_.back().ns != Namespace::Html &&
-               !IsHtmlIntegrationPoint(NameOf(open_.back()), open_.back().ns))
+        while (!open_.empty() && open_.back().ns != Namespace::Html && !HandsToHtml(open_.back()))
             PopUntil(open_.size() - 1);
     }
     size_t i = open_.size();
@@ -704,7 +724,7 @@ void Tokenizer::AfterEndTag(Token& t) {
                 return;
             }
             if (e.ns == Namespace::Html ? (ElementFlagsOf(e.id) & kScopeBoundary) != 0
-                                        : IsHtmlIntegrationPoint(NameOf(e), e.ns))
+                                        : IsForeignScopeBoundary(NameOf(e), e.ns))
                 return;
         }
         return;
@@ -729,7 +749,7 @@ void Tokenizer::AfterEndTag(Token& t) {
         // parser opens and closes an empty one and the open elements stay as they are.
         if (name == "p" && (open_[j - 1].ns == Namespace::Html
                                 ? (ElementFlagsOf(open_[j - 1].id) & kScopeBoundary) || open_[j - 1].id == ids.button
-                                : IsHtmlIntegrationPoint(NameOf(open_[j - 1]), open_[j - 1].ns)))
+                                : IsForeignScopeBoundary(NameOf(open_[j - 1]), open_[j - 1].ns)))
             return;
         // Listed names compare by row (HTML elements only carry one); the others by name.
         if (open_[j - 1].ns == Namespace::Html && open_[j - 1].id == id &&
@@ -747,7 +767,7 @@ void Tokenizer::AfterEndTag(Token& t) {
         if (name == "template") continue;
         const Open& e = open_[j - 1];
         if (e.ns != Namespace::Html) {
-            if (IsHtmlIntegrationPoint(NameOf(e), e.ns)) return;
+            if (IsForeignScopeBoundary(NameOf(e), e.ns)) return;
             continue;
         }
         if (e.id == ids.template_ || e.id == ids.html || (name == "p" && e.id == ids.button)) return;

@@ -56,10 +56,11 @@ struct Token {
     bool self_closing = false;
     bool ignored_in_select = false;         // a start tag parsers disagree on inside a select
     bool left_foreign = false;              // an end tag that closed SVG/MathML by HTML rules
-    // A tag that closed a formatting element inside SVG or MathML other than by its own end
-    // tag: the parser keeps it in its list and opens it again at the next text or inline start
-    // tag, inside that content or after it, where the model of open elements does not follow.
-    bool formatting_left_listed = false;
+    // A tag after which the tree is not followed: one that closed a formatting element inside
+    // SVG or MathML other than by its own end tag (the parser keeps it in its list and opens
+    // it again at the next text or inline start tag, inside that content or after it), or a
+    // MathML annotation-xml whose encoding holds a character reference.
+    bool unfollowed = false;
     bool foreign = false;                   // a start tag handled as SVG or MathML
     Namespace ns = Namespace::Html;         // the namespace a start tag's element gets
     size_t element = 0;                     // tags: ElementId of the name
@@ -98,6 +99,8 @@ private:
         // One past the place of the paragraph in button scope from this element down (the
         // one a start tag that closes paragraphs would close), or 0.
         uint32_t p_in_scope;
+        // A MathML annotation-xml with an HTML encoding: its content is read by HTML rules.
+        bool html_encoding;
     };
     std::string_view NameOf(const Open& e) const {
         return e.name < listed_size_ ? listed_names_[e.name] : names_[e.name - listed_size_];
@@ -117,10 +120,12 @@ private:
     void AfterStartTag(Token& t);
     void AfterEndTag(Token& t);
     bool ForeignContext() const;
+    // Whether start tags and text in this foreign element follow the HTML rules.
+    bool HandsToHtml(const Open& e) const;
     size_t OpenSelect() const;
     bool AppropriateEndTagAt(size_t pos) const;
     // Pops the open elements above `depth`; formatting elements popped inside SVG or MathML
-    // from `listed_from` up stay in the parser's list (see formatting_left_listed).
+    // from `listed_from` up stay in the parser's list (see Token::unfollowed).
     void PopUntil(size_t depth, size_t listed_from = 0);
     void CloseFormatting(size_t at);
     void Push(std::string_view name, Namespace ns, size_t id);
@@ -144,7 +149,7 @@ private:
     std::unordered_map<std::string, uint32_t> name_index_;
     size_t select_depth_ = 0;          // open select elements
     size_t foreign_depth_ = 0;
-    bool formatting_left_listed_ = false;  // for the tag being read
+    bool unfollowed_ = false;  // for the tag being read
     // Open HTML elements by name: listed elements by their ElementId, others by name.
     std::vector<size_t> listed_count_;
     std::unordered_map<std::string, size_t> unlisted_count_;

@@ -178,6 +178,16 @@ const Case kCases[] = {
     // Raw text, script escapes and foreign content are left as they are.
     {"<script><!--\n<script>x</script>y\n--></script><p>  a", "<script><!--\n<script>x</script>y\n--></script><p>a"},
     {"<svg><text>  a  b </text><![CDATA[ x ]]></svg>", "<svg><text>  a  b </text><![CDATA[ x ]]></svg>"},
+    // An annotation-xml hands its content to the HTML rules only with an HTML encoding (a
+    // style there is raw text, inside MathML); without one a div leaves MathML. A link that
+    // "</p>" closes in an SVG title opens again at the space, so "</title>" is dropped and
+    // the style stays SVG's: the rest is left as written.
+    {"<math><annotation-xml encoding=\"Text/HTML\"><style> a&amp;b </style></annotation-xml></math><p> x",
+     "<math><annotation-xml encoding=Text/HTML><style> a&amp;b </style></annotation-xml></math><p>x"},
+    {"<math><annotation-xml><div></div><style> p { } </style>&amp;</math>",
+     "<math><annotation-xml><div></div><style></style>&</math>"},
+    {"<svg><title><p><a></p> </title><style> p { } </style></svg>",
+     "<svg><title><p><a></p> </title><style> p { } </style></svg>"},
     // NOSCRIPT content that reads the same as markup (raw text closed in itself, comments)
     // lets the rules go on after it; content that does not leaves the rest as written.
     {"<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript>\n<p> a </p>\n<p> b</p>",
