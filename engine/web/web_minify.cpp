@@ -97,131 +97,133 @@ bool HoldsControlCharacters(std::string_view text) {
     return false;
 }
 
-// A list of bits in 64-bit words, so the next set bit is found a word at a time.
-class BitList {
-public:
-    bool empty() const { return size_ == 0; }
-    size_t size() const { return size_; }
-    bool operator[](size_t i) const { return (words_[i / 64] >> (i % 64)) & 1; }
-    void reserve(size_t bits) { words_.reserve((bits + 63) / 64); }
-    void push_back(bool bit) {
-        if (size_ % 64 == 0) words_.push_back(0);
-        if (bit) words_.back() |= uint64_t{1} << (size_ % 64);
-        ++size_;
-    }
-    // Grows with clear bits or drops the bits from `size` on.
-    void resize(size_t size) {
-        words_.resize((size + 63) / 64, 0);
-        if (size < size_ && size % 64) words_.back() &= (uint64_t{1} << (size % 64)) - 1;
-        size_ = size;
-    }
-    void erase(size_t i) {
-        // Bits above i move down one place, word by word.
-        size_t w = i / 64;
-        const uint64_t low = (uint64_t{1} << (i % 64)) - 1;
-        uint64_t word = words_[w];
-        words_[w] = (word & low) | ((word >> 1) & ~low);
-        for (++w; w < words_.size(); ++w) {
-            words_[w - 1] |= (words_[w] & 1) << 63;
-            words_[w] >>= 1;
-        }
-        resize(size_ - 1);
-    }
-    void clear() {
-        words_.clear();
-        size_ = 0;
-    }
-    // The first set bit at or after `from`, or size().
-    size_t NextSet(size_t from) const {
-        if (from >= size_) return size_;
-        size_t w = from / 64;
-        uint64_t word = words_[w] & (~uint64_t{0} << (from % 64));
-        while (word == 0) {
-            if (++w == words_.size()) return size_;
-            word = words_[w];
-        }
-        return std::min(size_, w * 64 + static_cast<size_t>(std::countr_zero(word)));
-    }
+// Whether a "&" at b[i], written as it is, would begin a character reference. In text it does
+// before a name the parser reads without ";" (also as the start of a longer word: "&notx") and
+// before letters and digits closed by ";"; in an attribute value the ";"-less names count only
+// where no "=", letter or digit follows them. "&#" and unknown names with ";" count too: the
+// full table of names is not kept here.
+bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
+    size_t q = i + 1;
+    if (q < b.size() && b[q] == '#') return true;
+    while (q < b.size() && IsAsciiAlnum(b[q])) ++q;
+    if (q == i + 1) return false;
+    if (q < b.size() && b[q] == ';') return true;
+    std::string_view word = b.substr(i + 1, q - i - 1);
+    if (attribute) return IsLegacyReferenceName(word) && !(q < b.size() && b[q] == '=');
+    constexpr size_t kLongestLegacyName = 6;
+    for (size_t n = 1; n <= word.size() && n <= kLongestLegacyName; ++n)
+        if (IsLegacyReferenceName(word.substr(0, n))) return true;
+    return false;
+}
 
-private:
-    std::vector<uint64_t> words_;
-    size_t size_ = 0;
-};
+// Whether a "<" in text, written as it is, would open markup before `next` (0: the end of the
+// text or a place where text nodes part).
+bool LessThanOpensMarkup(char next) {
+    return next == 0 || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '!' ||
+           next == '/' || next == '?';
+}
 
-// Text with a mark per byte: 1 where the byte came from a decoded character reference (such a
-// "&" or "<" may need its reference back, depending on what follows it), kSplit for a place
-// where a removed comment parted two text nodes.
+// A text or attribute value as it will be written: references decoded, and put back where the
+// decoded "&" or "<" would read differently (an "&" before a name or "#", a "<" where it could
+// open markup). What follows a decoded "&" or "<" decides that, so each waits for the bytes
+// after it (the letters and digits after an "&", the one byte after a "<"), never for more;
+// the decoded characters need no mark of their own, and the whole text no second copy. A
+// decoded character is never white space, nor a letter, digit, "#" or ";": what decides is
+// always as the page wrote it, so editing white space and splits afterwards changes nothing.
+// kSplit (a 0 byte, its place listed) stands where a removed comment parted two text nodes.
 struct MarkedText {
-    static constexpr char kSplit = 2;
     std::string bytes;
-    // A bit per byte once a byte is marked, set where it came from a reference; empty while
-    // none is (most text), so bytes copied as written cost one append. A bit, not a byte a
-    // mark: a long attribute value full of references costs an eighth of its size more, not
-    // its size again. Splits are few: their places, in order.
-    BitList from_reference;
-    std::vector<size_t> splits;
-    size_t marks = 0;  // bytes with a mark (none: the bytes go out as they are)
+    std::vector<size_t> splits;  // places of the splits, in order
+    // Bytes the references put back took, which their decoding did not save after all; and in
+    // an attribute value the decoded quotes, which take their reference back in a value quoted
+    // with them.
+    size_t taken_back = 0, double_quotes = 0, single_quotes = 0;
+
+    // Starts a text (`attribute` false) or an attribute value.
+    void clear(bool attribute) {
+        bytes.clear();
+        splits.clear();
+        taken_back = double_quotes = single_quotes = 0;
+        attribute_ = attribute;
+        amp_ = kNone;
+        lt_ = false;
+    }
     void push(char c, bool reference) {
-        if (reference) {
-            Materialize();
-            from_reference.push_back(true);
-            ++marks;
-        } else if (!from_reference.empty()) {
-            from_reference.push_back(false);
-        }
+        if (lt_) SettleLessThan(c);
         bytes.push_back(c);
+        if (amp_ != kNone) SettleAmpersand();
+        if (reference) Decoded(c);
     }
     // Bytes as written in the page, in one go.
     void append(std::string_view s) {
+        if (s.empty()) return;
+        if (lt_) SettleLessThan(s[0]);
         bytes.append(s);
-        if (!from_reference.empty()) Materialize();
+        if (amp_ != kNone) SettleAmpersand();
     }
     void push_split() {
-        Materialize();
-        splits.push_back(bytes.size());
-        bytes.push_back('\0');
-        from_reference.push_back(false);
-        ++marks;
+        push(kSplit, false);
+        splits.push_back(bytes.size() - 1);
     }
-    char decoded_at(size_t i) const {
-        if (from_reference.empty()) return 0;
-        if (split_at(i)) return kSplit;
-        return from_reference[i] ? 1 : 0;
+    // The text is complete: what waited for more bytes is decided at its end.
+    void finish() {
+        if (lt_) SettleLessThan(0);
+        if (amp_ != kNone) {
+            amp_checked_ = bytes.size();
+            SettleAmpersand(true);
+        }
     }
     bool split_at(size_t i) const {
         return !splits.empty() && std::binary_search(splits.begin(), splits.end(), i);
     }
     void erase(size_t i) {
-        if (!from_reference.empty()) {
-            if (decoded_at(i) != 0) --marks;
-            from_reference.erase(i);
-            auto at = std::lower_bound(splits.begin(), splits.end(), i);
-            if (at != splits.end() && *at == i) at = splits.erase(at);
-            for (; at != splits.end(); ++at) --*at;
+        auto at = std::lower_bound(splits.begin(), splits.end(), i);
+        if (at != splits.end() && *at == i) at = splits.erase(at);
+        for (; at != splits.end(); ++at) --*at;
+        if (amp_ != kNone && amp_ > i) {
+            --amp_;
+            --amp_checked_;
         }
         bytes.erase(i, 1);
     }
-    void truncate(size_t size) {
-        if (!from_reference.empty()) {
-            for (size_t i = size; i < from_reference.size(); ++i) marks -= decoded_at(i) != 0 ? 1 : 0;
-            from_reference.resize(size);
-            splits.erase(std::lower_bound(splits.begin(), splits.end(), size), splits.end());
-        }
-        bytes.resize(size);
-    }
-    void clear() {
-        bytes.clear();
-        from_reference.clear();
-        splits.clear();
-        marks = 0;
-    }
 
 private:
-    void Materialize() {
-        if (from_reference.size() < bytes.size()) {
-            from_reference.reserve(bytes.capacity());  // the room the bytes were given
-            from_reference.resize(bytes.size());
+    static constexpr char kSplit = 0;
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+    bool attribute_ = false;
+    size_t amp_ = kNone;     // a decoded "&" whose letters and digits after it are still open
+    size_t amp_checked_ = 0;  // the bytes up to here after amp_ are letters and digits
+    bool lt_ = false;         // the last byte is a decoded "<" in text
+
+    void Decoded(char c) {
+        if (c == '&') {
+            amp_ = bytes.size() - 1;
+            amp_checked_ = bytes.size();
+        } else if (c == '<' && !attribute_) {
+            lt_ = true;
+        } else if (c == '"') {
+            ++double_quotes;
+        } else if (c == '\'') {
+            ++single_quotes;
         }
+    }
+    void SettleLessThan(char next) {
+        lt_ = false;
+        if (!LessThanOpensMarkup(next)) return;
+        constexpr std::string_view kReference = "&lt;";
+        bytes.back() = kReference[0];
+        bytes.append(kReference.substr(1));
+        taken_back += kReference.size() - 1;
+    }
+    void SettleAmpersand(bool at_end = false) {
+        while (amp_checked_ < bytes.size() && IsAsciiAlnum(bytes[amp_checked_])) ++amp_checked_;
+        if (amp_checked_ == bytes.size() && !at_end) return;
+        if (AmpersandStartsReference(bytes, amp_, attribute_)) {
+            constexpr std::string_view kRest = "amp;";  // after the "&" itself
+            bytes.insert(amp_ + 1, kRest);
+            taken_back += kRest.size();
+        }
+        amp_ = kNone;
     }
 };
 
@@ -371,13 +373,16 @@ ClosesAbove ClosesElementsAbove(const TagName& n, uint32_t flags) {
     return ClosesAbove::Plain;
 }
 
+// The reference that stands for an attribute value's quote inside it.
+constexpr std::string_view QuoteReference(char quote) { return quote == '"' ? "&quot;" : "&#39;"; }
+
 // Appends bytes written as they were, the value's quote (0: none) as its reference.
 void AppendWithQuote(std::string_view b, std::string& into, char quote) {
     if (!quote) {
         into.append(b);
         return;
     }
-    const std::string_view entity = quote == '"' ? "&quot;" : "&#39;";
+    const std::string_view entity = QuoteReference(quote);
     for (size_t i = 0; i < b.size();) {
         size_t q = b.find(quote, i);
         if (q == std::string::npos) q = b.size();
@@ -416,14 +421,13 @@ private:
     void AppendRawText(const Token& t);
     void WriteEndTag(const Token& t, std::string& into, bool html);
     bool DecodeReference(std::string_view s, size_t& p, MarkedText& into, size_t& saved);
-    size_t EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote);
-    // An attribute value: `v` is marked_'s bytes or, with nothing decoded, the input's.
+    void WriteWithSplits(const MarkedText& text, std::string& into) const;
+    // An attribute value: `v` is marked_'s bytes or, with nothing decoded, the input's (marked_
+    // then holds no counts). Returns the bytes that decoded characters took back.
     size_t WriteValue(std::string_view v, std::string& into, char quote) {
-        if (marked_.marks == 0) {
-            AppendWithQuote(v, into, quote);
-            return 0;
-        }
-        return EscapeMarked(marked_, into, true, quote);
+        AppendWithQuote(v, into, quote);
+        const size_t quotes = quote == '"' ? marked_.double_quotes : quote == '\'' ? marked_.single_quotes : 0;
+        return marked_.taken_back + (quote ? quotes * (QuoteReference(quote).size() - 1) : 0);
     }
     bool KeepComment(const Token& t) const;
     // Whether the page's styles or scripts may read attribute `name` itself.
@@ -1214,22 +1218,16 @@ bool Rewriter::DecodeReference(std::string_view s, size_t& p, MarkedText& into, 
     // In other encodings a byte after a lead byte could join it into one character.
     if (!facts_.utf8 && !facts_.windows1252 && p > 0 && static_cast<unsigned char>(s[p - 1]) >= 0x80)
         return false;
-    size_t before = into.bytes.size();
-    if (cp < 0x80) {
-        into.push(static_cast<char>(cp), true);
-    } else if (single >= 0) {
-        into.push(static_cast<char>(single), false);
+    if (cp < 0x80 || single >= 0) {  // one byte, shorter than any reference
+        into.push(static_cast<char>(cp < 0x80 ? cp : static_cast<uint32_t>(single)), cp < 0x80);
+        saved += length - 1;
     } else {
-        std::string bytes;
+        std::string bytes;  // at most 4: no room on the heap
         AppendUtf8(bytes, cp);
-        for (char c : bytes) into.push(c, false);
+        if (bytes.size() >= length) return false;  // not shorter: keep the reference
+        into.append(bytes);
+        saved += length - bytes.size();
     }
-    size_t written = into.bytes.size() - before;
-    if (written >= length) {  // not shorter: keep the reference
-        into.truncate(before);
-        return false;
-    }
-    saved += length - written;
     p = q + 1;
     return true;
 }
@@ -1254,65 +1252,15 @@ size_t WhitespaceReference(std::string_view s, size_t p, char& ch) {
     return q + 1 - p;
 }
 
-// Whether a "&" at b[i], written as it is, would begin a character reference. In text it does
-// before a name the parser reads without ";" (also as the start of a longer word: "&notx") and
-// before letters and digits closed by ";"; in an attribute value the ";"-less names count only
-// where no "=", letter or digit follows them. "&#" and unknown names with ";" count too: the
-// full table of names is not kept here.
-bool AmpersandStartsReference(std::string_view b, size_t i, bool attribute) {
-    size_t q = i + 1;
-    if (q < b.size() && b[q] == '#') return true;
-    while (q < b.size() && IsAsciiAlnum(b[q])) ++q;
-    if (q == i + 1) return false;
-    if (q < b.size() && b[q] == ';') return true;
-    std::string_view word = b.substr(i + 1, q - i - 1);
-    if (attribute) return IsLegacyReferenceName(word) && !(q < b.size() && b[q] == '=');
-    constexpr size_t kLongestLegacyName = 6;
-    for (size_t n = 1; n <= word.size() && n <= kLongestLegacyName; ++n)
-        if (IsLegacyReferenceName(word.substr(0, n))) return true;
-    return false;
-}
-
-// Writes decoded text back with the references its context needs: "&" before a name or "#",
-// "<" where it could open markup, and the value's quote inside an attribute. Returns the bytes
-// that decoded characters took back this way, which their references did not save after all.
-size_t Rewriter::EscapeMarked(const MarkedText& text, std::string& into, bool attribute, char quote) {
-    const std::string& b = text.bytes;
-    if (!attribute) quote = 0;
-    if (text.marks == 0) {
-        // Nothing decoded and no split: only the value's quote needs a reference.
-        AppendWithQuote(b, into, quote);
-        return 0;  // nothing decoded: nothing taken back
+// Appends gathered text with the comment that stands for each of its splits.
+void Rewriter::WriteWithSplits(const MarkedText& text, std::string& into) const {
+    size_t from = 0;
+    for (size_t k = 0; k < text.splits.size(); ++k) {
+        into.append(text.bytes, from, text.splits[k] - from);
+        into.append(SplitMark(k));
+        from = text.splits[k] + 1;
     }
-    size_t split = 0;
-    size_t taken_back = 0;
-    for (size_t i = 0; i < b.size(); ++i) {
-        // Up to the next decoded byte or split the bytes are as written: in one go.
-        const size_t next_split = split < text.splits.size() ? text.splits[split] : b.size();
-        const size_t stretch_end = std::min(next_split, text.from_reference.NextSet(i));
-        if (stretch_end > i) {
-            AppendWithQuote(std::string_view(b).substr(i, stretch_end - i), into, quote);
-            i = stretch_end;
-            if (i == b.size()) break;
-        }
-        char c = b[i];
-        bool decoded = text.decoded_at(i) != 0;
-        if (text.split_at(i)) {
-            into.append(SplitMark(split++));
-            continue;
-        }
-        char next = i + 1 < b.size() ? b[i + 1] : 0;
-        size_t before = into.size();
-        if (decoded && c == '&' && AmpersandStartsReference(b, i, attribute)) into.append("&amp;");
-        else if (decoded && c == '<' && !attribute &&
-                 (next == 0 || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '!' ||
-                  next == '/' || next == '?'))
-            into.append("&lt;");
-        else if (attribute && quote && c == quote) into.append(quote == '"' ? "&quot;" : "&#39;");
-        else into.push_back(c);
-        if (decoded) taken_back += into.size() - before - 1;
-    }
-    return taken_back;
+    into.append(text.bytes, from);
 }
 
 void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
@@ -1367,7 +1315,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         for (char& c : name) c = LowerAscii(c);
         std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
         size_t original_value_bytes = a.has_value ? value.size() + (a.quote ? 2 : 0) + 1 : 0;
-        marked_.clear();
+        marked_.clear(true);
         // The value's text, references decoded: the input's own bytes while it has none.
         std::string_view v = a.has_value ? value : std::string_view();
         if (a.has_value && On(WebRule::CharacterReferences) && value.find('&') != std::string_view::npos) {
@@ -1380,6 +1328,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
                 marked_.append(value.substr(p, q - p));
                 p = q;
             }
+            marked_.finish();
             v = marked_.bytes;
         }
         if (html && name == "style" && On(WebRule::MinifyStyles) &&
@@ -1387,7 +1336,7 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
             // Without references the value's bytes are its text: minify and take them as raw.
             std::string buffer;
             const std::string_view css = WithLineFeeds(v, buffer);
-            marked_.clear();
+            marked_.clear(true);
             AppendMinifiedStyleDeclarations(css, marked_.bytes);
             saved_styles += v.size() - marked_.bytes.size();
             v = marked_.bytes;
@@ -1541,8 +1490,8 @@ constexpr size_t kLongText = 64 * 1024;
 // Writes the gathered text group. `next_boundary`: the token after it starts or ends a block.
 void Rewriter::FlushText(bool next_boundary, const Token* next) {
     scratch_.clear();
-    // A long text with references is written back straight into the result at the end (see
-    // below); what its statistics need until then.
+    // A long text with splits is written straight into the result at the end (see below);
+    // what its statistics need until then.
     bool long_text = false;
     size_t long_saved_refs = 0, long_original = 0, long_mark_bytes = 0;
     if (pieces_.empty()) {
@@ -1571,11 +1520,11 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             scratch_.append(in_.substr(pieces_[i].first, pieces_[i].second - pieces_[i].first));
         }
     } else {
-        marked_.clear();
-        // A long text decodes to at most its size: its room at once (growing by doubling
-        // would hold the old and the new room together, twice the text for a page that is one
-        // text). Short ones grow as usual, which costs fewer copies over a page.
-        if (original >= kLongText) marked_.bytes.reserve(original);
+        marked_.clear(false);
+        // A long text takes at most its size and a byte per split: its room at once (growing
+        // by doubling would hold the old and the new room together, twice the text for a page
+        // that is one text). Short ones grow as usual, which costs fewer copies over a page.
+        if (original >= kLongText) marked_.bytes.reserve(original + splits_.size());
         split_marks_.clear();
         size_t saved_refs = 0;
         char run = 0;  // pending white space: ' ' or '\n'
@@ -1651,15 +1600,15 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             if (!any_text && text_head_region_) head_drop = true;
             if (any_text) head_region_ = false;
             // Leading white space: "run" pending at the start was pushed with the first text.
-            if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n') &&
-                !marked_.decoded_at(0)) {
+            if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n'))
                 marked_.erase(0);
-            }
             // White space that reopened formatting elements stays: without it they would open
             // somewhere else.
             if (run && ((group_reopened_ && !any_text) || (!next_b && !head_drop && !(prev && !any_text))))
                 marked_.push(run, false);
         }
+        marked_.finish();
+        saved_refs -= std::min(saved_refs, marked_.taken_back);
         // A split with nothing written on one side parts nothing.
         if (!marked_.bytes.empty() && marked_.split_at(0)) {
             marked_.erase(0);
@@ -1671,10 +1620,8 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         }
         // White space alone after a split, where white space ends the text before it, collapses
         // into that white space: the split parts nothing the browser shows and goes with it.
-        if (whitespace_rule && marked_.marks > 0) {  // (a split is a mark)
-            auto collapsible = [&](size_t i) {
-                return !marked_.decoded_at(i) && (marked_.bytes[i] == ' ' || marked_.bytes[i] == '\n');
-            };
+        if (whitespace_rule && !marked_.splits.empty()) {
+            auto collapsible = [&](size_t i) { return marked_.bytes[i] == ' ' || marked_.bytes[i] == '\n'; };
             size_t mark = 0;
             for (size_t i = 0; i < marked_.bytes.size(); ++i) {
                 if (!marked_.split_at(i)) continue;
@@ -1693,16 +1640,15 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         size_t mark_bytes = 0;
         if (!head_drop) {
             for (std::string_view mark : split_marks_) mark_bytes += mark.size();
-            if (marked_.marks == 0 && scratch_.empty()) {
-                scratch_.swap(marked_.bytes);  // nothing decoded or split: the text goes out as gathered
+            if (marked_.splits.empty()) {
+                scratch_.swap(marked_.bytes);  // no split: the text goes out as gathered
             } else if (original >= kLongText) {
-                // Written back it would take its size again: it goes straight into the result
-                // once the tags held before it are decided. They look only at whether it is
-                // empty and at its first byte, whose kind writing back keeps (a byte that
-                // becomes a reference is "&" or "<" and the reference begins with "&").
+                // With its splits' comments it would take its size again: it goes straight
+                // into the result once the tags held before it are decided. They look only at
+                // whether it is empty and at its first byte, which is never a split.
                 long_text = true;
             } else {
-                saved_refs -= std::min(saved_refs, EscapeMarked(marked_, scratch_, false, 0));
+                WriteWithSplits(marked_, scratch_);
             }
         }
         if (long_text) {
@@ -1739,10 +1685,9 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         }
         if (long_text) {
             const size_t before = out_.size();
-            const size_t taken_back = EscapeMarked(marked_, out_, false, 0);
-            const size_t saved_refs = long_saved_refs - std::min(long_saved_refs, taken_back);
-            stats_[WebRule::CharacterReferences] += saved_refs;
-            Saved(WebRule::Whitespace, long_original - saved_refs, out_.size() - before - long_mark_bytes);
+            WriteWithSplits(marked_, out_);
+            stats_[WebRule::CharacterReferences] += long_saved_refs;
+            Saved(WebRule::Whitespace, long_original - long_saved_refs, out_.size() - before - long_mark_bytes);
         } else {
             out_.append(scratch_);
         }

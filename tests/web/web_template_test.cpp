@@ -138,6 +138,11 @@ const Case kCases[] = {
     // "&" alone wherever the parser would not read a reference from it.
     {"<a href=\"?a=1&amp;lt=2&amp;copy&amp;not;x&amp;nothing&amp;\">&amp;nothing &amp;x &amp;lang; &amp;#1</a>",
      "<a href=\"?a=1&lt=2&amp;copy&amp;not;x&nothing&\">&amp;nothing &x &amp;lang; &amp;#1"},
+    // A decoded "&" or "<" keeps its reference by the bytes after it, decoded ones and a comment
+    // that parts the text too; a decoded quote takes its reference back in a value quoted with it.
+    {"<p>&lt;&#63; &lt;&#61; &lt;&#x3C;</p><p>a &lt;<!-- c -->b &amp;<!-- d -->copy; &amp;&amp;not &lt; </p><p>x",
+     "<p>&lt;? <= <&lt;<p>a &lt;<!---->b &<!---->copy; &&amp;not &lt;<p>x"},
+    {"<a title=\"&amp;copy&#61;1 &amp;notit &#39;&quot;&#39;\">", "<a title=\"&copy=1 &notit '&quot;'\">"},
     // Comments: dropped, except conditional, server-side and kept ones; text does not join.
     {"<p>a<!-- c -->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" --></p>",
      "<p>a<!---->b <!--[if IE]>x<![endif]--> <!--#include file=\"f\" -->"},
