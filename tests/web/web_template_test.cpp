@@ -305,9 +305,10 @@ TEST(WebTemplate, StatisticsAddUpToTheSaving) {
     EXPECT_GT(stats[WebRule::Comments], 0u);
 }
 
-// A text of 64 KB or more with references is written back straight into the result after
-// the tags held before it are decided: in the contexts where they look at the text, the tree,
-// the counters and the output's size behave as for short texts.
+// A text of 64 KB or more with references (and, in one context, split by a removed comment,
+// which sends it straight into the result after the tags held before it are decided): in the
+// contexts where those tags look at the text, the tree, the counters and the output's size
+// behave as for short texts.
 TEST(WebTemplate, LongTextsWithReferencesKeepTheirTree) {
     std::string text;
     for (int k = 0; text.size() < 70'000; ++k) {
