@@ -428,7 +428,7 @@ namespace {
 struct StackIds {
     uint32_t select = Row("select"), template_ = Row("template"), table = Row("table"),
              button = Row("button"), html = Row("html"), p = Row("p"), td = Row("td"), th = Row("th"),
-             caption = Row("caption"), col = Row("col");
+             caption = Row("caption"), col = Row("col"), tbody = Row("tbody"), tr = Row("tr");
     static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
 };
 const StackIds kStackIds;
@@ -673,7 +673,29 @@ void Tokenizer::AfterStartTag(Token& t) {
             --j;
         if (j > 0 && open_[j - 1].id == ids.table) PopUntil(j - 1);
     }
+    if (t.element == ids.tr || t.element == ids.td || t.element == ids.th) OpenImpliedSections(t.element);
     Push(name, Namespace::Html, t.element);
+}
+
+// The parser opens the parts a row or cell needs where they are missing: a tbody for a row or
+// cell right in a table, a row for a cell in a table section (a later "</tbody>" or "</tr>"
+// closes them, and what is open above them). Where the nearest table part lies below SVG or
+// MathML content, the parser first closes everything above that part: not followed.
+void Tokenizer::OpenImpliedSections(size_t element) {
+    const StackIds& ids = Ids();
+    size_t j = open_.size();
+    while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
+                      ((ElementFlagsOf(open_[j - 1].id) & kTablePart) || open_[j - 1].id == ids.template_)))
+        --j;
+    if (j == 0) return;
+    const Open& part = open_[j - 1];
+    const bool in_table = part.id == ids.table;
+    const bool in_section = in_table || part.id == ids.tbody || NameOf(part) == "thead" || NameOf(part) == "tfoot";
+    if (!in_section || (element == ids.tr && !in_table)) return;
+    for (size_t k = j; k < open_.size(); ++k)
+        if (open_[k].ns != Namespace::Html) unfollowed_ = true;
+    if (in_table) Push("tbody", Namespace::Html, ids.tbody);
+    if (element != ids.tr) Push("tr", Namespace::Html, ids.tr);
 }
 
 void Tokenizer::AfterEndTag(Token& t) {
