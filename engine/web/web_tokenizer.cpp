@@ -646,7 +646,6 @@ void Tokenizer::AfterStartTag(Token& t) {
     if ((((flags & kClosesP) && name != "table") || name == "li" || name == "dd" || name == "dt") &&
         !open_.empty() && open_.back().p_in_scope > 0 && OpenSelect() == 0)
         PopUntil(open_.back().p_in_scope - 1);
-    if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
     // Outside a table, and in a template whose first start tag was not a table's part, the
     // parser drops a table's parts: a cell there is no scope boundary that would keep a
     // heading's end tag from closing SVG content before it.
@@ -656,7 +655,12 @@ void Tokenizer::AfterStartTag(Token& t) {
                           (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
             --j;
         if (j == 0 || open_[j - 1].content == kContentBodyRules) return;
+        // SVG or MathML content above that table or template: the parser's table rules close
+        // it first (back to the table, row, cell or caption), which is not followed here.
+        for (size_t k = j; k < open_.size(); ++k)
+            if (open_[k].ns != Namespace::Html) unfollowed_ = true;
     }
+    if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
     TextState next = RawTextStateOf(flags);
     if (next != TextState::Data) {
         state_ = next;
@@ -679,8 +683,7 @@ void Tokenizer::AfterStartTag(Token& t) {
 
 // The parser opens the parts a row or cell needs where they are missing: a tbody for a row or
 // cell right in a table, a row for a cell in a table section (a later "</tbody>" or "</tr>"
-// closes them, and what is open above them). Where the nearest table part lies below SVG or
-// MathML content, the parser first closes everything above that part: not followed.
+// closes them, and what is open above them).
 void Tokenizer::OpenImpliedSections(size_t element) {
     const StackIds& ids = Ids();
     size_t j = open_.size();
@@ -692,8 +695,6 @@ void Tokenizer::OpenImpliedSections(size_t element) {
     const bool in_table = part.id == ids.table;
     const bool in_section = in_table || part.id == ids.tbody || NameOf(part) == "thead" || NameOf(part) == "tfoot";
     if (!in_section || (element == ids.tr && !in_table)) return;
-    for (size_t k = j; k < open_.size(); ++k)
-        if (open_[k].ns != Namespace::Html) unfollowed_ = true;
     if (in_table) Push("tbody", Namespace::Html, ids.tbody);
     if (element != ids.tr) Push("tr", Namespace::Html, ids.tr);
 }

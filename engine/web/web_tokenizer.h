@@ -58,8 +58,10 @@ struct Token {
     bool left_foreign = false;              // an end tag that closed SVG/MathML by HTML rules
     // A tag after which the tree is not followed: one that closed a formatting element inside
     // SVG or MathML other than by its own end tag (the parser keeps it in its list and opens
-    // it again at the next text or inline start tag, inside that content or after it), or a
-    // MathML annotation-xml whose encoding holds a character reference.
+    // it again at the next text or inline start tag, inside that content or after it), a
+    // table's part in HTML content inside SVG or MathML that a table holds (the table rules
+    // close that content first), or a MathML annotation-xml whose encoding holds a character
+    // reference.
     bool unfollowed = false;
     bool foreign = false;                   // a start tag handled as SVG or MathML
     Namespace ns = Namespace::Html;         // the namespace a start tag's element gets

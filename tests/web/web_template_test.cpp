@@ -193,6 +193,10 @@ const Case kCases[] = {
      "<math><annotation-xml><div></div><style></style>&</math>"},
     {"<svg><title><p><a></p> </title><style> p { } </style></svg>",
      "<svg><title><p><a></p> </title><style> p { } </style></svg>"},
+    // A table's part in HTML content inside SVG in a table: the table rules close the SVG
+    // first, so the title after it is HTML's and its text is text; left as written.
+    {"<table><svg><desc><caption></caption></desc><title><b class=\"x\">y</b></title>",
+     "<table><svg><desc><caption></caption></desc><title><b class=\"x\">y</b></title>"},
     // NOSCRIPT content that reads the same as markup (raw text closed in itself, comments)
     // lets the rules go on after it; content that does not leaves the rest as written.
     {"<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript>\n<p> a </p>\n<p> b</p>",
