@@ -472,6 +472,12 @@ private:
     bool ReopenPending() const {
         return !formatting_.empty() && !formatting_.back().name.empty() && !OnStack(formatting_.back().id);
     }
+    // With ReopenPending: the first entry of the list the parser opens again.
+    size_t FirstToReopen() const {
+        size_t i = formatting_.size() - 1;
+        while (i > 0 && !formatting_[i - 1].name.empty() && !OnStack(formatting_[i - 1].id)) --i;
+        return i;
+    }
     void ReopenFormatting();
     void AdoptionAgency(size_t subject);
     size_t FindFormatting(size_t element) const;
@@ -777,9 +783,7 @@ void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
 // Opens again, as the parser does, the formatting elements after the last marker or open one.
 void Rewriter::ReopenFormatting() {
     if (!ReopenPending()) return;
-    size_t i = formatting_.size() - 1;
-    while (i > 0 && !formatting_[i - 1].name.empty() && !OnStack(formatting_[i - 1].id)) --i;
-    for (; i < formatting_.size(); ++i) {
+    for (size_t i = FirstToReopen(); i < formatting_.size(); ++i) {
         FormattingEntry& f = formatting_[i];
         f.id = next_formatting_id_++;
         OpenElement e{f.name, f.flags, f.block, f.preserve, f.element};
@@ -1986,7 +1990,13 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             if (html) boundary = SimulateStart(t, flags);
             if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
             // The parser reopens formatting elements before SVG and MathML too; not followed.
-            if (t.foreign && foreign_depth_before_ == 0 && ReopenPending()) lost_ = true;
+            // What comes after the foreign content stands in them: where one of them keeps
+            // white space (by the page's CSS), white space stays as written from here on.
+            if (t.foreign && foreign_depth_before_ == 0 && ReopenPending()) {
+                lost_ = true;
+                for (size_t i = FirstToReopen(); i < formatting_.size(); ++i)
+                    if (formatting_[i].preserve) keep_space_ = true;
+            }
             // Text a table moves out of itself joins the text before the table: white space
             // there stays.
             OnSignificant(t, boundary && t.name != "table");

@@ -193,6 +193,10 @@ const Case kCases[] = {
      "<math><annotation-xml><div></div><style></style>&</math>"},
     {"<svg><title><p><a></p> </title><style> p { } </style></svg>",
      "<svg><title><p><a></p> </title><style> p { } </style></svg>"},
+    // The parser opens the bold element "</p>" closed again before the SVG, and the text after
+    // the SVG stands in it: the page's CSS keeps its white space.
+    {"<style>b{white-space:pre}</style><p><b></p><svg></svg>x  y",
+     "<style>b{white-space:pre}</style><p><b></p><svg></svg>x  y"},
     // A table's part in HTML content inside SVG in a table: the table rules close the SVG
     // first, so the title after it is HTML's and its text is text; left as written.
     {"<table><svg><desc><caption></caption></desc><title><b class=\"x\">y</b></title>",
