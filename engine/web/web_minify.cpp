@@ -319,6 +319,24 @@ struct ModelIds {
         for (size_t i = 0; i < ElementCount(); ++i) rows[i] = FindOptionalEndTag(ElementName(i));
         return rows;
     }();
+    // For each row with an optional end tag rule: the rows of the start tags that let its end
+    // tag go (empty for "*p", which goes by flags). Every name the rules list is a listed one.
+    std::vector<std::vector<bool>> follower_rows = [] {
+        std::vector<std::vector<bool>> rows(ElementCount() + 1);
+        for (size_t i = 0; i < ElementCount(); ++i) {
+            const OptionalEndTag* rule = FindOptionalEndTag(ElementName(i));
+            if (!rule || rule->followers == "*p") continue;
+            rows[i].assign(ElementCount() + 1, false);
+            std::string_view f = rule->followers;
+            for (size_t p = 0; p < f.size();) {
+                size_t q = std::min(f.find(' ', p), f.size());
+                rows[i][ElementId(f.substr(p, q - p))] = true;
+                p = q + 1;
+            }
+            rows[i][ElementCount()] = false;  // an unlisted name is none of them
+        }
+        return rows;
+    }();
     std::vector<bool> marker_rows = [] {
         std::vector<bool> rows(ElementCount() + 1);
         for (std::string_view name : {"td", "th", "caption", "applet", "object", "marquee", "template"})
@@ -506,11 +524,7 @@ private:
     bool Preserving() const { return preserve_depth_ > 0; }
     // Whether a frameset start tag may follow; looked for once, in the whole page.
     bool MayHoldFrameset() {
-        if (frameset_tag_ < 0) {
-            frameset_tag_ = 0;
-            for (size_t p = in_.find('<'); p != std::string_view::npos && !frameset_tag_; p = in_.find('<', p + 1))
-                frameset_tag_ = EqualsIgnoringCase(in_.substr(p + 1, 8), "frameset");
-        }
+        if (frameset_tag_ < 0) frameset_tag_ = FindFrom(in_, "<frameset", 0, true) != kNone;
         return frameset_tag_ > 0;
     }
     // Text gathered before a token that is written (a tag, a kept comment) that is not white
@@ -605,7 +619,7 @@ private:
         deferred_bytes_.append(tag);
     }
     void DropHeldClosedBy(ClosesAbove closes, size_t element);
-    std::string deferred_name_;
+    size_t deferred_element_ = 0;  // the row of the element whose end tag is held (a listed one)
     std::string_view deferred_parent_;  // a name on the stack: the table's or an interned copy
     uint32_t deferred_parent_flags_ = 0;
 
@@ -958,7 +972,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     }
     // The nearest table or template is where a table's part goes: outside a table, and in a
     // template whose content is read by the body's rules, the parser drops it.
-    size_t table_or_template = stack_.size();
+    size_t table_or_template = IsOpen(ids_.table) || IsOpen(ids_.template_) ? stack_.size() : 0;
     while (table_or_template > 0 && stack_[table_or_template - 1].element != ids_.table &&
            stack_[table_or_template - 1].element != ids_.template_)
         --table_or_template;
@@ -1741,20 +1755,14 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     case Deferred::None: break;
     case Deferred::EndTag: {
         if (!text_after.empty() || lost_) break;
-        const OptionalEndTag* rule = FindOptionalEndTag(deferred_name_);
+        const OptionalEndTag* rule = ids_.optional_end_rows[deferred_element_];
         if (next_start) {
-            std::string_view f = rule->followers;
-            if (f == "*p") {
+            const std::vector<bool>& followers = ids_.follower_rows[deferred_element_];
+            if (followers.empty()) {  // "*p"
                 omit = (ElementFlagsOf(next->element) & kClosesP) &&
                        (next->name != "table" || facts_.mode != DocumentMode::Quirks);
             } else {
-                size_t p = 0;
-                while (p < f.size()) {
-                    size_t q = f.find(' ', p);
-                    if (q == std::string_view::npos) q = f.size();
-                    if (f.substr(p, q - p) == next->name) omit = true;
-                    p = q + 1;
-                }
+                omit = followers[next->element];
             }
         } else if (rule->at_parent_end) {
             if (next_eof || (next_end && (next->name == "body" || next->name == "html"))) {
@@ -1762,7 +1770,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
             } else if (next_end && next->name == deferred_parent_) {
                 // The parent's end tag closes a special element (p, li, dd, a cell) only when it
                 // generates implied end tags; others stop at it and are dropped.
-                omit = !(ElementFlags(deferred_name_) & kSpecial) || (deferred_parent_flags_ & kEndClosesInner);
+                omit = !(ElementFlagsOf(deferred_element_) & kSpecial) || (deferred_parent_flags_ & kEndClosesInner);
             }
         }
         break;
@@ -1849,7 +1857,9 @@ bool Rewriter::Run(const std::vector<RawText>* texts) {
                 ++next_text;
             }
         }
-        SnapshotTextContext();
+        // Text in the data state is only gathered: the state it is written in is taken at the
+        // token that writes it.
+        if (t.kind != TokenKind::Text || t.text_state != TextState::Data || verbatim_rest_) SnapshotTextContext();
         Handle(t, tag);
         foreign_depth_before_ = tokenizer_.foreign_depth();
     }
@@ -1877,6 +1887,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                                                                            pieces_.back().second - pieces_.back().first);
                     if (ReadTogether(before, in_.substr(t.begin, t.end - t.begin))) {
                         // The held tags keep the bytes on either side apart.
+                        SnapshotTextContext();
                         FlushText(false, &t);
                         out_.append(pending_body_end_bytes_);
                     } else {
@@ -2130,7 +2141,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 OptionalEndOf(t)) {
                 deferred_ = Deferred::EndTag;
                 deferred_bytes_ = tag;
-                deferred_name_ = t.name;
+                deferred_element_ = t.element;
                 deferred_parent_ = parent;
                 deferred_parent_flags_ = parent_flags;
             } else if (html && !verbatim && t.name == "head" && !in_column_group && On(WebRule::OptionalTags) &&
