@@ -454,9 +454,11 @@ private:
     }
     bool NoscriptReadsTheSame(const Token& text) const;
     bool Verbatim(const Token& t);
-    bool DisplayChanged(const Token& t) const;
-    bool ElementIsBlock(const Token& t, uint32_t flags) const;
-    bool ElementPreserves(const Token& t, uint32_t flags) const;
+    struct BoxFacts {
+        bool display_changed = false;
+        bool preserve = false;
+    };
+    BoxFacts BoxFactsOf(const Token& t) const;
     bool SimulateStart(const Token& t, uint32_t flags);
     // The place past the select the parser is in (the innermost, unless a template opened
     // after it), or 0.
@@ -690,59 +692,44 @@ bool Rewriter::Verbatim(const Token& t) {
     return server_index_ < code.size() && code[server_index_].first < t.end;
 }
 
-bool HasClassOrId(std::string_view in, const Token& t, const SelectorSubjects& s) {
-    if (s.all || (!s.tags.empty() && s.tags.count(t.name))) return true;
-    if (s.ids.empty() && s.classes.empty()) return false;
+// Whether the page's CSS and the tag's own attributes may give its element another display
+// than the tables do ("hidden", a rule or declaration naming another display), and whether
+// they make its text keep white space: one walk over the attributes for both.
+Rewriter::BoxFacts Rewriter::BoxFactsOf(const Token& t) const {
+    const SelectorSubjects& shown = facts_.not_block;
+    const SelectorSubjects& kept = facts_.preserve_space;
+    auto by_tag = [&](const SelectorSubjects& s) { return s.all || (!s.tags.empty() && s.tags.count(t.name) > 0); };
+    BoxFacts f{by_tag(shown), by_tag(kept)};
+    const bool ids = !shown.ids.empty() || !kept.ids.empty();
+    const bool classes = !shown.classes.empty() || !kept.classes.empty();
     for (const Attribute& a : t.attributes) {
-        std::string_view name = in.substr(a.name_begin, a.name_end - a.name_begin);
-        std::string_view value = in.substr(a.value_begin, a.value_end - a.value_begin);
-        if (EqualsIgnoringCase(name, "id") && !s.ids.empty() && s.ids.count(std::string(value))) return true;
-        if (EqualsIgnoringCase(name, "class") && !s.classes.empty()) {
-            size_t p = 0;
-            while (p < value.size()) {
+        const std::string_view name = in_.substr(a.name_begin, a.name_end - a.name_begin);
+        const std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
+        if (EqualsIgnoringCase(name, "hidden")) {
+            f.display_changed = true;
+        } else if (EqualsIgnoringCase(name, "style")) {
+            const DeclarationFacts d = ReadDeclarations(value);
+            f.display_changed |= d.not_block;
+            f.preserve |= d.preserve_space;
+        } else if (ids && EqualsIgnoringCase(name, "id")) {
+            const std::string id(value);
+            f.display_changed |= shown.ids.count(id) > 0;
+            f.preserve |= kept.ids.count(id) > 0;
+        } else if (classes && EqualsIgnoringCase(name, "class")) {
+            for (size_t p = 0; p < value.size();) {
                 while (p < value.size() && IsHtmlSpace(value[p])) ++p;
                 size_t q = p;
                 while (q < value.size() && !IsHtmlSpace(value[q])) ++q;
-                if (q > p && s.classes.count(std::string(value.substr(p, q - p)))) return true;
+                if (q > p) {
+                    const std::string word(value.substr(p, q - p));
+                    f.display_changed |= shown.classes.count(word) > 0;
+                    f.preserve |= kept.classes.count(word) > 0;
+                }
                 p = q;
             }
         }
     }
-    return false;
-}
-
-DeclarationFacts StyleAttributeFacts(std::string_view in, const Token& t) {
-    DeclarationFacts f;
-    for (const Attribute& a : t.attributes) {
-        if (EqualsIgnoringCase(in.substr(a.name_begin, a.name_end - a.name_begin), "style")) {
-            DeclarationFacts d = ReadDeclarations(in.substr(a.value_begin, a.value_end - a.value_begin));
-            f.preserve_space |= d.preserve_space;
-            f.not_block |= d.not_block;
-        }
-    }
     return f;
-}
-
-bool HasAttribute(std::string_view in, const Token& t, std::string_view name) {
-    for (const Attribute& a : t.attributes)
-        if (EqualsIgnoringCase(in.substr(a.name_begin, a.name_end - a.name_begin), name)) return true;
-    return false;
-}
-
-// Whether the page's CSS (or a "hidden" attribute) may give the element another display.
-bool Rewriter::DisplayChanged(const Token& t) const {
-    return HasClassOrId(in_, t, facts_.not_block) || HasAttribute(in_, t, "hidden") ||
-           StyleAttributeFacts(in_, t).not_block;
-}
-
-bool Rewriter::ElementIsBlock(const Token& t, uint32_t flags) const {
-    return (flags & kBlock) && !DisplayChanged(t);
-}
-
-bool Rewriter::ElementPreserves(const Token& t, uint32_t flags) const {
-    if (flags & kPreserveSpace) return true;
-    if (HasClassOrId(in_, t, facts_.preserve_space)) return true;
-    return StyleAttributeFacts(in_, t).preserve_space;
 }
 
 // Names on the model's stack are views: of the element table's row, or of a set holding the
@@ -1067,9 +1054,10 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (ReopensFormatting(n, flags) && !IsOpen(ids_.select)) ReopenFormatting();
     // A line break ends its line: white space just before it ends the line and white space
     // just after it begins the next, and the browser shows neither.
-    if (flags & kVoid) return !lost_ && (n == "br" ? !DisplayChanged(t) : ElementIsBlock(t, flags));
-    OpenElement e{Intern(n, t.element), flags, ElementIsBlock(t, flags), ElementPreserves(t, flags),
-                  static_cast<uint32_t>(t.element)};
+    if (flags & kVoid) return !lost_ && (n == "br" || (flags & kBlock)) && !BoxFactsOf(t).display_changed;
+    const BoxFacts box = BoxFactsOf(t);
+    OpenElement e{Intern(n, t.element), flags, (flags & kBlock) && !box.display_changed,
+                  (flags & kPreserveSpace) || box.preserve, static_cast<uint32_t>(t.element)};
     if (e.preserve) ++preserve_depth_;
     if (flags & kFormatting) {
         // Beyond three alike the parser forgets the earliest; the model does not follow that.
