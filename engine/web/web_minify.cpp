@@ -289,6 +289,22 @@ bool NameHoldsControlCharacters(const Token& t) {
     return false;
 }
 
+// Whether "<frameset" stands anywhere in the page, in any case: sixteen places at a time,
+// looked at closer only after "<f" or "<F".
+bool HoldsFramesetTag(std::string_view s) {
+    constexpr std::string_view kName = "frameset";
+    auto tag_at = [&](size_t i) { return EqualsIgnoringCase(s.substr(i + 1, kName.size()), kName); };
+    size_t i = 0;
+    for (; i + 17 <= s.size(); i += 16) {
+        const Bytes16 b0 = Bytes16::Load(s.data() + i), b1 = Bytes16::Load(s.data() + i + 1);
+        for (uint32_t m = ((b0 == '<') & ((b1 == 'f') | (b1 == 'F'))).Mask(); m != 0; m &= m - 1)
+            if (tag_at(i + static_cast<size_t>(std::countr_zero(m)))) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (s[i] == '<' && tag_at(i)) return true;
+    return false;
+}
+
 struct OpenElement {
     std::string_view name;  // the table's name of a listed element, else an interned copy
     uint32_t flags;
@@ -453,7 +469,13 @@ private:
         return facts_.attribute_lists_read || facts_.mentioned.count(name) > 0;
     }
     bool NoscriptReadsTheSame(const Token& text) const;
-    bool Verbatim(const Token& t);
+    // Tokens overlapping server code are written exactly as they are (asked of most tokens:
+    // inline, a page without server code answers at once).
+    bool Verbatim(const Token& t) {
+        const auto& code = facts_.server_code;
+        while (server_index_ < code.size() && code[server_index_].second <= t.begin) ++server_index_;
+        return server_index_ < code.size() && code[server_index_].first < t.end;
+    }
     struct BoxFacts {
         bool display_changed = false;
         bool preserve = false;
@@ -526,7 +548,7 @@ private:
     bool Preserving() const { return preserve_depth_ > 0; }
     // Whether a frameset start tag may follow; looked for once, in the whole page.
     bool MayHoldFrameset() {
-        if (frameset_tag_ < 0) frameset_tag_ = FindFrom(in_, "<frameset", 0, true) != kNone;
+        if (frameset_tag_ < 0) frameset_tag_ = HoldsFramesetTag(in_);
         return frameset_tag_ > 0;
     }
     // Text gathered before a token that is written (a tag, a kept comment) that is not white
@@ -683,13 +705,6 @@ bool Rewriter::NoscriptReadsTheSame(const Token& text) const {
         }
     }
     return false;
-}
-
-// Tokens overlapping server code are written exactly as they are.
-bool Rewriter::Verbatim(const Token& t) {
-    const auto& code = facts_.server_code;
-    while (server_index_ < code.size() && code[server_index_].second <= t.begin) ++server_index_;
-    return server_index_ < code.size() && code[server_index_].first < t.end;
 }
 
 // Whether the page's CSS and the tag's own attributes may give its element another display
