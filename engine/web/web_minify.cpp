@@ -520,6 +520,12 @@ private:
         while (i > 0 && !formatting_[i - 1].name.empty() && !OnStack(formatting_[i - 1].id)) --i;
         return i;
     }
+    // With ReopenPending: whether one of the elements the parser opens again keeps white space.
+    bool ReopenedKeepSpace() const {
+        for (size_t i = FirstToReopen(); i < formatting_.size(); ++i)
+            if (formatting_[i].preserve) return true;
+        return false;
+    }
     void ReopenFormatting();
     void AdoptionAgency(size_t subject);
     size_t FindFormatting(size_t element) const;
@@ -1521,6 +1527,16 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         ResolveDeferred(next, scratch_);
         return;
     }
+    // Text a table moves out of itself (more than white space) makes the parser open the
+    // formatting elements closed before again, in front of the table, around that text: where
+    // one of them keeps white space, white space stays as written from here on.
+    if (text_in_table_ && !text_preserve_ && ReopenPending() && ReopenedKeepSpace() &&
+        std::any_of(pieces_.begin(), pieces_.end(), [&](const std::pair<size_t, size_t>& piece) {
+            return std::any_of(in_.begin() + static_cast<std::ptrdiff_t>(piece.first),
+                               in_.begin() + static_cast<std::ptrdiff_t>(piece.second),
+                               [](char c) { return !IsHtmlSpace(c); });
+        }))
+        text_preserve_ = keep_space_ = true;
     bool whitespace_rule = On(WebRule::Whitespace) && !text_preserve_;
     size_t original = 0;
     for (auto [b, e] : pieces_) original += e - b;
@@ -2008,8 +2024,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // white space (by the page's CSS), white space stays as written from here on.
             if (t.foreign && foreign_depth_before_ == 0 && ReopenPending()) {
                 lost_ = true;
-                for (size_t i = FirstToReopen(); i < formatting_.size(); ++i)
-                    if (formatting_[i].preserve) keep_space_ = true;
+                if (ReopenedKeepSpace()) keep_space_ = true;
             }
             // Text a table moves out of itself joins the text before the table: white space
             // there stays.

@@ -197,6 +197,8 @@ const Case kCases[] = {
     // the SVG stands in it: the page's CSS keeps its white space.
     {"<style>b{white-space:pre}</style><p><b></p><svg></svg>x  y",
      "<style>b{white-space:pre}</style><p><b></p><svg></svg>x  y"},
+    {"<style>b{white-space:pre}</style><p><b></p><table>x  y</table>",
+     "<style>b{white-space:pre}</style><p><b></p><table>x  y"},
     // A table's part in HTML content inside SVG in a table: the table rules close the SVG
     // first, so the title after it is HTML's and its text is text; left as written.
     {"<table><svg><desc><caption></caption></desc><title><b class=\"x\">y</b></title>",
