@@ -312,22 +312,33 @@ bool ListsStyleSheet(std::string_view value) {
     return false;
 }
 
-// Event handler attributes and "javascript:" addresses of a start tag; a rel attribute that
+// An event handler attribute or a "javascript:" address of a start tag; a rel attribute that
 // names a style sheet, which the page loads from elsewhere.
-void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& attributes, PageFacts& facts) {
-    for (const Attribute& a : attributes) {
-        std::string_view name = input.substr(a.name_begin, a.name_end - a.name_begin);
-        std::string_view value = input.substr(a.value_begin, a.value_end - a.value_begin);
-        if (name.size() > 2 && LowerAscii(name[0]) == 'o' && LowerAscii(name[1]) == 'n') {
-            AddAttributeScript(value, facts);
-            continue;
-        }
-        if (EqualsIgnoringCase(name, "rel") && ListsStyleSheet(value)) facts.outside_style_sheets = true;
-        if (value.size() <= 11) continue;
-        std::string_view trimmed = Trim(value);
-        if (trimmed.size() > 11 && LowerAscii(trimmed[0]) == 'j' && Lowered(trimmed.substr(0, 11)) == "javascript:")
-            AddAttributeScript(value, facts);
+// Whether ReadAttributeScript may find anything in the attribute: most attributes are told
+// apart by their name's length and first byte and their value's length alone.
+bool MayHoldScript(std::string_view input, const Attribute& a) {
+    const size_t name_size = a.name_end - a.name_begin;
+    return name_size == 3 || a.value_end - a.value_begin > 11 ||
+           (name_size > 2 && LowerAscii(input[a.name_begin]) == 'o');
+}
+
+void ReadAttributeScript(std::string_view input, const Attribute& a, PageFacts& facts) {
+    std::string_view name = input.substr(a.name_begin, a.name_end - a.name_begin);
+    std::string_view value = input.substr(a.value_begin, a.value_end - a.value_begin);
+    if (name.size() > 2 && LowerAscii(name[0]) == 'o' && LowerAscii(name[1]) == 'n') {
+        AddAttributeScript(value, facts);
+        return;
     }
+    if (EqualsIgnoringCase(name, "rel") && ListsStyleSheet(value)) facts.outside_style_sheets = true;
+    if (value.size() <= 11) return;
+    std::string_view trimmed = Trim(value);
+    if (trimmed.size() > 11 && LowerAscii(trimmed[0]) == 'j' && Lowered(trimmed.substr(0, 11)) == "javascript:")
+        AddAttributeScript(value, facts);
+}
+
+void ReadAttributeScripts(std::string_view input, const std::vector<Attribute>& attributes, PageFacts& facts) {
+    for (const Attribute& a : attributes)
+        if (MayHoldScript(input, a)) ReadAttributeScript(input, a, facts);
 }
 
 // Server code opens with "<%", "<?", "{{" or "{%": each found by its second byte ("%", "?",
@@ -573,7 +584,7 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
     const size_t n = in.size();
     std::vector<bool> foreign;  // open svg (true) and math (false) elements
     char name[16];              // a tag's name, lowered; longer names are none of those wanted
-    std::vector<Attribute> attributes;  // a start tag's, for its event handlers
+    std::vector<Attribute> candidates;  // a start tag's attributes that may hold script
     // Per first byte of a lowered name, a bit for each length of an element that opens raw
     // text: most start tags are passed over on this alone, without looking up their name.
     static const std::array<uint32_t, 256> raw_text_lengths = [] {
@@ -607,10 +618,16 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
             const std::string_view tag_name(name, std::min(length, sizeof name));
             const bool listed = length <= sizeof name;
             bool self_closing = false;
-            attributes.clear();
-            const size_t tag_end = TagEnd(in, q, self_closing, end ? nullptr : &attributes);
+            // Of a start tag's attributes only those that may hold script are kept, and read
+            // once the tag is known to end (the browser drops one the input cuts off).
+            candidates.clear();
+            const size_t tag_end = end ? WalkTag(in, q, self_closing, [](const Attribute&) {})
+                                       : WalkTag(in, q, self_closing, [&](const Attribute& a) {
+                                             if (MayHoldScript(in, a)) candidates.push_back(a);
+                                         });
             if (tag_end == std::string_view::npos) break;  // the rest is an unfinished tag
             p = tag_end;
+            for (const Attribute& a : candidates) ReadAttributeScript(in, a, facts);
             const bool svg = listed && tag_name == "svg", math = listed && tag_name == "math";
             if (end) {
                 // An end tag closes the innermost open element of its name, and what is open
@@ -626,7 +643,6 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
                 }
                 continue;
             }
-            ReadAttributeScripts(in, attributes, facts);
             if (svg || math) {
                 if (!self_closing) foreign.push_back(svg);
                 continue;

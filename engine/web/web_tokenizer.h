@@ -1,6 +1,7 @@
 // HTML tokenizer of the web template: the browser's tokenization states over raw bytes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -160,9 +161,7 @@ private:
 
 // Pieces of Next for a quick walk over a page that reads its tags, comments and raw text as
 // the tokenizer does without following the open elements.
-// The end of a tag whose name ends at `p`: past its ">", or npos where the input ends first.
-// With `attributes`, the tag's attributes are added to it as Next reads them.
-size_t TagEnd(std::string_view in, size_t p, bool& self_closing, std::vector<Attribute>* attributes = nullptr);
+// WalkTag (below): a tag's attributes and its end, as Next reads them.
 // The end of a comment whose content begins at `p` (after "<!--"); `content_end` is set.
 size_t CommentEnd(std::string_view in, size_t p, size_t& content_end);
 // Whether the end tag of the element `name` (lowered) stands at `pos`.
@@ -182,6 +181,77 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i)
         if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
     return true;
+}
+
+// Bytes that end a tag name (white space, "/", ">"; kNameEnd), an attribute name (those and
+// "="; kAttributeNameEnd) and an unquoted value (white space, ">"; kValueEnd).
+enum : uint8_t { kNameEnd = 1, kAttributeNameEnd = 2, kValueEnd = 4 };
+inline constexpr std::array<uint8_t, 256> kTagStops = [] {
+    std::array<uint8_t, 256> stops{};
+    for (unsigned char c : {' ', '\t', '\n', '\f', '\r'}) stops[c] = kNameEnd | kAttributeNameEnd | kValueEnd;
+    stops['/'] = kNameEnd | kAttributeNameEnd;
+    stops['>'] = kNameEnd | kAttributeNameEnd | kValueEnd;
+    stops['='] = kAttributeNameEnd;
+    return stops;
+}();
+
+inline size_t SkipUntil(std::string_view in, size_t p, uint8_t stop) {
+    while (p < in.size() && !(kTagStops[static_cast<unsigned char>(in[p])] & stop)) ++p;
+    return p;
+}
+
+// The attributes of a tag from `p` (after its name) to its ">", each handed to `on_attribute`
+// once read; returns the end of the tag, or npos where the input ends inside it. Inline, so
+// that the tokenizer and the quick walk over a page each have it with their own handler.
+template <class OnAttribute>
+size_t WalkTag(std::string_view in, size_t p, bool& self_closing, OnAttribute&& on_attribute) {
+    const size_t n = in.size();
+    // States after the name: before/after attribute name, value, self-closing.
+    for (;;) {
+        while (p < n && IsHtmlSpace(in[p])) ++p;
+        if (p >= n) return std::string_view::npos;
+        char c = in[p];
+        if (c == '>') return p + 1;
+        if (c == '/') {
+            ++p;
+            if (p < n && in[p] == '>') {
+                self_closing = true;
+                return p + 1;
+            }
+            continue;
+        }
+        // Attribute name; a leading "=" belongs to the name.
+        Attribute a;
+        a.name_begin = p;
+        ++p;
+        p = SkipUntil(in, p, kAttributeNameEnd);
+        a.name_end = p;
+        while (p < n && IsHtmlSpace(in[p])) ++p;
+        if (p >= n || in[p] != '=') {
+            on_attribute(a);
+            continue;
+        }
+        ++p;
+        while (p < n && IsHtmlSpace(in[p])) ++p;
+        if (p >= n) return std::string_view::npos;
+        a.has_value = true;
+        c = in[p];
+        if (c == '"' || c == '\'') {
+            a.quote = c;
+            const void* close = std::memchr(in.data() + p + 1, c, n - p - 1);
+            if (!close) return std::string_view::npos;
+            a.value_begin = p + 1;
+            a.value_end = static_cast<size_t>(static_cast<const char*>(close) - in.data());
+            p = a.value_end + 1;
+        } else if (c == '>') {  // "a=>": an empty value
+            a.value_begin = a.value_end = p;
+        } else {
+            a.value_begin = p;
+            p = SkipUntil(in, p, kValueEnd);
+            a.value_end = p;
+        }
+        on_attribute(a);
+    }
 }
 
 }  // namespace tsqz::web
