@@ -388,9 +388,10 @@ void FindServerCode(std::string_view in, PageFacts& facts) {
 
 DeclarationFacts ReadDeclarations(std::string_view declarations) {
     DeclarationFacts out;
-    size_t start = 0;
-    for (size_t i = 0; i <= declarations.size(); ++i) {
-        if (i < declarations.size() && declarations[i] != ';') continue;
+    // Declarations end at a ";" (found by memchr) or at the end.
+    for (size_t start = 0; start <= declarations.size();) {
+        size_t i = declarations.find(';', start);
+        if (i == std::string_view::npos) i = declarations.size();
         std::string_view decl = declarations.substr(start, i - start);
         start = i + 1;
         size_t colon = decl.find(':');
@@ -686,11 +687,18 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
     }
 }
 
+// Whether a style sheet holds "@import" in any case (each "@" found by memchr).
+bool HasImport(std::string_view css) {
+    for (size_t at = css.find('@'); at != std::string_view::npos; at = css.find('@', at + 1))
+        if (EqualsIgnoringCase(css.substr(at + 1, 6), "import")) return true;
+    return false;
+}
+
 void ReadRawTexts(std::string_view input, const std::vector<RawText>& texts, PageFacts& facts) {
     for (const RawText& text : texts) {
         std::string_view raw = input.substr(text.begin, text.end - text.begin);
         if (text.style) {
-            if (Lowered(raw).find("@import") != std::string::npos) facts.outside_style_sheets = true;
+            if (HasImport(raw)) facts.outside_style_sheets = true;
             ReadStyleSheet(raw, facts);
             AddMentionedWords(raw, facts);
         } else {
