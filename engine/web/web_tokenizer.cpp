@@ -200,9 +200,16 @@ void Tokenizer::ReadTag(Token& t, bool end) {
     size_t p = pos_ + (end ? 2 : 1);
     t.kind = end ? TokenKind::EndTag : TokenKind::StartTag;
     const size_t name_begin = p;
-    p = SkipUntil(in_, p, kNameEnd);
+    // Most names are written in lower case: one is lowered only when it holds a capital.
+    uint8_t seen = 0;
+    for (; p < n; ++p) {
+        const uint8_t kind = kTagStops[static_cast<unsigned char>(in_[p])];
+        if (kind & kNameEnd) break;
+        seen |= kind;
+    }
     t.name.assign(in_.data() + name_begin, p - name_begin);
-    for (char& c : t.name) c = LowerAscii(c);
+    if (seen & kUpper)
+        for (char& c : t.name) c = LowerAscii(c);
     t.element = ElementId(t.name);
     const size_t tag_end = WalkTag(in_, p, t.self_closing, [&](const Attribute& a) { t.attributes.push_back(a); });
     if (tag_end == std::string_view::npos) {

@@ -184,10 +184,12 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // Bytes that end a tag name (white space, "/", ">"; kNameEnd), an attribute name (those and
-// "="; kAttributeNameEnd) and an unquoted value (white space, ">"; kValueEnd).
-enum : uint8_t { kNameEnd = 1, kAttributeNameEnd = 2, kValueEnd = 4 };
+// "="; kAttributeNameEnd) and an unquoted value (white space, ">"; kValueEnd); kUpper marks the
+// capital letters, which a name is lowered for.
+enum : uint8_t { kNameEnd = 1, kAttributeNameEnd = 2, kValueEnd = 4, kUpper = 8 };
 inline constexpr std::array<uint8_t, 256> kTagStops = [] {
     std::array<uint8_t, 256> stops{};
+    for (unsigned char c = 'A'; c <= 'Z'; ++c) stops[c] = kUpper;
     for (unsigned char c : {' ', '\t', '\n', '\f', '\r'}) stops[c] = kNameEnd | kAttributeNameEnd | kValueEnd;
     stops['/'] = kNameEnd | kAttributeNameEnd;
     stops['>'] = kNameEnd | kAttributeNameEnd | kValueEnd;
