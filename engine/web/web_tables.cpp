@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -253,11 +254,36 @@ private:
         uint64_t low = 0, high = 0;
     };
     static Key Pack(std::string_view s) {
-        char bytes[sizeof(Key)] = {};
-        std::memcpy(bytes, s.data(), std::min(s.size(), sizeof bytes));
         Key key;
-        std::memcpy(&key.low, bytes, 8);
-        std::memcpy(&key.high, bytes + 8, 8);
+        const char* p = s.data();
+        const size_t n = s.size();
+        if constexpr (std::endian::native == std::endian::little) {
+            // Two loads that may overlap, the bytes past the name shifted out: no copy of a
+            // length known only at run time.
+            if (n >= 16) {
+                std::memcpy(&key.low, p, 8);
+                std::memcpy(&key.high, p + 8, 8);
+            } else if (n >= 8) {
+                std::memcpy(&key.low, p, 8);
+                uint64_t tail;
+                std::memcpy(&tail, p + n - 8, 8);
+                key.high = n == 8 ? 0 : tail >> (8 * (16 - n));
+            } else if (n >= 4) {
+                uint32_t head, tail;
+                std::memcpy(&head, p, 4);
+                std::memcpy(&tail, p + n - 4, 4);
+                key.low = head | static_cast<uint64_t>(tail) << (8 * (n - 4));
+            } else if (n > 0) {
+                key.low = static_cast<uint64_t>(static_cast<uint8_t>(p[0])) |
+                          static_cast<uint64_t>(static_cast<uint8_t>(p[n / 2])) << (8 * (n / 2)) |
+                          static_cast<uint64_t>(static_cast<uint8_t>(p[n - 1])) << (8 * (n - 1));
+            }
+        } else {
+            char bytes[sizeof(Key)] = {};
+            std::memcpy(bytes, p, std::min(n, sizeof bytes));
+            std::memcpy(&key.low, bytes, 8);
+            std::memcpy(&key.high, bytes + 8, 8);
+        }
         return key;
     }
     static bool Same(std::string_view a, std::string_view b) {
