@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -83,6 +84,22 @@ class Bytes16 {
     unsigned char b_[16] = {};
 #endif
 };
+
+// The place of the first `c` in `text` from `from` on, or text.size(). Most searches end a few
+// bytes on (a tag's quoted value, the white space between two tags): the first sixteen bytes
+// are compared at once inline, and memchr, whose call costs more than such a search, takes
+// over after them.
+inline size_t FindByte(std::string_view text, size_t from, char c) {
+    const size_t n = text.size();
+    if (from + 16 <= n) {
+        const uint32_t mask = (Bytes16::Load(text.data() + from) == c).Mask();
+        if (mask != 0) return from + static_cast<size_t>(__builtin_ctz(mask));
+        from += 16;
+    }
+    if (from >= n) return n;
+    const void* hit = std::memchr(text.data() + from, c, n - from);
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : n;
+}
 
 // The value a visit returns to end the scan.
 inline constexpr size_t kScanEnd = std::string_view::npos;

@@ -602,9 +602,8 @@ void WalkRawTexts(std::string_view in, std::vector<RawText>& texts, PageFacts& f
         // Tags often follow one another: the search is made only when text comes between.
         size_t lt = p;
         if (in[p] != '<') {
-            const void* hit = std::memchr(in.data() + p, '<', n - p);
-            if (!hit) break;
-            lt = static_cast<size_t>(static_cast<const char*>(hit) - in.data());
+            lt = FindByte(in, p, '<');
+            if (lt == n) break;
         }
         if (lt + 1 >= n) break;
         const char c = in[lt + 1];

@@ -128,12 +128,8 @@ void Tokenizer::ReadData(Token& t) {
     t.text_state = TextState::Data;
     size_t p = pos_ + 1;  // the first byte is text even when it is a "<"
     for (;;) {
-        const void* hit = std::memchr(in_.data() + p, '<', in_.size() - p);
-        if (!hit) {
-            p = in_.size();
-            break;
-        }
-        p = static_cast<const char*>(hit) - in_.data();
+        p = FindByte(in_, p, '<');
+        if (p == in_.size()) break;
         if (p + 1 < in_.size()) {
             char c = in_[p + 1];
             if (IsAlpha(c) || c == '!' || c == '?') break;

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text/byte_scan.h"
+
 namespace tsqz::web {
 
 enum class TokenKind : uint8_t {
@@ -240,10 +242,10 @@ size_t WalkTag(std::string_view in, size_t p, bool& self_closing, OnAttribute&& 
         c = in[p];
         if (c == '"' || c == '\'') {
             a.quote = c;
-            const void* close = std::memchr(in.data() + p + 1, c, n - p - 1);
-            if (!close) return std::string_view::npos;
+            const size_t close = FindByte(in, p + 1, c);
+            if (close == n) return std::string_view::npos;
             a.value_begin = p + 1;
-            a.value_end = static_cast<size_t>(static_cast<const char*>(close) - in.data());
+            a.value_end = close;
             p = a.value_end + 1;
         } else if (c == '>') {  // "a=>": an empty value
             a.value_begin = a.value_end = p;
