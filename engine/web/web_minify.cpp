@@ -2116,6 +2116,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // a group may be open unseen, as in a table inside a template).
             const bool in_column_group = (InColumnGroup() || lost_) && t.name == "head";
             bool boundary = html && !verbatim ? SimulateEnd(t) : false;
+            // An end tag inside server code is not followed, but a browser given the page as it
+            // stands reads it (it may close what is open): the model is no longer known.
+            if (html && verbatim) lost_ = true;
             // Held back only where the text gathered so far cannot meet the text after it.
             if (html && !verbatim && body_started && (t.name == "body" || t.name == "html") &&
                 On(WebRule::OptionalTags) && !TextWouldJoin()) {
