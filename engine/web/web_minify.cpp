@@ -2063,13 +2063,13 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             break;
         }
         case TokenKind::EndTag: {
-            // Inside SVG or MathML an end tag carrying attributes or a "/" closes its element in
-            // browsers but not in every parser, and an unlisted name that closes nothing there
-            // is taken by some parsers for any other unlisted element's, which then closes
-            // the foreign content with it.
+            // Inside SVG or MathML an end tag written other than as "</name>" (attributes, a
+            // "/", white space before the ">") closes its element in browsers but not in every
+            // parser, and an unlisted name that closes nothing there is taken by some parsers
+            // for any other unlisted element's, which then closes the foreign content with it.
             const bool odd_foreign_end =
                 foreign_depth_before_ > 0 &&
-                (t.self_closing || !t.attributes.empty() ||
+                (t.end - t.begin != t.name.size() + 3 ||
                  (t.element == ElementCount() && tokenizer_.foreign_depth() == foreign_depth_before_));
             if (t.left_foreign || odd_foreign_end || NameHoldsControlCharacters(t) ||
                 TablePartInSelect(t) || t.unfollowed) {
