@@ -723,6 +723,10 @@ void Tokenizer::AfterEndTag(Token& t) {
         }
         if (e.id == ids.template_ || e.id == ids.html || (name == "p" && e.id == ids.button)) return;
         if ((ElementFlagsOf(e.id) & kScopeBoundary) && !table_end) return;
+        // An end tag of an element the parser has no rule of its own for (neither special nor
+        // formatting: option, span, an unlisted name, ...) stops at the first special element
+        // in the way ("</option>" leaves an open heading and what is in it as they are).
+        if (!(ElementFlagsOf(id) & (kSpecial | kFormatting)) && (ElementFlagsOf(e.id) & kSpecial)) return;
     }
 }
 
