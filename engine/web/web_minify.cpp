@@ -1370,9 +1370,16 @@ void Rewriter::WriteStartTag(const Token& t, std::string& into, bool html) {
         }
         if (html && On(WebRule::DefaultAttributes)) {
             const DefaultAttribute* d = FindDefaultAttribute(t.name, name);
+            // Where repeated attributes stay as written, a later one of the same name would
+            // take the removed one's place.
+            const auto repeated_later = [&] {
+                return std::any_of(&a + 1, t.attributes.data() + t.attributes.size(), [&](const Attribute& b) {
+                    return EqualsIgnoringCase(in_.substr(b.name_begin, b.name_end - b.name_begin), raw_name);
+                });
+            };
             if (d && EqualsIgnoringCase(v, d->value) && !ReferredAsAttribute(name) &&
                 (d->property_same || !facts_.read_as_property.count(name)) &&
-                !(d->displayed && facts_.outside_style_sheets)) {
+                !(d->displayed && facts_.outside_style_sheets) && !(as_written && repeated_later())) {
                 saved_default += as_written ? attribute_end - pos : raw_name.size() + 1 + original_value_bytes;
                 pos = attribute_end;
                 cause = &saved_default;
