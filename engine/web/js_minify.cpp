@@ -1712,7 +1712,7 @@ void AppendMinifiedScriptElement(std::string_view text, ScriptKind kind, bool ut
         case ScriptKind::Other: minified = false; break;
     }
     const std::string_view written(out.data() + start, out.size() - start);
-    if (!minified || (written.size() != text.size() && !ScriptTextEndsAtItsEnd(written))) {
+    if (!minified || (written != text && !ScriptTextEndsAtItsEnd(written))) {
         out.resize(start);
         out.append(text);
     }
