@@ -69,6 +69,48 @@ bool ReadTogether(std::string_view before, std::string_view after) {
     return false;
 }
 
+// The length of a character reference at s[p] that the parser reads as a white-space
+// character (tab, line feed, form feed, carriage return, space), with or without its ";"
+// ("&#10", "&#x20;", "&NewLine;"), with the character in `ch`; 0 for anything else. The tree
+// builder treats such a character as it treats the byte itself.
+size_t SpaceReferenceLength(std::string_view s, size_t p, char& ch) {
+    if (s.compare(p, 2, "&#") != 0) {
+        for (auto [name, c] : {std::pair<std::string_view, char>{"&Tab;", '\t'}, {"&NewLine;", '\n'}})
+            if (s.compare(p, name.size(), name) == 0) {
+                ch = c;
+                return name.size();
+            }
+        return 0;
+    }
+    size_t q = p + 2;
+    const bool hex = q < s.size() && (s[q] == 'x' || s[q] == 'X');
+    if (hex) ++q;
+    const size_t digits = q;
+    uint32_t cp = 0;
+    while (q < s.size() &&
+           (hex ? std::isxdigit(static_cast<unsigned char>(s[q])) : std::isdigit(static_cast<unsigned char>(s[q])))) {
+        if (cp < 0x10000)
+            cp = cp * (hex ? 16 : 10) +
+                 (std::isdigit(static_cast<unsigned char>(s[q])) ? s[q] - '0' : LowerAscii(s[q]) - 'a' + 10);
+        ++q;
+    }
+    if (q == digits || !(cp == '\t' || cp == '\n' || cp == '\f' || cp == '\r' || cp == ' ')) return 0;
+    if (q < s.size() && s[q] == ';') ++q;
+    ch = static_cast<char>(cp);
+    return q - p;
+}
+
+// Whether the parser reads `s` (text in the data state) as white space alone.
+bool ReadsAsSpace(std::string_view s) {
+    for (size_t p = 0; p < s.size();) {
+        char ch = 0;
+        if (IsHtmlSpace(s[p])) ++p;
+        else if (size_t length = s[p] == '&' ? SpaceReferenceLength(s, p, ch) : 0) p += length;
+        else return false;
+    }
+    return true;
+}
+
 // Control characters other than white space (and NUL) are read differently by parsers (some
 // replace them with U+FFFD): text holding one is not minified.
 bool HoldsControlCharacters(std::string_view text) {
@@ -558,11 +600,15 @@ private:
         return frameset_tag_ > 0;
     }
     // Text gathered before a token that is written (a tag, a kept comment) that is not white
-    // space has begun the body.
+    // space (as the parser reads it: references to white space are white space) has begun
+    // the body.
     void EndHeadAtGatheredText() {
-        for (size_t k = 0; k < pieces_.size() && head_region_; ++k)
-            for (size_t i = pieces_[k].first; i < pieces_[k].second && head_region_; ++i)
-                if (!IsHtmlSpace(in_[i])) head_region_ = false;
+        if (head_region_ && !GatheredReadsAsSpace()) head_region_ = false;
+    }
+    bool GatheredReadsAsSpace() const {
+        for (auto [begin, end] : pieces_)
+            if (!ReadsAsSpace(in_.substr(begin, end - begin))) return false;
+        return true;
     }
     // The state the gathered text is in, taken before the next token changes it.
     void SnapshotTextContext() {
@@ -599,6 +645,7 @@ private:
     // `newline_in_`) may not have been.
     size_t newline_out_ = std::string::npos, newline_in_ = 0;
     bool head_region_ = true;    // before the first content of the body
+    size_t head_template_depth_ = 0;  // stack_.size() with a template the head holds on top, else 0
     bool end_tag_next_ = false;  // the token being handled is an end tag that may join held ones
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
@@ -779,16 +826,18 @@ bool Rewriter::InTableText() const {
 }
 
 // Pops elements above `depth`. A formatting element closed this way stays in the list of
-// active ones, to be reopened; a cell, caption and the like take the list back to their marker.
+// active ones, to be reopened; where a cell, caption, template and the like close, the list
+// goes back to its last marker once: the markers of such elements closed with it above it
+// go, what lies before them stays ("<template><i><marquee></template>" leaves "i" to be
+// reopened). A template the head holds closes back into the head.
 void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
+    bool marker_closed = false;
     while (stack_.size() > depth) {
         const OpenElement& e = stack_.back();
-        if (IsMarkerElement(ids_, e.element)) {
-            while (!formatting_.empty()) {
-                bool marker = formatting_.back().name.empty();
-                formatting_.pop_back();
-                if (marker) break;
-            }
+        if (IsMarkerElement(ids_, e.element)) marker_closed = true;
+        if (stack_.size() == head_template_depth_) {
+            head_template_depth_ = 0;
+            if (!lost_) head_region_ = true;
         }
         if (e.preserve) {
             --preserve_depth_;
@@ -799,6 +848,11 @@ void Rewriter::PopTo(size_t depth, bool /*cells_close*/) {
         }
         --open_count_[e.element];
         stack_.pop_back();
+    }
+    while (marker_closed && !formatting_.empty()) {
+        bool marker = formatting_.back().name.empty();
+        formatting_.pop_back();
+        if (marker) break;
     }
 }
 
@@ -1091,6 +1145,9 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     } else if (IsMarkerElement(ids_, t.element)) {
         formatting_.push_back(FormattingEntry{{}, 0, false, false, 0, 0});
     }
+    // Its content is the template's, not the body's; once it closes the head goes on.
+    if (t.element == ids_.template_ && head_region_ && !lost_ && head_template_depth_ == 0)
+        head_template_depth_ = stack_.size() + 1;
     PushOpen(e);
     return !lost_ && stack_.back().block;
 }
@@ -1200,8 +1257,12 @@ bool Rewriter::SimulateEnd(const Token& t) {
             break;
         }
         if (table_end ? (e.element == ids_.table || e.element == ids_.template_)
-                      : ((e.flags & kScopeBoundary) || (n == "li" && (e.element == ids_.ul || e.element == ids_.ol))))
+                      : ((e.flags & kScopeBoundary) || (n == "li" && (e.element == ids_.ul || e.element == ids_.ol)))) {
+            // An applet, marquee or object end tag with its element open behind another such
+            // boundary is dropped by the browser and closes the element in some parsers.
+            if (IsMarkerElement(ids_, t.element) && IsOpen(t.element)) lost_ = true;
             break;
+        }
         if (e.flags == 0) unknown_open = true;  // the flags of its name
     }
     if (n == "p") lost_ = true;  // "</p>" without an open paragraph makes an empty one
@@ -1642,7 +1703,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             bool prev = (prev_boundary_ && !lost_) || text_head_region_;
             bool next_b = next_boundary && !lost_;
             if (!any_text && text_head_region_) head_drop = true;
-            if (any_text) head_region_ = false;
+            if (any_text && !GatheredReadsAsSpace()) head_region_ = false;
             // Leading white space: "run" pending at the start was pushed with the first text.
             if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n'))
                 marked_.erase(0);
@@ -1718,7 +1779,10 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     if (!text.empty()) {
         // A line feed that now follows a PRE or LISTING start tag directly would be dropped:
         // one more line feed is dropped in its place.
-        if (out_.size() == newline_out_ && text_begin != newline_in_ && (text[0] == '\n' || text[0] == '\r')) {
+        char referenced = 0;
+        if (out_.size() == newline_out_ && text_begin != newline_in_ &&
+            (text[0] == '\n' || text[0] == '\r' ||
+             (text[0] == '&' && SpaceReferenceLength(text, 0, referenced) && referenced == '\n'))) {
             if (pending_body_end_) {  // the held end tag stood there: it goes back
                 out_.append(pending_body_end_bytes_);
                 pending_body_end_ = false;
@@ -1776,7 +1840,9 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     bool next_end = next && next->kind == TokenKind::EndTag;
     bool next_eof = !next || next->kind == TokenKind::Eof;
     bool next_comment = next && next->kind == TokenKind::Comment;
-    bool text_starts_space = !text_after.empty() && IsHtmlSpace(text_after[0]);
+    // References to white space are white space to the tree builder.
+    char referenced = 0;
+    bool text_starts_space = !text_after.empty() && (IsHtmlSpace(text_after[0]) || SpaceReferenceLength(text_after, 0, referenced));
     switch (deferred_) {
     case Deferred::None: break;
     case Deferred::EndTag: {
@@ -1906,8 +1972,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             if (t.text_state == TextState::Data) {
                 // Text after "</body>" or "</html>" that is not white space reopens the body:
                 // the end tags held back no longer have any effect.
-                if (pending_body_end_ &&
-                    std::any_of(in_.begin() + t.begin, in_.begin() + t.end, [](char c) { return !IsHtmlSpace(c); })) {
+                if (pending_body_end_ && !ReadsAsSpace(in_.substr(t.begin, t.end - t.begin))) {
                     std::string_view before = pieces_.empty() ? std::string_view(out_)
                                                               : in_.substr(pieces_.back().first,
                                                                            pieces_.back().second - pieces_.back().first);
@@ -1962,7 +2027,13 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             }
             EndHeadAtGatheredText();
             OnSignificant(t, false);
+            // "</>" gives the parser no token: a line feed after it right after a PRE or
+            // LISTING start tag is dropped as if it followed the tag.
+            const bool no_token = t.end - t.begin == 3 && in_.compare(t.begin, 3, "</>") == 0;
+            const bool after_pre = no_token && out_.size() == newline_out_;
+            if (no_token && t.begin == newline_in_) newline_in_ = t.end;
             out_.append(in_.substr(t.begin, t.end - t.begin));
+            if (after_pre) newline_out_ = out_.size();
             prev_boundary_ = false;
             break;
         }
