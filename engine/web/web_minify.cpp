@@ -1062,10 +1062,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                     break;
                 }
         }
-    } else if (((flags & kClosesP) || n == "center" || n == "dir" || n == "summary" || n == "dialog" ||
-                n == "search" || n == "listing" || n == "plaintext" || n == "xmp" || n == "li" || n == "dd" ||
-                n == "dt") &&
-               InButtonScope(ids_.p)) {
+    } else if ((flags & kStartClosesP) && InButtonScope(ids_.p)) {
         for (size_t i = stack_.size(); i > 0; --i)
             if (stack_[i - 1].element == ids_.p) {
                 PopTo(i - 1, false);

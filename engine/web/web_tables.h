@@ -34,6 +34,10 @@ enum ElementFlag : uint32_t {
     // An inline element that is neither special nor formatting nor closed by implied end tags:
     // the parser closes it with any element around it that an end tag pops.
     kPlainInline = 1u << 18,
+    // Its start tag closes a paragraph in button scope (a table only outside quirks mode):
+    // the elements of the optional "</p>" rule and center, dir, dialog, summary, listing,
+    // plaintext, xmp, li, dd and dt.
+    kStartClosesP = 1u << 19,
 };
 
 // The element table by row, behind the inline lookups below (asked for nearly every tag).

@@ -119,6 +119,7 @@ bool Tokenizer::Next(Token& t) {
         }
     }
     ReadData(t);
+    if (!open_.empty() && open_.back().table_mode) AfterColumnGroupText(t);
     return true;
 }
 
@@ -357,6 +358,8 @@ struct StackIds {
     uint32_t select = Row("select"), template_ = Row("template"), table = Row("table"),
              button = Row("button"), html = Row("html"), p = Row("p"), td = Row("td"), th = Row("th"),
              caption = Row("caption"), col = Row("col"), tbody = Row("tbody"), tr = Row("tr");
+    uint32_t thead = Row("thead"), tfoot = Row("tfoot"), colgroup = Row("colgroup"), li = Row("li"),
+             dd = Row("dd"), dt = Row("dt"), address = Row("address"), div = Row("div");
     static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
 };
 const StackIds kStackIds;
@@ -388,6 +391,17 @@ uint32_t Tokenizer::UnlistedNameIndex(std::string_view name) {
         name_index_.try_emplace(std::string(name), static_cast<uint32_t>(listed_size_ + names_.size()));
     if (added) names_.push_back(entry->first);
     return entry->second;
+}
+
+// Text other than white space ends a column group (the table's rules then move it out of the
+// table).
+void Tokenizer::AfterColumnGroupText(const Token& t) {
+    if (open_.back().id != Ids().colgroup) return;
+    for (size_t p = t.begin; p < t.end; ++p)
+        if (!IsHtmlSpace(in_[p])) {
+            PopUntil(open_.size() - 1);
+            return;
+        }
 }
 
 void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
@@ -534,6 +548,11 @@ void Tokenizer::AfterStartTag(Token& t) {
     const StackIds& ids = Ids();
     const uint32_t flags = ElementFlagsOf(t.element);
     const bool table_part = flags & kTableContent;
+    // A column group ends at any start tag but a column's, a template's or html's; the table's
+    // rules then read the tag.
+    if (!open_.empty() && open_.back().id == ids.colgroup && t.element != ids.col && t.element != ids.template_ &&
+        t.element != ids.html)
+        PopUntil(open_.size() - 1);
     // A template's first start tag (but one that goes into a head) fixes the rules its
     // content is read by. (A foreign element's id is never a listed one.)
     if (!open_.empty() && open_.back().id == ids.template_ && open_.back().content == kContentUndecided &&
@@ -571,8 +590,24 @@ void Tokenizer::AfterStartTag(Token& t) {
     // A start tag that closes a paragraph in button scope pops it and what is open above it,
     // as the tree builder does (a table only outside quirks mode, which is not known here:
     // not followed); left open, a later "</p>" would seem to close more than the paragraph.
-    if ((((flags & kClosesP) && name != "table") || name == "li" || name == "dd" || name == "dt") &&
-        !open_.empty() && open_.back().p_in_scope > 0 && OpenSelect() == 0)
+    // A list item's start tag first closes the open list item (for dd and dt, one of either),
+    // unless a special element other than address, div or p stands in between.
+    if ((t.element == ids.li || t.element == ids.dd || t.element == ids.dt) && OpenSelect() == 0) {
+        for (size_t k = open_.size(); k > 0; --k) {
+            const Open& e = open_[k - 1];
+            if (e.ns != Namespace::Html) {
+                if (IsForeignScopeBoundary(NameOf(e), e.ns)) break;
+                continue;
+            }
+            if (t.element == ids.li ? e.id == ids.li : (e.id == ids.dd || e.id == ids.dt)) {
+                PopUntil(k - 1);
+                break;
+            }
+            if ((ElementFlagsOf(e.id) & kSpecial) && e.id != ids.address && e.id != ids.div && e.id != ids.p) break;
+        }
+    }
+    if ((flags & kStartClosesP) && name != "table" && !open_.empty() && open_.back().p_in_scope > 0 &&
+        OpenSelect() == 0)
         PopUntil(open_.back().p_in_scope - 1);
     // Outside a table, and in a template whose first start tag was not a table's part, the
     // parser drops a table's parts: a cell there is no scope boundary that would keep a
@@ -587,6 +622,24 @@ void Tokenizer::AfterStartTag(Token& t) {
         // it first (back to the table, row, cell or caption), which is not followed here.
         for (size_t k = j; k < open_.size(); ++k)
             if (open_[k].ns != Namespace::Html) unfollowed_ = true;
+        // The table's rules clear the stack back to the table's own parts first: what the
+        // table moved out of itself and what a cell or caption holds close. A cell stays in
+        // the nearest row (or row group), a row in the nearest row group; the other parts go
+        // into the table (or template) itself, a column into a column group.
+        if (t.element == ids.col && open_.back().id == ids.colgroup) return;
+        size_t keep = j;
+        if (t.element == ids.td || t.element == ids.th || t.element == ids.tr) {
+            for (size_t k = open_.size(); k > j; --k) {
+                const Open& e = open_[k - 1];
+                if (e.ns == Namespace::Html && (e.id == ids.tbody || e.id == ids.thead || e.id == ids.tfoot ||
+                                                (e.id == ids.tr && t.element != ids.tr))) {
+                    keep = k;
+                    break;
+                }
+            }
+        }
+        PopUntil(keep);
+        if (t.element == ids.col) Push("colgroup", Namespace::Html, ids.colgroup);
     }
     if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
     TextState next = RawTextStateOf(flags);
@@ -645,6 +698,16 @@ void Tokenizer::AfterEndTag(Token& t) {
         }
         --i;
     }
+    // In a column group an end tag but a column's or a template's closes the group first
+    // ("</colgroup>" only that); elsewhere the parser drops "</colgroup>".
+    const StackIds& ids = Ids();
+    if (!open_.empty() && open_.back().id == ids.colgroup) {
+        if (t.element == ids.col) return;
+        if (t.element != ids.template_) PopUntil(open_.size() - 1);
+        if (t.element == ids.colgroup) return;
+    } else if (t.element == ids.colgroup) {
+        return;
+    }
     if (name == "body" || name == "html") return;
     // Inside a select only its own end tags (and those of an enclosing table) close anything.
     if (OpenSelect() > 0 && name != "select" && name != "option" && name != "optgroup" &&
@@ -684,24 +747,17 @@ void Tokenizer::AfterEndTag(Token& t) {
     if (id == ElementCount()) {
         auto counted = unlisted_count_.find(t.name);
         if (counted == unlisted_count_.end() || counted->second == 0) return;
-    } else if (listed_count_[id] == 0) {
-        // The parser reopens formatting elements a paragraph or cell closed before it opens
-        // the next element, SVG and MathML among them; such an element's end tag inside that
-        // foreign content (or in HTML inside it) closes the foreign content too. Those
-        // reopened elements are not modelled here, so where foreign content ends is unknown.
-        if ((ElementFlagsOf(id) & kFormatting) && foreign_depth_ > 0) t.left_foreign = true;
-        return;
     }
     const bool table_end = name == "table" || name == "tbody" || name == "thead" || name == "tfoot" ||
-                           name == "tr" || name == "td" || name == "th" || name == "caption" || name == "colgroup";
-    const StackIds& ids = Ids();
-    for (size_t j = open_.size(); j > 0; --j) {
+                           name == "tr" || name == "td" || name == "th" || name == "caption";
+    const bool any_open = id == ElementCount() || listed_count_[id] > 0;
+    for (size_t j = any_open ? open_.size() : 0; j > 0; --j) {
         // "</p>" closes a paragraph in button scope only; past a table, a cell or a button the
         // parser opens and closes an empty one and the open elements stay as they are.
         if (name == "p" && (open_[j - 1].ns == Namespace::Html
                                 ? (ElementFlagsOf(open_[j - 1].id) & kScopeBoundary) || open_[j - 1].id == ids.button
                                 : IsForeignScopeBoundary(NameOf(open_[j - 1]), open_[j - 1].ns)))
-            return;
+            break;
         // Listed names compare by row (HTML elements only carry one); the others by name.
         if (open_[j - 1].ns == Namespace::Html && open_[j - 1].id == id &&
             (id != ElementCount() || NameOf(open_[j - 1]) == t.name)) {
@@ -718,16 +774,23 @@ void Tokenizer::AfterEndTag(Token& t) {
         if (name == "template") continue;
         const Open& e = open_[j - 1];
         if (e.ns != Namespace::Html) {
-            if (IsForeignScopeBoundary(NameOf(e), e.ns)) return;
+            if (IsForeignScopeBoundary(NameOf(e), e.ns)) break;
             continue;
         }
-        if (e.id == ids.template_ || e.id == ids.html || (name == "p" && e.id == ids.button)) return;
-        if ((ElementFlagsOf(e.id) & kScopeBoundary) && !table_end) return;
+        if (e.id == ids.template_ || e.id == ids.html || (name == "p" && e.id == ids.button)) break;
+        if ((ElementFlagsOf(e.id) & kScopeBoundary) && !table_end) break;
         // An end tag of an element the parser has no rule of its own for (neither special nor
         // formatting: option, span, an unlisted name, ...) stops at the first special element
         // in the way ("</option>" leaves an open heading and what is in it as they are).
-        if (!(ElementFlagsOf(id) & (kSpecial | kFormatting)) && (ElementFlagsOf(e.id) & kSpecial)) return;
+        if (!(ElementFlagsOf(id) & (kSpecial | kFormatting)) && (ElementFlagsOf(e.id) & kSpecial)) break;
     }
+    // The parser reopens formatting elements a paragraph or cell closed before it opens the
+    // next element, SVG and MathML among them; such an element's end tag inside that foreign
+    // content (or in HTML inside it) closes the foreign content too, also where the model
+    // finds no open element of that name to close (none, or one beyond a template or a
+    // scope boundary). Those reopened elements are not modelled here, so where foreign
+    // content ends is unknown.
+    if ((ElementFlagsOf(id) & kFormatting) && foreign_depth_ > 0) t.left_foreign = true;
 }
 
 }  // namespace tsqz::web

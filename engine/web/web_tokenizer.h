@@ -133,6 +133,7 @@ private:
     // from `listed_from` up stay in the parser's list (see Token::unfollowed).
     void PopUntil(size_t depth, size_t listed_from = 0);
     void CloseFormatting(size_t at);
+    void AfterColumnGroupText(const Token& t);
     void OpenImpliedSections(size_t element);
     void Push(std::string_view name, Namespace ns, size_t id);
     size_t& HtmlCount(std::string_view name, size_t id) {
