@@ -748,8 +748,27 @@ void Tokenizer::AfterEndTag(Token& t) {
         auto counted = unlisted_count_.find(t.name);
         if (counted == unlisted_count_.end() || counted->second == 0) return;
     }
-    const bool table_end = name == "table" || name == "tbody" || name == "thead" || name == "tfoot" ||
-                           name == "tr" || name == "td" || name == "th" || name == "caption";
+    if (id == ids.table || id == ids.tbody || id == ids.thead || id == ids.tfoot || id == ids.tr || id == ids.td ||
+        id == ids.th || id == ids.caption) {
+        // With such an element open, the parser is in a table's insertion mode (in table, in
+        // table body, in row, in cell, in caption, as the nearest of them sets it), and each of
+        // those looks for the end tag's element in table scope: only a table, a template or
+        // the html element stops the search. SVG or MathML content on the way closes with the
+        // rest (its integration points bound other scopes, not this one); past another table
+        // the end tag is dropped.
+        for (size_t j = listed_count_[id] > 0 ? open_.size() : 0; j > 0; --j) {
+            const Open& e = open_[j - 1];
+            if (e.ns != Namespace::Html) continue;
+            if (e.id == id) {
+                size_t foreign_before = foreign_depth_;
+                PopUntil(j - 1);
+                if (foreign_depth_ < foreign_before) t.left_foreign = true;
+                return;
+            }
+            if (e.id == ids.table || e.id == ids.template_ || e.id == ids.html) return;
+        }
+        return;
+    }
     const bool any_open = id == ElementCount() || listed_count_[id] > 0;
     for (size_t j = any_open ? open_.size() : 0; j > 0; --j) {
         // "</p>" closes a paragraph in button scope only; past a table, a cell or a button the
@@ -768,9 +787,9 @@ void Tokenizer::AfterEndTag(Token& t) {
             return;
         }
         // The element must be in scope (a template's end tag looks through everything): a
-        // template, a cell, caption, marquee, object or applet (for all but a table's end
-        // tags), a button for "</p>", and where SVG or MathML hands content to HTML, stop the
-        // search; the parser drops the end tag there (or, for "</p>", makes an empty paragraph).
+        // template, a cell, caption, marquee, object or applet, a button for "</p>", and where
+        // SVG or MathML hands content to HTML, stop the search; the parser drops the end tag
+        // there (or, for "</p>", makes an empty paragraph).
         if (name == "template") continue;
         const Open& e = open_[j - 1];
         if (e.ns != Namespace::Html) {
@@ -778,7 +797,7 @@ void Tokenizer::AfterEndTag(Token& t) {
             continue;
         }
         if (e.id == ids.template_ || e.id == ids.html || (name == "p" && e.id == ids.button)) break;
-        if ((ElementFlagsOf(e.id) & kScopeBoundary) && !table_end) break;
+        if (ElementFlagsOf(e.id) & kScopeBoundary) break;
         // An end tag of an element the parser has no rule of its own for (neither special nor
         // formatting: option, span, an unlisted name, ...) stops at the first special element
         // in the way ("</option>" leaves an open heading and what is in it as they are).
