@@ -359,7 +359,7 @@ struct StackIds {
              button = Row("button"), html = Row("html"), p = Row("p"), td = Row("td"), th = Row("th"),
              caption = Row("caption"), col = Row("col"), tbody = Row("tbody"), tr = Row("tr");
     uint32_t thead = Row("thead"), tfoot = Row("tfoot"), colgroup = Row("colgroup"), li = Row("li"),
-             dd = Row("dd"), dt = Row("dt"), address = Row("address"), div = Row("div");
+             dd = Row("dd"), dt = Row("dt"), address = Row("address"), div = Row("div"), form = Row("form");
     static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
 };
 const StackIds kStackIds;
@@ -590,6 +590,16 @@ void Tokenizer::AfterStartTag(Token& t) {
     // A start tag that closes a paragraph in button scope pops it and what is open above it,
     // as the tree builder does (a table only outside quirks mode, which is not known here:
     // not followed); left open, a later "</p>" would seem to close more than the paragraph.
+    // The form element pointer: while it is set (only "</form>" clears it) the parser drops a
+    // form start tag outside a template; by a table's rules a form opens and closes at once.
+    if (t.element == ids.form && OpenSelect() == 0) {
+        const bool in_template = HtmlCount("template", ids.template_) > 0;
+        if (!in_template) {
+            if (form_pointer_) return;
+            form_pointer_ = true;
+        }
+        if (!open_.empty() && open_.back().table_mode) return;
+    }
     // A list item's start tag first closes the open list item (for dd and dt, one of either),
     // unless a special element other than address, div or p stands in between.
     if ((t.element == ids.li || t.element == ids.dd || t.element == ids.dt) && OpenSelect() == 0) {
@@ -680,6 +690,47 @@ void Tokenizer::OpenImpliedSections(size_t element) {
     if (element != ids.tr) Push("tr", Namespace::Html, ids.tr);
 }
 
+// "</form>" outside a template clears the form element pointer and removes the form it named
+// from the stack, if in scope, after closing the elements with implied end tags above it; the
+// elements above it stay open. Inside a template parsers differ (some pop up to the form,
+// some leave the stack as it is): not followed.
+void Tokenizer::FormEndTag() {
+    const StackIds& ids = Ids();
+    if (HtmlCount("form", ids.form) == 0) {
+        if (HtmlCount("template", ids.template_) == 0) form_pointer_ = false;
+        return;
+    }
+    if (HtmlCount("template", ids.template_) > 0) {
+        unfollowed_ = true;
+        return;
+    }
+    const bool had_pointer = form_pointer_;
+    form_pointer_ = false;
+    if (!had_pointer) return;
+    size_t at = open_.size();
+    for (; at > 0; --at) {
+        const Open& e = open_[at - 1];
+        if (e.ns != Namespace::Html) {
+            if (IsForeignScopeBoundary(NameOf(e), e.ns)) return;
+            continue;
+        }
+        if (e.id == ids.form) break;
+        if (ElementFlagsOf(e.id) & kScopeBoundary) return;
+    }
+    if (at == 0) return;
+    while (open_.size() > at && open_.back().ns == Namespace::Html && (ElementFlagsOf(open_.back().id) & kImpliedEnd))
+        PopUntil(open_.size() - 1);
+    if (open_.size() == at) {
+        PopUntil(at - 1);
+        return;
+    }
+    --HtmlCount("form", ids.form);
+    open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(at - 1));
+    // Paragraphs above the form moved one place down.
+    for (size_t k = at - 1; k < open_.size(); ++k)
+        if (open_[k].p_in_scope > at) --open_[k].p_in_scope;
+}
+
 void Tokenizer::AfterEndTag(Token& t) {
     const TagName& name = t.name;
     // Foreign elements close on an end tag of their own name, ignoring ASCII case; an HTML
@@ -723,6 +774,10 @@ void Tokenizer::AfterEndTag(Token& t) {
             PopUntil(depth - 2);
         else if (is(depth - 1, name))
             PopUntil(depth - 1);
+        return;
+    }
+    if (t.element == ids.form) {
+        FormEndTag();
         return;
     }
     // A heading end tag closes the nearest heading in scope, whatever its rank.

@@ -134,6 +134,7 @@ private:
     void PopUntil(size_t depth, size_t listed_from = 0);
     void CloseFormatting(size_t at);
     void AfterColumnGroupText(const Token& t);
+    void FormEndTag();
     void OpenImpliedSections(size_t element);
     void Push(std::string_view name, Namespace ns, size_t id);
     size_t& HtmlCount(std::string_view name, size_t id) {
@@ -155,6 +156,7 @@ private:
     std::vector<std::string_view> names_;
     std::unordered_map<std::string, uint32_t> name_index_;
     size_t select_depth_ = 0;          // open select elements
+    bool form_pointer_ = false;        // the parser's form element pointer is set
     size_t foreign_depth_ = 0;
     bool unfollowed_ = false;  // for the tag being read
     // Open HTML elements by name: listed elements by their ElementId, others by name.
