@@ -320,7 +320,8 @@ int main(int argc, char** argv) {
                 return 0;
             }
             std::set<uint32_t> written;
-            ShrinkAndWrite(SplitAtTags(doc), options, std::filesystem::path(value).parent_path(), value, written);
+            const std::filesystem::path folder = std::filesystem::path(value).parent_path();
+            ShrinkAndWrite(SplitAtTags(doc), options, folder.empty() ? "." : folder, value, written);
             return 1;
         } else {
             return Usage(argv[0]);

@@ -59,6 +59,12 @@ std::string_view WithLineFeeds(std::string_view text, std::string& buffer) {
 bool ReadTogether(std::string_view before, std::string_view after) {
     if (after.empty() || before.empty()) return false;
     if (before.back() == '<' || before.back() == '&') return true;
+    // A reference begun and not finished ("&#x", "&am") goes on with letters, digits or ";".
+    if (IsAsciiAlnum(after[0]) || after[0] == ';') {
+        size_t k = before.size();
+        while (k > 0 && before.size() - k < 40 && (IsAsciiAlnum(before[k - 1]) || before[k - 1] == '#')) --k;
+        if (k > 0 && k < before.size() && before[k - 1] == '&') return true;
+    }
     if ((static_cast<unsigned char>(after[0]) & 0xC0) != 0x80) return false;
     for (size_t k = 1; k <= 3 && k <= before.size(); ++k) {
         unsigned char c = static_cast<unsigned char>(before[before.size() - k]);
@@ -433,6 +439,10 @@ bool ReopensFormatting(const TagName& n, uint32_t flags) {
            n == "img" || n == "keygen" || n == "wbr" || n == "input" || n == "button" || n == "select" ||
            n == "xmp";
 }
+
+// Special elements that older parsers read as ordinary ones: where an end tag, "<li>", "<dd>" or
+// "<dt>" looks past one, or the adoption agency takes one as its block, they part ways.
+bool SpecialInNewerParsersOnly(std::string_view name) { return name == "main" || name == "search" || name == "dialog"; }
 
 // An end tag that pops every element above its own after generating implied end tags, so
 // that end tags of plain inline elements left open above it (and of formatting elements,
@@ -897,6 +907,10 @@ void Rewriter::AdoptionAgency(size_t subject) {
                 block = i;
                 break;
             }
+        if (block < stack_.size() && SpecialInNewerParsersOnly(stack_[block].name)) {
+            lost_ = true;
+            return;
+        }
         if (block == stack_.size()) {  // no block inside: it closes with what is open in it
             formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(k));
             PopTo(f, false);
@@ -1081,14 +1095,18 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 PopTo(i - 1, false);
                 break;
             }
-            if ((e.flags & kSpecial) && e.element != ids_.address && e.element != ids_.div && e.element != ids_.p)
+            if ((e.flags & kSpecial) && e.element != ids_.address && e.element != ids_.div && e.element != ids_.p) {
+                if (SpecialInNewerParsersOnly(e.name)) lost_ = true;
                 break;
+            }
         }
     } else if (n == "option") {
         if (!stack_.empty() && stack_.back().element == ids_.option) PopTo(stack_.size() - 1, false);
     } else if (n == "optgroup") {
         if (!stack_.empty() && stack_.back().element == ids_.option) PopTo(stack_.size() - 1, false);
-        if (!stack_.empty() && stack_.back().element == ids_.optgroup) PopTo(stack_.size() - 1, false);
+        // Only a select's rules close an optgroup at the next one; elsewhere it goes inside.
+        if (!stack_.empty() && stack_.back().element == ids_.optgroup && IsOpen(ids_.select))
+            PopTo(stack_.size() - 1, false);
     } else if (n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot") {
         // In a caption they close it first (up to the table or template they go into).
         for (size_t i = stack_.size(); i > table_or_template; --i)
@@ -1118,7 +1136,9 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         // A closed "a" still in the list is only taken out of it.
         size_t a = n == "a" ? FindFormatting(ids_.a) : kNoEntry;
         if (a != kNoEntry && !OnStack(formatting_[a].id)) formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(a));
-    } else if (n == "image" || n == "frameset" || n == "isindex") {
+    } else if (n == "image" || n == "frameset" || n == "isindex" || n == "search") {
+        // (Parsers older than the "search" element read it as an ordinary inline one: it
+        // closes no paragraph, stops no "<dd>" and takes reopened formatting elements.)
         lost_ = true;
     }
     // Formatting elements closed out of order open again before inline content (not in a
@@ -1168,6 +1188,11 @@ bool Rewriter::SimulateEnd(const Token& t) {
     if (size_t select = OpenSelect(); select > 0 && ClosesSelectInTable(n, select)) {
         lost_ = true;
         PopTo(select - 1, false);
+    }
+    // A script's end tag ends its text and closes it, in a select too (where a script goes).
+    if (n == "script" && !stack_.empty() && stack_.back().element == ids_.script) {
+        PopTo(stack_.size() - 1, false);
+        return false;
     }
     // Inside a select only its own end tags (and those of its table) close anything.
     if (IsOpen(ids_.select) &&
@@ -1247,10 +1272,22 @@ bool Rewriter::SimulateEnd(const Token& t) {
             return !lost_ && block;
         }
         if (template_end) continue;
+        // A row or cell right in a table stands in a tbody the parser made for it, and a cell
+        // right in a table or row group in a row: the end tags of those close them.
+        if (i < stack_.size() && (n == "tbody" || n == "tr")) {
+            const size_t above = stack_[i].element;
+            const bool cell_above = above == ids_.td || above == ids_.th;
+            const bool group = e.element == ids_.tbody || e.element == ids_.thead || e.element == ids_.tfoot;
+            if (n == "tbody" ? e.element == ids_.table && (cell_above || above == ids_.tr)
+                             : (e.element == ids_.table || group) && cell_above) {
+                PopTo(i, true);
+                return false;
+            }
+        }
         // Out of scope, or a special element in the way of an ordinary end tag: ignored (some
         // parsers close a form there instead: not followed).
         if (!(flags & kSpecial) && (e.flags & kSpecial)) {
-            if (e.element == ids_.form) lost_ = true;
+            if (e.element == ids_.form || (SpecialInNewerParsersOnly(e.name) && IsOpen(t.element))) lost_ = true;
             break;
         }
         if (table_end ? (e.element == ids_.table || e.element == ids_.template_)
@@ -1840,6 +1877,11 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     // References to white space are white space to the tree builder.
     char referenced = 0;
     bool text_starts_space = !text_after.empty() && (IsHtmlSpace(text_after[0]) || SpaceReferenceLength(text_after, 0, referenced));
+    // "</body>" and "</html>" close nothing, and what follows them goes where it would have
+    // gone (they are held back then, and the text after them decides). In a table the parser
+    // drops them, so what follows stays in the table's part that the held tag closed.
+    bool next_body_end = next_end && (next->name == "body" || next->name == "html") &&
+                         !(!stack_.empty() && (stack_.back().flags & kTablePart));
     switch (deferred_) {
     case Deferred::None: break;
     case Deferred::EndTag: {
@@ -1851,14 +1893,16 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                 omit = (ElementFlagsOf(next->element) & kClosesP) &&
                        (next->name != "table" || facts_.mode != DocumentMode::Quirks);
             } else {
-                omit = followers[next->element];
+                // An optgroup start tag closes the one before it only in a select.
+                omit = followers[next->element] && (deferred_element_ != ids_.optgroup || IsOpen(ids_.select));
             }
         } else if (rule->at_parent_end) {
-            if (next_eof || (next_end && (next->name == "body" || next->name == "html"))) {
+            if (next_eof || next_body_end) {
                 omit = true;  // these close nothing: the element stays open either way
-            } else if (next_end && next->name == deferred_parent_) {
+            } else if (next_end && next->name == deferred_parent_ && next->element != deferred_element_) {
                 // The parent's end tag closes a special element (p, li, dd, a cell) only when it
-                // generates implied end tags; others stop at it and are dropped.
+                // generates implied end tags; others stop at it and are dropped. (A parent of the
+                // element's own name, an optgroup around an optgroup, would lose its end tag.)
                 omit = !(ElementFlagsOf(deferred_element_) & kSpecial) || (deferred_parent_flags_ & kEndClosesInner);
             }
         }
@@ -1866,7 +1910,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     }
     case Deferred::EndsDocument:
         if (!text_after.empty() || lost_) break;
-        if (next_eof || (next_end && (next->name == "body" || next->name == "html"))) {
+        if (next_eof || next_body_end) {
             omit = true;
         } else if (next_end && end_tag_next_) {
             return;  // held on: the end tag decides whether it joins them
@@ -2009,6 +2053,14 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 OnSignificant(t, false);
                 verbatim_rest_ = true;
                 out_.append(in_.substr(t.begin, t.end - t.begin));
+                break;
+            }
+            // "</>" gives the parser no token: in a table the text on either side of it is one
+            // text, which the table keeps or moves out as a whole, so the group goes on (as
+            // written).
+            if (!pieces_.empty() && InTableText() && t.end - t.begin == 3 && in_.compare(t.begin, 3, "</>") == 0) {
+                pieces_.emplace_back(t.begin, t.end);
+                pieces_verbatim_ = true;
                 break;
             }
             // Text ending in "&" or "<" must not meet the text after the comment.
