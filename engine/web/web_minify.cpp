@@ -604,6 +604,7 @@ private:
     }
     std::string_view Intern(std::string_view name, size_t id);
     bool Preserving() const { return preserve_depth_ > 0; }
+    bool RootKeepsSpace() const;
     // Whether a frameset start tag may follow; looked for once, in the whole page.
     bool MayHoldFrameset() {
         if (frameset_tag_ < 0) frameset_tag_ = HoldsFramesetTag(in_);
@@ -780,6 +781,15 @@ Rewriter::BoxFacts Rewriter::BoxFactsOf(const Token& t) const {
     BoxFacts f{by_tag(shown), by_tag(kept)};
     const bool ids = !shown.ids.empty() || !kept.ids.empty();
     const bool classes = !shown.classes.empty() || !kept.classes.empty();
+    // In quirks mode class and id selectors match ignoring ASCII case.
+    const bool quirks = facts_.mode == DocumentMode::Quirks;
+    auto named = [quirks](const std::unordered_set<std::string>& names, const std::string& name) {
+        if (names.count(name) > 0) return true;
+        if (quirks)
+            for (const std::string& n : names)
+                if (EqualsIgnoringCase(n, name)) return true;
+        return false;
+    };
     for (const Attribute& a : t.attributes) {
         const std::string_view name = in_.substr(a.name_begin, a.name_end - a.name_begin);
         const std::string_view value = in_.substr(a.value_begin, a.value_end - a.value_begin);
@@ -791,8 +801,8 @@ Rewriter::BoxFacts Rewriter::BoxFactsOf(const Token& t) const {
             f.preserve |= d.preserve_space;
         } else if (ids && EqualsIgnoringCase(name, "id")) {
             const std::string id(value);
-            f.display_changed |= shown.ids.count(id) > 0;
-            f.preserve |= kept.ids.count(id) > 0;
+            f.display_changed |= named(shown.ids, id);
+            f.preserve |= named(kept.ids, id);
         } else if (classes && EqualsIgnoringCase(name, "class")) {
             for (size_t p = 0; p < value.size();) {
                 while (p < value.size() && IsHtmlSpace(value[p])) ++p;
@@ -800,8 +810,8 @@ Rewriter::BoxFacts Rewriter::BoxFactsOf(const Token& t) const {
                 while (q < value.size() && !IsHtmlSpace(value[q])) ++q;
                 if (q > p) {
                     const std::string word(value.substr(p, q - p));
-                    f.display_changed |= shown.classes.count(word) > 0;
-                    f.preserve |= kept.classes.count(word) > 0;
+                    f.display_changed |= named(shown.classes, word);
+                    f.preserve |= named(kept.classes, word);
                 }
                 p = q;
             }
@@ -1002,6 +1012,10 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         if (n == "body") head_region_ = false;
         return boundary;
     }
+    // Parsers older than the "search" element read it as an ordinary inline one: it closes no
+    // paragraph (which may keep white space), stops no "<dd>" and takes reopened formatting
+    // elements.
+    if (n == "search") lost_ = true;
     // A parser without scripting reads a "noscript" in the head as markup that may end the
     // head early, so white space after one is left alone.
     if (!(flags & kHeadContent) || n == "noscript") head_region_ = false;
@@ -1105,7 +1119,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     } else if (n == "optgroup") {
         if (!stack_.empty() && stack_.back().element == ids_.option) PopTo(stack_.size() - 1, false);
         // Only a select's rules close an optgroup at the next one; elsewhere it goes inside.
-        if (!stack_.empty() && stack_.back().element == ids_.optgroup && IsOpen(ids_.select))
+        if (!stack_.empty() && stack_.back().element == ids_.optgroup && OpenSelect() > 0)
             PopTo(stack_.size() - 1, false);
     } else if (n == "td" || n == "th" || n == "tr" || n == "tbody" || n == "thead" || n == "tfoot") {
         // In a caption they close it first (up to the table or template they go into).
@@ -1136,9 +1150,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
         // A closed "a" still in the list is only taken out of it.
         size_t a = n == "a" ? FindFormatting(ids_.a) : kNoEntry;
         if (a != kNoEntry && !OnStack(formatting_[a].id)) formatting_.erase(formatting_.begin() + static_cast<std::ptrdiff_t>(a));
-    } else if (n == "image" || n == "frameset" || n == "isindex" || n == "search") {
-        // (Parsers older than the "search" element read it as an ordinary inline one: it
-        // closes no paragraph, stops no "<dd>" and takes reopened formatting elements.)
+    } else if (n == "image" || n == "frameset" || n == "isindex") {
         lost_ = true;
     }
     // Formatting elements closed out of order open again before inline content (not in a
@@ -1737,7 +1749,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             bool prev = (prev_boundary_ && !lost_) || text_head_region_;
             bool next_b = next_boundary && !lost_;
             if (!any_text && text_head_region_) head_drop = true;
-            if (any_text && !GatheredReadsAsSpace()) head_region_ = false;
+            if (any_text && head_region_ && !GatheredReadsAsSpace()) head_region_ = false;
             // Leading white space: "run" pending at the start was pushed with the first text.
             if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n'))
                 marked_.erase(0);
@@ -1894,7 +1906,7 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                        (next->name != "table" || facts_.mode != DocumentMode::Quirks);
             } else {
                 // An optgroup start tag closes the one before it only in a select.
-                omit = followers[next->element] && (deferred_element_ != ids_.optgroup || IsOpen(ids_.select));
+                omit = followers[next->element] && (deferred_element_ != ids_.optgroup || OpenSelect() > 0);
             }
         } else if (rule->at_parent_end) {
             if (next_eof || next_body_end) {
@@ -1970,11 +1982,33 @@ void Rewriter::OnSignificant(const Token& t, bool boundary) {
     }
 }
 
+// Whether a body or html start tag anywhere in the page (its attributes go to the one element
+// wherever the tag stands, also after the text they apply to) has a white-space the page's CSS
+// keeps white space with, which the whole page then inherits.
+bool Rewriter::RootKeepsSpace() const {
+    for (size_t p = in_.find('<'); p != std::string_view::npos; p = in_.find('<', p + 1)) {
+        const std::string_view name = in_.substr(p + 1, 4);
+        if (!EqualsIgnoringCase(name, "body") && !EqualsIgnoringCase(name, "html")) continue;
+        Tokenizer one(in_.substr(p));
+        Token t;
+        if (!one.Next(t) || t.kind != TokenKind::StartTag || (t.name != "body" && t.name != "html")) continue;
+        for (Attribute& a : t.attributes) {
+            a.name_begin += p;
+            a.name_end += p;
+            a.value_begin += p;
+            a.value_end += p;
+        }
+        if (BoxFactsOf(t).preserve) return true;
+    }
+    return false;
+}
+
 bool Rewriter::Run(const std::vector<RawText>* texts) {
     if (!facts_.ascii_compatible) {
         out_.append(in_);
         return true;
     }
+    if (!facts_.preserve_space.empty() && RootKeepsSpace()) keep_space_ = true;
     out_.reserve(out_.size() + in_.size());
     Token t;
     std::string tag;

@@ -37,6 +37,17 @@ const Case kCases[] = {
      "<style>.k{white-space:pre}</style><p class=k>a  b<p>c d"},
     {"<style>div{display:inline-block}</style><div>a</div> <div>b</div>",
      "<style>div{display:inline-block}</style><div>a</div> <div>b"},
+    // Class selectors ignore case in quirks mode only; a body start tag's attributes reach
+    // the body wherever the tag stands, also after text; "search" closes a paragraph only in
+    // newer parsers, so the text after it may still stand in one that keeps white space.
+    {"<style>.A{white-space:pre}</style><p class=a>x  y</p><p>c  d</p>",
+     "<style>.A{white-space:pre}</style><p class=a>x  y<p>c d"},
+    {"<!DOCTYPE html><style>.A{white-space:pre}</style><p class=a>x  y</p>",
+     "<!doctype html><style>.A{white-space:pre}</style><p class=a>x y"},
+    {"x  <body class=a><style>.a{white-space:pre}</style> y  z",
+     "x  <body class=a><style>.a{white-space:pre}</style> y  z"},
+    {"<style>.a{white-space:pre}</style><p class=a><search>x  y",
+     "<style>.a{white-space:pre}</style><p class=a><search>x  y"},
     // Style sheets the quick look over the page reads otherwise than the tokenizer: one in an
     // SVG foreignObject is HTML's (it counts), one in a select is dropped (it does not).
     {"<p>a  b</p><svg><foreignObject><style>p{white-space:pre}</style></foreignObject></svg>",
