@@ -2070,6 +2070,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                     (stack_.empty() || !(stack_.back().flags & kTablePart)) && !IsOpen(ids_.select)) {
                     ReopenFormatting();
                     group_reopened_ = true;
+                } else if (lost_ && !keep_space_ && ReopenPending() && ReopenedKeepSpace()) {
+                    // The model no longer knows whether the parser opens them again around this
+                    // text: one of them keeps white space, so white space stays from here on.
+                    keep_space_ = true;
                 }
                 break;
             }
@@ -2216,7 +2220,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 deferred_ = kind;
                 deferred_bytes_ = tag;
             } else {
-                if (html && (t.name == "pre" || t.name == "listing")) {
+                // (An HTML one in SVG or MathML too: the body's rules read it there.)
+                if (!t.foreign && (t.name == "pre" || t.name == "listing")) {
                     newline_out_ = out_.size();
                     newline_in_ = t.end;
                 }

@@ -48,6 +48,10 @@ const Case kCases[] = {
      "x  <body class=a><style>.a{white-space:pre}</style> y  z"},
     {"<style>.a{white-space:pre}</style><p class=a><search>x  y",
      "<style>.a{white-space:pre}</style><p class=a><search>x  y"},
+    // The model is lost at "<rt>" while a bold element that keeps white space waits to be
+    // opened again: white space stays from there on.
+    {"<style>b{white-space:pre}</style><div><b></div><rt>  x  y",
+     "<style>b{white-space:pre}</style><div><b></div><rt>  x  y"},
     // Style sheets the quick look over the page reads otherwise than the tokenizer: one in an
     // SVG foreignObject is HTML's (it counts), one in a select is dropped (it does not).
     {"<p>a  b</p><svg><foreignObject><style>p{white-space:pre}</style></foreignObject></svg>",
