@@ -203,6 +203,9 @@ class KeptText {
     void FindRules(const GumboNode* n) {
         if (n->type != GUMBO_NODE_ELEMENT) return;
         const GumboElement& e = n->v.element;
+        // gumbo reads a noscript's content as markup, as browsers do only without scripts;
+        // the engine follows the browsers that run them (a style sheet there is text).
+        if (e.tag == GUMBO_TAG_NOSCRIPT) return;
         if (e.tag == GUMBO_TAG_STYLE && e.tag_namespace == GUMBO_NAMESPACE_HTML) {
             std::string sheet;
             for (unsigned i = 0; i < e.children.length; ++i) {
