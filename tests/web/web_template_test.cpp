@@ -218,6 +218,30 @@ const Case kCases[] = {
     // first, so the title after it is HTML's and its text is text; left as written.
     {"<table><svg><desc><caption></caption></desc><title><b class=\"x\">y</b></title>",
      "<table><svg><desc><caption></caption></desc><title><b class=\"x\">y</b></title>"},
+    // A table's part's end tag follows the mode of the innermost table element: a cell drops
+    // "</caption>", a caption "</tr>" and "</td>", and a table inside a cell bounds the search
+    // for "</thead>". Each is dropped, so the SVG after it stays open until "</td>" or
+    // "</caption>" closes it, and the style after that is HTML's raw text.
+    {"<table><caption><table><tr><td></caption><svg></td><style>a  &amp; b</style>",
+     "<table><caption><table><tr><td></caption><svg></td><style>a  &amp; b</style>"},
+    {"<table><thead><tr><td><table><tr><td></thead><svg></td><style> a  &amp; b</style>",
+     "<table><thead><tr><td><table><tr><td></thead><svg></td><style> a  &amp; b</style>"},
+    {"<table><tr><td><table><caption></tr></td><svg></caption><style>a  &amp; b</style>",
+     "<table><tr><td><table><caption></tr></td><svg></caption><style>a  &amp; b</style>"},
+    // A table's part's start tag closes what cannot hold it: a caption, and what the table
+    // moved out of itself (a div, a heading in the caption). "</div>" then closes nothing,
+    // and "</tr>" closes the row and the SVG in it.
+    {"<table><caption><div><tr></div><svg></tr><style>a  &amp; b</style>",
+     "<table><caption><div><tr></div><svg></tr><style>a  &amp; b</style>"},
+    {"<table><tbody><div><tr></div><svg></tr><style>a  &amp; b</style>",
+     "<table><tbody><div><tr></div><svg></tr><style>a  &amp; b</style>"},
+    {"<table><caption><h1><tr></h1><svg></tr><style>a  &amp; b</style>",
+     "<table><caption><h1><tr></h1><svg></tr><style>a  &amp; b</style>"},
+    // A link the table moved out of itself stays in the parser's list when the column group
+    // clears the stack; it is opened again around the select and the SVG, so "</a>" closes
+    // the SVG and the style is HTML's.
+    {"<a><table><a><colgroup><select></select><svg></a><style>a  &amp; b</style>",
+     "<a><table><a><colgroup><select></select><svg></a><style>a  &amp; b</style>"},
     // NOSCRIPT content that reads the same as markup (raw text closed in itself, comments)
     // lets the rules go on after it; content that does not leaves the rest as written.
     {"<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript>\n<p> a </p>\n<p> b</p>",
