@@ -731,6 +731,34 @@ void Tokenizer::FormEndTag() {
         if (open_[k].p_in_scope > at) --open_[k].p_in_scope;
 }
 
+// The elements whose insertion mode a table's part's tag follows: a table and its parts, a
+// template and the html element (the elements a table moves out of itself, and those in a cell
+// or caption, leave the mode as it is).
+static bool IsTableModeElement(uint32_t id) {
+    const StackIds& ids = Ids();
+    return (ElementFlagsOf(id) & kTableContent) || id == ids.table || id == ids.template_ || id == ids.html;
+}
+
+// "</table>" where a template's content, not a table, bounds the table scope: the row,
+// section, caption or column group open in the content closes as the table's insertion modes
+// close them before they look for the table, with what the table rules moved out of itself
+// above them; a cell's mode drops the tag. Returns whether the tag was taken here.
+bool Tokenizer::CloseTemplateTableParts() {
+    const StackIds& ids = Ids();
+    size_t j = open_.size();
+    while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
+                      (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
+        --j;
+    if (j == 0 || open_[j - 1].id != ids.template_) return false;
+    for (size_t k = open_.size(); k > j; --k) {
+        const Open& e = open_[k - 1];
+        if (e.ns != Namespace::Html || !IsTableModeElement(e.id)) continue;
+        if (e.id != ids.td && e.id != ids.th) PopUntil(j);
+        break;
+    }
+    return true;
+}
+
 void Tokenizer::AfterEndTag(Token& t) {
     const TagName& name = t.name;
     // Foreign elements close on an end tag of their own name, ignoring ASCII case; an HTML
@@ -797,6 +825,13 @@ void Tokenizer::AfterEndTag(Token& t) {
                 return;
         }
         return;
+    }
+    if (name == "table") {
+        const size_t foreign_before = foreign_depth_;
+        if (CloseTemplateTableParts()) {
+            t.left_foreign = foreign_depth_ < foreign_before;
+            return;
+        }
     }
     const size_t id = t.element;
     if (id == ElementCount()) {

@@ -124,6 +124,7 @@ private:
     void ReadBogusComment(Token& t, size_t content_begin);
     void AfterStartTag(Token& t);
     void AfterEndTag(Token& t);
+    bool CloseTemplateTableParts();
     bool ForeignContext() const;
     // Whether start tags and text in this foreign element follow the HTML rules.
     bool HandsToHtml(const Open& e) const;
