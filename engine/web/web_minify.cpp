@@ -556,6 +556,7 @@ private:
         return false;
     }
     bool SimulateEnd(const Token& t);
+    bool FormattingListed() const;
     void PopTo(size_t depth, bool cells_close);
     bool InColumnGroup() const {
         return !stack_.empty() && stack_.back().element == ids_.colgroup;
@@ -706,8 +707,13 @@ private:
         held_ends_.emplace_back(deferred_bytes_.size(), element);
         deferred_bytes_.append(tag);
     }
-    void DropHeldClosedBy(ClosesAbove closes, size_t element);
+    bool DropHeldClosedBy(ClosesAbove closes, size_t element);
     size_t deferred_element_ = 0;  // the row of the element whose end tag is held (a listed one)
+    // An end tag was left out before the end tag just read, and so before the held one: the
+    // element stays open until that one closes it; a special one (a list item, a dd) also
+    // stops the search of a list item's start tag.
+    enum class InnerOpen : uint8_t { None, Other, Special };
+    InnerOpen inner_left_open_ = InnerOpen::None, deferred_inner_open_ = InnerOpen::None;
     std::string_view deferred_parent_;  // a name on the stack: the table's or an interned copy
     uint32_t deferred_parent_flags_ = 0;
 
@@ -1055,7 +1061,11 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 if (n == "select") return Ignored();
             }
         }
-        if ((top.flags & kTablePart) && n != "caption" && n != "colgroup" && n != "col" && n != "tbody" &&
+        // A template whose content a table's rules read takes what they move out of the table
+        // (and a later cell or row closes it again): not followed either.
+        const bool table_content = (top.flags & kTablePart) ||
+                                   (top.element == ids_.template_ && top.content == OpenElement::TableRules);
+        if (table_content && n != "caption" && n != "colgroup" && n != "col" && n != "tbody" &&
             n != "thead" && n != "tfoot" && n != "tr" && n != "td" && n != "th" && n != "script" &&
             n != "style" && n != "template")
             lost_ = true;  // foster parenting, or a table inside a table
@@ -1853,18 +1863,26 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
 // it would be too: the held end tags it closes alike go. The innermost ones stay where an
 // element it would not close, or one of its own name (which it would close instead), lies
 // inside an outer one.
-void Rewriter::DropHeldClosedBy(ClosesAbove closes, size_t element) {
+bool Rewriter::DropHeldClosedBy(ClosesAbove closes, size_t element) {
     size_t keep = held_ends_.size();
     while (keep > 0 && held_ends_[keep - 1].second != element) {
         const uint32_t flags = ElementFlagsOf(held_ends_[keep - 1].second);
         if (!(flags & kPlainInline) && !(closes == ClosesAbove::PlainAndFormatting && (flags & kFormatting))) break;
         --keep;
     }
-    if (keep == held_ends_.size()) return;
+    if (keep == held_ends_.size()) return false;
     size_t cut = held_ends_[keep].first;
     stats_[WebRule::OptionalTags] += deferred_bytes_.size() - cut;
     deferred_bytes_.resize(cut);
     held_ends_.resize(keep);
+    return true;
+}
+
+// Whether the list of active formatting elements holds an element (not only markers): a
+// marker left there too many (by "</template>" closing a cell) would keep the elements before
+// it from opening again, now or after a later cell's end.
+bool Rewriter::FormattingListed() const {
+    return std::any_of(formatting_.begin(), formatting_.end(), [](const FormattingEntry& e) { return !e.name.empty(); });
 }
 
 void Rewriter::EmitDeferred() {
@@ -1908,6 +1926,12 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                 // An optgroup start tag closes the one before it only in a select.
                 omit = followers[next->element] && (deferred_element_ != ids_.optgroup || OpenSelect() > 0);
             }
+            // A list item's, dd's or dt's start tag closes its kind only up to the first special
+            // element but address, div and p: a list item or dd left open inside this element
+            // (its end tag left out before this one's) would hold the new one instead.
+            if (deferred_inner_open_ == InnerOpen::Special &&
+                (deferred_element_ == ids_.li || deferred_element_ == ids_.dd || deferred_element_ == ids_.dt))
+                omit = false;
         } else if (rule->at_parent_end) {
             if (next_eof || next_body_end) {
                 omit = true;  // these close nothing: the element stays open either way
@@ -1915,7 +1939,18 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
                 // The parent's end tag closes a special element (p, li, dd, a cell) only when it
                 // generates implied end tags; others stop at it and are dropped. (A parent of the
                 // element's own name, an optgroup around an optgroup, would lose its end tag.)
-                omit = !(ElementFlagsOf(deferred_element_) & kSpecial) || (deferred_parent_flags_ & kEndClosesInner);
+                // "</template>" clears the list of active formatting elements only up to the last
+                // marker: a cell or caption it closed would leave the template's marker there.
+                omit = (!(ElementFlagsOf(deferred_element_) & kSpecial) || (deferred_parent_flags_ & kEndClosesInner)) &&
+                       !(deferred_parent_ == "template" && IsMarkerElement(ids_, deferred_element_) &&
+                         FormattingListed());
+                // "</form>" removes the form alone after closing what implied end tags close
+                // (a paragraph or list item only while it is the current node): where an end tag
+                // inside this element was left out, this one stays.
+                if (deferred_inner_open_ != InnerOpen::None && deferred_parent_ == "form") omit = false;
+                if (omit) inner_left_open_ = (ElementFlagsOf(deferred_element_) & kSpecial) && deferred_element_ != ids_.p
+                                                 ? InnerOpen::Special
+                                                 : InnerOpen::Other;
             }
         }
         break;
@@ -2298,6 +2333,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             end_tag_next_ = true;  // held end tags wait for this one's decision
             OnSignificant(t, boundary);
             end_tag_next_ = false;
+            InnerOpen inner_open = inner_left_open_;
+            inner_left_open_ = InnerOpen::None;
             tag.clear();
             if (verbatim) tag.assign(in_.substr(t.begin, t.end - t.begin));
             else WriteEndTag(t, tag, html);
@@ -2312,7 +2349,9 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 RawTextStateOf(ElementFlagsOf(t.element)) == TextState::Data && t.name != "template" &&
                 t.name != "form";
             if (deferred_ == Deferred::EndsDocument) {
-                if (closes_above != ClosesAbove::No && !lost_before && !lost_) DropHeldClosedBy(closes_above, t.element);
+                if (closes_above != ClosesAbove::No && !lost_before && !lost_ &&
+                    DropHeldClosedBy(closes_above, t.element) && inner_open == InnerOpen::None)
+                    inner_open = InnerOpen::Other;
                 if (ends_document) {
                     HoldEndsDocument(tag, held_element);
                     break;
@@ -2331,6 +2370,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 deferred_element_ = t.element;
                 deferred_parent_ = parent;
                 deferred_parent_flags_ = parent_flags;
+                deferred_inner_open_ = inner_open;
             } else if (html && !verbatim && t.name == "head" && !in_column_group && On(WebRule::OptionalTags) &&
                        !InTableText()) {
                 // In a table the parser judges the text on either side of "</head>" apart (white
