@@ -242,6 +242,23 @@ const Case kCases[] = {
     // the SVG and the style is HTML's.
     {"<a><table><a><colgroup><select></select><svg></a><style>a  &amp; b</style>",
      "<a><table><a><colgroup><select></select><svg></a><style>a  &amp; b</style>"},
+    // "</template>" clears the list of formatting elements only up to the last marker: a cell
+    // it closed would leave the template's marker there, and the bold element would not open
+    // again at the text after it. A button the table rules put into a template's content is
+    // closed by the next cell, so "</button>" closes nothing and "</span>" stays.
+    {"<p><b>y</p><template><td></td></template>x", "<p><b>y</p><template><td></td></template>x"},
+    {"<template><td></td> <button><td></td><span></span></button> c </template>",
+     "<template><td></td> <button><td></td><span></span></button> c </template>"},
+    // "</li>" may go before "</dd>", which closes the list item, but then "</dd>" stays: a dt
+    // start tag closes a dd only up to the first special element, and the list item is one.
+    {"<dl><dd><li>a</li></dd><dt>x</dl>", "<dl><dd><li>a</dd><dt>x</dl>"},
+    // "</form>" closes the paragraph only while it is the current node (implied end tags) and
+    // removes the form alone: with "</span>" left out, "</p>" stays.
+    {"<div><form><p>c<span></span></p></form>x</div>", "<div><form><p>c<span></p></form>x"},
+    // In a template's content with no table, "</table>" closes the section (or row, caption)
+    // open there and the MathML the table rules moved out of it: the cell after it is HTML's.
+    {"<template><tfoot><math></table><th><style>a  &amp; b</style>",
+     "<template><tfoot><math></table><th><style>a  &amp; b</style>"},
     // NOSCRIPT content that reads the same as markup (raw text closed in itself, comments)
     // lets the rules go on after it; content that does not leaves the rest as written.
     {"<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript>\n<p> a </p>\n<p> b</p>",
