@@ -660,13 +660,15 @@ void Tokenizer::AfterStartTag(Token& t) {
     if (name == "select") ++select_depth_;
     // A table start tag where a table's rows are expected closes that table first (also
     // where the table moved other elements out of itself: the insertion mode is still the
-    // table's).
+    // table's). In a template's content read by those rules, with no table open in it, the
+    // tag is dropped.
     if (name == "table" && !open_.empty() && open_.back().table_mode) {
         size_t j = open_.size();
         while (j > 0 && !(open_[j - 1].ns == Namespace::Html &&
                           (open_[j - 1].id == ids.table || open_[j - 1].id == ids.template_)))
             --j;
-        if (j > 0 && open_[j - 1].id == ids.table) PopUntil(j - 1);
+        if (j > 0 && open_[j - 1].id == ids.template_) return;
+        if (j > 0) PopUntil(j - 1);
     }
     if (t.element == ids.tr || t.element == ids.td || t.element == ids.th) OpenImpliedSections(t.element);
     Push(name, Namespace::Html, t.element);

@@ -259,6 +259,11 @@ const Case kCases[] = {
     // open there and the MathML the table rules moved out of it: the cell after it is HTML's.
     {"<template><tfoot><math></table><th><style>a  &amp; b</style>",
      "<template><tfoot><math></table><th><style>a  &amp; b</style>"},
+    // A table start tag in a template's table content with no table open is dropped: "</ul>"
+    // then closes the SVG and the list, and the white space after the nested template stands
+    // in the section.
+    {"<template><tbody><ul><table><svg></ul><template><p></template>  a  b",
+     "<template><tbody><ul><table><svg></ul><template><p></template>  a  b"},
     // NOSCRIPT content that reads the same as markup (raw text closed in itself, comments)
     // lets the rules go on after it; content that does not leaves the rest as written.
     {"<body><noscript><style>p{}</style><!-- c --><iframe src=x></iframe></noscript>\n<p> a </p>\n<p> b</p>",
