@@ -555,9 +555,9 @@ void Tokenizer::AfterStartTag(Token& t) {
         PopUntil(open_.size() - 1);
     // A template's first start tag (but one that goes into a head) fixes the rules its
     // content is read by. (A foreign element's id is never a listed one.)
-    if (!open_.empty() && open_.back().id == ids.template_ && open_.back().content == kContentUndecided &&
-        !(flags & kHeadContent))
-        open_.back().content = table_part ? kContentTableRules : kContentBodyRules;
+    const bool first_in_template = !open_.empty() && open_.back().id == ids.template_ &&
+                                   open_.back().content == kContentUndecided && !(flags & kHeadContent);
+    if (first_in_template) open_.back().content = table_part ? kContentTableRules : kContentBodyRules;
     const size_t select = OpenSelect();
     if ((name == "svg" || name == "math") && select > 0) {
         // Dropped by a select in the older parsing rules, kept by newer ones.
@@ -637,6 +637,10 @@ void Tokenizer::AfterStartTag(Token& t) {
         // the nearest row (or row group), a row in the nearest row group; the other parts go
         // into the table (or template) itself, a column into a column group.
         if (t.element == ids.col && open_.back().id == ids.colgroup) return;
+        // A column first in a template's content stands in the template itself, whose rules
+        // are then a column group's with no group open: they drop every later start tag but a
+        // column's or a template's, which is not followed here.
+        if (t.element == ids.col && first_in_template) unfollowed_ = true;
         size_t keep = j;
         if (t.element == ids.td || t.element == ids.th || t.element == ids.tr) {
             for (size_t k = open_.size(); k > j; --k) {
