@@ -615,7 +615,7 @@ private:
     // space (as the parser reads it: references to white space are white space) has begun
     // the body.
     void EndHeadAtGatheredText() {
-        if (head_region_ && !GatheredReadsAsSpace()) head_region_ = false;
+        if ((head_region_ || head_noscript_) && !GatheredReadsAsSpace()) head_region_ = head_noscript_ = false;
     }
     bool GatheredReadsAsSpace() const {
         for (auto [begin, end] : pieces_)
@@ -657,6 +657,9 @@ private:
     // `newline_in_`) may not have been.
     size_t newline_out_ = std::string::npos, newline_in_ = 0;
     bool head_region_ = true;    // before the first content of the body
+    // A noscript in the head ends head_region_ (white space after it is left alone), but the
+    // parser that runs scripts is still in the head: "</body>" there opens the body.
+    bool head_noscript_ = false;
     size_t head_template_depth_ = 0;  // stack_.size() with a template the head holds on top, else 0
     bool end_tag_next_ = false;  // the token being handled is an end tag that may join held ones
     bool prev_boundary_ = true;  // the last written token ends a block-level box
@@ -1015,7 +1018,7 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (n == "html" || n == "head" || n == "body") {
         // Once the body has begun these tags only add attributes: no box starts there.
         bool boundary = head_region_ && !lost_;
-        if (n == "body") head_region_ = false;
+        if (n == "body") head_region_ = head_noscript_ = false;
         return boundary;
     }
     // Parsers older than the "search" element read it as an ordinary inline one: it closes no
@@ -1024,6 +1027,8 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     if (n == "search") lost_ = true;
     // A parser without scripting reads a "noscript" in the head as markup that may end the
     // head early, so white space after one is left alone.
+    if (n == "noscript" && head_region_ && !lost_) head_noscript_ = true;
+    if (!(flags & kHeadContent) && n != "noscript") head_noscript_ = false;
     if (!(flags & kHeadContent) || n == "noscript") head_region_ = false;
     // A column group ends at anything but a column (or a template, which goes inside it).
     if (!stack_.empty() && stack_.back().element == ids_.colgroup && n != "col" && n != "template")
@@ -1198,7 +1203,7 @@ bool Rewriter::SimulateEnd(const Token& t) {
     // group before the table's rules read it (a column after it opens a new group).
     if (InColumnGroup() && n != "colgroup" && n != "col" && n != "template") PopTo(stack_.size() - 1, true);
     if (n == "head" || n == "html" || n == "body" || n == "br") {
-        if (n != "head") head_region_ = false;
+        if (n != "head") head_region_ = head_noscript_ = false;
         // "</br>" is a line break; in a table the break would be moved out of it.
         if (n == "br" && !stack_.empty() && (stack_.back().flags & kTablePart)) lost_ = true;
         if (n == "br" && !IsOpen(ids_.select)) ReopenFormatting();
@@ -1759,7 +1764,8 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             bool prev = (prev_boundary_ && !lost_) || text_head_region_;
             bool next_b = next_boundary && !lost_;
             if (!any_text && text_head_region_) head_drop = true;
-            if (any_text && head_region_ && !GatheredReadsAsSpace()) head_region_ = false;
+            if (any_text && (head_region_ || head_noscript_) && !GatheredReadsAsSpace())
+                head_region_ = head_noscript_ = false;
             // Leading white space: "run" pending at the start was pushed with the first text.
             if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n'))
                 marked_.erase(0);
@@ -2218,7 +2224,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             bool before_body = head_region_ && stack_.empty() && !lost_;
             start_ignored_ = false;
             if (html) boundary = SimulateStart(t, flags);
-            if (t.foreign) head_region_ = false;  // SVG and MathML begin the body
+            if (t.foreign) head_region_ = head_noscript_ = false;  // SVG and MathML begin the body
             // The parser reopens formatting elements before SVG and MathML too; not followed.
             // What comes after the foreign content stands in them: where one of them keeps
             // white space (by the page's CSS), white space stays as written from here on.
@@ -2286,7 +2292,7 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             bool html = tokenizer_.foreign_depth() == 0 && !(t.name == "svg" || t.name == "math");
             // "</body>" and "</html>" before the body has begun make the parser open it; in a
             // table they split the table's text, which decides what is moved out of it.
-            bool body_started = !head_region_ && !lost_ &&
+            bool body_started = !head_region_ && !head_noscript_ && !lost_ &&
                                 !(!stack_.empty() && (stack_.back().flags & kTablePart));
             std::string_view parent;
             uint32_t parent_flags = 0;
