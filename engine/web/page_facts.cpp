@@ -714,6 +714,35 @@ bool StartsWithUtf16Mark(std::string_view input) {
 
 }  // namespace
 
+bool ReadStyleSheetsLoosely(std::string_view in, size_t from, const std::vector<size_t>& read, PageFacts& facts) {
+    auto sizes = [&] {
+        const SelectorSubjects& a = facts.preserve_space;
+        const SelectorSubjects& b = facts.not_block;
+        return std::array<size_t, 9>{a.tags.size(), a.classes.size(), a.ids.size(), a.all,
+                                     b.tags.size(), b.classes.size(), b.ids.size(), b.all,
+                                     facts.mentioned.size() + facts.outside_style_sheets};
+    };
+    const auto before = sizes();
+    const size_t n = in.size();
+    for (size_t p = in.find('<', from); p != std::string_view::npos && p + 6 < n; p = in.find('<', p + 1)) {
+        if (!EqualsIgnoringCase(in.substr(p + 1, 5), "style") || !kTagNameEnds[static_cast<unsigned char>(in[p + 6])])
+            continue;
+        const size_t gt = in.find('>', p + 6);
+        if (gt == std::string_view::npos) break;
+        size_t end = in.find("</", gt + 1);
+        while (end != std::string_view::npos && !EqualsIgnoringCase(in.substr(end + 2, 5), "style"))
+            end = in.find("</", end + 2);
+        if (end == std::string_view::npos) end = n;
+        const std::string_view css = in.substr(gt + 1, end - gt - 1);
+        p = end;
+        if (std::binary_search(read.begin(), read.end(), gt + 1)) continue;
+        if (HasImport(css)) facts.outside_style_sheets = true;
+        ReadStyleSheet(css, facts);
+        AddMentionedWords(css, facts);
+    }
+    return sizes() != before;
+}
+
 PageFacts ScanPage(std::string_view input) {
     PageFacts facts;
     if (StartsWithUtf16Mark(input)) {

@@ -54,6 +54,13 @@ struct RawText {
 // from the tokenizer: the facts hold when the tokenizer gives exactly these texts.
 PageFacts ScanPageQuickly(std::string_view input, std::vector<RawText>& texts);
 
+// Reads as a style sheet every text from `from` on that follows a "<style" start tag, up to
+// the next "</style" or the end, whatever markup stands around it, but for those that begin
+// where the tokenizer read raw text (`read`, ascending): for the part of a page whose markup
+// the tokenizer may not read as the parser does (a style sheet there may have been taken for
+// text, and its rules be missed). Returns whether the facts changed.
+bool ReadStyleSheetsLoosely(std::string_view input, size_t from, const std::vector<size_t>& read, PageFacts& facts);
+
 // Declarations of one rule or style attribute: does it keep white space, is it not a block?
 struct DeclarationFacts {
     bool preserve_space = false;

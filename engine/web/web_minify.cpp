@@ -490,6 +490,11 @@ public:
     // Rewrites the page. With `texts`, the STYLE and SCRIPT text the facts were read from: the
     // run stops and returns false as soon as the tokenizer gives other such text.
     bool Run(const std::vector<RawText>* texts);
+    // Where the rest of the page began to be copied as written (npos where it never did), and
+    // the facts the page was rewritten with.
+    size_t VerbatimFrom() const { return verbatim_from_; }
+    const std::vector<size_t>& RawTextsAfter() const { return raw_texts_after_; }
+    const PageFacts& Facts() const { return facts_; }
 
 private:
     bool On(WebRule r) const { return opt_.on(r); }
@@ -664,6 +669,8 @@ private:
     bool end_tag_next_ = false;  // the token being handled is an end tag that may join held ones
     bool prev_boundary_ = true;  // the last written token ends a block-level box
     bool verbatim_rest_ = false;  // from here on the page is copied as it is
+    size_t verbatim_from_ = std::string_view::npos;
+    std::vector<size_t> raw_texts_after_;  // where raw text the tokenizer read begins, from there on
     bool html_seen_ = false;
     int8_t frameset_tag_ = -1;  // the page holds "<frameset" (any case): 1, 0, or -1 before looking
     size_t raw_owner_ = ElementCount();  // the last start tag's ElementId: the owner of raw text after it
@@ -2069,6 +2076,15 @@ bool Rewriter::Run(const std::vector<RawText>* texts) {
         // token that writes it.
         if (t.kind != TokenKind::Text || t.text_state != TextState::Data || verbatim_rest_) SnapshotTextContext();
         Handle(t, tag);
+        if (verbatim_rest_) {
+            // Raw text the tokenizer read; a select drops the start tag that made the rest be
+            // copied (later ones may stand after a table's part the parsers read otherwise).
+            if (verbatim_from_ == std::string_view::npos) {
+                verbatim_from_ = t.begin;
+                if (t.kind == TokenKind::StartTag && t.ignored_in_select) raw_texts_after_.push_back(t.end);
+            }
+            if (t.kind == TokenKind::Text && t.text_state != TextState::Data) raw_texts_after_.push_back(t.begin);
+        }
         foreign_depth_before_ = tokenizer_.foreign_depth();
     }
     if (deferred_ != Deferred::None) EmitDeferred();
@@ -2401,12 +2417,35 @@ void MinifyWeb(std::string_view input, const WebOptions& options, std::string& o
     size_t before = out.size();
     const WebStats at_start = s;
     std::vector<RawText> texts;
-    if (!Rewriter(input, options, out, s, ScanPageQuickly(input, texts)).Run(&texts)) {
+    PageFacts verbatim_facts;
+    std::vector<size_t> raw_texts;
+    size_t verbatim_from = std::string_view::npos;
+    // Runs a rewriter; where it copied the rest of the page as written, keeps its facts.
+    auto run = [&](PageFacts facts, const std::vector<RawText>* listed) {
+        Rewriter rewriter(input, options, out, s, std::move(facts));
+        const bool read_alike = rewriter.Run(listed);
+        verbatim_from = rewriter.VerbatimFrom();
+        if (verbatim_from != std::string_view::npos) {
+            verbatim_facts = rewriter.Facts();
+            raw_texts = rewriter.RawTextsAfter();
+        }
+        return read_alike;
+    };
+    if (!run(ScanPageQuickly(input, texts), &texts)) {
         // The quick scan read the page's style or script text otherwise than the tokenizer
         // (markup it does not follow): again from the start, with the facts of the full scan.
         out.resize(before);
         s = at_start;
-        Rewriter(input, options, out, s, ScanPage(input)).Run(nullptr);
+        run(ScanPage(input), nullptr);
+    }
+    // The rest of the page was copied as written where the tokenizer may not follow the
+    // parser (a textarea a template's column group drops, a table start tag in a select): a
+    // style sheet there may have been read as text, yet its rules apply to the page before
+    // (style sheets the tokenizer did read there are known already).
+    if (verbatim_from != std::string_view::npos && ReadStyleSheetsLoosely(input, verbatim_from, raw_texts, verbatim_facts)) {
+        out.resize(before);
+        s = at_start;
+        run(std::move(verbatim_facts), nullptr);
     }
     s.input_bytes += input.size();
     s.output_bytes += out.size() - before;
