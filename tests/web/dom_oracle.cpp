@@ -314,12 +314,19 @@ GumboOutput* GuardedParse(std::string_view html) {
 // gumbo (0.10) takes a form that "</form>" closes off its stack of open elements without first
 // inserting the text it has read before that end tag, so the text lands after the form
 // (`<form>x</form>` gives an empty form and "x" after it); browsers keep the text in the form.
-// Such text is the form's next sibling, and its source holds the end tag that closed the form:
-// that is the first "</form" in it that is not already preceded by an empty comment. Adds the
-// offsets of those end tags in `html` to `at`.
+// It does the same with a link that an "<a>" start tag closes by the adoption agency (after a
+// run of reopened links: `<a><div><figcaption><form><footer><dd><p><button><p>x<a>` puts "x"
+// after the last reopened link, not in it). Such text is the element's next sibling, and its
+// source holds the tag that closed the element: that is the first such tag in it that is not
+// already preceded by an empty comment. Adds the offsets of those tags in `html` to `at`.
 constexpr std::string_view kFlushComment = "<!---->";
+struct TextHeldAcross {
+    GumboTag closed;
+    std::string_view by;  // the tag's start, lowered
+};
+constexpr TextHeldAcross kTextHeldAcross[] = {{GUMBO_TAG_FORM, "</form"}, {GUMBO_TAG_A, "<a"}};
 
-void FormEndTagsAfterText(const GumboNode* node, std::string_view html, std::vector<size_t>& at) {
+void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::vector<size_t>& at) {
     if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE &&
         node->type != GUMBO_NODE_DOCUMENT)
         return;
@@ -327,19 +334,23 @@ void FormEndTagsAfterText(const GumboNode* node, std::string_view html, std::vec
         node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
     for (unsigned i = 0; i < children.length; ++i) {
         auto* child = static_cast<const GumboNode*>(children.data[i]);
-        FormEndTagsAfterText(child, html, at);
-        if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_FORM ||
-            child->v.element.tag_namespace != GUMBO_NAMESPACE_HTML || i + 1 == children.length)
+        TagsClosingAroundText(child, html, at);
+        if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag_namespace != GUMBO_NAMESPACE_HTML ||
+            i + 1 == children.length)
             continue;
+        const TextHeldAcross* held = std::find_if(std::begin(kTextHeldAcross), std::end(kTextHeldAcross),
+                                                  [&](const TextHeldAcross& h) { return h.closed == child->v.element.tag; });
+        if (held == std::end(kTextHeldAcross)) continue;
+        const size_t length = held->by.size();
         auto* next = static_cast<const GumboNode*>(children.data[i + 1]);
         if (next->type != GUMBO_NODE_TEXT && next->type != GUMBO_NODE_WHITESPACE) continue;
         const GumboStringPiece& source = next->v.text.original_text;
         if (source.data < html.data() || source.data + source.length > html.data() + html.size()) continue;
         const size_t begin = static_cast<size_t>(source.data - html.data()), end = begin + source.length;
-        for (size_t p = begin; p + 7 <= end; ++p) {
-            if (html[p] != '<' || html[p + 1] != '/' || Lower(std::string(html.substr(p + 2, 4))) != "form")
-                continue;
-            const char after = html[p + 6];
+        // The tag may also stand right after the text's own source.
+        for (size_t p = begin; p <= end && p + length + 1 <= html.size(); ++p) {
+            if (html[p] != '<' || Lower(std::string(html.substr(p, length))) != held->by) continue;
+            const char after = html[p + length];
             if (!IsSpace(after) && after != '/' && after != '>') continue;
             if (p >= kFlushComment.size() && html.substr(p - kFlushComment.size(), kFlushComment.size()) == kFlushComment)
                 continue;
@@ -360,7 +371,7 @@ std::string CanonicalTree(std::string_view page) {
     std::string repaired;
     for (int round = 0; output && round < 8; ++round) {
         std::vector<size_t> at;
-        FormEndTagsAfterText(output->document, html, at);
+        TagsClosingAroundText(output->document, html, at);
         if (at.empty()) break;
         std::sort(at.begin(), at.end());
         at.erase(std::unique(at.begin(), at.end()), at.end());
