@@ -1979,8 +1979,10 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
     case Deferred::HtmlStart:
         // A second html start tag is read differently by parsers: keep the first then. An end
         // tag the parser drops there (all but head, body, html and br) puts nothing into the
-        // html element, so a comment after it would be its first child: kept too.
-        omit = !(text_after.empty() && next_comment) && !(next_start && next->name == "html") &&
+        // html element, so a comment after it would be its first child: kept too. White space
+        // before the comment is dropped both before and after the html start tag, so the
+        // comment is still the element's first child (without the tag it goes before it).
+        omit = !(ReadsAsSpace(text_after) && next_comment) && !(next_start && next->name == "html") &&
                !(next_end && next->name != "head" && next->name != "body" && next->name != "html" &&
                  next->name != "br");
         break;

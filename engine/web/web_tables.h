@@ -16,7 +16,9 @@ enum ElementFlag : uint32_t {
     kPreserveSpace = 1u << 2,  // its text keeps every white-space byte (white-space: pre)
     kClosesP = 1u << 3,        // its start tag lets a preceding "</p>" be omitted
     kBreakout = 1u << 4,       // its start tag leaves SVG and MathML content
-    kIgnoredInSelect = 1u << 5,  // parsers differ on its start tag in a select (raw text, a line feed after it)
+    // Parsers differ on its start tag in a select: older ones drop it, newer ones keep it, and
+    // then its raw text, the line feed after it, or its scope (which "</select>" stops at) counts.
+    kIgnoredInSelect = 1u << 5,
     kFormatting = 1u << 6,     // the parser reopens it when it is closed out of order
     kImpliedEnd = 1u << 7,     // closed by the parser's "generate implied end tags"
     kScopeBoundary = 1u << 8,  // "has an element in scope" stops at it

@@ -65,6 +65,10 @@ const Case kCases[] = {
      "<div class=a> x <template><col><textarea></template><style>.a{white-space:pre}</style>"},
     {"o <p><body class=a><select><table></select><style>.a{white-space:pre}</style>",
      "o <p><body class=a><select><table></select><style>.a{white-space:pre}</style>"},
+    // An applet, marquee or object start tag in a select is dropped by older parsers and
+    // kept by newer ones, where it stops "</select>": what follows stays as written.
+    {"<select><marquee></select><select><style> y", "<select><marquee></select><select><style> y"},
+    {"<p>a  b<select><object></select><p>c  d", "<p>a b<select><object></select><p>c  d"},
     // A line break ends its line: no white space shows just before or after it, unless the
     // page's CSS may display it otherwise.
     {"<p>a <br> b<br>\n<b>c</b> \n<br><br hidden> d &#32;<br>&nbsp;e</p><pre>x <br> y</pre>",
@@ -321,6 +325,9 @@ TEST(WebTemplate, ARuleOffDoesNothing) {
          "<input value=1 checked><p class=a CLASS=\"b\"id=c >"},
         {WebRule::TagSpace, "<svg><path d=\"M0\"/></svg><br b= >", "<svg><path d=M0 /></svg><br b>"},
         {WebRule::AttributeQuotes, "<a  href=\"x\"target=_blank title=\"\" b= >", "<a href=\"x\"target=_blank title=\"\"b>"},
+        // A comment after the html start tag and white space is the element's first child.
+        {WebRule::Whitespace, "<html> <!--[if", "<html> <!--[if"},
+        {WebRule::Whitespace, "<html>&#10;<!--[if IE]><p>x<![endif]--> <p>a", "<html>&#10;<!--[if IE]><p>x<![endif]--> <p>a"},
     };
     for (const OffCase& row : kOff) {
         SCOPED_TRACE(row.input);
