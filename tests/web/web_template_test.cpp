@@ -69,6 +69,11 @@ const Case kCases[] = {
     // kept by newer ones, where it stops "</select>": what follows stays as written.
     {"<select><marquee></select><select><style> y", "<select><marquee></select><select><style> y"},
     {"<p>a  b<select><object></select><p>c  d", "<p>a b<select><object></select><p>c  d"},
+    // A form start tag in a select: older parsers drop it; newer ones close an open paragraph
+    // (and the select in it) and set the form element pointer, so a later form is dropped.
+    // Tags the two read apart stay.
+    {"<p><select><form></select>a</p> <div>b</div>", "<p><select><form></select>a</p> <div>b</div>"},
+    {"<select><form></select><form><p>a  b</p></form>x", "<select><form></select><form><p>a b</p></form>x"},
     // A line break ends its line: no white space shows just before or after it, unless the
     // page's CSS may display it otherwise.
     {"<p>a <br> b<br>\n<b>c</b> \n<br><br hidden> d &#32;<br>&nbsp;e</p><pre>x <br> y</pre>",
