@@ -1067,8 +1067,12 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 // the parser drops other tags there (newer parsers keep some), so they close
                 // nothing in the model either.
                 lost_ = true;
-                if (n != "select" && n != "input" && n != "keygen" && n != "textarea" && !ClosesSelectInTable(n, select))
+                if (n != "select" && n != "input" && n != "keygen" && n != "textarea" && !ClosesSelectInTable(n, select)) {
+                    // Newer parsers list a formatting element there and open it again after the
+                    // select, around what follows: where it keeps white space, white space stays.
+                    if ((flags & kFormatting) && BoxFactsOf(t).preserve) keep_space_ = true;
                     return Ignored();
+                }
                 PopTo(select - 1, false);
                 if (n == "select") return Ignored();
             }

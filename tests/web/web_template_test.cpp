@@ -69,6 +69,10 @@ const Case kCases[] = {
     // kept by newer ones, where it stops "</select>": what follows stays as written.
     {"<select><marquee></select><select><style> y", "<select><marquee></select><select><style> y"},
     {"<p>a  b<select><object></select><p>c  d", "<p>a b<select><object></select><p>c  d"},
+    // Newer parsers keep a formatting element in a select and open it again after the select:
+    // where it keeps white space, white space stays.
+    {"<style>b{white-space:pre}</style><select><b></select>x  y", "<style>b{white-space:pre}</style><select><b></select>x  y"},
+    {"<style>.a{white-space:pre}</style><select><i></select><p>x  y", "<style>.a{white-space:pre}</style><select><i></select><p>x y"},
     // A form start tag in a select: older parsers drop it; newer ones close an open paragraph
     // (and the select in it) and set the form element pointer, so a later form is dropped.
     // Tags the two read apart stay.
