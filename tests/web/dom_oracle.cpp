@@ -3,6 +3,7 @@
 
 #include <gumbo.h>
 
+#include <cctype>
 #include <csetjmp>
 #include <csignal>
 
@@ -360,12 +361,84 @@ void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::ve
     }
 }
 
+// "</>" gives the parser no token, but gumbo (0.10) does not start its next token after it:
+// a tag right behind it takes its name from source that begins at "</>", which matters in
+// SVG and MathML, where names keep their case from the source (`<svg></></svg>` leaves the svg
+// open, `<svg><g></><g>` opens an element named "><g"). Leaving out each run of "</>" that
+// stands right before a tag gives the tree browsers build. Where "</>" is text (in a script,
+// a style sheet, an RCDATA element, an attribute's value or a comment, as the first parse
+// `output` shows) it stays.
+void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std::pair<size_t, size_t>>& spans) {
+    auto add = [&](const GumboStringPiece& piece) {
+        if (piece.data >= html.data() && piece.data + piece.length <= html.data() + html.size())
+            spans.emplace_back(static_cast<size_t>(piece.data - html.data()),
+                               static_cast<size_t>(piece.data - html.data()) + piece.length);
+    };
+    if (node->type == GUMBO_NODE_COMMENT) add(node->v.text.original_text);
+    if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE && node->type != GUMBO_NODE_DOCUMENT)
+        return;
+    const GumboVector& children =
+        node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
+    bool text_is_source = false;
+    if (node->type != GUMBO_NODE_DOCUMENT) {
+        const GumboElement& e = node->v.element;
+        for (unsigned i = 0; i < e.attributes.length; ++i)
+            add(static_cast<const GumboAttribute*>(e.attributes.data[i])->original_value);
+        static constexpr GumboTag kTextElements[] = {
+            GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,    GUMBO_TAG_XMP,       GUMBO_TAG_IFRAME,   GUMBO_TAG_NOEMBED,
+            GUMBO_TAG_NOFRAMES, GUMBO_TAG_NOSCRIPT, GUMBO_TAG_PLAINTEXT, GUMBO_TAG_TEXTAREA, GUMBO_TAG_TITLE};
+        text_is_source = e.tag_namespace == GUMBO_NAMESPACE_HTML &&
+                         std::find(std::begin(kTextElements), std::end(kTextElements), e.tag) != std::end(kTextElements);
+    }
+    for (unsigned i = 0; i < children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if (text_is_source && (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE))
+            add(child->v.text.original_text);
+        SourceOfText(child, html, spans);
+    }
+}
+
+std::string WithoutEmptyEndTagsBeforeTags(const GumboOutput* output, std::string_view html) {
+    std::vector<std::pair<size_t, size_t>> text;
+    bool text_found = false;
+    std::string out;
+    size_t from = 0;
+    for (size_t p = html.find("</>"); p != std::string_view::npos; p = html.find("</>", p)) {
+        size_t q = p;  // past a run of "</>"
+        while (html.compare(q, 3, "</>") == 0) q += 3;
+        size_t name = q + 1;
+        if (name < html.size() && html[name] == '/') ++name;
+        const bool before_tag = q < html.size() && html[q] == '<' && name < html.size() &&
+                                std::isalpha(static_cast<unsigned char>(html[name]));
+        if (before_tag && !text_found) {
+            SourceOfText(output->document, html, text);
+            text_found = true;
+        }
+        if (before_tag && std::none_of(text.begin(), text.end(), [&](const auto& span) {
+                return span.first <= p && p < span.second;
+            })) {
+            out.append(html.substr(from, p - from));
+            from = q;
+        }
+        p = q;
+    }
+    if (from == 0) return {};
+    out.append(html.substr(from));
+    return out;
+}
+
 }  // namespace
 
 std::string CanonicalTree(std::string_view page) {
     const std::string transcoded = DeclaresWindows1252(page) ? Windows1252ToUtf8(page) : std::string();
     std::string_view html = transcoded.empty() ? page : std::string_view(transcoded);
     GumboOutput* output = GuardedParse(html);
+    std::string without_empty_end_tags = output ? WithoutEmptyEndTagsBeforeTags(output, html) : std::string();
+    if (!without_empty_end_tags.empty()) {
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+        html = without_empty_end_tags;
+        output = GuardedParse(html);
+    }
     // An empty comment before every "</form>" that gumbo closed with text still unplaced makes
     // it place the text first, as browsers do (the comment is dropped below like any other).
     std::string repaired;

@@ -383,6 +383,12 @@ TEST(WebTemplate, OracleReadsTextAfterCdataInATable) {
               "");
 }
 
+// "</>" is no token: a foreign element's end tag right after it still closes the element.
+TEST(WebTemplate, OracleReadsEmptyEndTagAsNothingInForeignContent) {
+    EXPECT_EQ(web_test::TreeDifference("<svg><g></></g>x</svg><style>{}", "<svg><g></g>x</svg><style>{}"), "");
+    EXPECT_NE(web_test::TreeDifference("<svg><g></></g>x", "<svg><g></>x</g>"), "");
+}
+
 // The rules' counters share out exactly the bytes the document lost (the reports list them
 // per rule), also where a decoded character is written back as a reference or a value that
 // lost its quotes needs a space after it.
