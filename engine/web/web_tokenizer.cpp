@@ -360,6 +360,7 @@ struct StackIds {
              caption = Row("caption"), col = Row("col"), tbody = Row("tbody"), tr = Row("tr");
     uint32_t thead = Row("thead"), tfoot = Row("tfoot"), colgroup = Row("colgroup"), li = Row("li"),
              dd = Row("dd"), dt = Row("dt"), address = Row("address"), div = Row("div"), form = Row("form");
+    uint32_t option = Row("option"), optgroup = Row("optgroup");
     static uint32_t Row(std::string_view name) { return static_cast<uint32_t>(ElementId(name)); }
 };
 const StackIds kStackIds;
@@ -599,6 +600,13 @@ void Tokenizer::AfterStartTag(Token& t) {
             form_pointer_ = true;
         }
         if (!open_.empty() && open_.back().table_mode) return;
+    }
+    // An option's or optgroup's start tag closes an option that is the current node; in a
+    // select, an optgroup's then also closes an optgroup that is.
+    if (t.element == ids.option || t.element == ids.optgroup) {
+        auto current_is = [&](uint32_t id) { return !open_.empty() && open_.back().ns == Namespace::Html && open_.back().id == id; };
+        if (current_is(ids.option)) PopUntil(open_.size() - 1);
+        if (t.element == ids.optgroup && select > 0 && current_is(ids.optgroup)) PopUntil(open_.size() - 1);
     }
     // A list item's start tag first closes the open list item (for dd and dt, one of either),
     // unless a special element other than address, div or p stands in between.
