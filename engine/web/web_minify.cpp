@@ -362,6 +362,7 @@ struct OpenElement {
     // A template's content: whether its first start tag made the parser read it by a table's
     // rules (a table's part) or the body's (anything else but what goes into a head).
     enum Content : uint8_t { Undecided, TableRules, BodyRules } content = Undecided;
+    uint32_t first_part = 0;  // by a table's rules: the ElementId of that first tag
     uint64_t id = 0;  // a formatting element's place in the list of active ones
 };
 
@@ -1021,7 +1022,10 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
     // content is read by.
     if (!stack_.empty() && stack_.back().element == ids_.template_ &&
         stack_.back().content == OpenElement::Undecided && !(flags & kHeadContent))
+    {
         stack_.back().content = table_part ? OpenElement::TableRules : OpenElement::BodyRules;
+        stack_.back().first_part = static_cast<uint32_t>(t.element);
+    }
     if (n == "html" || n == "head" || n == "body") {
         // Once the body has begun these tags only add attributes: no box starts there.
         bool boundary = head_region_ && !lost_;
@@ -1168,6 +1172,14 @@ bool Rewriter::SimulateStart(const Token& t, uint32_t flags) {
                 continue;
             }
             if (e == ids_.tr || row_group) break;
+        }
+        // Right in a template's content begun by a cell, the parser reads by a row's rules and
+        // drops a row or row group (there is no row in table scope); begun by a row, by a row
+        // group's rules, and drops a row group.
+        if (table_or_template > 0 && stack_[table_or_template - 1].element == ids_.template_) {
+            const uint32_t first = stack_[table_or_template - 1].first_part;
+            if (((first == ids_.td || first == ids_.th) && n != "td" && n != "th") || (first == ids_.tr && group))
+                return Ignored();
         }
     } else if (n == "rt" || n == "rp" || n == "rb" || n == "rtc") {
         lost_ = true;
