@@ -633,6 +633,8 @@ private:
         text_preserve_ = Preserving() || foreign_depth_before_ > 0 || keep_space_;
         text_head_region_ = head_region_;
         text_in_table_ = !stack_.empty() && (stack_.back().flags & kTablePart);
+        // Taken here: the next token (a formatting element's start tag) may reopen them first.
+        text_reopens_space_ = text_in_table_ && ReopenPending() && ReopenedKeepSpace();
     }
 
     std::string_view in_;
@@ -678,7 +680,7 @@ private:
     ScriptKind script_kind_ = ScriptKind::Other;  // of the last SCRIPT start tag
     size_t server_index_ = 0;
     size_t foreign_depth_before_ = 0;  // SVG/MathML depth before the current token
-    bool text_preserve_ = false, text_head_region_ = true, text_in_table_ = false;
+    bool text_preserve_ = false, text_head_region_ = true, text_in_table_ = false, text_reopens_space_ = false;
 
     // Gathered text: spans of the input, and whether one of them holds server code.
     std::vector<std::pair<size_t, size_t>> pieces_;
@@ -1682,7 +1684,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
     // Text a table moves out of itself (more than white space) makes the parser open the
     // formatting elements closed before again, in front of the table, around that text: where
     // one of them keeps white space, white space stays as written from here on.
-    if (text_in_table_ && !text_preserve_ && ReopenPending() && ReopenedKeepSpace() &&
+    if (text_reopens_space_ && !text_preserve_ &&
         std::any_of(pieces_.begin(), pieces_.end(), [&](const std::pair<size_t, size_t>& piece) {
             return std::any_of(in_.begin() + static_cast<std::ptrdiff_t>(piece.first),
                                in_.begin() + static_cast<std::ptrdiff_t>(piece.second),
