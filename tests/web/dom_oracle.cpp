@@ -364,10 +364,10 @@ void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::ve
 // "</>" gives the parser no token, but gumbo (0.10) does not start its next token after it:
 // a tag right behind it takes its name from source that begins at "</>", which matters in
 // SVG and MathML, where names keep their case from the source (`<svg></></svg>` leaves the svg
-// open, `<svg><g></><g>` opens an element named "><g"). Leaving out each run of "</>" that
-// stands right before a tag gives the tree browsers build. Where "</>" is text (in a script,
-// a style sheet, an RCDATA element, an attribute's value or a comment, as the first parse
-// `output` shows) it stays.
+// open, `<svg><g></><g>` opens an element named "><g"). In a page with SVG or MathML, leaving
+// out each run of "</>" that stands right before a tag gives the tree browsers build. Where
+// "</>" is text (in a script, a style sheet, an RCDATA element, an attribute's value or a
+// comment, as the first parse `output` shows) or part of a tag, it stays.
 void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std::pair<size_t, size_t>>& spans) {
     auto add = [&](const GumboStringPiece& piece) {
         if (piece.data >= html.data() && piece.data + piece.length <= html.data() + html.size())
@@ -384,6 +384,10 @@ void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std:
         const GumboElement& e = node->v.element;
         for (unsigned i = 0; i < e.attributes.length; ++i)
             add(static_cast<const GumboAttribute*>(e.attributes.data[i])->original_value);
+        // A tag's own bytes ("<x</>" is a start tag named "x<"); the tag's source may begin at
+        // a "</>" before it, which is the one left out.
+        for (GumboStringPiece tag : {e.original_tag, e.original_end_tag})
+            if (tag.length > 1) add(GumboStringPiece{tag.data + 1, tag.length - 1});
         static constexpr GumboTag kTextElements[] = {
             GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,    GUMBO_TAG_XMP,       GUMBO_TAG_IFRAME,   GUMBO_TAG_NOEMBED,
             GUMBO_TAG_NOFRAMES, GUMBO_TAG_NOSCRIPT, GUMBO_TAG_PLAINTEXT, GUMBO_TAG_TEXTAREA, GUMBO_TAG_TITLE};
@@ -399,6 +403,19 @@ void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std:
 }
 
 std::string WithoutEmptyEndTagsBeforeTags(const GumboOutput* output, std::string_view html) {
+    const std::string lowered = Lower(std::string(html));
+    if (lowered.find("<svg") == std::string::npos && lowered.find("<math") == std::string::npos) return {};
+    // Inside a tag that gumbo made no element of (an end tag it dropped): after its "<" and a
+    // letter, with no ">" since.
+    auto inside_tag = [&](size_t p) {
+        const size_t lt = p == 0 ? std::string_view::npos : html.rfind('<', p - 1);
+        if (lt == std::string_view::npos) return false;
+        const size_t gt = html.rfind('>', p - 1);
+        if (gt != std::string_view::npos && gt > lt) return false;
+        size_t k = lt + 1;
+        if (k < p && html[k] == '/') ++k;
+        return k < p && std::isalpha(static_cast<unsigned char>(html[k]));
+    };
     std::vector<std::pair<size_t, size_t>> text;
     bool text_found = false;
     std::string out;
@@ -414,7 +431,7 @@ std::string WithoutEmptyEndTagsBeforeTags(const GumboOutput* output, std::string
             SourceOfText(output->document, html, text);
             text_found = true;
         }
-        if (before_tag && std::none_of(text.begin(), text.end(), [&](const auto& span) {
+        if (before_tag && !inside_tag(p) && std::none_of(text.begin(), text.end(), [&](const auto& span) {
                 return span.first <= p && p < span.second;
             })) {
             out.append(html.substr(from, p - from));
