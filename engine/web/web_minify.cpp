@@ -861,6 +861,8 @@ bool Rewriter::InButtonScope(size_t element) const {
 bool Rewriter::InTableText() const {
     if (stack_.empty()) return false;
     if (stack_.back().flags & kTablePart) return true;
+    // A template's content read by a table's rules takes text as a table does.
+    if (stack_.back().element == ids_.template_ && stack_.back().content == OpenElement::TableRules) return true;
     return lost_ && std::any_of(stack_.begin(), stack_.end(), [](const OpenElement& e) { return e.flags & kTablePart; });
 }
 
