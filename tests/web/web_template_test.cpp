@@ -69,6 +69,16 @@ const Case kCases[] = {
     // kept by newer ones, where it stops "</select>": what follows stays as written.
     {"<select><marquee></select><select><style> y", "<select><marquee></select><select><style> y"},
     {"<p>a  b<select><object></select><p>c  d", "<p>a b<select><object></select><p>c  d"},
+    {"<b><select><object>\n </select><style>b{white-space:pre}</style>",
+     "<b><select><object>\n </select><style>b{white-space:pre}</style>"},
+    // "</template>" clears the list of active formatting elements only to the last marker, so
+    // a cell or object in the template's content leaves the template's marker behind the bold
+    // element's entry; the bold end tag then closes it as any other end tag does, and the
+    // white space after it is the body's.
+    {"<b class=a><template><td></template></b>\n\n<style>.a{white-space:pre}</style>",
+     "<b class=a><template><td></template></b>\n<style>.a{white-space:pre}</style>"},
+    {"<b><template><object></template></b>  <style>b{white-space:pre}</style>",
+     "<b><template><object></template></b> <style>b{white-space:pre}</style>"},
     // Newer parsers keep a formatting element in a select and open it again after the select:
     // where it keeps white space, white space stays.
     {"<style>b{white-space:pre}</style><select><b></select>x  y", "<style>b{white-space:pre}</style><select><b></select>x  y"},
