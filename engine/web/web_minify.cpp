@@ -1722,6 +1722,9 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
         size_t saved_refs = 0;
         char run = 0;  // pending white space: ' ' or '\n'
         bool any_text = false;
+        // Text other than NUL: the parser drops NUL in the body without reopening formatting
+        // elements, so white space beside NUL alone is what reopens them.
+        bool reopening_text = false;
         size_t next_split = 0;
         for (size_t i = 0; i < pieces_.size(); ++i) {
             // Where a removed comment parted two text nodes, each keeps its own white space
@@ -1751,6 +1754,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
                         run = 0;
                     }
                     any_text = true;
+                    if (!reopening_text) reopening_text = s.find_first_not_of('\0', p) < q;
                     marked_.append(s.substr(p, q - p));
                     p = q;
                     continue;
@@ -1779,6 +1783,7 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
                     run = 0;
                 }
                 any_text = true;
+                reopening_text = reopening_text || c != '\0';
                 if (c == '&' && On(WebRule::CharacterReferences) && DecodeReference(s, p, marked_, saved_refs))
                     continue;
                 marked_.push(c, false);
@@ -1793,12 +1798,13 @@ void Rewriter::FlushText(bool next_boundary, const Token* next) {
             if (!any_text && text_head_region_) head_drop = true;
             if (any_text && (head_region_ || head_noscript_) && !GatheredReadsAsSpace())
                 head_region_ = head_noscript_ = false;
-            // Leading white space: "run" pending at the start was pushed with the first text.
-            if (prev && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n'))
-                marked_.erase(0);
             // White space that reopened formatting elements stays: without it they would open
             // somewhere else.
-            if (run && ((group_reopened_ && !any_text) || (!next_b && !head_drop && !(prev && !any_text))))
+            const bool space_reopens = group_reopened_ && !reopening_text;
+            // Leading white space: "run" pending at the start was pushed with the first text.
+            if (prev && !space_reopens && !marked_.bytes.empty() && (marked_.bytes[0] == ' ' || marked_.bytes[0] == '\n'))
+                marked_.erase(0);
+            if (run && (space_reopens || (!next_b && !head_drop && !(prev && !any_text))))
                 marked_.push(run, false);
         }
         marked_.finish();
@@ -2144,9 +2150,11 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
                 pieces_.emplace_back(t.begin, t.end);
                 if (Verbatim(t)) pieces_verbatim_ = true;
                 // Text in the body, white space too, makes the parser reopen closed formatting
-                // elements (not in table text or a select, which take none).
+                // elements (not in table text or a select, which take none; nor NUL, which the
+                // parser drops there).
                 if (!lost_ && t.end > t.begin && tokenizer_.foreign_depth() == 0 && ReopenPending() &&
-                    (stack_.empty() || !(stack_.back().flags & kTablePart)) && !IsOpen(ids_.select)) {
+                    (stack_.empty() || !(stack_.back().flags & kTablePart)) && !IsOpen(ids_.select) &&
+                    in_.substr(t.begin, t.end - t.begin).find_first_not_of('\0') != std::string_view::npos) {
                     ReopenFormatting();
                     group_reopened_ = true;
                 } else if (lost_ && !keep_space_ && ReopenPending() && ReopenedKeepSpace()) {
