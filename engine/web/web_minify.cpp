@@ -553,8 +553,15 @@ private:
     bool ClosesSelectInTable(const TagName& n, size_t select) const {
         bool table_part = n == "caption" || n == "table" || n == "tbody" || n == "tfoot" || n == "thead" ||
                           n == "tr" || n == "td" || n == "th";
-        return table_part && std::any_of(stack_.begin(), stack_.begin() + static_cast<std::ptrdiff_t>(select),
-                                         [&](const OpenElement& e) { return e.element == ids_.table; });
+        if (!table_part) return false;
+        // The select is in a table's rules where the nearest table or template around it is a
+        // table, or a template whose content those rules read.
+        for (size_t i = select - 1; i > 0; --i) {
+            const OpenElement& e = stack_[i - 1];
+            if (e.element == ids_.table) return true;
+            if (e.element == ids_.template_) return e.content == OpenElement::TableRules;
+        }
+        return false;
     }
     // For SimulateStart: the parser drops the start tag, so nothing opens there.
     bool Ignored() {

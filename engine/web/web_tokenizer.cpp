@@ -575,8 +575,15 @@ void Tokenizer::AfterStartTag(Token& t) {
         // The select closes before another select and before controls; most other elements
         // are dropped inside it, and so do not switch the tokenizer.
         const size_t j = select;
+        // In a table's rules where the nearest table or template around the select is a table,
+        // or a template whose content those rules read.
         bool in_table = false;
-        for (size_t k = 0; k + 1 < j; ++k) in_table |= open_[k].ns == Namespace::Html && NameOf(open_[k]) == "table";
+        for (size_t k = j - 1; k > 0; --k) {
+            const Open& e = open_[k - 1];
+            if (e.ns != Namespace::Html || (e.id != ids.table && e.id != ids.template_)) continue;
+            in_table = e.id == ids.table || e.content == kContentTableRules;
+            break;
+        }
         bool table_tag = name == "caption" || name == "table" || name == "tbody" || name == "tfoot" ||
                          name == "thead" || name == "tr" || name == "td" || name == "th";
         if (name == "select" || name == "input" || name == "keygen" || name == "textarea" ||
