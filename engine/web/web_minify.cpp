@@ -2255,7 +2255,8 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             // template's content a column group, which drops every later tag but col and
             // template (a style there opens no raw text); the tokenizer may not follow the tree
             // (see Token::unfollowed). The rest of the page stays as written.
-            if (t.ignored_in_select || (t.name == "frameset" && !t.foreign && tokenizer_.foreign_depth() == 0) ||
+            // (A frameset in an SVG or MathML integration point is read by the body's rules too.)
+            if (t.ignored_in_select || (t.name == "frameset" && !t.foreign) ||
                 NameHoldsControlCharacters(t) ||
                 (t.name == "col" && !t.foreign && tokenizer_.foreign_depth() == 0 && !stack_.empty() &&
                  stack_.back().element == ids_.template_) ||
