@@ -2189,8 +2189,10 @@ void Rewriter::Handle(const Token& t, std::string& tag) {
             }
             // "</>" gives the parser no token: in a table the text on either side of it is one
             // text, which the table keeps or moves out as a whole, so the group goes on (as
-            // written).
-            if (!pieces_.empty() && InTableText() && t.end - t.begin == 3 && in_.compare(t.begin, 3, "</>") == 0) {
+            // written). Inside SVG or MathML the model does not follow the elements an
+            // integration point holds, a table among them, so there it goes on too.
+            if (!pieces_.empty() && (InTableText() || tokenizer_.foreign_depth() > 0) && t.end - t.begin == 3 &&
+                in_.compare(t.begin, 3, "</>") == 0) {
                 pieces_.emplace_back(t.begin, t.end);
                 pieces_verbatim_ = true;
                 break;
