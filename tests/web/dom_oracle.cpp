@@ -367,8 +367,11 @@ void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::ve
 // open, `<svg><g></><g>` opens an element named "><g"). In a page with SVG or MathML, leaving
 // out each run of "</>" that stands right before a tag gives the tree browsers build. Where
 // "</>" is text (in a script, a style sheet, an RCDATA element, an attribute's value or a
-// comment, as the first parse `output` shows) or part of a tag, it stays.
-void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std::pair<size_t, size_t>>& spans) {
+// comment, as the first parse `output` shows) or part of a tag, it stays. Text after a
+// PLAINTEXT start tag is all source, also where the parser put it into formatting elements
+// it opened again inside the PLAINTEXT element (`<a><plaintext></>x` puts "</>x" in an "a").
+void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std::pair<size_t, size_t>>& spans,
+                  bool in_plaintext = false) {
     auto add = [&](const GumboStringPiece& piece) {
         if (piece.data >= html.data() && piece.data + piece.length <= html.data() + html.size())
             spans.emplace_back(static_cast<size_t>(piece.data - html.data()),
@@ -379,7 +382,7 @@ void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std:
         return;
     const GumboVector& children =
         node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-    bool text_is_source = false;
+    bool text_is_source = in_plaintext;
     if (node->type != GUMBO_NODE_DOCUMENT) {
         const GumboElement& e = node->v.element;
         for (unsigned i = 0; i < e.attributes.length; ++i)
@@ -391,14 +394,16 @@ void SourceOfText(const GumboNode* node, std::string_view html, std::vector<std:
         static constexpr GumboTag kTextElements[] = {
             GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,    GUMBO_TAG_XMP,       GUMBO_TAG_IFRAME,   GUMBO_TAG_NOEMBED,
             GUMBO_TAG_NOFRAMES, GUMBO_TAG_NOSCRIPT, GUMBO_TAG_PLAINTEXT, GUMBO_TAG_TEXTAREA, GUMBO_TAG_TITLE};
-        text_is_source = e.tag_namespace == GUMBO_NAMESPACE_HTML &&
-                         std::find(std::begin(kTextElements), std::end(kTextElements), e.tag) != std::end(kTextElements);
+        text_is_source = in_plaintext || (e.tag_namespace == GUMBO_NAMESPACE_HTML &&
+                                          std::find(std::begin(kTextElements), std::end(kTextElements), e.tag) !=
+                                              std::end(kTextElements));
+        in_plaintext = in_plaintext || (e.tag_namespace == GUMBO_NAMESPACE_HTML && e.tag == GUMBO_TAG_PLAINTEXT);
     }
     for (unsigned i = 0; i < children.length; ++i) {
         auto* child = static_cast<const GumboNode*>(children.data[i]);
         if (text_is_source && (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE))
             add(child->v.text.original_text);
-        SourceOfText(child, html, spans);
+        SourceOfText(child, html, spans, in_plaintext);
     }
 }
 

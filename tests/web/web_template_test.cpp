@@ -403,6 +403,9 @@ TEST(WebTemplate, OracleReadsTextAfterCdataInATable) {
 TEST(WebTemplate, OracleReadsEmptyEndTagAsNothingInForeignContent) {
     EXPECT_EQ(web_test::TreeDifference("<svg><g></></g>x</svg><style>{}", "<svg><g></g>x</svg><style>{}"), "");
     EXPECT_NE(web_test::TreeDifference("<svg><g></></g>x", "<svg><g></>x</g>"), "");
+    // After PLAINTEXT it is text, also inside a link the parser opened again there.
+    EXPECT_EQ(web_test::TreeDifference("<!<svg><p><a><plaintext></><f", "<p><a><plaintext></><f"), "");
+    EXPECT_NE(web_test::TreeDifference("<svg></svg><a><plaintext></><f", "<svg></svg><a><plaintext><f"), "");
 }
 
 // The rules' counters share out exactly the bytes the document lost (the reports list them
