@@ -319,7 +319,8 @@ GumboOutput* GuardedParse(std::string_view html) {
 // run of reopened links: `<a><div><figcaption><form><footer><dd><p><button><p>x<a>` puts "x"
 // after the last reopened link, not in it). Such text is the element's next sibling, and its
 // source holds the tag that closed the element: that is the first such tag in it that is not
-// already preceded by an empty comment. Adds the offsets of those tags in `html` to `at`.
+// already preceded by an empty comment. Adds each such tag's offset in `html` to `at` as an
+// empty span (the comment goes right before the tag).
 constexpr std::string_view kFlushComment = "<!---->";
 struct TextHeldAcross {
     GumboTag closed;
@@ -327,7 +328,7 @@ struct TextHeldAcross {
 };
 constexpr TextHeldAcross kTextHeldAcross[] = {{GUMBO_TAG_FORM, "</form"}, {GUMBO_TAG_A, "<a"}};
 
-void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::vector<size_t>& at) {
+void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::vector<std::pair<size_t, size_t>>& at) {
     if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE &&
         node->type != GUMBO_NODE_DOCUMENT)
         return;
@@ -355,10 +356,56 @@ void TagsClosingAroundText(const GumboNode* node, std::string_view html, std::ve
             if (!IsSpace(after) && after != '/' && after != '>') continue;
             if (p >= kFlushComment.size() && html.substr(p - kFlushComment.size(), kFlushComment.size()) == kFlushComment)
                 continue;
-            at.push_back(p);
+            at.emplace_back(p, p);
             break;
         }
     }
+}
+
+// gumbo (0.10) reads an end tag that the body's rules handle as "any other end tag" past an SVG
+// title still open inside the element it names: `<span><svg><title></span>` closes the title,
+// the svg and the span. Browsers stop at the title, a special element, and ignore the end tag,
+// so what follows stays in the title (or in the SVG inside it). gumbo records the closing end
+// tag on every element it popped; where an SVG title shares it with an HTML ancestor of that
+// name, the tag's bytes are replaced by an empty comment, which browsers read as nothing there
+// (the element open at that point is no table part, whose text a comment would split). End
+// tags that do close a title in browsers are left: a template's, a select's, and a table's or
+// its parts' (their rules pop to the element without looking at special ones).
+constexpr std::string_view kClosePastTitle[] = {"template", "select", "table", "caption", "colgroup",
+                                                "tbody",    "thead",  "tfoot", "tr",      "td", "th"};
+
+bool PoppedSvgTitle(const GumboNode* node, const char* end_tag) {
+    const GumboVector& children = node->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if ((child->type != GUMBO_NODE_ELEMENT && child->type != GUMBO_NODE_TEMPLATE) ||
+            child->v.element.original_end_tag.data != end_tag)
+            continue;
+        if ((child->v.element.tag_namespace == GUMBO_NAMESPACE_SVG && child->v.element.tag == GUMBO_TAG_TITLE) ||
+            PoppedSvgTitle(child, end_tag))
+            return true;
+    }
+    return false;
+}
+
+void EndTagsPastSvgTitle(const GumboNode* node, std::string_view html, std::vector<std::pair<size_t, size_t>>& at) {
+    if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE && node->type != GUMBO_NODE_DOCUMENT)
+        return;
+    const GumboVector& children =
+        node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) EndTagsPastSvgTitle(static_cast<const GumboNode*>(children.data[i]), html, at);
+    if (node->type == GUMBO_NODE_DOCUMENT || node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML) return;
+    const GumboStringPiece& tag = node->v.element.original_end_tag;
+    if (tag.length < 3 || tag.data < html.data() || tag.data + tag.length > html.data() + html.size()) return;
+    const std::string name = ElementName(node->v.element);
+    const std::string written = Lower(std::string(tag.data, tag.length));
+    const char after = written.size() > name.size() + 2 ? written[name.size() + 2] : '\0';
+    if (written.compare(0, name.size() + 2, "</" + name) != 0 || !(IsSpace(after) || after == '/' || after == '>') ||
+        std::find(std::begin(kClosePastTitle), std::end(kClosePastTitle), name) != std::end(kClosePastTitle) ||
+        !PoppedSvgTitle(node, tag.data))
+        return;
+    const size_t begin = static_cast<size_t>(tag.data - html.data());
+    at.emplace_back(begin, begin + tag.length);
 }
 
 // "</>" gives the parser no token, but gumbo (0.10) does not start its next token after it:
@@ -462,19 +509,22 @@ std::string CanonicalTree(std::string_view page) {
         output = GuardedParse(html);
     }
     // An empty comment before every "</form>" that gumbo closed with text still unplaced makes
-    // it place the text first, as browsers do (the comment is dropped below like any other).
+    // it place the text first, as browsers do, and one in place of every end tag it read past
+    // an SVG title makes it ignore the tag (the comments are dropped below like any other).
     std::string repaired;
     for (int round = 0; output && round < 8; ++round) {
-        std::vector<size_t> at;
+        std::vector<std::pair<size_t, size_t>> at;  // bytes to replace with the comment
         TagsClosingAroundText(output->document, html, at);
+        EndTagsPastSvgTitle(output->document, html, at);
         if (at.empty()) break;
         std::sort(at.begin(), at.end());
         at.erase(std::unique(at.begin(), at.end()), at.end());
         std::string next;
         size_t from = 0;
-        for (size_t p : at) {
-            next.append(html.substr(from, p - from)).append(kFlushComment);
-            from = p;
+        for (auto [begin, end] : at) {
+            if (begin < from) continue;  // within a tag already replaced
+            next.append(html.substr(from, begin - from)).append(kFlushComment);
+            from = end;
         }
         next.append(html.substr(from));
         gumbo_destroy_output(&kGumboDefaultOptions, output);

@@ -408,6 +408,26 @@ TEST(WebTemplate, OracleReadsEmptyEndTagAsNothingInForeignContent) {
     EXPECT_NE(web_test::TreeDifference("<svg></svg><a><plaintext></><f", "<svg></svg><a><plaintext><f"), "");
 }
 
+// An end tag that the body's rules read as "any other end tag" stops at an SVG title still open
+// inside its element, as browsers read it (gumbo alone closes the element), so markup in an SVG
+// element after it is no text; end tags that do close the title (a table's, a template's) still
+// do, and a real change next to an ignored one is still seen.
+TEST(WebTemplate, OracleIgnoresAnEndTagStoppedByAnSvgTitle) {
+    const std::string_view kSame[][2] = {
+        {"<optgroup><svg><title><svg></optgroup><textarea><a e=\"\">", "<optgroup><svg><title><svg></optgroup><textarea><a e>"},
+        {"<x-y><svg><title><svg></X-Y >b<textarea><a e=\"\">", "<x-y><svg><title><svg>b<textarea><a e>"},
+    };
+    for (const auto& row : kSame) EXPECT_EQ(web_test::TreeDifference(row[0], row[1]), "") << row[0];
+    const std::string_view kChanged[][2] = {
+        {"<optgroup><svg><title><svg></optgroup><textarea><a e=\"x\">", "<optgroup><svg><title><svg></optgroup><textarea><a e=y>"},
+        {"<span><svg><title></span><textarea><a e=\"\">", "<span><svg><title></span><textarea><a e>"},
+        {"<table><td><svg><title><svg></table><textarea><a e=\"\">", "<table><td><svg><title><svg></table><textarea><a e>"},
+        {"<template><svg><title><svg></template><textarea><a e=\"\">", "<template><svg><title><svg></template><textarea><a e>"},
+        {"<span><svg><title>a</span>b", "<span><svg><title>a</span>c"},
+    };
+    for (const auto& row : kChanged) EXPECT_NE(web_test::TreeDifference(row[0], row[1]), "") << row[0];
+}
+
 // The rules' counters share out exactly the bytes the document lost (the reports list them
 // per rule), also where a decoded character is written back as a reference or a value that
 // lost its quotes needs a space after it.
