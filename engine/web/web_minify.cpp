@@ -117,6 +117,20 @@ bool ReadsAsSpace(std::string_view s) {
     return true;
 }
 
+// Whether, after white space (also written as references), the parser next meets a comment:
+// one written back into `s` where a removed comment parted two texts, or else the next token.
+// "</>" gives the parser no token. Other text is not a comment.
+bool CommentAfterSpace(std::string_view s, bool next_comment) {
+    for (size_t p = 0; p < s.size();) {
+        char ch = 0;
+        if (IsHtmlSpace(s[p])) ++p;
+        else if (size_t length = s[p] == '&' ? SpaceReferenceLength(s, p, ch) : 0) p += length;
+        else if (s.compare(p, 3, "</>") == 0) p += 3;
+        else return s[p] == '<' && p + 1 < s.size() && (s[p + 1] == '!' || s[p + 1] == '?' || s[p + 1] == '/');
+    }
+    return next_comment;
+}
+
 // Control characters other than white space (and NUL) are read differently by parsers (some
 // replace them with U+FFFD): text holding one is not minified.
 bool HoldsControlCharacters(std::string_view text) {
@@ -2014,8 +2028,9 @@ void Rewriter::ResolveDeferred(const Token* next, std::string_view text_after) {
         // tag the parser drops there (all but head, body, html and br) puts nothing into the
         // html element, so a comment after it would be its first child: kept too. White space
         // before the comment is dropped both before and after the html start tag, so the
-        // comment is still the element's first child (without the tag it goes before it).
-        omit = !(ReadsAsSpace(text_after) && next_comment) && !(next_start && next->name == "html") &&
+        // comment is still the element's first child (without the tag it goes before it);
+        // also a comment written back into the text, where a removed one parted it.
+        omit = !CommentAfterSpace(text_after, next_comment) && !(next_start && next->name == "html") &&
                !(next_end && next->name != "head" && next->name != "body" && next->name != "html" &&
                  next->name != "br");
         break;

@@ -353,6 +353,12 @@ TEST(WebTemplate, ARuleOffDoesNothing) {
         // A comment after the html start tag and white space is the element's first child.
         {WebRule::Whitespace, "<html> <!--[if", "<html> <!--[if"},
         {WebRule::Whitespace, "<html>&#10;<!--[if IE]><p>x<![endif]--> <p>a", "<html>&#10;<!--[if IE]><p>x<![endif]--> <p>a"},
+        // Also one that parts two texts where a removed comment stood (written back into the
+        // text): "</>" gives no token, a processing instruction is a comment.
+        {WebRule::Whitespace, "<html>\n<!>&#32<!--#", "<html>\n<!>&#32<!--#"},
+        {WebRule::Whitespace, "<html>\n</><?x>&#32;&#10<!--#-->", "<html>\n</><?x>&#32;&#10<!--#-->"},
+        {WebRule::Whitespace, "<html>\n<!-- a -->x<!--#-->", "<html>\n<!---->x<!--#-->"},
+        {WebRule::Whitespace, "<html>\n<!---->&#32<!>", "<html>\n<!---->&#32"},
     };
     for (const OffCase& row : kOff) {
         SCOPED_TRACE(row.input);
