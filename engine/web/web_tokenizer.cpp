@@ -634,6 +634,27 @@ void Tokenizer::AfterStartTag(Token& t) {
     if ((flags & kStartClosesP) && name != "table" && !open_.empty() && open_.back().p_in_scope > 0 &&
         OpenSelect() == 0)
         PopUntil(open_.back().p_in_scope - 1);
+    if (OpenSelect() == 0) {
+        // A heading's start tag closes a heading that is the current node (of any rank); a
+        // button's closes a button in scope with all that is open inside it. Left open, they
+        // would let a later end tag close more than the parser does (SVG content among it).
+        if (IsHeading(name) && !open_.empty() && open_.back().ns == Namespace::Html && IsHeading(NameOf(open_.back())))
+            PopUntil(open_.size() - 1);
+        if (t.element == ids.button && HtmlCount("button", ids.button) > 0) {
+            for (size_t k = open_.size(); k > 0; --k) {
+                const Open& e = open_[k - 1];
+                if (e.ns != Namespace::Html) {
+                    if (IsForeignScopeBoundary(NameOf(e), e.ns)) break;
+                    continue;
+                }
+                if (e.id == ids.button) {
+                    PopUntil(k - 1);
+                    break;
+                }
+                if ((ElementFlagsOf(e.id) & kScopeBoundary) || e.id == ids.template_ || e.id == ids.html) break;
+            }
+        }
+    }
     // Outside a table, and in a template whose first start tag was not a table's part, the
     // parser drops a table's parts: a cell there is no scope boundary that would keep a
     // heading's end tag from closing SVG content before it.

@@ -273,6 +273,12 @@ const Case kCases[] = {
      "<table><tbody><div><tr></div><svg></tr><style>a  &amp; b</style>"},
     {"<table><caption><h1><tr></h1><svg></tr><style>a  &amp; b</style>",
      "<table><caption><h1><tr></h1><svg></tr><style>a  &amp; b</style>"},
+    // A heading's end tag closes any heading in scope (from SVG content too), a heading's start
+    // tag a heading that is the current node, a button's start tag an open button: what is
+    // SVG after that ("<!" a comment in it) follows from the elements really open.
+    {"<button><pre><button><h2></pre><svg></h1><script><!", "<button><pre><button><h2></pre><svg></h1><script><!"},
+    {"<h1><h2></h2><svg></h1><script><!", "<h1><h2></h2><svg></h1><script>"},
+    {"<h2>x</h1><svg></h2><style>a  &amp; b</style>", "<h2>x</h1><svg></h2><style>a  & b</style>"},
     // A link the table moved out of itself stays in the parser's list when the column group
     // clears the stack; it is opened again around the select and the SVG, so "</a>" closes
     // the SVG and the style is HTML's.
