@@ -1352,9 +1352,14 @@ bool Rewriter::SimulateEnd(const Token& t) {
         if (i < stack_.size() && (n == "tbody" || n == "tr")) {
             const size_t above = stack_[i].element;
             const bool cell_above = above == ids_.td || above == ids_.th;
-            const bool group = e.element == ids_.tbody || e.element == ids_.thead || e.element == ids_.tfoot;
-            if (n == "tbody" ? e.element == ids_.table && (cell_above || above == ids_.tr)
-                             : (e.element == ids_.table || group) && cell_above) {
+            // A template's content read by a table's rules stands for a row group where a
+            // row came first in it, for a row where a cell did, otherwise for a table.
+            const bool by_table_rules = e.element == ids_.template_ && e.content == OpenElement::TableRules;
+            const bool first_row = e.first_part == ids_.tr, first_cell = e.first_part == ids_.td || e.first_part == ids_.th;
+            const bool table = e.element == ids_.table || (by_table_rules && !first_row && !first_cell);
+            const bool group = e.element == ids_.tbody || e.element == ids_.thead || e.element == ids_.tfoot ||
+                               (by_table_rules && first_row);
+            if (n == "tbody" ? table && (cell_above || above == ids_.tr) : (table || group) && cell_above) {
                 PopTo(i, true);
                 return false;
             }

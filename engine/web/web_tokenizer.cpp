@@ -417,7 +417,8 @@ void Tokenizer::Push(std::string_view name, Namespace ns, size_t id) {
     if (ns == Namespace::Html && id == ids.p) p_in_scope = static_cast<uint32_t>(open_.size() + 1);
     else if (ns == Namespace::Html && !(ElementFlagsOf(id) & kScopeBoundary) && id != ids.button && !open_.empty())
         p_in_scope = open_.back().p_in_scope;
-    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, kContentUndecided, p_in_scope, false});
+    open_.push_back({NameIndex(name, id), static_cast<uint32_t>(id), ns, table_mode, kContentUndecided, kStandsForTable, p_in_scope,
+                     false});
     if (ns == Namespace::Html) ++HtmlCount(name, id); else ++foreign_depth_;
 }
 
@@ -558,7 +559,12 @@ void Tokenizer::AfterStartTag(Token& t) {
     // content is read by. (A foreign element's id is never a listed one.)
     const bool first_in_template = !open_.empty() && open_.back().id == ids.template_ &&
                                    open_.back().content == kContentUndecided && !(flags & kHeadContent);
-    if (first_in_template) open_.back().content = table_part ? kContentTableRules : kContentBodyRules;
+    if (first_in_template) {
+        open_.back().content = table_part ? kContentTableRules : kContentBodyRules;
+        // A row first: a row group's rules; a cell first: a row's; the other parts a table's.
+        if (t.element == ids.tr) open_.back().stands_for = kStandsForRowGroup;
+        else if (t.element == ids.td || t.element == ids.th) open_.back().stands_for = kStandsForRow;
+    }
     const size_t select = OpenSelect();
     if ((name == "svg" || name == "math") && select > 0) {
         // Dropped by a select in the older parsing rules, kept by newer ones.
@@ -689,6 +695,16 @@ void Tokenizer::AfterStartTag(Token& t) {
             }
         }
         PopUntil(keep);
+        // Right in a template's content that stands for a row, the parser drops every part
+        // but a cell (no row is in table scope); in one that stands for a row group, every
+        // part but a row or cell. What was open in it closed all the same.
+        if (keep == j && open_[j - 1].id == ids.template_) {
+            const uint8_t stands_for = open_[j - 1].stands_for;
+            const bool cell = t.element == ids.td || t.element == ids.th;
+            if ((stands_for == kStandsForRow && !cell) ||
+                (stands_for == kStandsForRowGroup && !cell && t.element != ids.tr))
+                return;
+        }
         if (t.element == ids.col) Push("colgroup", Namespace::Html, ids.colgroup);
     }
     if (name == "html" || name == "head" || name == "body" || (flags & kVoid)) return;
@@ -725,8 +741,11 @@ void Tokenizer::OpenImpliedSections(size_t element) {
         --j;
     if (j == 0) return;
     const Open& part = open_[j - 1];
-    const bool in_table = part.id == ids.table;
-    const bool in_section = in_table || part.id == ids.tbody || NameOf(part) == "thead" || NameOf(part) == "tfoot";
+    // A template's content read by a table's rules stands for what its first part made it.
+    const bool table_template = part.id == ids.template_ && part.content == kContentTableRules;
+    const bool in_table = part.id == ids.table || (table_template && part.stands_for == kStandsForTable);
+    const bool in_section = in_table || part.id == ids.tbody || NameOf(part) == "thead" || NameOf(part) == "tfoot" ||
+                            (table_template && part.stands_for == kStandsForRowGroup);
     if (!in_section || (element == ids.tr && !in_table)) return;
     if (in_table) Push("tbody", Namespace::Html, ids.tbody);
     if (element != ids.tr) Push("tr", Namespace::Html, ids.tr);

@@ -90,6 +90,7 @@ private:
     // An open element, kept small: pages that never close their paragraphs or list items
     // leave one of these per tag on the stack.
     enum : uint8_t { kContentUndecided, kContentTableRules, kContentBodyRules };
+    enum : uint8_t { kStandsForTable, kStandsForRowGroup, kStandsForRow };
     struct Open {
         uint32_t name;  // its ElementId, or ElementCount() + its entry in names_
         uint32_t id;    // ElementId of an HTML element's name
@@ -101,6 +102,9 @@ private:
         // A template's content: read by a table's rules or the body's, as its first start
         // tag (but one that goes into a head) decides; 0 before that.
         uint8_t content;
+        // By a table's rules: what the template's content stands for, as its first start tag
+        // set the mode the parser returns to there (a table's, a row group's or a row's).
+        uint8_t stands_for;
         // One past the place of the paragraph in button scope from this element down (the
         // one a start tag that closes paragraphs would close), or 0.
         uint32_t p_in_scope;

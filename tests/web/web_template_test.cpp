@@ -279,6 +279,15 @@ const Case kCases[] = {
     {"<button><pre><button><h2></pre><svg></h1><script><!", "<button><pre><button><h2></pre><svg></h1><script><!"},
     {"<h1><h2></h2><svg></h1><script><!", "<h1><h2></h2><svg></h1><script>"},
     {"<h2>x</h1><svg></h2><style>a  &amp; b</style>", "<h2>x</h1><svg></h2><style>a  & b</style>"},
+    // A template's content read by a table's rules stands for what its first part made it:
+    // a table (a cell later in it gets a row group and a row the parser makes), a row group
+    // (a row, and it drops row groups) or a row (it drops rows too). "</tbody>" or "</tr>"
+    // from MathML then closes the MathML exactly where the parser does.
+    {"<template><caption><th><math></tbody><noframes><s a=\"\">", "<template><caption><th><math></tbody><noframes><s a=\"\">"},
+    {"<template><tbody></tbody><td><math></tbody><noframes><s a=\"\">",
+     "<template><tbody></tbody><td><math></tbody><noframes><s a=\"\">"},
+    {"<template><tr></tr><td><math></tr><noframes><s a=\"\">", "<template><tr></tr><td><math></tr><noframes><s a=\"\">"},
+    {"<template><td><tr><math></tr><noframes><s a=\"\">", "<template><td><tr><math></tr><noframes><s a>"},
     // A link the table moved out of itself stays in the parser's list when the column group
     // clears the stack; it is opened again around the select and the SVG, so "</a>" closes
     // the SVG and the style is HTML's.
