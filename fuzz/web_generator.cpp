@@ -370,7 +370,18 @@ std::string Check(std::string_view doc, const WebOptions& options, std::string& 
     // (Nor where gumbo stops on the input, which the oracle's guarded parse has found.)
     if (diff.empty() && ContainsIgnoringCase(doc, "white-space") && !ContainsIgnoringCase(doc, "<noscript") &&
         out != doc && tsqz::web_test::CanonicalTree(doc) != tsqz::web_test::kUnparsed) {
-        const KeptText before(doc), after(out);
+        // gumbo stops the process on some outputs it cannot read (text after a CDATA section
+        // that lost the comment behind it); the tree oracle reads such a pair again with an
+        // empty comment after each CDATA section, and so does this check.
+        std::string read_before(doc), read_after(out);
+        if (tsqz::web_test::CanonicalTree(out) == tsqz::web_test::kUnparsed) {
+            read_before = tsqz::web_test::FlushAfterCdata(doc);
+            read_after = tsqz::web_test::FlushAfterCdata(out);
+            if (tsqz::web_test::CanonicalTree(read_before) == tsqz::web_test::kUnparsed ||
+                tsqz::web_test::CanonicalTree(read_after) == tsqz::web_test::kUnparsed)
+                return diff;
+        }
+        const KeptText before(read_before), after(read_after);
         const std::string kept = before.Text(before), now = after.Text(before);
         if (kept != now && !before.KeepsOpenPastEndTag() && !after.KeepsOpenPastEndTag() &&
             !before.ClosesUnknownByOtherName() && !after.ClosesUnknownByOtherName())

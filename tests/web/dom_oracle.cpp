@@ -553,7 +553,7 @@ std::string CanonicalTree(std::string_view page) {
 // page that loses a comment there can stop gumbo while the page it came from did not. For
 // such a pair both pages are read again with an empty comment after every CDATA section; the
 // comment is dropped like any other and the text around it joined.
-static std::string FlushAfterCdata(std::string_view html) {
+std::string FlushAfterCdata(std::string_view html) {
     std::string out;
     size_t from = 0;
     for (size_t open; (open = html.find("<![CDATA[", from)) != std::string_view::npos;) {
